@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Builds Quillory and runs the whole test suite headless.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+bash "$root/scripts/build.sh"
+build="${BUILD_DIR:-$root/build}"
+cd "$build"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QString>
+
+// The text of the about box.
+QString aboutText();

@@ -1,0 +1,96 @@
+#include "app/Form1.h"
+
+#include "app/AboutText.h"
+#include "entry/input_keyin.h"
+#include "kinds/mang_kind.h"
+#include "reports/check.h"
+#include "store/database_access.h"
+#include "ui/Fonts.h"
+#include "ui/MessageBox.h"
+#include "ui/Modal.h"
+#include "ui/PushButton.h"
+#include "ui/Twips.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+ui::PushButton *menuButton(QWidget *parent, const char *name, const QString &caption, int top)
+{
+    auto *button = new ui::PushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAccessibleName(caption);
+    ui::place(button, 1200, top, 1455, 375);
+    return button;
+}
+
+} // namespace
+
+Form1::Form1(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Quillory"));
+    setFixedSize(ui::twipsSize(3930, 3705));
+
+    Input = menuButton(this, "Input", QStringLiteral("帳目輸入"), 480);
+    Input->setFont(ui::mingFont(11.25));
+    Input->setToolTip(QStringLiteral("輸入帳目及簡易查詢"));
+    cmd_check = menuButton(this, "cmd_check", QStringLiteral("查詢"), 1080);
+    cmd_check->setFont(ui::mingFont(11.25));
+    Command1 = menuButton(this, "Command1", QStringLiteral("帳目種類管理"), 1680);
+    exit = menuButton(this, "exit", QStringLiteral("離開"), 2280);
+    exit->setFont(ui::mingFont(12));
+    cmd_about = menuButton(this, "cmd_about", QStringLiteral("關於我"), 3120);
+    cmd_about->setFont(ui::mingFont(12));
+
+    setTabOrder(Input, exit);
+    setTabOrder(exit, Command1);
+    setTabOrder(Command1, cmd_check);
+    setTabOrder(cmd_check, cmd_about);
+
+    connect(Input, &QPushButton::clicked, this, &Form1::openInput);
+    connect(cmd_check, &QPushButton::clicked, this, &Form1::openCheck);
+    connect(Command1, &QPushButton::clicked, this, &Form1::openKindManager);
+    connect(exit, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmd_about, &QPushButton::clicked, this, &Form1::showAbout);
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = geometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    Input->setFocus();
+}
+
+void Form1::openInput()
+{
+    input_keyin window(this);
+    ui::showModal(&window);
+}
+
+void Form1::openCheck()
+{
+    check window(this);
+    ui::showModal(&window);
+}
+
+void Form1::openKindManager()
+{
+    mang_kind window(this);
+    window.move(pos() + QPoint(ui::twips(600), ui::twips(600)));
+    ui::showModal(&window);
+}
+
+void Form1::showAbout()
+{
+    ui::showMessage(this, aboutText());
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    database_access::Close_DB();
+    event->accept();
+}

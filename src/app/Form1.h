@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+
+namespace ui {
+class PushButton;
+}
+
+// The main menu: opens the daily-entry window, the query window and the kind manager, shows
+// the about box, and ends the run when it closes.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(QWidget *parent = nullptr);
+
+    ui::PushButton *Input;
+    ui::PushButton *cmd_check;
+    ui::PushButton *Command1;
+    ui::PushButton *exit;
+    ui::PushButton *cmd_about;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void openInput();
+    void openCheck();
+    void openKindManager();
+    void showAbout();
+};

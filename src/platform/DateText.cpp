@@ -1,0 +1,122 @@
+#include "platform/DateText.h"
+
+#include "platform/Clock.h"
+#include "platform/Numbers.h"
+
+#include <QRegularExpression>
+
+namespace DateText {
+
+namespace {
+
+// A two-digit year: 00-29 is this century, 30-99 the last.
+int expandYear(const QString &digits)
+{
+    const int y = digits.toInt();
+    if (digits.size() == 4)
+        return y;
+    return y < 30 ? 2000 + y : 1900 + y;
+}
+
+std::optional<QDate> makeDate(int year, int month, int day)
+{
+    if (year < 1 || year > 9999)
+        return std::nullopt;
+    const QDate d(year, month, day);
+    if (!d.isValid())
+        return std::nullopt;
+    return d;
+}
+
+} // namespace
+
+std::optional<QDate> read(const QString &text)
+{
+    const QString t = Numbers::trimBlanks(text);
+
+    // y/m/d, y-m-d, y.m.d with one separator used throughout.
+    static const QRegularExpression full(
+        QStringLiteral(R"(^(\d{4}|\d{2})([/\-.])(\d{1,2})\2(\d{1,2})$)"));
+    if (const auto m = full.match(t); m.hasMatch())
+        return makeDate(expandYear(m.captured(1)), m.captured(3).toInt(), m.captured(4).toInt());
+
+    // A four-digit year and a month: the first of that month.
+    static const QRegularExpression yearMonthOnly(QStringLiteral(R"(^(\d{4})([/\-.])(\d{1,2})$)"));
+    if (const auto m = yearMonthOnly.match(t); m.hasMatch())
+        return makeDate(m.captured(1).toInt(), m.captured(3).toInt(), 1);
+
+    // A month and a day: that day of the current year.
+    static const QRegularExpression monthDay(QStringLiteral(R"(^(\d{1,2})([/\-.])(\d{1,2})$)"));
+    if (const auto m = monthDay.match(t); m.hasMatch())
+        return makeDate(Clock::today().year(), m.captured(1).toInt(), m.captured(3).toInt());
+
+    // 2024年5月1日, or 2024年5月 for the first of the month.
+    static const QRegularExpression chinese(
+        QStringLiteral(R"(^(\d{4}|\d{2})年(\d{1,2})月(?:(\d{1,2})日)?$)"));
+    if (const auto m = chinese.match(t); m.hasMatch()) {
+        const int day = m.captured(3).isEmpty() ? 1 : m.captured(3).toInt();
+        return makeDate(expandYear(m.captured(1)), m.captured(2).toInt(), day);
+    }
+    return std::nullopt;
+}
+
+bool isDate(const QString &text)
+{
+    return read(text).has_value();
+}
+
+QString defaultText(const QDate &date)
+{
+    return QStringLiteral("%1/%2/%3")
+        .arg(date.year(), 4, 10, QLatin1Char('0'))
+        .arg(date.month())
+        .arg(date.day());
+}
+
+QString slashed(const QDate &date)
+{
+    return QStringLiteral("%1/%2/%3")
+        .arg(date.year(), 4, 10, QLatin1Char('0'))
+        .arg(date.month(), 2, 10, QLatin1Char('0'))
+        .arg(date.day(), 2, 10, QLatin1Char('0'));
+}
+
+QString yearMonth(const QDate &date)
+{
+    return QStringLiteral("%1/%2")
+        .arg(date.year(), 4, 10, QLatin1Char('0'))
+        .arg(date.month(), 2, 10, QLatin1Char('0'));
+}
+
+QString iso(const QDate &date)
+{
+    return QStringLiteral("%1-%2-%3")
+        .arg(date.year(), 4, 10, QLatin1Char('0'))
+        .arg(date.month(), 2, 10, QLatin1Char('0'))
+        .arg(date.day(), 2, 10, QLatin1Char('0'));
+}
+
+QDate fromIso(const QString &text)
+{
+    return QDate::fromString(text.left(10), Qt::ISODate);
+}
+
+int weekday(const QDate &date)
+{
+    return date.dayOfWeek();
+}
+
+QString weekdayName(int weekday)
+{
+    static const QString names = QStringLiteral("一二三四五六日");
+    if (weekday < 1 || weekday > 7)
+        return {};
+    return names.mid(weekday - 1, 1);
+}
+
+bool isWeekend(const QDate &date)
+{
+    return date.dayOfWeek() >= 6;
+}
+
+} // namespace DateText

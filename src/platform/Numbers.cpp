@@ -1,0 +1,85 @@
+#include "platform/Numbers.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace Numbers {
+
+namespace {
+
+const QString numberPattern = QStringLiteral(R"([+-]?(?:\d+\.?\d*|\.\d+)(?:[eE][+-]?\d+)?)");
+
+} // namespace
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text.at(start) == QLatin1Char(' '))
+        ++start;
+    while (end > start && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(start, end - start);
+}
+
+bool isNumeric(const QString &text)
+{
+    static const QRegularExpression whole(QStringLiteral("^") + numberPattern + QStringLiteral("$"));
+    const QString t = trimBlanks(text);
+    if (!whole.match(t).hasMatch())
+        return false;
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    return ok && std::isfinite(v);
+}
+
+double toNumber(const QString &text)
+{
+    if (!isNumeric(text))
+        return 0;
+    return trimBlanks(text).toDouble();
+}
+
+double leadingNumber(const QString &text)
+{
+    static const QRegularExpression leading(QStringLiteral("^") + numberPattern);
+    const auto m = leading.match(trimBlanks(text));
+    if (!m.hasMatch())
+        return 0;
+    bool ok = false;
+    const double v = m.captured(0).toDouble(&ok);
+    return ok && std::isfinite(v) ? v : 0;
+}
+
+QString text(double value)
+{
+    if (!std::isfinite(value))
+        return QStringLiteral("0");
+    if (value == 0)
+        return QStringLiteral("0");
+    const double magnitude = std::fabs(value);
+    if (magnitude < 1e15 && value == std::trunc(value))
+        return QString::number(static_cast<qint64>(value));
+    const int integerDigits = static_cast<int>(std::floor(std::log10(magnitude))) + 1;
+    const int decimals = std::max(0, 15 - integerDigits);
+    QString s = QString::number(value, 'f', decimals);
+    if (s.contains(QLatin1Char('.'))) {
+        while (s.endsWith(QLatin1Char('0')))
+            s.chop(1);
+        if (s.endsWith(QLatin1Char('.')))
+            s.chop(1);
+    }
+    if (s == QLatin1String("-0"))
+        return QStringLiteral("0");
+    return s;
+}
+
+double roundHalfEven(double value)
+{
+    // nearbyint follows the default rounding mode, which is to nearest, ties to even.
+    const double r = std::nearbyint(value);
+    return r == 0 ? 0.0 : r;
+}
+
+} // namespace Numbers

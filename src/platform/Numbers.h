@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+// The numeric test, number reading and writing, rounding and trimming that the windows share.
+namespace Numbers {
+
+// Removes leading and trailing U+0020 only; tabs, line breaks and full-width spaces stay.
+QString trimBlanks(const QString &text);
+
+// True when the text, less outer blanks, reads completely as a finite number: optional
+// sign, digits with an optional decimal point and fraction, optional exponent. Grouping
+// commas, currency signs and the empty text are not numeric.
+bool isNumeric(const QString &text);
+
+// Reads a numeric text (see isNumeric); 0 for anything else.
+double toNumber(const QString &text);
+
+// The leading numeric part of a text, 0 when there is none ("2005/10/09(日)" gives 2005).
+double leadingNumber(const QString &text);
+
+// Plain decimal text: no grouping, a decimal point only with a fraction, at most 15
+// significant digits, "-" for negative values, never an exponent.
+QString text(double value);
+
+// Nearest whole number, a half going to the even neighbour.
+double roundHalfEven(double value);
+
+} // namespace Numbers

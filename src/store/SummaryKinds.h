@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+// The summary kinds: the kinds whose expense a range query reports one by one. They are
+// kept in SKinds.txt, one line of kind ids joined by ",", and loaded into SKinds.
+namespace database_access {
+
+// Every id of the file's line, in order, a piece that reads as 0 included as 0.
+extern QVector<qint64> SKinds;
+// The file's name, in the working directory unless a folder is given.
+extern QString SKinds_File;
+
+// Fills SKinds from SKinds_File. Never fails: a missing or unreadable file gives no summary
+// kinds, and a piece that cannot be read ends the list there.
+void Load_SKinds();
+
+// Replaces the whole file with line and a line end. Writes a temporary file beside it and
+// renames it over the old one, so a failure leaves the old file whole. Throws StoreError
+// when the file cannot be written. Does not touch SKinds.
+void Save_SKinds(const QString &line);
+
+// The ids that count as summary kinds: SKinds up to, not including, the first 0.
+QVector<qint64> SKinds_List();
+
+// Reads one line of the file's format into ids (the rules of Load_SKinds).
+QVector<qint64> Parse_SKinds_Line(const QString &line);
+
+// The last line of a file's content, the only one that counts.
+QString Last_SKinds_Line(const QByteArray &content);
+
+} // namespace database_access

@@ -1,0 +1,180 @@
+#include "store/database_access.h"
+
+#include "store/LedgerSchema.h"
+
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUrl>
+
+namespace database_access {
+
+QString Base_Dir;
+QString DB_Path;
+
+namespace {
+
+const QString connectionName = QStringLiteral("quillory");
+
+std::function<void(const QString &)> &statementHook()
+{
+    static std::function<void(const QString &)> hook;
+    return hook;
+}
+
+QSqlDatabase connection()
+{
+    if (!QSqlDatabase::contains(connectionName))
+        throw StoreError(QStringLiteral("帳本資料庫尚未開啟。"));
+    return QSqlDatabase::database(connectionName, false);
+}
+
+QString engineMessage(const QSqlError &error)
+{
+    QString text = error.databaseText();
+    if (text.isEmpty())
+        text = error.text();
+    if (text.isEmpty())
+        text = error.driverText();
+    return text;
+}
+
+QSqlQuery prepared(QSqlDatabase db, const QString &sql, const QVariantList &values)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        throw StoreError(QStringLiteral("資料庫錯誤：%1").arg(engineMessage(query.lastError())));
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        throw StoreError(QStringLiteral("資料庫錯誤：%1").arg(engineMessage(query.lastError())));
+    return query;
+}
+
+[[noreturn]] void refuseOpen(const QString &path, const QString &why)
+{
+    Close_DB();
+    throw StoreError(QStringLiteral("無法開啟帳本資料庫 %1：%2").arg(path, why));
+}
+
+} // namespace
+
+void Open_DB(const QString &path)
+{
+    Close_DB();
+    // A missing file must not be created: open read-write only, through a file URI.
+    const QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded)
+                        + QStringLiteral("?mode=rw");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+        db.setDatabaseName(uri);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
+        if (!db.open()) {
+            const QString why = engineMessage(db.lastError());
+            refuseOpen(path, why.isEmpty() ? QStringLiteral("unable to open database file") : why);
+        }
+    }
+    // A file that is not SQLite still opens; the first read tells.
+    try {
+        const ResultSet tables = Open_Query(
+            QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+        QStringList names;
+        for (const ResultSet::Row &row : tables.rows())
+            names << row.value(0).toString().toLower();
+        for (const QString &required : LedgerSchema::tableNames()) {
+            if (!names.contains(required))
+                refuseOpen(path, QStringLiteral("檔案裡沒有帳本的資料表 %1。").arg(required));
+        }
+        // Every committed change is on disk before the statement returns.
+        Exec_SQL(QStringLiteral("PRAGMA synchronous = FULL"));
+    } catch (const StoreError &error) {
+        if (!Is_Open())
+            throw;
+        refuseOpen(path, error.message());
+    }
+    DB_Path = path;
+}
+
+void Close_DB()
+{
+    if (!QSqlDatabase::contains(connectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+}
+
+bool Is_Open()
+{
+    return QSqlDatabase::contains(connectionName)
+           && QSqlDatabase::database(connectionName, false).isOpen();
+}
+
+ResultSet Open_Query(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery query = prepared(connection(), sql, values);
+    const QSqlRecord record = query.record();
+    QStringList columns;
+    columns.reserve(record.count());
+    for (int i = 0; i < record.count(); ++i)
+        columns << record.fieldName(i);
+    QVector<ResultSet::Row> rows;
+    const int width = record.count();
+    while (query.next()) {
+        ResultSet::Row row;
+        row.reserve(width);
+        for (int i = 0; i < width; ++i)
+            row.append(query.value(i));
+        rows.append(std::move(row));
+    }
+    if (query.lastError().isValid())
+        throw StoreError(QStringLiteral("資料庫錯誤：%1").arg(engineMessage(query.lastError())));
+    return ResultSet(std::move(columns), std::move(rows));
+}
+
+qint64 Exec_SQL(const QString &sql, const QVariantList &values)
+{
+    if (statementHook())
+        statementHook()(sql);
+    QSqlQuery query = prepared(connection(), sql, values);
+    return query.numRowsAffected();
+}
+
+Transaction::Transaction()
+{
+    QSqlDatabase db = connection();
+    if (!db.transaction())
+        throw StoreError(QStringLiteral("資料庫錯誤：%1").arg(engineMessage(db.lastError())));
+    m_open = true;
+}
+
+Transaction::~Transaction()
+{
+    if (m_open && Is_Open())
+        connection().rollback();
+}
+
+void Transaction::commit()
+{
+    QSqlDatabase db = connection();
+    if (!db.commit()) {
+        const QString why = engineMessage(db.lastError());
+        db.rollback();
+        m_open = false;
+        throw StoreError(QStringLiteral("資料庫錯誤：%1").arg(why));
+    }
+    m_open = false;
+}
+
+void Set_Statement_Hook(std::function<void(const QString &sql)> hook)
+{
+    statementHook() = std::move(hook);
+}
+
+} // namespace database_access

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "store/ResultSet.h"
+#include "store/StoreError.h"
+
+#include <QString>
+#include <QVariantList>
+
+#include <functional>
+
+// The one connection to the ledger and the routines every window reads and writes
+// through. Values always travel as bound parameters, never inside the SQL text.
+// Engine errors are thrown as StoreError, carrying the engine's message.
+namespace database_access {
+
+// Folder prefix of the ledger path (empty: the working directory) and the path itself.
+extern QString Base_Dir;
+extern QString DB_Path;
+
+// Opens the ledger at path. A missing file is not created; a file that is not a SQLite
+// database, or lacks the ledger's tables, is refused. Throws StoreError.
+void Open_DB(const QString &path);
+// Releases the connection. Safe to call when nothing is open.
+void Close_DB();
+bool Is_Open();
+
+// Runs a query and returns its whole result.
+ResultSet Open_Query(const QString &sql, const QVariantList &values = {});
+// Runs a statement that changes data; returns the number of rows it changed.
+qint64 Exec_SQL(const QString &sql, const QVariantList &values = {});
+
+// Several changes as one: everything between construction and commit() is applied
+// together, or, if commit() is not reached (an exception), not at all.
+class Transaction
+{
+public:
+    Transaction();
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    void commit();
+
+private:
+    bool m_open = false;
+};
+
+// Test seam: called with each statement's text before Exec_SQL runs it; may throw
+// StoreError to make that statement fail. An empty function removes the hook.
+void Set_Statement_Hook(std::function<void(const QString &sql)> hook);
+
+} // namespace database_access

@@ -1,0 +1,212 @@
+#include "ui/GridModel.h"
+
+#include <QApplication>
+#include <QPalette>
+
+namespace {
+
+constexpr QRgb noColour = 0;
+
+} // namespace
+
+GridModel::GridModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+bool GridModel::inRange(int row, int col) const
+{
+    return row >= 0 && row < m_rows && col >= 0 && col < m_cols;
+}
+
+void GridModel::reshape(int rows, int cols)
+{
+    rows = std::max(0, rows);
+    cols = std::max(0, cols);
+    if (rows == m_rows && cols == m_cols)
+        return;
+    if (m_bulkDepth == 0)
+        beginResetModel();
+    if (cols == m_cols) {
+        m_text.resize(qsizetype(rows) * cols);
+        m_background.resize(qsizetype(rows) * cols, noColour);
+    } else {
+        QVector<QString> text(qsizetype(rows) * cols);
+        QVector<QRgb> background(qsizetype(rows) * cols, noColour);
+        for (int r = 0; r < std::min(rows, m_rows); ++r) {
+            for (int c = 0; c < std::min(cols, m_cols); ++c) {
+                text[qsizetype(r) * cols + c] = m_text.at(slot(r, c));
+                background[qsizetype(r) * cols + c] = m_background.at(slot(r, c));
+            }
+        }
+        m_text = std::move(text);
+        m_background = std::move(background);
+    }
+    m_rows = rows;
+    m_cols = cols;
+    if (m_bulkDepth == 0)
+        endResetModel();
+}
+
+void GridModel::setGridRows(int rows)
+{
+    reshape(rows, m_cols);
+}
+
+void GridModel::setGridCols(int cols)
+{
+    reshape(m_rows, cols);
+}
+
+void GridModel::setFixedRows(int rows)
+{
+    if (m_bulkDepth == 0)
+        beginResetModel();
+    m_fixedRows = std::max(0, rows);
+    if (m_bulkDepth == 0)
+        endResetModel();
+}
+
+void GridModel::setFixedCols(int cols)
+{
+    m_fixedCols = std::max(0, cols);
+    if (m_bulkDepth == 0 && m_rows > m_fixedRows && m_cols > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, m_cols - 1));
+}
+
+QString GridModel::cellText(int row, int col) const
+{
+    return inRange(row, col) ? m_text.at(slot(row, col)) : QString();
+}
+
+void GridModel::cellChanged(int row, int col)
+{
+    if (m_bulkDepth > 0)
+        return;
+    if (row < m_fixedRows) {
+        Q_EMIT headerDataChanged(Qt::Horizontal, col, col);
+    } else {
+        const QModelIndex i = index(row - m_fixedRows, col);
+        Q_EMIT dataChanged(i, i);
+    }
+}
+
+void GridModel::setCellText(int row, int col, const QString &text)
+{
+    if (!inRange(row, col))
+        return;
+    m_text[slot(row, col)] = text;
+    cellChanged(row, col);
+}
+
+QColor GridModel::cellBackground(int row, int col) const
+{
+    if (!inRange(row, col))
+        return {};
+    const QRgb rgb = m_background.at(slot(row, col));
+    return rgb == noColour ? QColor() : QColor::fromRgb(rgb);
+}
+
+void GridModel::setCellBackground(int row, int col, const QColor &color)
+{
+    if (!inRange(row, col))
+        return;
+    m_background[slot(row, col)] = color.isValid() ? (color.rgb() | 0xff000000u) : noColour;
+    cellChanged(row, col);
+}
+
+void GridModel::assign(const QStringList &header, QVector<QString> cells)
+{
+    if (m_bulkDepth == 0)
+        beginResetModel();
+    m_cols = int(header.size());
+    m_rows = m_cols == 0 ? 1 : int(1 + cells.size() / m_cols);
+    m_text.clear();
+    m_text.reserve(qsizetype(m_rows) * m_cols);
+    m_text.append(header.toVector());
+    m_text.append(std::move(cells));
+    m_background = QVector<QRgb>(m_text.size(), noColour);
+    if (m_bulkDepth == 0)
+        endResetModel();
+}
+
+void GridModel::clearAll()
+{
+    if (m_bulkDepth == 0)
+        beginResetModel();
+    m_rows = 0;
+    m_cols = 0;
+    m_text.clear();
+    m_background.clear();
+    if (m_bulkDepth == 0)
+        endResetModel();
+}
+
+void GridModel::beginBulk()
+{
+    if (m_bulkDepth++ == 0)
+        beginResetModel();
+}
+
+void GridModel::endBulk()
+{
+    if (m_bulkDepth > 0 && --m_bulkDepth == 0)
+        endResetModel();
+}
+
+int GridModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return std::max(0, m_rows - m_fixedRows);
+}
+
+int GridModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_cols;
+}
+
+QVariant GridModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const int row = index.row() + m_fixedRows;
+    const int col = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return cellText(row, col);
+    case Qt::BackgroundRole: {
+        if (col < m_fixedCols)
+            return QApplication::palette().button();
+        const QColor c = cellBackground(row, col);
+        return c.isValid() ? QVariant(c) : QVariant();
+    }
+    case Qt::ForegroundRole: {
+        const QColor c = cellBackground(row, col);
+        if (c.isValid())
+            return QColor(Qt::black);
+        return {};
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return m_fixedRows > 0 ? cellText(0, section) : QVariant();
+    return section + m_fixedRows;
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    if (index.column() < m_fixedCols)
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Stands in for the message boxes while it lives: records every text shown and answers
+// Yes/No questions from a queue. A question with no answer queued is an unexpected box:
+// it is answered No and recorded, and unexpected() says so.
+class ScriptedBoxes
+{
+public:
+    ScriptedBoxes();
+    ~ScriptedBoxes();
+    ScriptedBoxes(const ScriptedBoxes &) = delete;
+    ScriptedBoxes &operator=(const ScriptedBoxes &) = delete;
+
+    // Queue the answer to the next question.
+    void answer(bool yes);
+
+    // Every text shown so far, in order; take() also forgets them.
+    QStringList texts() const { return m_texts; }
+    QStringList take();
+    // Questions that had no queued answer.
+    QStringList unexpected() const { return m_unexpected; }
+    int pendingAnswers() const { return int(m_answers.size()); }
+
+private:
+    QStringList m_texts;
+    QStringList m_unexpected;
+    QList<bool> m_answers;
+};
