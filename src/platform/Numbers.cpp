@@ -8,7 +8,7 @@ namespace Numbers {
 
 namespace {
 
-const QString numberPattern = QStringLiteral(R"([+-]?(?:\d+\.?\d*|\.\d+)(?:[eE][+-]?\d+)?)");
+const QString numberPattern = QStringLiteral(R"([+-]?(?:[0-9]+\.?[0-9]*|\.[0-9]+)(?:[eE][+-]?[0-9]+)?)");
 
 } // namespace
 

@@ -69,8 +69,11 @@ void Load_SKinds()
 
 void Save_SKinds(const QString &line)
 {
+    // A file without any write permission was made read-only on purpose; the rename below
+    // would replace it anyway, so respect it here (even for a user who may write anything).
     const QFileInfo info(SKinds_File);
-    if (info.exists() && !info.isWritable())
+    const auto writeBits = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (info.exists() && ((info.permissions() & writeBits) == 0 || !info.isWritable()))
         throw StoreError(QStringLiteral("無法儲存結算分類檔 %1：檔案是唯讀的。").arg(SKinds_File));
     QSaveFile file(SKinds_File);
     if (!file.open(QIODevice::WriteOnly))

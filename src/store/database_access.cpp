@@ -47,8 +47,13 @@ QSqlQuery prepared(QSqlDatabase db, const QString &sql, const QVariantList &valu
     query.setForwardOnly(true);
     if (!query.prepare(sql))
         throw StoreError(QStringLiteral("資料庫錯誤：%1").arg(engineMessage(query.lastError())));
-    for (const QVariant &value : values)
-        query.addBindValue(value);
+    for (const QVariant &value : values) {
+        // A null QString would be stored as NULL; the ledger never holds NULL texts.
+        if (value.typeId() == QMetaType::QString && value.toString().isNull())
+            query.addBindValue(QStringLiteral(""));
+        else
+            query.addBindValue(value);
+    }
     if (!query.exec())
         throw StoreError(QStringLiteral("資料庫錯誤：%1").arg(engineMessage(query.lastError())));
     return query;
