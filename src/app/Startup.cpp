@@ -1,6 +1,8 @@
 #include "app/Startup.h"
 
 #include "app/Form1.h"
+#include "platform/Clock.h"
+#include "store/Backup.h"
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
 #include "ui/MessageBox.h"
@@ -20,6 +22,10 @@ bool startUp()
         return false;
     }
     Load_SKinds();
+    // A copy that cannot be made must not keep anyone from their ledger: say so once, go on.
+    const Backup::Outcome backup = Backup::backupIfDue(DB_Path, Clock::now());
+    if (!backup.error.isEmpty())
+        ui::showMessage(nullptr, QStringLiteral("今天的自動備份沒有成功，帳本本身沒有受到影響。\n%1").arg(backup.error));
     return true;
 }
 

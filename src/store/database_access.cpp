@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -175,6 +176,17 @@ void Transaction::commit()
         throw StoreError(QStringLiteral("資料庫錯誤：%1").arg(why));
     }
     m_open = false;
+}
+
+sqlite3 *Native_Handle()
+{
+    const QVariant handle = connection().driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        throw StoreError(QStringLiteral("資料庫驅動程式沒有提供 SQLite 的連線。"));
+    sqlite3 *native = *static_cast<sqlite3 *const *>(handle.constData());
+    if (native == nullptr)
+        throw StoreError(QStringLiteral("帳本資料庫尚未開啟。"));
+    return native;
 }
 
 void Set_Statement_Hook(std::function<void(const QString &sql)> hook)

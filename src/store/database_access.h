@@ -8,6 +8,8 @@
 
 #include <functional>
 
+struct sqlite3;
+
 // The one connection to the ledger and the routines every window reads and writes
 // through. Values always travel as bound parameters, never inside the SQL text.
 // Engine errors are thrown as StoreError, carrying the engine's message.
@@ -44,6 +46,10 @@ public:
 private:
     bool m_open = false;
 };
+
+// The engine's own handle of the open connection, for what Qt's driver does not offer
+// (the online backup). Throws StoreError when nothing is open.
+sqlite3 *Native_Handle();
 
 // Test seam: called with each statement's text before Exec_SQL runs it; may throw
 // StoreError to make that statement fail. An empty function removes the hook.

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+// Daily copies of the open ledger in a folder "backup" beside it. Each copy is taken with
+// the engine's online backup (consistent even while the program runs), checked with an
+// integrity check, and only then given its final name; the newest ten are kept.
+namespace Backup {
+
+constexpr int keptCopies = 10;
+
+struct Outcome
+{
+    bool made = false;   // a new copy was written and verified
+    QString path;        // the new copy
+    QString error;       // why no copy could be made; empty when all went well
+};
+
+// Backs up the open ledger at ledgerPath when the newest copy is older than a day (or there
+// is none). Never throws: a failure is returned in Outcome::error and leaves no partial copy.
+Outcome backupIfDue(const QString &ledgerPath, const QDateTime &now);
+
+// The verified copies beside ledgerPath, oldest first.
+QStringList copies(const QString &ledgerPath);
+
+} // namespace Backup
