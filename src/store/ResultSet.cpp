@@ -74,12 +74,12 @@ double ResultSet::number(const QString &column) const
     return value(column).toDouble();
 }
 
-const QStringList &ResultSet::columns() const
+QStringList ResultSet::columns() const
 {
     return m_data->columns;
 }
 
-const QVector<ResultSet::Row> &ResultSet::rows() const
+QVector<ResultSet::Row> ResultSet::rows() const
 {
     return m_data->rows;
 }

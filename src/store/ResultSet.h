@@ -32,8 +32,9 @@ public:
     qint64 integer(const QString &column) const;
     double number(const QString &column) const;
 
-    const QStringList &columns() const;
-    const QVector<Row> &rows() const;
+    // Copies share the data, and stay valid after the result set is gone.
+    QStringList columns() const;
+    QVector<Row> rows() const;
 
     // Drops the rows; the result is empty afterwards.
     void close();
