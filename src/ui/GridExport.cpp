@@ -1,0 +1,123 @@
+#include "ui/GridExport.h"
+
+#include "ui/DGrid.h"
+#include "ui/FileDialog.h"
+#include "ui/MessageBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QSaveFile>
+#include <QStringList>
+
+namespace {
+
+QString quoted(const QString &field, const QString &specials)
+{
+    bool needs = false;
+    for (const QChar c : specials)
+        needs = needs || field.contains(c);
+    if (!needs)
+        return field;
+    QString inner = field;
+    inner.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + inner + QLatin1Char('"');
+}
+
+QStringList rowFields(const DGrid *grid, int row, const QString &specials)
+{
+    QStringList fields;
+    for (int c = grid->fixedCols(); c < grid->cols(); ++c)
+        fields << quoted(grid->textAt(row, c), specials);
+    return fields;
+}
+
+const QString tsvSpecials = QStringLiteral("\t\n\r\"");
+const QString csvSpecials = QStringLiteral(",\n\r\"");
+
+} // namespace
+
+GridExport::GridExport(DGrid *grid)
+    : QObject(grid)
+    , m_grid(grid)
+    , m_copy(new QAction(QStringLiteral("複製"), grid))
+    , m_export(new QAction(QStringLiteral("匯出 CSV…"), grid))
+{
+    m_copy->setShortcut(QKeySequence::Copy);
+    m_copy->setShortcutContext(Qt::WidgetShortcut);
+    grid->addAction(m_copy);
+    connect(m_copy, &QAction::triggered, this, [this] { copy(m_grid); });
+    connect(m_export, &QAction::triggered, this, [this] { exportCsv(m_grid); });
+    grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grid, &QWidget::customContextMenuRequested, this, &GridExport::showMenu);
+}
+
+void GridExport::install(DGrid *grid)
+{
+    new GridExport(grid);
+}
+
+void GridExport::showMenu(const QPoint &at)
+{
+    QMenu menu(m_grid);
+    menu.setObjectName(QStringLiteral("gridMenu"));
+    menu.addAction(m_copy);
+    menu.addAction(m_export);
+    menu.exec(m_grid->viewport()->mapToGlobal(at));
+}
+
+QString GridExport::tsv(const DGrid *grid, const QVector<int> &rows)
+{
+    QString text;
+    if (grid->fixedRows() > 0)
+        text += rowFields(grid, 0, tsvSpecials).join(QLatin1Char('\t')) + QLatin1Char('\n');
+    for (int row : rows)
+        text += rowFields(grid, row, tsvSpecials).join(QLatin1Char('\t')) + QLatin1Char('\n');
+    return text;
+}
+
+QString GridExport::csv(const DGrid *grid)
+{
+    QString text;
+    for (int row = 0; row < grid->rows(); ++row)
+        text += rowFields(grid, row, csvSpecials).join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    return text;
+}
+
+QVector<int> GridExport::rowsToCopy(const DGrid *grid)
+{
+    QVector<int> rows;
+    if (const QItemSelectionModel *selection = grid->selectionModel()) {
+        for (const QModelIndex &index : selection->selectedRows())
+            rows << index.row() + grid->fixedRows();
+    }
+    std::sort(rows.begin(), rows.end());
+    if (rows.size() <= 1) {
+        rows.clear();
+        for (int row = grid->fixedRows(); row < grid->rows(); ++row)
+            rows << row;
+    }
+    return rows;
+}
+
+void GridExport::copy(DGrid *grid)
+{
+    QApplication::clipboard()->setText(tsv(grid, rowsToCopy(grid)));
+}
+
+bool GridExport::exportCsv(DGrid *grid)
+{
+    const QString path = ui::askSaveFileName(grid->window(), QStringLiteral("匯出 CSV"), QStringLiteral("quillory.csv"),
+                                             QStringLiteral("CSV (*.csv)"));
+    if (path.isEmpty())
+        return false;
+    QSaveFile file(path);
+    const QByteArray bytes = QByteArrayLiteral("\xEF\xBB\xBF") + csv(grid).toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        ui::showMessage(grid->window(), QStringLiteral("無法寫入 %1：%2").arg(path, file.errorString()));
+        return false;
+    }
+    return true;
+}

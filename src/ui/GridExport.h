@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+class DGrid;
+class QAction;
+
+// Taking a grid's rows out of the program: to the clipboard as tab-separated text that
+// pastes into a spreadsheet, and to a CSV file that spreadsheet programs open. Both hold
+// the header row and the cells as shown; fixed columns (row markers) are left out.
+class GridExport : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Gives the grid Ctrl+C and a context menu with 複製 and 匯出 CSV….
+    static void install(DGrid *grid);
+
+    // Tab-separated rows, header first, lines ended by a line feed. Rows are grid rows
+    // (fixed rows are not counted among them).
+    static QString tsv(const DGrid *grid, const QVector<int> &rows);
+    // The whole grid as CSV: every field that holds a comma, a quote or a line break is
+    // quoted, quotes doubled, lines ended by CR LF.
+    static QString csv(const DGrid *grid);
+
+    // The rows to copy: the selected rows, or every row when one row or none is selected.
+    static QVector<int> rowsToCopy(const DGrid *grid);
+    static void copy(DGrid *grid);
+    // Asks for a file and writes the grid to it as UTF-8 with a byte-order mark. Returns
+    // false when it was cancelled or could not be written (the person is told why).
+    static bool exportCsv(DGrid *grid);
+
+private:
+    explicit GridExport(DGrid *grid);
+    void showMenu(const QPoint &at);
+
+    DGrid *m_grid;
+    QAction *m_copy;
+    QAction *m_export;
+};
