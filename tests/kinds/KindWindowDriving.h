@@ -2,13 +2,24 @@
 
 // Small steps a person takes in the kind manager, shared by its tests.
 
+#include "kinds/mang_kind.h"
 #include "support/TestSupport.h"
 
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
 
+#include <memory>
+
 namespace kinds_testing {
+
+inline std::unique_ptr<mang_kind> openManager()
+{
+    auto window = std::make_unique<mang_kind>();
+    window->show();
+    (void)QTest::qWaitForWindowActive(window.get());
+    return window;
+}
 
 inline QPoint itemCentre(QListWidget *list, int row)
 {

@@ -1,6 +1,5 @@
 #include "kinds/KindWindowDriving.h"
 
-#include "kinds/mang_kind.h"
 #include "kinds/mang_kind_assign.h"
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
@@ -26,14 +25,6 @@ namespace {
 
 const QString askDelete = QStringLiteral("Are you sure to delete ?");
 const QString deleted = QStringLiteral("Delete\rDone!");
-
-std::unique_ptr<mang_kind> openManager()
-{
-    auto window = std::make_unique<mang_kind>();
-    window->show();
-    (void)QTest::qWaitForWindowActive(window.get());
-    return window;
-}
 
 QByteArray idLine(std::initializer_list<qint64> ids)
 {
@@ -216,39 +207,39 @@ private Q_SLOTS:
         QCOMPARE(window->kind_name->text(), QStringLiteral("A"));
     }
 
-    void closingTheDialogFallsBackToTheFirstKind()
+    void noAfterTheDialogChangesNothingAndItsCloseBoxChoosesTheFirstKind()
     {
         TestLedger ledger;
         const Arranged k = arrange(ledger);
-        ScriptedBoxes boxes;
-        ModalDriver driver;
-        auto window = openManager();
-        driver.next([](QDialog *dialog) {
-            QTest::keyClick(qobject_cast<mang_kind_assign *>(dialog)->cob_kind, Qt::Key_Down);
-            dialog->close();
-        });
-        clickItem(window->kind, 1);
-        boxes.answer(true);
-        testing::click(window->kind_del);
-        QCOMPARE(boxes.take(), QStringList({askDelete, deleted}));
-        QCOMPARE(entryKinds(ledger), QList<qint64>({k.a, k.a, k.a}));
-    }
-
-    void noAfterTheDialogChangesNothing()
-    {
-        TestLedger ledger;
-        arrange(ledger);
         const Snapshot before = snapshot(ledger);
         ScriptedBoxes boxes;
         ModalDriver driver;
         auto window = openManager();
-        driver.next([](QDialog *dialog) { testing::click(qobject_cast<mang_kind_assign *>(dialog)->cmd_ok); });
+        const auto chooseSecondThen = [](bool ok) {
+            return [ok](QDialog *dialog) {
+                auto *assign = qobject_cast<mang_kind_assign *>(dialog);
+                QTest::keyClick(assign->cob_kind, Qt::Key_Down);
+                if (ok)
+                    testing::click(assign->cmd_ok);
+                else
+                    dialog->close();
+            };
+        };
+
+        driver.next(chooseSecondThen(true));
         clickItem(window->kind, 1);
         boxes.answer(false);
         testing::click(window->kind_del);
         QCOMPARE(boxes.take(), QStringList{askDelete});
         COMPARE_SNAPSHOTS(snapshot(ledger), before);
         QCOMPARE(window->kind->count(), 4);
+
+        driver.next(chooseSecondThen(false));
+        clickItem(window->kind, 1);
+        boxes.answer(true);
+        testing::click(window->kind_del);
+        QCOMPARE(boxes.take(), QStringList({askDelete, deleted}));
+        QCOMPARE(entryKinds(ledger), QList<qint64>({k.a, k.a, k.a}));
     }
 
     void theLastKindKeepsItsEntries()

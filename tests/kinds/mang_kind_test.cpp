@@ -1,7 +1,6 @@
 #include "kinds/KindWindowDriving.h"
 
 #include "app/Form1.h"
-#include "kinds/mang_kind.h"
 #include "store/database_access.h"
 #include "support/ModalDriver.h"
 #include "support/ScriptedBoxes.h"
@@ -10,22 +9,10 @@
 #include "ui/PushButton.h"
 #include "ui/Twips.h"
 
-#include <QGroupBox>
-#include <QLabel>
-
-#include <memory>
 
 using namespace kinds_testing;
 
 namespace {
-
-std::unique_ptr<mang_kind> openManager()
-{
-    auto window = std::make_unique<mang_kind>();
-    window->show();
-    (void)QTest::qWaitForWindowActive(window.get());
-    return window;
-}
 
 // name, key_order of every kind, in list order.
 QList<QVariantList> kindTable(const TestLedger &ledger)
@@ -40,32 +27,6 @@ class MangKindTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void controlsSitWhereTheWindowPlanPutsThem()
-    {
-        TestLedger ledger(true);
-        auto window = openManager();
-        QCOMPARE(window->windowTitle(), QStringLiteral("Kind Manager"));
-        QCOMPARE(window->size(), ui::twipsSize(6750, 5250));
-        // Controls in the frame are placed relative to it.
-        QCOMPARE(QRect(window->kind->mapTo(window.get(), QPoint()), window->kind->size()),
-                 ui::twipsRect(240 + 240, 1080 + 840, 2415, 2460));
-        QCOMPARE(QRect(window->kind_del->mapTo(window.get(), QPoint()), window->kind_del->size()),
-                 ui::twipsRect(240 + 840, 1080 + 3480, 1215, 375));
-        QCOMPARE(window->Frame1->title(), QStringLiteral("刪除及結算分類管理"));
-        QCOMPARE(window->cmd_up->font().pointSizeF(), 11.25);
-        QCOMPARE(window->kind->font().pointSizeF(), 12.0);
-        QCOMPARE(window->Label2->text(), QStringLiteral("結算分類"));
-
-        window->kind_name->setFocus();
-        QStringList order;
-        for (int i = 0; i < 8; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            order << QApplication::focusWidget()->objectName();
-        }
-        QCOMPARE(order, QStringList({"kind_add", "kind_modify", "kind", "cmd_up", "cmd_down", "skinds", "kind_del",
-                                     "kind_name"}));
-    }
-
     void listsEveryKindByOrderWithTheFirstCurrent()
     {
         TestLedger ledger;

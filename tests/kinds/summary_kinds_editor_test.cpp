@@ -1,6 +1,5 @@
 #include "kinds/KindWindowDriving.h"
 
-#include "kinds/mang_kind.h"
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
 #include "support/ScriptedBoxes.h"
@@ -10,20 +9,11 @@
 #include <QDir>
 #include <QFile>
 
-#include <memory>
 
 using namespace kinds_testing;
 using database_access::SKinds;
 
 namespace {
-
-std::unique_ptr<mang_kind> openManager()
-{
-    auto window = std::make_unique<mang_kind>();
-    window->show();
-    (void)QTest::qWaitForWindowActive(window.get());
-    return window;
-}
 
 void addKindWithId(qint64 id, const QString &name, qint64 keyOrder)
 {
@@ -86,24 +76,6 @@ private Q_SLOTS:
         QVERIFY(boxes.texts().isEmpty());
         // Nothing but kinds is removed.
         QCOMPARE(window->kind->count(), 3);
-    }
-
-    void manySummaryKindsAreKeptWhole()
-    {
-        TestLedger ledger;
-        QStringList ids;
-        for (int i = 1; i <= 60; ++i) {
-            ledger.addKind(QStringLiteral("k%1").arg(i), i);
-            if (i > 1)
-                ids << QString::number(i);
-        }
-        ledger.writeSKinds(ids.join(QLatin1Char(',')).toUtf8() + "\r\n");
-        auto window = openManager();
-        QCOMPARE(window->skinds->count(), 59);
-        doubleClickItem(window->kind, 0);
-        QCOMPARE(ledger.readSKinds(), QByteArray("1,") + ids.join(QLatin1Char(',')).toUtf8() + "\r\n");
-        QCOMPARE(SKinds.size(), 60);
-        QCOMPARE(window->skinds->count(), 60);
     }
 
     void aFileThatCannotBeWrittenChangesNothing()
