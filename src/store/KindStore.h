@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVector>
 
+#include <optional>
+
 // The kinds (categories) of the ledger.
 namespace KindStore {
 
@@ -19,5 +21,33 @@ QVector<Kind> kindsByOrder();
 QVector<Kind> kindsById();
 // Every kind in the order the table gives them.
 QVector<Kind> allKinds();
+
+// One kind by its id; nothing when there is no such kind.
+std::optional<Kind> kindById(qint64 id);
+// The kinds whose ids are listed, by ascending key_order. Ids without a kind (0 among them)
+// are passed over; an id listed twice gives its kind once.
+QVector<Kind> kindsInList(const QVector<qint64> &ids);
+
+// True when a kind other than exceptId bears exactly this name.
+bool nameTaken(const QString &name, qint64 exceptId = 0);
+// The key_order a new kind takes so that it is shown last: the highest plus 1, or 1 when
+// there is no kind yet.
+qint64 nextKeyOrder();
+// Adds a kind and returns the id the database gave it.
+qint64 addKind(const QString &name, qint64 keyOrder);
+// Changes a kind's name. Entries keep the name they were written with.
+void renameKind(qint64 id, const QString &name);
+// Exchanges the key_order of two kinds, both or neither. Throws StoreError when either
+// kind no longer exists.
+void swapKeyOrder(qint64 firstId, qint64 secondId);
+
+// How many entries carry this kind.
+qint64 entryCountOfKind(qint64 id);
+
+// Deletes a kind as one change: its entries move to reassignTo (when given), its row goes,
+// and, when summaryLine is given, SKinds.txt is rewritten with that line and SKinds loaded
+// again. If any step fails, the ledger, SKinds.txt and SKinds stay as they were and the
+// StoreError is passed on.
+void deleteKind(qint64 id, std::optional<qint64> reassignTo, const std::optional<QString> &summaryLine);
 
 } // namespace KindStore

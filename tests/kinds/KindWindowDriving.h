@@ -1,0 +1,61 @@
+#pragma once
+
+// Small steps a person takes in the kind manager, shared by its tests.
+
+#include "kinds/mang_kind.h"
+#include "support/TestSupport.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+
+#include <memory>
+
+namespace kinds_testing {
+
+inline std::unique_ptr<mang_kind> openManager()
+{
+    auto window = std::make_unique<mang_kind>();
+    window->show();
+    (void)QTest::qWaitForWindowActive(window.get());
+    return window;
+}
+
+inline QPoint itemCentre(QListWidget *list, int row)
+{
+    list->scrollToItem(list->item(row));
+    QCoreApplication::processEvents();
+    return list->visualItemRect(list->item(row)).center();
+}
+
+inline void clickItem(QListWidget *list, int row)
+{
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, itemCentre(list, row));
+}
+
+// Press, release, then the second press that makes it a double-click.
+inline void doubleClickItem(QListWidget *list, int row)
+{
+    const QPoint at = itemCentre(list, row);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
+// Selects whatever the field holds and types over it.
+inline void retype(QLineEdit *field, const QString &text)
+{
+    testing::click(field);
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Delete);
+    testing::typeText(field, text);
+}
+
+inline QStringList itemTexts(const QListWidget *list)
+{
+    QStringList texts;
+    for (int row = 0; row < list->count(); ++row)
+        texts << list->item(row)->text();
+    return texts;
+}
+
+} // namespace kinds_testing
