@@ -2,6 +2,7 @@
 #include "ui/AppSetup.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,5 +33,9 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     ui::setupApplication(app);
+    // Ties the windows to the installed menu entry and its icon, for the task bar and the
+    // window switcher; run from a build folder, no icon is found and none is set.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillory"));
+    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("quillory")));
     return runProgram(app);
 }

@@ -1,0 +1,54 @@
+# Installing and packaging: the two programs, the launcher that starts Quillory in the user's
+# ledger folder, the menu entry with its icon, and a .deb that depends on what the program
+# loads at run time. Nothing here runs during a plain `cmake --build`; `cpack` makes the package.
+
+include(GNUInstallDirs)
+
+set(QUILLORY_ICON_SIZES 16 22 24 32 48 64 128 256)
+
+install(TARGETS quillory quillory-newdb RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(PROGRAMS ${CMAKE_CURRENT_SOURCE_DIR}/packaging/quillory-start DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/quillory.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/icons/quillory.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size IN LISTS QUILLORY_ICON_SIZES)
+  install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/icons/quillory-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME quillory.png)
+endforeach()
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillory)
+
+# The launcher also sits beside the programs in the build folder, where it finds them first:
+# scripts/run.sh starts a build through it just as an installed copy starts.
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/packaging/quillory-start ${CMAKE_CURRENT_BINARY_DIR}/quillory-start
+               COPYONLY)
+
+set(QUILLORY_PACKAGE_MAINTAINER "Quillory developers <quillory@example.org>"
+    CACHE STRING "Maintainer named in the .deb package")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME quillory)
+set(CPACK_PACKAGE_VENDOR Quillory)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "household ledger of daily income and expenses (家庭記帳)")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Quillory keeps a household ledger with a Traditional Chinese interface: day by day the
+expenses and income with their kinds, descriptions, amounts and remarks, one note a day,
+queries over any date range and a year report month by month. The ledger is one SQLite
+file in a folder of your own. quillory-start opens ~/Quillory and makes a new ledger
+there the first time.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${QUILLORY_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The libraries the programs link come from dpkg-shlibdeps. Qt loads the rest only at run
+# time, so they are named here: the SQLite driver that opens db1.mdb, the Ming and Kai faces
+# the windows are drawn in, and the translations that label the standard buttons 是 / 否 / 確定.
+# The X11 platform plugin ships with libqt6gui6, which the programs link anyway.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, fonts-arphic-uming, fonts-arphic-ukai, qt6-translations-l10n")
+
+include(CPack)
