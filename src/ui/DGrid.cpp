@@ -37,6 +37,8 @@ DGrid::DGrid(QWidget *parent)
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
+    // Tab moves on to the window's next control, as with every other field.
+    setTabKeyNavigation(false);
     setCornerButtonEnabled(false);
     verticalHeader()->setVisible(false);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
