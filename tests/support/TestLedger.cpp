@@ -50,7 +50,7 @@ void TestLedger::addEntry(const QString &isoDate, qint64 kind, int inout, const 
                           const QString &note, qint64 key, const QString &kindName)
 {
     Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-             {isoDate, kind, inout, content, amount, note, key, kindName});
+             {isoDate, kind, inout, content, amount, note, key, kindName.isNull() ? QStringLiteral("") : kindName});
 }
 
 void TestLedger::setDayNote(const QString &isoDate, const QString &note)
