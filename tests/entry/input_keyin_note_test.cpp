@@ -49,6 +49,7 @@ class NoteTest : public QObject
 private Q_SLOTS:
     void leavingAfterAChangeInsertsUpdatesAndDeletes();
     void visitingWithoutTypingWritesNothing();
+    void anotherWindowInBetweenDoesNotForgetTheChange();
     void addAndModifyWriteTheNoteOfTheDay();
     void aClickedButtonActsOnTheSavedNote();
     void changingTheDayDoesNotMoveTheNote();
@@ -101,6 +102,26 @@ void NoteTest::visitingWithoutTypingWritesNothing()
     typeNote(s, "改過");
     testing::click(w->account_name);
     QCOMPARE(s.notes(), QList<QVariantList>({{"2024-05-15", "改過"}}));
+}
+
+void NoteTest::anotherWindowInBetweenDoesNotForgetTheChange()
+{
+    EntryWindow s;
+    input_keyin *w = s.open();
+    typeNote(s, "寫到一半");
+
+    QDialog other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QCOMPARE(s.notes(), QList<QVariantList>());
+    other.close();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QCOMPARE(s.focus(), w->note_day);
+
+    QTest::keyClick(w->note_day, Qt::Key_Tab);
+    QCOMPARE(s.notes(), QList<QVariantList>({{"2024-05-15", "寫到一半"}}));
 }
 
 void NoteTest::addAndModifyWriteTheNoteOfTheDay()
