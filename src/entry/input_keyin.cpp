@@ -1,8 +1,248 @@
 #include "entry/input_keyin.h"
 
+#include "platform/Clock.h"
+#include "platform/DateText.h"
+#include "platform/Numbers.h"
+#include "store/EntryStore.h"
+#include "store/KindStore.h"
+#include "store/NoteStore.h"
+#include "ui/DGrid.h"
+#include "ui/Guard.h"
+#include "ui/MessageBox.h"
+#include "ui/PushButton.h"
+#include "ui/RichTextBox.h"
+
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QHash>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+const QColor weekendColour(192, 0, 0);
+
+bool isEnter(const QKeyEvent *event)
+{
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
+} // namespace
+
 input_keyin::input_keyin(QWidget *parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("input_keyin"));
-    setWindowTitle(QStringLiteral("資料新增"));
+    buildLayout();
+    connectHandlers();
+
+    date_new->setText(DateText::defaultText(Clock::today()));
+    inout->clear();
+    inout->addItem(QStringLiteral("支出"));
+    inout->addItem(QStringLiteral("收入"));
+    inout->setCurrentIndex(0);
+    ui::guarded(this, [this] { Kind_Reflash(); });
+    Label6->clear();
+    Label7->clear();
+    ui::guarded(this, [this] { loadDay(); });
+    date_new->setFocus();
+}
+
+void input_keyin::connectHandlers()
+{
+    ui::FieldLeave::watch(date_new, &m_leaveGuard, [this] { loadDay(); });
+    ui::FieldLeave::watch(money_inout, &m_leaveGuard, [this] { leaveAmount(); });
+    ui::FieldLeave::watch(note_day, &m_leaveGuard, [this] { leaveNote(); });
+    connect(note_day, &QPlainTextEdit::textChanged, this, [this] { note_changed = true; });
+
+    for (QWidget *field : {static_cast<QWidget *>(date_new), static_cast<QWidget *>(kind),
+                           static_cast<QWidget *>(account_name), static_cast<QWidget *>(inout),
+                           static_cast<QWidget *>(money_inout), static_cast<QWidget *>(note_one),
+                           static_cast<QWidget *>(note_day)})
+        field->installEventFilter(this);
+
+    const auto handle = [this](QPushButton *button, void (input_keyin::*action)()) {
+        connect(button, &QPushButton::clicked, this, [this, action] { ui::guarded(this, [this, action] { (this->*action)(); }); });
+    };
+    handle(data_add, &input_keyin::addEntry);
+    handle(data_modifty, &input_keyin::modifyEntry);
+    handle(data_del, &input_keyin::deleteEntry);
+    handle(kind_man, &input_keyin::openKindManager);
+    connect(data_exit, &QPushButton::clicked, this, &QWidget::close);
+    for (int i = 0; i < 2; ++i)
+        connect(cmd_up_down[i], &QPushButton::clicked, this, [this, i] { ui::guarded(this, [this, i] { moveEntry(i); }); });
+
+    connect(DGrid, &DGrid::gridClick, this, [this] { ui::guarded(this, [this] { gridClicked(); }); });
+    connect(DGrid, &DGrid::gridKeyUp, this, &input_keyin::collapseSelection);
+    connect(DGrid, &DGrid::gridMouseUp, this, &input_keyin::collapseSelection);
+}
+
+bool input_keyin::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn && watched == note_day) {
+        // Coming back from a box or another window is not the person entering the box.
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            note_changed = false;
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (watched == date_new && key->modifiers() == Qt::NoModifier
+        && (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up)) {
+        const int days = key->key() == Qt::Key_Down ? 1 : -1;
+        ui::guarded(this, [this, days] { stepDay(days); });
+        return true;
+    }
+    if (!isEnter(key) || watched == note_day)
+        return false;
+
+    if (watched == date_new) {
+        ui::guarded(this, [this] { dateEntered(); });
+    } else if (watched == kind) {
+        account_name->setFocus();
+        account_name->selectAll();
+    } else if (watched == account_name) {
+        inout->setFocus();
+    } else if (watched == inout) {
+        money_inout->setFocus();
+        money_inout->selectAll();
+    } else if (watched == money_inout) {
+        note_one->setFocus();
+    } else if (watched == note_one) {
+        ui::guarded(this, [this] { addEntry(); });
+    }
+    return true;
+}
+
+void input_keyin::done(int result)
+{
+    // Closing while the person is still in a changed note box saves it, as leaving would.
+    if (focusWidget() == note_day && note_changed) {
+        const bool saved = ui::guarded(this, [this] { Check_Note_Day(); });
+        if (!saved && !ui::askYesNo(this, QStringLiteral("日註解沒有存檔，仍要離開嗎?")))
+            return;
+        note_changed = false;
+    }
+    QDialog::done(result);
+}
+
+void input_keyin::showMessage(const QString &text)
+{
+    ui::showMessage(this, text);
+}
+
+void input_keyin::Kind_Reflash()
+{
+    const QVector<KindStore::Kind> kinds = KindStore::kindsByOrder();
+    kind->clear();
+    kind_ids.clear();
+    kind_ids.reserve(kinds.size());
+    for (const KindStore::Kind &k : kinds) {
+        kind_ids.append(k.id);
+        kind->addItem(k.name, k.id);
+    }
+    kind->setCurrentIndex(kinds.isEmpty() ? -1 : 0);
+}
+
+bool input_keyin::loadDay()
+{
+    const std::optional<QDate> day = DateText::read(date_new->text());
+    if (!day) {
+        showMessage(QStringLiteral("請輸入正確的日期"));
+        Label7->clear();
+        date_new->setFocus();
+        return false;
+    }
+
+    // Everything is read before anything shown changes, so a failed read leaves the
+    // previous day whole on the screen.
+    QHash<qint64, QString> kindNames;
+    for (const KindStore::Kind &k : KindStore::kindsById())
+        kindNames.insert(k.id, k.name);
+    const QVector<EntryStore::Entry> entries = EntryStore::entriesOfDay(*day);
+    const QString note = NoteStore::noteOfDay(*day);
+
+    const int weekday = DateText::weekday(*day);
+    QPalette colours = Label7->palette();
+    colours.setColor(QPalette::WindowText, weekday >= 6 ? weekendColour : palette().color(QPalette::ButtonText));
+    Label7->setPalette(colours);
+    Label7->setText(QStringLiteral("(") + DateText::weekdayName(weekday) + QStringLiteral(")"));
+
+    double total = 0;
+    row_keys = QVector<qint64>(std::max<qsizetype>(2, entries.size() + 1), 0);
+    {
+        ::DGrid::Bulk bulk(DGrid);
+        DGrid->setRows(2);
+        for (int c = 1; c < 7; ++c)
+            DGrid->setTextAt(1, c, QString());
+        DGrid->setRows(int(row_keys.size()));
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            const EntryStore::Entry &e = entries.at(i);
+            const int r = int(i + 1);
+            DGrid->setTextAt(r, 1, DateText::defaultText(e.date));
+            DGrid->setTextAt(r, 2, kindNames.value(e.kind));
+            DGrid->setTextAt(r, 3, e.inout == 0   ? QStringLiteral("支出")
+                                   : e.inout == 1 ? QStringLiteral("收入")
+                                                  : QString());
+            DGrid->setTextAt(r, 4, e.content);
+            DGrid->setTextAt(r, 5, Numbers::text(e.count));
+            DGrid->setTextAt(r, 6, e.note);
+            row_keys[r] = e.key;
+            // The total is rounded after every expense, so halves may vanish along the way.
+            if (e.inout == 0)
+                total = Numbers::roundHalfEven(total + e.count);
+        }
+        DGrid->setRow(0);
+    }
+    Label6->setText(QStringLiteral("今天支出 ") + Numbers::text(total) + QStringLiteral("元"));
+    note_day->setText(note);
+    m_shownDay = *day;
+    return true;
+}
+
+void input_keyin::stepDay(int days)
+{
+    if (!DateText::isDate(date_new->text()))
+        date_new->setText(DateText::slashed(Clock::today()));
+    const QDate next = DateText::read(date_new->text())->addDays(days);
+    if (next.isValid())
+        date_new->setText(DateText::defaultText(next));
+    loadDay();
+}
+
+void input_keyin::dateEntered()
+{
+    loadDay();
+    // Moving on leaves the field, which loads the day once more (and, for a text that is not
+    // a date, says so again and keeps the focus here).
+    kind->setFocus();
+}
+
+void input_keyin::Check_Note_Day()
+{
+    // The note box shows the note of the day last loaded, so that is the day it is saved for.
+    QDate day = m_shownDay;
+    if (!day.isValid()) {
+        const std::optional<QDate> typed = DateText::read(date_new->text());
+        if (!typed)
+            return;
+        day = *typed;
+    }
+    const QString note = Numbers::trimBlanks(note_day->text());
+    const qsizetype found = NoteStore::noteRows(day);
+    if (!note.isEmpty() && found > 0)
+        NoteStore::updateNote(day, note);
+    else if (!note.isEmpty())
+        NoteStore::insertNote(day, note);
+    else if (found > 0)
+        NoteStore::deleteNote(day);
+}
+
+void input_keyin::leaveNote()
+{
+    if (note_changed)
+        Check_Note_Day();
 }

@@ -1,11 +1,103 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/FieldLeave.h"
 
+#include <QDate>
+#include <QDialog>
+#include <QVector>
+
+#include <array>
+#include <optional>
+
+class DGrid;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace ui {
+class PushButton;
+class RichTextBox;
+} // namespace ui
+
+// The daily-entry window: one day's entries in the grid with the weekday, the day's expense
+// total and the day's note, and the fields and buttons that add, change, delete and reorder
+// entries. Everything shown is read from the ledger when the day is loaded; every change is
+// written at once and the day is loaded again.
 class input_keyin : public QDialog
 {
     Q_OBJECT
 
 public:
     explicit input_keyin(QWidget *parent = nullptr);
+
+    // Day view.
+    QLabel *Label1;      // 日期
+    QLineEdit *date_new;
+    QLabel *Label7;      // weekday of the day shown
+    QLabel *Label2;      // 類別
+    QComboBox *kind;
+    QComboBox *inout;
+    QLabel *Label6;      // the day's expense total
+    ::DGrid *DGrid;
+    ui::RichTextBox *note_day;
+
+    // Entry fields and commands.
+    QLabel *Label3;      // 帳目名稱
+    QLineEdit *account_name;
+    QLineEdit *money_inout;
+    QLabel *Label5;      // 元
+    QLabel *Label4;      // 註解
+    QLineEdit *note_one;
+    ui::PushButton *data_add;
+    ui::PushButton *data_modifty;
+    ui::PushButton *data_del;
+    ui::PushButton *data_exit;
+    ui::PushButton *kind_man;
+    std::array<ui::PushButton *, 2> cmd_up_down; // 0: 上移, 1: 下移
+
+    // Refills the kind box from the kind table, in the user's order, and selects the first kind.
+    void Kind_Reflash();
+    // Reads the day in date_new into the weekday, the grid, the total and the note. Refuses a
+    // text that is not a date with a message and keeps what was shown. True when loaded.
+    bool loadDay();
+    // Makes the day's stored note match the note box for the date in date_new.
+    void Check_Note_Day();
+
+protected:
+    void done(int result) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildLayout();
+    void connectHandlers();
+
+    // Day view.
+    void stepDay(int days);
+    void dateEntered();
+
+    // Editing.
+    void gridClicked();
+    void collapseSelection();
+    void addEntry();
+    void modifyEntry();
+    void deleteEntry();
+    void moveEntry(int index);
+    void openKindManager();
+    void leaveAmount();
+    void leaveNote();
+
+    // Every command works on the day shown. A date field that reads as another day (its leave
+    // processing did not get to run) is loaded first; one that reads as no date is refused.
+    bool dayInFieldShown();
+    // The amount, name and kind checks of add and modify; each failure shows its message and
+    // moves the focus. The kind id when all pass.
+    std::optional<qint64> checkedEntryFields();
+    std::optional<qint64> selectedKindId() const;
+    void showMessage(const QString &text);
+
+    ui::LeaveGuard m_leaveGuard;
+    QVector<qint64> kind_ids;  // kind id of each position of the kind box
+    QVector<qint64> row_keys;  // entry key of each grid row; 0 for the header and the empty row
+    bool note_changed = false; // the note box's text changed since it last got the focus
+    QDate m_shownDay;          // the day the grid, total and note box belong to
 };

@@ -37,6 +37,8 @@ DGrid::DGrid(QWidget *parent)
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
+    // Tab moves on to the window's next control, as with every other field.
+    setTabKeyNavigation(false);
     setCornerButtonEnabled(false);
     verticalHeader()->setVisible(false);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -45,6 +47,8 @@ DGrid::DGrid(QWidget *parent)
     horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setMinimumSectionSize(1);
+    horizontalHeader()->viewport()->installEventFilter(this);
+    fitRowsToFont();
     m_syncTimer.setSingleShot(true);
     m_syncTimer.setInterval(0);
     connect(&m_syncTimer, &QTimer::timeout, this, &DGrid::syncView);
@@ -265,6 +269,33 @@ void DGrid::currentChanged(const QModelIndex &current, const QModelIndex &previo
     m_col = current.column();
     m_rowSel = m_row;
     m_colSel = m_col;
+}
+
+void DGrid::fitRowsToFont()
+{
+    // Rows as high as a line of the grid's font, not the style's roomier default, so a
+    // small grid still shows a day's worth of entries.
+    const int height = fontMetrics().height() + 6;
+    verticalHeader()->setMinimumSectionSize(height);
+    verticalHeader()->setDefaultSectionSize(height);
+}
+
+void DGrid::changeEvent(QEvent *event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitRowsToFont();
+}
+
+bool DGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    // The fixed rows are drawn by the header view, whose clicks never reach the table.
+    if (watched == horizontalHeader()->viewport() && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        Q_EMIT gridMouseUp();
+        Q_EMIT gridClick();
+    }
+    return QTableView::eventFilter(watched, event);
 }
 
 void DGrid::mouseReleaseEvent(QMouseEvent *event)

@@ -74,17 +74,21 @@ public:
     GridModel *gridModel() const { return m_model; }
 
 Q_SIGNALS:
-    // A click on the grid, after the clicked cell (if not fixed) became current.
+    // A click on the grid, after the clicked cell (if not fixed) became current. A click on
+    // the fixed header row raises it too and leaves the current cell as it was.
     void gridClick();
     void gridKeyUp();
     void gridMouseUp();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
 private:
+    void fitRowsToFont();
     void scheduleViewSync();
     void syncView();
 

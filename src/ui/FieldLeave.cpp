@@ -3,6 +3,7 @@
 #include "ui/Guard.h"
 
 #include <QFocusEvent>
+#include <QPointer>
 #include <QWidget>
 
 namespace ui {
@@ -29,10 +30,17 @@ bool FieldLeave::eventFilter(QObject *watched, QEvent *event)
         return false;
     if (m_guard->m_busy)
         return false;
+    // The field finishes its own focus-out first (a line edit drops its selection and hides
+    // its cursor there); a check that then takes the focus back leaves the field whole, with
+    // whatever it selects still selected.
+    QPointer<QObject> field(watched);
+    static_cast<QObject *>(watched)->event(event);
+    if (!field)
+        return true;
     m_guard->m_busy = true;
     guarded(static_cast<QWidget *>(watched)->window(), m_onLeave);
     m_guard->m_busy = false;
-    return false;
+    return true;
 }
 
 } // namespace ui

@@ -49,11 +49,8 @@ qint64 TestLedger::addKind(const QString &name, qint64 keyOrder)
 void TestLedger::addEntry(const QString &isoDate, qint64 kind, int inout, const QString &content, double amount,
                           const QString &note, qint64 key, const QString &kindName)
 {
-    // A null QString is bound as NULL, which the text columns refuse; the program itself
-    // writes an empty text instead.
-    const auto text = [](const QString &value) { return value.isNull() ? QString::fromLatin1("") : value; };
     Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-             {isoDate, kind, inout, text(content), amount, text(note), key, text(kindName)});
+             {isoDate, kind, inout, content, amount, note, key, kindName});
 }
 
 void TestLedger::setDayNote(const QString &isoDate, const QString &note)

@@ -1,0 +1,224 @@
+#include "entry/input_keyin.h"
+
+#include "kinds/mang_kind.h"
+#include "platform/DateText.h"
+#include "platform/Numbers.h"
+#include "store/EntryStore.h"
+#include "ui/DGrid.h"
+#include "ui/Guard.h"
+#include "ui/MessageBox.h"
+#include "ui/Modal.h"
+#include "ui/PushButton.h"
+#include "ui/Twips.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+bool input_keyin::dayInFieldShown()
+{
+    const std::optional<QDate> day = DateText::read(date_new->text());
+    if (!day || *day != m_shownDay)
+        return loadDay();
+    return true;
+}
+
+std::optional<qint64> input_keyin::selectedKindId() const
+{
+    const QString typed = kind->currentText();
+    const QString trimmed = Numbers::trimBlanks(typed);
+    const auto matches = [&](int position) {
+        const QString item = kind->itemText(position);
+        return item == typed || item == trimmed;
+    };
+    int position = kind->currentIndex();
+    if (position < 0 || !matches(position)) {
+        // The box is editable: a name typed in full picks that kind, anything else none.
+        position = -1;
+        for (int i = 0; i < kind->count() && position < 0; ++i) {
+            if (matches(i))
+                position = i;
+        }
+    }
+    if (position < 0 || position >= kind_ids.size())
+        return std::nullopt;
+    return kind_ids.at(position);
+}
+
+std::optional<qint64> input_keyin::checkedEntryFields()
+{
+    if (!Numbers::isNumeric(money_inout->text())) {
+        showMessage(QStringLiteral("請輸入正確錢的數目"));
+        money_inout->setFocus();
+        return std::nullopt;
+    }
+    if (Numbers::trimBlanks(account_name->text()).isEmpty()) {
+        showMessage(QStringLiteral("請輸入正確的帳目名稱"));
+        account_name->setFocus();
+        return std::nullopt;
+    }
+    const std::optional<qint64> kindId = selectedKindId();
+    if (!kindId) {
+        showMessage(QStringLiteral("請選擇正確的類別"));
+        kind->setFocus();
+        return std::nullopt;
+    }
+    return kindId;
+}
+
+void input_keyin::gridClicked()
+{
+    if (DGrid->row() == 0) {
+        DGrid->setRow(1);
+        DGrid->setColSel(1);
+    }
+    const qint64 key = row_keys.value(DGrid->row());
+    if (key == 0)
+        return;
+    const std::optional<EntryStore::Entry> entry = EntryStore::entryByKey(key);
+    if (!entry)
+        return;
+    for (int i = 0; i < kind->count(); ++i) {
+        if (kind->itemData(i).toLongLong() == entry->kind) {
+            kind->setCurrentIndex(i);
+            kind->setEditText(kind->itemText(i));
+            break;
+        }
+    }
+    date_new->setText(DateText::defaultText(entry->date));
+    if (entry->inout == 0 || entry->inout == 1)
+        inout->setCurrentIndex(entry->inout);
+    money_inout->setText(Numbers::text(entry->count));
+    account_name->setText(entry->content);
+    note_one->setText(entry->note);
+}
+
+void input_keyin::collapseSelection()
+{
+    DGrid->setRowSel(DGrid->row());
+}
+
+void input_keyin::addEntry()
+{
+    if (!dayInFieldShown())
+        return;
+    const std::optional<qint64> kindId = checkedEntryFields();
+    if (!kindId)
+        return;
+
+    EntryStore::Entry entry;
+    entry.date = m_shownDay;
+    entry.kind = *kindId;
+    entry.inout = std::max(0, inout->currentIndex());
+    entry.content = account_name->text();
+    entry.count = Numbers::toNumber(money_inout->text());
+    entry.note = Numbers::trimBlanks(note_one->text());
+    entry.kindName = Numbers::trimBlanks(kind->currentText());
+    entry.key = EntryStore::nextKey();
+    EntryStore::addEntry(entry);
+
+    // The entry is in; a note that cannot be saved is reported without hiding it.
+    ui::guarded(this, [this] { Check_Note_Day(); });
+    loadDay();
+    note_one->clear();
+    DGrid->setRow(1);
+    kind->setFocus();
+}
+
+void input_keyin::modifyEntry()
+{
+    if (!dayInFieldShown())
+        return;
+    const int row = DGrid->row();
+    if (row == 0 || row_keys.value(1) == 0 || row >= row_keys.size()) {
+        showMessage(QStringLiteral("請指定一筆資料再來做修正儲存的動作"));
+        return;
+    }
+    const std::optional<qint64> kindId = checkedEntryFields();
+    if (!kindId)
+        return;
+
+    EntryStore::Entry entry;
+    entry.date = m_shownDay;
+    entry.kind = *kindId;
+    entry.inout = std::max(0, inout->currentIndex());
+    entry.content = Numbers::trimBlanks(account_name->text());
+    entry.count = Numbers::toNumber(money_inout->text());
+    entry.note = Numbers::trimBlanks(note_one->text());
+    entry.kindName = Numbers::trimBlanks(kind->currentText());
+    EntryStore::updateEntry(row_keys.at(row), entry);
+
+    ui::guarded(this, [this] { Check_Note_Day(); });
+    loadDay();
+}
+
+void input_keyin::deleteEntry()
+{
+    if (!dayInFieldShown())
+        return;
+    if (row_keys.value(1) == 0) {
+        showMessage(QStringLiteral("請指定一筆資料再來做刪除的動作"));
+        return;
+    }
+    const int row = DGrid->row();
+    if (row < 1 || row >= row_keys.size()) {
+        showMessage(QStringLiteral("請選擇一筆資料"));
+        return;
+    }
+    const QString question = QStringLiteral("真的嗎?...要刪除") + date_new->text() + QStringLiteral(" ")
+                             + account_name->text() + QStringLiteral(" 這筆資料嗎");
+    if (!ui::askYesNo(this, question))
+        return;
+    EntryStore::deleteEntry(row_keys.at(row));
+    loadDay();
+    date_new->setFocus();
+}
+
+void input_keyin::moveEntry(int index)
+{
+    if (!dayInFieldShown())
+        return;
+    const bool up = index == 0;
+    const int row = DGrid->row();
+    if (row == 0) {
+        showMessage(QStringLiteral("請選擇一列來進行上下移!"));
+        return;
+    }
+    if (up && row == 1) {
+        showMessage(QStringLiteral("請選擇一正確的列來進行上移!"));
+        return;
+    }
+    if (!up && row >= DGrid->rows() - 1) {
+        showMessage(QStringLiteral("請選擇一正確的列來進行下移!"));
+        return;
+    }
+    const int other = up ? row - 1 : row + 1;
+    const qint64 a = row_keys.value(row);
+    const qint64 b = row_keys.value(other);
+    if (a == 0 || b == 0)
+        return;
+    EntryStore::exchangeKeys(a, b);
+    loadDay();
+    DGrid->setRow(other);
+    DGrid->setColSel(1);
+}
+
+void input_keyin::openKindManager()
+{
+    {
+        mang_kind window(this);
+        window.move(pos() + QPoint(ui::twips(1500), ui::twips(800)));
+        ui::showModal(&window);
+    }
+    Kind_Reflash();
+    loadDay();
+}
+
+void input_keyin::leaveAmount()
+{
+    const QString amount = money_inout->text();
+    if (amount.isEmpty() || Numbers::isNumeric(amount))
+        return;
+    showMessage(QStringLiteral("請輸入正確的金錢數字"));
+    money_inout->setFocus();
+    money_inout->selectAll();
+}

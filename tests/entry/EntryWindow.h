@@ -1,0 +1,115 @@
+#pragma once
+
+#include "entry/input_keyin.h"
+#include "support/ScriptedBoxes.h"
+#include "support/TestLedger.h"
+#include "support/TestSupport.h"
+#include "ui/DGrid.h"
+#include "ui/PushButton.h"
+#include "ui/RichTextBox.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include <memory>
+
+// A ledger with three kinds, the clock on Wednesday 2024/5/15, answering boxes from a script,
+// and the daily-entry window open and active on it.
+struct EntryWindow
+{
+    testing::FixedClock clock{QDate(2024, 5, 15)};
+    TestLedger ledger;
+    ScriptedBoxes boxes;
+    qint64 food = 0;
+    qint64 transport = 0;
+    qint64 salary = 0;
+    std::unique_ptr<input_keyin> w;
+
+    explicit EntryWindow(bool withKinds = true)
+    {
+        if (withKinds) {
+            food = ledger.addKind(QStringLiteral("餐費"), 1);
+            transport = ledger.addKind(QStringLiteral("交通"), 2);
+            salary = ledger.addKind(QStringLiteral("薪資"), 3);
+        }
+    }
+
+    input_keyin *open()
+    {
+        w = std::make_unique<input_keyin>();
+        w->show();
+        if (!QTest::qWaitForWindowActive(w.get()))
+            qWarning("input_keyin did not become active");
+        settle();
+        return w.get();
+    }
+
+    static void settle() { QTest::qWait(0); }
+
+    // Clicks a field and replaces its text by typing, as a person does.
+    static void retype(QLineEdit *field, const QString &text)
+    {
+        testing::click(field);
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Backspace);
+        testing::typeText(field, text);
+    }
+
+    // Grid rows count from the header row 0, as the window counts them.
+    void clickRow(int gridRow, int col = 4)
+    {
+        ::DGrid *grid = w->DGrid;
+        const QRect cell = grid->visualRect(grid->model()->index(gridRow - grid->fixedRows(), col));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        settle();
+    }
+
+    void clickHeader(int col = 4)
+    {
+        QHeaderView *header = w->DGrid->horizontalHeader();
+        const int x = header->sectionViewportPosition(col) + header->sectionSize(col) / 2;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, header->height() / 2));
+        settle();
+    }
+
+    void press(QWidget *button)
+    {
+        testing::click(button);
+        settle();
+    }
+
+    // The texts of grid row r, columns 1 to 6.
+    QStringList row(int r) const
+    {
+        QStringList cells;
+        for (int c = 1; c < 7; ++c)
+            cells << w->DGrid->textAt(r, c);
+        return cells;
+    }
+
+    // The contents (a_content) of the day's entries in grid order.
+    QStringList contents() const
+    {
+        QStringList out;
+        for (int r = 1; r < w->DGrid->rows(); ++r)
+            out << w->DGrid->textAt(r, 4);
+        return out;
+    }
+
+    QList<QVariantList> entries() const
+    {
+        return ledger.rows(QStringLiteral("SELECT a_date, a_kind, a_inout, a_content, a_count, a_note, a_key, "
+                                          "a_kind_name FROM data_main ORDER BY a_key"));
+    }
+
+    QList<QVariantList> notes() const
+    {
+        return ledger.rows(QStringLiteral("SELECT a_date, a_note FROM data_note ORDER BY a_date"));
+    }
+
+    QWidget *focus() const { return QApplication::focusWidget(); }
+};
