@@ -7,12 +7,6 @@ namespace EntryStore {
 
 namespace {
 
-// An empty field's text may be a null string, which would be bound as NULL.
-QString text(const QString &value)
-{
-    return value.isNull() ? QStringLiteral("") : value;
-}
-
 Entry entryOf(const ResultSet &result)
 {
     Entry e;
@@ -62,8 +56,8 @@ void addEntry(const Entry &entry)
 {
     // No column list: the values follow the table's column order.
     database_access::Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES(?,?,?,?,?,?,?,?)"),
-                              {DateText::iso(entry.date), entry.kind, entry.inout, text(entry.content), entry.count,
-                               text(entry.note), entry.key, text(entry.kindName)});
+                              {DateText::iso(entry.date), entry.kind, entry.inout, entry.content, entry.count,
+                               entry.note, entry.key, entry.kindName});
 }
 
 void updateEntry(qint64 key, const Entry &entry)
@@ -71,8 +65,8 @@ void updateEntry(qint64 key, const Entry &entry)
     database_access::Exec_SQL(
         QStringLiteral("UPDATE data_main SET a_date=?,a_kind=?,a_inout=?,a_content=?,a_count=?,a_note=?,"
                        "a_kind_name=? WHERE a_key = ?"),
-        {DateText::iso(entry.date), entry.kind, entry.inout, text(entry.content), entry.count, text(entry.note),
-         text(entry.kindName), key});
+        {DateText::iso(entry.date), entry.kind, entry.inout, entry.content, entry.count, entry.note,
+         entry.kindName, key});
 }
 
 void deleteEntry(qint64 key)

@@ -5,16 +5,6 @@
 
 namespace NoteStore {
 
-namespace {
-
-// An empty box's text may be a null string, which would be bound as NULL.
-QString text(const QString &value)
-{
-    return value.isNull() ? QStringLiteral("") : value;
-}
-
-} // namespace
-
 qsizetype noteRows(const QDate &day)
 {
     return database_access::Open_Query(QStringLiteral("SELECT * FROM data_note WHERE a_date=?"),
@@ -34,13 +24,13 @@ QString noteOfDay(const QDate &day)
 void insertNote(const QDate &day, const QString &note)
 {
     database_access::Exec_SQL(QStringLiteral("INSERT INTO data_note(a_date,a_note) VALUES(?,?)"),
-                              {DateText::iso(day), text(note)});
+                              {DateText::iso(day), note});
 }
 
 void updateNote(const QDate &day, const QString &note)
 {
     database_access::Exec_SQL(QStringLiteral("UPDATE data_note SET a_note=? WHERE a_date=?"),
-                              {text(note), DateText::iso(day)});
+                              {note, DateText::iso(day)});
 }
 
 void deleteNote(const QDate &day)
