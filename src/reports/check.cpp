@@ -1,8 +1,162 @@
 #include "reports/check.h"
 
+#include "platform/Clock.h"
+#include "platform/DateText.h"
+#include "store/KindStore.h"
+#include "ui/DGrid.h"
+#include "ui/Guard.h"
+#include "ui/MessageBox.h"
+#include "ui/PushButton.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTimer>
+
+namespace {
+
+const QString dateOrder = QStringLiteral("D.a_date");
+// The sort buttons' frame, whose room the grid takes over in the year view.
+constexpr int sortFrameTop = 1570;
+constexpr int sortFrameHeight = 375;
+
+} // namespace
+
 check::check(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("check"));
     setWindowTitle(QStringLiteral("查詢功能"));
+    createControls();
+
+    connect(chkrange_1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            chkrange_1_Click();
+    });
+    connect(chkrange_2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            chkrange_2_Click();
+    });
+    connect(chkrange_3, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            chkrange_3_Click();
+    });
+    connect(Timer1, &QTimer::timeout, this, &check::Timer1_Timer);
+    connect(chk_month, &QPushButton::clicked, this, &check::chk_month_Click);
+    connect(chk_year, &QPushButton::clicked, this, &check::chk_year_Click);
+    connect(chk_year_go, &QPushButton::clicked, this, &check::chk_year_go_Click);
+    connect(cmd_stor_date, &QPushButton::clicked, this, [this] { sortBy(dateOrder, dateOrder, false); });
+    connect(
+        cmd_stor_kind, &QPushButton::clicked, this, [this] { sortBy(QStringLiteral("a_kind_name"), QString(), true); });
+    connect(
+        cmd_stor_name, &QPushButton::clicked, this, [this] { sortBy(QStringLiteral("a_content"), QString(), true); });
+    connect(cmd_stor_account, &QPushButton::clicked, this,
+        [this] { sortBy(QStringLiteral("a_count"), QStringLiteral("sum(a_count)"), false); });
+    connect(cmd_stor_note, &QPushButton::clicked, this, [this] { sortBy(QStringLiteral("a_note"), QString(), true); });
+
+    Form_Load();
+    Timer1->start();
+}
+
+void check::Form_Load()
+{
+    Timer1_Timer();
+    Frame2->setTitle(QStringLiteral("查尋時段") + QStringLiteral("(yyyy/mm/dd)"));
+    DGrid->setFixedRows(1);
+    DGrid->setFixedCols(0);
+    ui::guarded(this, [this] { fillKinds(); });
+    {
+        // Checking it from here must not run the preset twice.
+        const QSignalBlocker quiet(chkrange_1);
+        chkrange_1->setChecked(true);
+    }
+    chkrange_1_Click();
+    order_field = dateOrder;
+    order_desc = false;
+    grid_expanded = false;
+    Frame3->setVisible(false);
+}
+
+void check::fillKinds()
+{
+    kind->clear();
+    kind->addItem(QStringLiteral("全部"));
+    kind->setCurrentIndex(0);
+    const QVector<KindStore::Kind> kinds = KindStore::allKinds();
+    for (const KindStore::Kind &k : kinds)
+        kind->addItem(k.name, k.id);
+    kind->setCurrentIndex(0);
+}
+
+void check::chkrange_1_Click()
+{
+    const QDate today = Clock::today();
+    str_begin->setEnabled(false);
+    str_end->setEnabled(false);
+    str_begin->setText(DateText::yearMonth(today) + QStringLiteral("/01"));
+    str_end->setText(DateText::slashed(today));
+}
+
+void check::chkrange_2_Click()
+{
+    const QDate today = Clock::today();
+    const QDate firstOfThisMonth(today.year(), today.month(), 1);
+    str_begin->setEnabled(false);
+    str_end->setEnabled(false);
+    str_begin->setText(DateText::yearMonth(today.addMonths(-1)) + QStringLiteral("/01"));
+    str_end->setText(DateText::slashed(firstOfThisMonth.addDays(-1)));
+}
+
+void check::chkrange_3_Click()
+{
+    // The boxes keep the last preset's dates, ready to be edited.
+    str_begin->setEnabled(true);
+    str_end->setEnabled(true);
+}
+
+void check::Timer1_Timer()
+{
+    Label1->setText(Clock::now().toString(QStringLiteral("hh:mm:ss")));
+}
+
+void check::showRangeView()
+{
+    Frame_ChkYear->setVisible(false);
+    Frame3->setVisible(true);
+    if (grid_expanded) {
+        m_gridHeight -= sortFrameHeight;
+        m_gridTop += sortFrameHeight;
+        grid_expanded = false;
+        placeGrid();
+    }
+}
+
+void check::showYearView()
+{
+    Frame_ChkYear->setVisible(true);
+    DGrid->setVisible(false);
+    Frame3->setVisible(false);
+    if (!grid_expanded) {
+        m_gridHeight += sortFrameHeight;
+        m_gridTop = sortFrameTop;
+        grid_expanded = true;
+        placeGrid();
+    }
+}
+
+void check::sortBy(const QString &detailedField, const QString &simpleField, bool detailedOnly)
+{
+    // The mode is the one chosen now, not the one of the result on screen.
+    const bool detailed = chk_mon_detail->isChecked();
+    if (detailedOnly && !detailed) {
+        ui::showMessage(this, QStringLiteral("此等模式不支援此功能!!"));
+        return;
+    }
+    order_desc = !order_desc;
+    order_field = detailed ? detailedField : simpleField;
+    chk_month_Click();
+    order_field = dateOrder;
 }

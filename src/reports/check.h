@@ -1,11 +1,101 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
+class DGrid;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QTimer;
+
+namespace ui {
+class PushButton;
+class RichTextBox;
+} // namespace ui
+
+// The query window: the entries of a date range, entry by entry or summed per day, with the
+// totals and the summary kinds' expense; sorting of that result; the monthly year report.
 class check : public QDialog
 {
     Q_OBJECT
 
 public:
     explicit check(QWidget *parent = nullptr);
+
+    // Reads a cell by moving the grid's current cell there and back again.
+    static QString Get_DGridText(::DGrid *D, int Col, int Row);
+
+    // The sort state the next range query uses.
+    const QString &orderField() const { return order_field; }
+    bool orderDescending() const { return order_desc; }
+    bool gridExpanded() const { return grid_expanded; }
+
+    QLabel *Label2 = nullptr;
+    QComboBox *kind = nullptr;
+    QLabel *Label5 = nullptr;
+    QLineEdit *account_name = nullptr;
+    QLabel *Label1 = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    QRadioButton *chkrange_1 = nullptr;
+    QRadioButton *chkrange_2 = nullptr;
+    QRadioButton *chkrange_3 = nullptr;
+    QLineEdit *str_begin = nullptr;
+    QLabel *Label4 = nullptr;
+    QLineEdit *str_end = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    ui::PushButton *chk_month = nullptr;
+    QRadioButton *chk_mon_easy = nullptr;
+    QRadioButton *chk_mon_detail = nullptr;
+    ui::PushButton *chk_year = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    QLabel *Label6 = nullptr;
+    ui::PushButton *cmd_stor_date = nullptr;
+    ui::PushButton *cmd_stor_kind = nullptr;
+    ui::PushButton *cmd_stor_name = nullptr;
+    ui::PushButton *cmd_stor_account = nullptr;
+    ui::PushButton *cmd_stor_note = nullptr;
+    ::DGrid *DGrid = nullptr;
+    QGroupBox *Frame_ChkYear = nullptr;
+    QLabel *Label3 = nullptr;
+    QLineEdit *chkyeartxt = nullptr;
+    ui::PushButton *chk_year_go = nullptr;
+    ui::RichTextBox *msg_field = nullptr;
+    QTimer *Timer1 = nullptr;
+
+private:
+    // Layout (check_layout.cpp).
+    void createControls();
+    void orderTabs();
+    void placeGrid();
+
+    // Window (check.cpp).
+    void Form_Load();
+    void fillKinds();
+    void chkrange_1_Click();
+    void chkrange_2_Click();
+    void chkrange_3_Click();
+    void Timer1_Timer();
+    void showRangeView();
+    void showYearView();
+    void sortBy(const QString &detailedField, const QString &simpleField, bool detailedOnly);
+
+    // Range query (check_range.cpp).
+    void chk_month_Click();
+    void runRangeQuery();
+
+    // Year report (check_year.cpp).
+    void chk_year_Click();
+    void chk_year_go_Click();
+    void runYearReport();
+
+    QString order_field;
+    bool order_desc = false;
+    bool grid_expanded = false;
+    // The grid's place in twips, kept here so that switching views back and forth never
+    // accumulates rounding.
+    int m_gridTop = 0;
+    int m_gridHeight = 0;
 };

@@ -1,0 +1,204 @@
+#include "reports/check.h"
+
+#include "platform/DateText.h"
+#include "platform/Numbers.h"
+#include "store/ReportStore.h"
+#include "store/SummaryKinds.h"
+#include "ui/DGrid.h"
+#include "ui/Guard.h"
+#include "ui/MessageBox.h"
+#include "ui/RichTextBox.h"
+
+#include <QColor>
+#include <QComboBox>
+#include <QHash>
+#include <QLineEdit>
+#include <QRadioButton>
+
+namespace {
+
+const QString incomeWord = QStringLiteral("收入");
+const QString expenseWord = QStringLiteral("支出");
+
+const QColor white(255, 255, 255);
+const QColor weekendColour(255, 128, 128);
+const QColor incomeColour(255, 0, 0);
+
+struct Totals
+{
+    double income = 0;
+    double expense = 0;
+};
+
+int columnWidthFor(const QString &header)
+{
+    static const QHash<QString, int> widths = {
+        { QStringLiteral("日期"), 1800 },
+        { QStringLiteral("種類"), 1200 },
+        { QStringLiteral("收支"), 800 },
+        { QStringLiteral("帳目名"), 2500 },
+        { QStringLiteral("帳目"), 1000 },
+        { QStringLiteral("註解"), 4000 },
+        { QStringLiteral("日註解"), 4000 },
+    };
+    return widths.value(header, -1);
+}
+
+void setColumnWidths(DGrid *grid)
+{
+    for (int c = 0; c < grid->cols(); ++c) {
+        const int width = columnWidthFor(Numbers::trimBlanks(grid->textAt(0, c)));
+        if (width > 0)
+            grid->setColWidth(c, width);
+    }
+}
+
+// Stored dates are ISO; anything else the date reader understands is shown the same way.
+QDate dateOfCell(const QString &text)
+{
+    const QDate stored = DateText::fromIso(text);
+    if (stored.isValid())
+        return stored;
+    return DateText::read(text).value_or(QDate());
+}
+
+void markDaysAndIncome(DGrid *grid)
+{
+    for (int r = 1; r < grid->rows(); ++r) {
+        const QDate day = dateOfCell(grid->textAt(r, 0));
+        QColor colour = day.isValid() && DateText::isWeekend(day) ? weekendColour : white;
+        // Column 2 is the direction in the detailed result, column 1 in the simple one; a kind
+        // named 收入 marks its rows too.
+        if (check::Get_DGridText(grid, 1, r) == incomeWord || check::Get_DGridText(grid, 2, r) == incomeWord)
+            colour = incomeColour;
+        grid->setRowBackground(r, colour);
+        if (day.isValid()) {
+            grid->setTextAt(r, 0,
+                DateText::slashed(day) + QLatin1Char('(') + DateText::weekdayName(DateText::weekday(day))
+                    + QLatin1Char(')'));
+        }
+    }
+}
+
+int columnWithHeader(DGrid *grid, const QStringList &headers)
+{
+    for (int c = 0; c < grid->cols(); ++c) {
+        if (headers.contains(Numbers::trimBlanks(grid->textAt(0, c))))
+            return c;
+    }
+    return -1;
+}
+
+Totals addUp(DGrid *grid)
+{
+    Totals totals;
+    const int inoutCol = columnWithHeader(grid, { QStringLiteral("收支") });
+    const int amountCol = columnWithHeader(grid, { QStringLiteral("帳目"), QStringLiteral("日帳目") });
+    if (inoutCol < 0 || amountCol < 0)
+        return totals;
+    for (int r = 1; r < grid->rows(); ++r) {
+        const QString inout = check::Get_DGridText(grid, inoutCol, r);
+        if (inout == incomeWord)
+            totals.income += Numbers::leadingNumber(check::Get_DGridText(grid, amountCol, r));
+        else if (inout == expenseWord)
+            totals.expense += Numbers::leadingNumber(check::Get_DGridText(grid, amountCol, r));
+    }
+    return totals;
+}
+
+// "/ 一般:...元 ; 甲:...元 ; ...": the expense outside the summary kinds, then each summary
+// kind's own. Empty when no summary kind is chosen.
+QString summaryKindText(bool anySummaryKind, double expense, const QVector<ReportStore::KindExpense> &sums)
+{
+    if (!anySummaryKind)
+        return {};
+    QString kinds;
+    double kindSum = 0;
+    for (const ReportStore::KindExpense &k : sums) {
+        if (!kinds.isEmpty())
+            kinds += QStringLiteral(" ; ");
+        kinds += k.name + QLatin1Char(':') + Numbers::text(k.sum) + QStringLiteral("元");
+        kindSum += k.sum;
+    }
+    return QStringLiteral("/ 一般:") + Numbers::text(expense - kindSum) + QStringLiteral("元 ; ") + kinds;
+}
+
+} // namespace
+
+QString check::Get_DGridText(::DGrid *D, int Col, int Row)
+{
+    // The grid would clamp a cell outside it to its edge and so read another cell.
+    if (Row < 0 || Row >= D->rows() || Col < 0 || Col >= D->cols())
+        return {};
+    const int oldCol = D->col();
+    const int oldRow = D->row();
+    const int oldColSel = D->colSel();
+    const int oldRowSel = D->rowSel();
+    D->setCol(Col);
+    D->setRow(Row);
+    const QString text = D->text();
+    D->setCol(oldCol);
+    D->setRow(oldRow);
+    D->setColSel(oldColSel);
+    D->setRowSel(oldRowSel);
+    return text;
+}
+
+void check::chk_month_Click()
+{
+    ui::guarded(this, [this] { runRangeQuery(); });
+}
+
+void check::runRangeQuery()
+{
+    showRangeView();
+
+    const std::optional<QDate> begin = DateText::read(Numbers::trimBlanks(str_begin->text()));
+    if (!begin) {
+        ui::showMessage(this, QStringLiteral("請輸入正確的起始時間, 至少要有年,月"));
+        return;
+    }
+    const std::optional<QDate> end = DateText::read(Numbers::trimBlanks(str_end->text()));
+    if (!end) {
+        ui::showMessage(this, QStringLiteral("請輸入正確的結束時間, 至少要有年,月"));
+        return;
+    }
+    if (*end < *begin) {
+        ui::showMessage(this, QStringLiteral("錯誤! 結束日期竟然比起始日期晚??"));
+        return;
+    }
+
+    ReportStore::RangeFilter filter;
+    filter.begin = *begin;
+    filter.end = *end;
+    filter.description = account_name->text();
+    if (kind->currentIndex() > 0)
+        filter.kindName = Numbers::trimBlanks(kind->currentText());
+    const auto mode = chk_mon_detail->isChecked() ? ReportStore::RangeMode::Detailed : ReportStore::RangeMode::Simple;
+
+    // Both statements run before anything on screen changes, so a failing one leaves the
+    // last result whole.
+    ResultSet result = ReportStore::rangeEntries(mode, filter, order_field, order_desc);
+    const QVector<qint64> summaryKinds = database_access::SKinds_List();
+    const QVector<ReportStore::KindExpense> kindSums
+        = ReportStore::summaryKindExpenses(filter.begin, filter.end, summaryKinds);
+
+    if (result.rowCount() > 0)
+        DGrid->setVisible(true);
+    Totals totals;
+    {
+        ::DGrid::Bulk bulk(DGrid);
+        DGrid->showResult(result);
+        result.close();
+        setColumnWidths(DGrid);
+        markDaysAndIncome(DGrid);
+        totals = addUp(DGrid);
+        DGrid->setRow(0);
+        DGrid->setCol(0);
+    }
+
+    msg_field->setText(QStringLiteral("本次查詢的總收入為 : ") + Numbers::text(totals.income) + QStringLiteral("元")
+        + QLatin1Char('\n') + QStringLiteral("總支出 : ") + Numbers::text(totals.expense)
+        + summaryKindText(!summaryKinds.isEmpty(), totals.expense, kindSums) + QLatin1Char('\n')
+        + QStringLiteral("總共為 : ") + Numbers::text(totals.income - totals.expense) + QStringLiteral("元"));
+}

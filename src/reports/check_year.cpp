@@ -1,0 +1,111 @@
+#include "reports/check.h"
+
+#include "platform/Clock.h"
+#include "platform/DateText.h"
+#include "platform/Numbers.h"
+#include "store/ReportStore.h"
+#include "ui/DGrid.h"
+#include "ui/Guard.h"
+#include "ui/MessageBox.h"
+#include "ui/RichTextBox.h"
+
+#include <QColor>
+#include <QGroupBox>
+#include <QLineEdit>
+
+namespace {
+
+constexpr int monthColumnTwips = 1500;
+
+QString fourDigitYear(int year)
+{
+    return QStringLiteral("%1").arg(year, 4, 10, QLatin1Char('0'));
+}
+
+QString currentYear()
+{
+    return fourDigitYear(Clock::today().year());
+}
+
+QString sumText(const std::optional<double> &sum)
+{
+    return sum ? Numbers::trimBlanks(Numbers::text(*sum)) : QStringLiteral("0");
+}
+
+} // namespace
+
+void check::chk_year_Click()
+{
+    showYearView();
+    chkyeartxt->setText(currentYear());
+}
+
+void check::chk_year_go_Click()
+{
+    ui::guarded(this, [this] { runYearReport(); });
+}
+
+void check::runYearReport()
+{
+    DGrid->clearGrid();
+
+    // The text is taken as a year by asking for 13 December of it.
+    const std::optional<QDate> probe
+        = DateText::read(Numbers::trimBlanks(chkyeartxt->text()) + QStringLiteral("/12/13"));
+    if (!probe) {
+        ui::showMessage(this, QStringLiteral("請輸入正確的年份格式"));
+        chkyeartxt->setText(currentYear());
+        chkyeartxt->setFocus();
+        chkyeartxt->selectAll();
+        return;
+    }
+    const int year = probe->year();
+    const QString yearText = fourDigitYear(year);
+    if (year > Clock::today().year()) {
+        ui::showMessage(this,
+            QStringLiteral("耍寶ㄛ? 今年") + currentYear() + QStringLiteral("年,你卻要查") + yearText
+                + QStringLiteral("的帳, 演電影嗎?"));
+        chkyeartxt->setText(currentYear());
+        chkyeartxt->setFocus();
+        chkyeartxt->selectAll();
+        return;
+    }
+
+    // Read before anything is shown, so a failing statement leaves the year input open.
+    const QVector<ReportStore::MonthSums> months = ReportStore::monthSums(year);
+
+    Frame_ChkYear->setVisible(false);
+    DGrid->setVisible(true);
+    double income = 0;
+    double expense = 0;
+    {
+        ::DGrid::Bulk bulk(DGrid);
+        DGrid->setCols(4);
+        DGrid->setRows(13);
+        const QStringList headers
+            = { QStringLiteral("年月份"), QStringLiteral("月收入"), QStringLiteral("月支出"), QStringLiteral("月結") };
+        for (int c = 0; c < 4; ++c) {
+            DGrid->setTextAt(0, c, headers.at(c));
+            DGrid->setColWidth(c, monthColumnTwips);
+        }
+        for (int m = 1; m <= 12; ++m) {
+            DGrid->setTextAt(m, 0, yearText + QLatin1Char('/') + QStringLiteral("%1").arg(m, 2, 10, QLatin1Char('0')));
+            DGrid->setRowBackground(m, QColor(255, 255, 255));
+            DGrid->setTextAt(m, 1, sumText(months.at(m - 1).income));
+            DGrid->setTextAt(m, 2, sumText(months.at(m - 1).expense));
+            const double monthIncome = Numbers::leadingNumber(Get_DGridText(DGrid, 1, m));
+            const double monthExpense = Numbers::leadingNumber(Get_DGridText(DGrid, 2, m));
+            income += monthIncome;
+            // The year's expense is kept in whole yuan, rounded after every month.
+            expense = Numbers::roundHalfEven(expense + monthExpense);
+            DGrid->setTextAt(m, 3, Numbers::trimBlanks(Numbers::text(monthIncome - monthExpense)));
+        }
+        DGrid->setRow(0);
+        DGrid->setCol(0);
+    }
+
+    msg_field->setText(QStringLiteral("本次查詢的年收入: ") + Numbers::text(income) + QStringLiteral(" 元")
+        + QLatin1Char('\n') + QStringLiteral("          年支出: ") + Numbers::text(expense) + QStringLiteral(" 元")
+        + QLatin1Char('\n') + QStringLiteral("            總結: ") + Numbers::text(income - expense)
+        + QStringLiteral(" 元"));
+}

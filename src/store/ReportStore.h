@@ -1,0 +1,59 @@
+#pragma once
+
+#include "store/ResultSet.h"
+
+#include <QDate>
+#include <QString>
+#include <QVector>
+
+#include <optional>
+
+// The questions the query window asks the ledger: the entries of a date range, entry by
+// entry or summed per day and direction; the expense of the summary kinds over a range; the
+// monthly sums of a year.
+namespace ReportStore {
+
+// The two shapes of a range result. Detailed: 日期 種類 收支 帳目名 帳目 註解, one row per
+// entry. Simple: 日期 收支 日帳目 日註解, one row per day and direction with the day's note.
+enum class RangeMode { Detailed, Simple };
+
+struct RangeFilter
+{
+    QDate begin; // first day, included
+    QDate end; // last day, included
+    QString description; // text the description must contain, taken literally
+    std::optional<QString> kindName; // only entries of the kind(s) of this name
+};
+
+// The sort expressions a range query accepts: "D.a_date" (date only) and the column sorts
+// "a_kind_name", "a_content", "a_count", "a_note" (detailed) and "sum(a_count)" (simple).
+// Column sorts keep rows of equal value in ascending date order.
+bool isSortField(const QString &field);
+// " ORDER BY ..." for a sort expression; StoreError for anything not in the list above.
+QString sortClause(const QString &field, bool descending);
+
+// A LIKE pattern that finds text anywhere, with %, _ and \ in text matching themselves
+// (for use with ESCAPE '\').
+QString containsPattern(const QString &text);
+
+// The range query. The result's column names are the grid's headers.
+ResultSet rangeEntries(RangeMode mode, const RangeFilter &filter, const QString &sortField, bool descending);
+
+struct KindExpense
+{
+    QString name;
+    double sum = 0;
+};
+// Expense of each of the given kinds between begin and end, grouped by kind name, in the
+// order the database gives. No kinds, no rows and no statement.
+QVector<KindExpense> summaryKindExpenses(const QDate &begin, const QDate &end, const QVector<qint64> &kindIds);
+
+struct MonthSums
+{
+    std::optional<double> income; // empty when the month has no income entry
+    std::optional<double> expense; // empty when the month has no expense entry
+};
+// Twelve entries, January first: the income and expense sums of each month of year.
+QVector<MonthSums> monthSums(int year);
+
+} // namespace ReportStore

@@ -1,0 +1,106 @@
+#pragma once
+
+// Helpers for driving the query window as a person does.
+
+#include "reports/check.h"
+#include "support/TestLedger.h"
+#include "support/TestSupport.h"
+#include "ui/DGrid.h"
+#include "ui/PushButton.h"
+#include "ui/RichTextBox.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QStringList>
+
+namespace querywindow {
+
+// An entry whose texts are never null (the ledger holds no NULL texts).
+inline void addEntry(TestLedger &ledger, const QString &isoDate, qint64 kind, int inout, const QString &content,
+    double amount, qint64 key, const QString &note = QStringLiteral(""), const QString &kindName = QStringLiteral(""))
+{
+    ledger.addEntry(isoDate, kind, inout, content.isNull() ? QStringLiteral("") : content, amount,
+        note.isNull() ? QStringLiteral("") : note, key, kindName.isNull() ? QStringLiteral("") : kindName);
+}
+
+inline bool open(check &window)
+{
+    window.show();
+    return QTest::qWaitForWindowActive(&window);
+}
+
+// Replaces a box's text by typing, as a person selecting everything first.
+inline void retype(QLineEdit *box, const QString &text)
+{
+    testing::click(box);
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Delete);
+    testing::typeText(box, text);
+}
+
+inline void typeRange(check &window, const QString &begin, const QString &end)
+{
+    testing::click(window.chkrange_3);
+    retype(window.str_begin, begin);
+    retype(window.str_end, end);
+}
+
+// Picks the kind combo's item by its text with the arrow keys.
+inline bool chooseKind(check &window, const QString &name)
+{
+    testing::click(window.account_name);
+    window.kind->setFocus();
+    QTest::keyClick(window.kind, Qt::Key_Home);
+    for (int i = 0; i < window.kind->count(); ++i) {
+        if (window.kind->currentText() == name)
+            return true;
+        QTest::keyClick(window.kind, Qt::Key_Down);
+    }
+    return window.kind->currentText() == name;
+}
+
+inline void press(QAbstractButton *button)
+{
+    testing::click(button);
+    QTest::qWait(0);
+}
+
+// Every row of the grid, the header row first.
+inline QList<QStringList> cells(const DGrid *grid)
+{
+    QList<QStringList> rows;
+    for (int r = 0; r < grid->rows(); ++r) {
+        QStringList row;
+        for (int c = 0; c < grid->cols(); ++c)
+            row << grid->textAt(r, c);
+        rows << row;
+    }
+    return rows;
+}
+
+inline QStringList column(const DGrid *grid, int col)
+{
+    QStringList values;
+    for (int r = 1; r < grid->rows(); ++r)
+        values << grid->textAt(r, col);
+    return values;
+}
+
+// The row's colour when all its cells agree, an invalid colour otherwise.
+inline QColor rowColour(const DGrid *grid, int row)
+{
+    const QColor first = grid->backgroundAt(row, 0);
+    for (int c = 1; c < grid->cols(); ++c) {
+        if (grid->backgroundAt(row, c) != first)
+            return {};
+    }
+    return first;
+}
+
+inline const QColor white(255, 255, 255);
+inline const QColor weekend(255, 128, 128);
+inline const QColor income(255, 0, 0);
+
+} // namespace querywindow

@@ -1,0 +1,122 @@
+#include "platform/DateText.h"
+#include "store/ReportStore.h"
+#include "store/database_access.h"
+#include "support/TestLedger.h"
+#include "support/TestSupport.h"
+
+#include <QRandomGenerator>
+
+using namespace ReportStore;
+
+class ReportStoreTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void descriptionMatchesLiterally();
+    void onlyKnownSortExpressions();
+    void monthSumsAgreeWithEachMonthAlone();
+    void summaryKindsSumExpenseOnly();
+};
+
+void ReportStoreTest::descriptionMatchesLiterally()
+{
+    TestLedger ledger;
+    const qint64 k = ledger.addKind(QStringLiteral("雜項"), 1);
+    const QStringList contents = { "100%果汁", "100元果汁", "a_b", "axb", "C:\\temp", "C:temp", "Joe's", "Joes" };
+    qint64 key = 0;
+    for (const QString &c : contents)
+        ledger.addEntry(QStringLiteral("2024-05-01"), k, 0, c, 1, QStringLiteral(""), ++key, QStringLiteral(""));
+
+    const struct
+    {
+        const char *typed;
+        QStringList found;
+    } cases[] = {
+        { "%果", { "100%果汁" } },
+        { "_", { "a_b" } },
+        { "\\", { "C:\\temp" } },
+        { "'", { "Joe's" } },
+        { "%", { "100%果汁" } },
+        { "", contents },
+    };
+    for (const auto &c : cases) {
+        RangeFilter filter { QDate(2024, 5, 1), QDate(2024, 5, 1), QString::fromUtf8(c.typed), std::nullopt };
+        const ResultSet result = rangeEntries(RangeMode::Detailed, filter, QStringLiteral("D.a_date"), false);
+        QStringList found;
+        for (const ResultSet::Row &row : result.rows())
+            found << row.value(3).toString();
+        QCOMPARE(found, c.found);
+    }
+}
+
+void ReportStoreTest::onlyKnownSortExpressions()
+{
+    // The expression is the one piece of a statement that is text, so nothing else gets in.
+    for (const char *unknown : { "", "a_date", "a_count; DROP TABLE kind", "a_count desc" })
+        QVERIFY_THROWS_EXCEPTION(StoreError, sortClause(QString::fromLatin1(unknown), false));
+}
+
+void ReportStoreTest::monthSumsAgreeWithEachMonthAlone()
+{
+    TestLedger ledger;
+    const qint64 k = ledger.addKind(QStringLiteral("雜項"), 1);
+    QRandomGenerator random(20240229);
+    // A leap year with its neighbours, so that the edges of the year and of February count.
+    const QDate first(2023, 12, 25);
+    database_access::Transaction transaction;
+    for (int key = 1; key <= 3000; ++key) {
+        const QDate day = first.addDays(random.bounded(380));
+        const double amount = random.bounded(100000) / 100.0;
+        ledger.addEntry(DateText::iso(day), k, random.bounded(2), QStringLiteral("x"), amount, QStringLiteral(""), key,
+            QStringLiteral(""));
+    }
+    transaction.commit();
+
+    const QVector<MonthSums> months = monthSums(2024);
+    QCOMPARE(months.size(), 12);
+    for (int m = 1; m <= 12; ++m) {
+        const QDate begin(2024, m, 1);
+        const QDate end = begin.addMonths(1).addDays(-1);
+        for (int inout : { 0, 1 }) {
+            const QVariant alone = ledger.scalar(
+                QStringLiteral("SELECT SUM(a_count) FROM data_main WHERE a_date BETWEEN ? AND ? AND a_inout = ?"),
+                { DateText::iso(begin), DateText::iso(end), inout });
+            const std::optional<double> got = inout ? months.at(m - 1).income : months.at(m - 1).expense;
+            QCOMPARE(got.has_value(), !alone.isNull());
+            if (got)
+                QVERIFY2(qAbs(*got - alone.toDouble()) < 1e-6, qPrintable(QStringLiteral("month %1").arg(m)));
+        }
+    }
+    QVERIFY(!monthSums(1999).at(0).income.has_value());
+}
+
+void ReportStoreTest::summaryKindsSumExpenseOnly()
+{
+    TestLedger ledger;
+    const qint64 a = ledger.addKind(QStringLiteral("甲"), 1);
+    const qint64 b = ledger.addKind(QStringLiteral("乙"), 2);
+    const qint64 c = ledger.addKind(QStringLiteral("丙"), 3);
+    const qint64 sameName = ledger.addKind(QStringLiteral("甲"), 4);
+    const auto add = [&](const char *date, qint64 kind, int inout, double amount, qint64 key) {
+        ledger.addEntry(QString::fromLatin1(date), kind, inout, QStringLiteral("x"), amount, QStringLiteral(""), key,
+            QStringLiteral(""));
+    };
+    add("2024-05-01", a, 0, 100, 1);
+    add("2024-05-02", a, 1, 999, 2); // income is not counted
+    add("2024-05-31", sameName, 0, 50, 3); // grouped by name
+    add("2024-06-01", a, 0, 999, 4); // outside the range
+    add("2024-05-15", b, 0, 7.5, 5);
+    add("2024-05-15", c, 0, 999, 6); // not a summary kind
+
+    const QDate begin(2024, 5, 1);
+    const QDate end(2024, 5, 31);
+    QVERIFY(summaryKindExpenses(begin, end, {}).isEmpty());
+    QMap<QString, double> sums;
+    for (const KindExpense &k : summaryKindExpenses(begin, end, { a, b, sameName, a }))
+        sums.insert(k.name, k.sum);
+    QCOMPARE(sums, (QMap<QString, double> { { QStringLiteral("甲"), 150 }, { QStringLiteral("乙"), 7.5 } }));
+}
+
+QUILLORY_TEST_MAIN(ReportStoreTest)
+#include "report_store_test.moc"
