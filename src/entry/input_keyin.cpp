@@ -7,11 +7,13 @@
 #include "store/KindStore.h"
 #include "store/NoteStore.h"
 #include "ui/DGrid.h"
+#include "ui/GridExport.h"
 #include "ui/Guard.h"
 #include "ui/MessageBox.h"
 #include "ui/PushButton.h"
 #include "ui/RichTextBox.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QHash>
@@ -35,6 +37,8 @@ input_keyin::input_keyin(QWidget *parent)
 {
     buildLayout();
     connectHandlers();
+    setUpUndoAndSuggestions();
+    GridExport::install(DGrid);
 
     date_new->setText(DateText::defaultText(Clock::today()));
     inout->clear();
@@ -86,6 +90,8 @@ bool input_keyin::eventFilter(QObject *watched, QEvent *event)
             note_changed = false;
         return false;
     }
+    if (event->type() == QEvent::ShortcutOverride && !fieldKeepsHistoryKey(watched, static_cast<QKeyEvent *>(event)))
+        return true; // left to the window's undo and redo
     if (event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
 
@@ -200,6 +206,7 @@ bool input_keyin::loadDay()
     Label6->setText(QStringLiteral("今天支出 ") + Numbers::text(total) + QStringLiteral("元"));
     note_day->setText(note);
     m_shownDay = *day;
+    m_noteBeforeLeave.reset();
     return true;
 }
 
@@ -243,6 +250,11 @@ void input_keyin::Check_Note_Day()
 
 void input_keyin::leaveNote()
 {
-    if (note_changed)
-        Check_Note_Day();
+    if (!note_changed)
+        return;
+    // The focus is already on whatever the person went to.
+    const QWidget *next = QApplication::focusWidget();
+    if ((next == data_add || next == data_modifty) && m_shownDay.isValid())
+        m_noteBeforeLeave = NoteBeforeLeave{m_shownDay, EntryHistoryStore::noteState(m_shownDay)};
+    Check_Note_Day();
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "entry/DescriptionIndex.h"
+#include "entry/EntryHistory.h"
 #include "ui/FieldLeave.h"
 
 #include <QDate>
 #include <QDialog>
+#include <QSet>
 #include <QVector>
 
 #include <array>
@@ -12,11 +15,13 @@
 class DGrid;
 class QComboBox;
 class QLabel;
+class QKeyEvent;
 class QLineEdit;
 
 namespace ui {
 class PushButton;
 class RichTextBox;
+class SuggestionList;
 } // namespace ui
 
 // The daily-entry window: one day's entries in the grid with the weekday, the day's expense
@@ -95,7 +100,34 @@ private:
     std::optional<qint64> selectedKindId() const;
     void showMessage(const QString &text);
 
+    // Suggestions, undo and redo (input_keyin_undo.cpp).
+    void setUpUndoAndSuggestions();
+    QStringList suggestionsFor(const QString &typed) const;
+    // The rows an action is about to change, read before it writes; finishChange reads them
+    // again afterwards and keeps the change for undo.
+    EntryHistoryStore::Change beginChange(const QVector<qint64> &keys, bool withNote) const;
+    void finishChange(EntryHistoryStore::Change change);
+    void undoChange();
+    void redoChange();
+    void showStep(const EntryHistory::Step &step, bool undone);
+    void countDescriptions(const EntryHistoryStore::Change &change, bool undone);
+    // Whether a field keeps a key for itself: every key but the undo and redo keys, and
+    // those too while the person is typing in a text field that can take back its own text.
+    bool fieldKeepsHistoryKey(QObject *field, const QKeyEvent *key) const;
+
     ui::LeaveGuard m_leaveGuard;
+    EntryHistory m_history;
+    DescriptionIndex m_descriptions;
+    ui::SuggestionList *m_suggestions = nullptr;
+    QSet<const QObject *> m_typedFields; // text fields typed in since the ledger last changed
+    // The day's note as it stood before leaving the note box for 新增 or 修改 saved it: that
+    // save belongs to the command, and taking the command back takes it back too.
+    struct NoteBeforeLeave
+    {
+        QDate day;
+        std::optional<QString> note;
+    };
+    std::optional<NoteBeforeLeave> m_noteBeforeLeave;
     QVector<qint64> kind_ids;  // kind id of each position of the kind box
     QVector<qint64> row_keys;  // entry key of each grid row; 0 for the header and the empty row
     bool note_changed = false; // the note box's text changed since it last got the focus

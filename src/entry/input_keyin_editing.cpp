@@ -114,10 +114,12 @@ void input_keyin::addEntry()
     entry.note = Numbers::trimBlanks(note_one->text());
     entry.kindName = Numbers::trimBlanks(kind->currentText());
     entry.key = EntryStore::nextKey();
+    EntryHistoryStore::Change change = beginChange({entry.key}, true);
     EntryStore::addEntry(entry);
 
     // The entry is in; a note that cannot be saved is reported without hiding it.
     ui::guarded(this, [this] { Check_Note_Day(); });
+    finishChange(std::move(change));
     loadDay();
     note_one->clear();
     DGrid->setRow(1);
@@ -145,9 +147,11 @@ void input_keyin::modifyEntry()
     entry.count = Numbers::toNumber(money_inout->text());
     entry.note = Numbers::trimBlanks(note_one->text());
     entry.kindName = Numbers::trimBlanks(kind->currentText());
+    EntryHistoryStore::Change change = beginChange({row_keys.at(row)}, true);
     EntryStore::updateEntry(row_keys.at(row), entry);
 
     ui::guarded(this, [this] { Check_Note_Day(); });
+    finishChange(std::move(change));
     loadDay();
 }
 
@@ -168,7 +172,9 @@ void input_keyin::deleteEntry()
                              + account_name->text() + QStringLiteral(" 這筆資料嗎");
     if (!ui::askYesNo(this, question))
         return;
+    EntryHistoryStore::Change change = beginChange({row_keys.at(row)}, false);
     EntryStore::deleteEntry(row_keys.at(row));
+    finishChange(std::move(change));
     loadDay();
     date_new->setFocus();
 }
@@ -196,7 +202,9 @@ void input_keyin::moveEntry(int index)
     const qint64 b = row_keys.value(other);
     if (a == 0 || b == 0)
         return;
+    EntryHistoryStore::Change change = beginChange({a, b}, false);
     EntryStore::exchangeKeys(a, b);
+    finishChange(std::move(change));
     loadDay();
     DGrid->setRow(other);
     DGrid->setColSel(1);

@@ -4,6 +4,7 @@
 #include "platform/DateText.h"
 #include "store/KindStore.h"
 #include "ui/DGrid.h"
+#include "ui/GridExport.h"
 #include "ui/Guard.h"
 #include "ui/MessageBox.h"
 #include "ui/PushButton.h"
@@ -31,6 +32,7 @@ check::check(QWidget *parent)
     setObjectName(QStringLiteral("check"));
     setWindowTitle(QStringLiteral("查詢功能"));
     createControls();
+    GridExport::install(DGrid);
 
     connect(chkrange_1, &QRadioButton::toggled, this, [this](bool on) {
         if (on)

@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QSaveFile>
 #include <QStringList>
 
@@ -52,6 +53,22 @@ GridExport::GridExport(DGrid *grid)
     connect(m_export, &QAction::triggered, this, [this] { exportCsv(m_grid); });
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(grid, &QWidget::customContextMenuRequested, this, &GridExport::showMenu);
+    grid->viewport()->installEventFilter(this);
+}
+
+bool GridExport::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent *>(event)->button() == Qt::RightButton)
+            return true;
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void GridExport::install(DGrid *grid)

@@ -15,7 +15,9 @@ class GridExport : public QObject
     Q_OBJECT
 
 public:
-    // Gives the grid Ctrl+C and a context menu with 複製 and 匯出 CSV….
+    // Gives the grid Ctrl+C and a context menu with 複製 and 匯出 CSV…. The right button
+    // only opens the menu: it leaves the current cell and the selection as they are, so the
+    // menu copies what was selected and a window's commands still act on the row it shows.
     static void install(DGrid *grid);
 
     // Tab-separated rows, header first, lines ended by a line feed. Rows are grid rows
@@ -31,6 +33,9 @@ public:
     // Asks for a file and writes the grid to it as UTF-8 with a byte-order mark. Returns
     // false when it was cancelled or could not be written (the person is told why).
     static bool exportCsv(DGrid *grid);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     explicit GridExport(DGrid *grid);

@@ -1,0 +1,264 @@
+#include "entry/EntryWindow.h"
+
+#include "store/database_access.h"
+
+#include <QElapsedTimer>
+#include <QListWidget>
+
+namespace {
+
+QListWidget *suggestionList(input_keyin *w)
+{
+    return w->findChild<QListWidget *>(QStringLiteral("account_name_suggestions"));
+}
+
+QStringList shown(input_keyin *w)
+{
+    QListWidget *list = suggestionList(w);
+    QStringList texts;
+    if (list && list->isVisible()) {
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->item(i)->text();
+    }
+    return texts;
+}
+
+// Replaces account_name's text by typing, leaving the focus there.
+void typeName(EntryWindow &s, const QString &text)
+{
+    EntryWindow::retype(s.w->account_name, text);
+}
+
+void key(EntryWindow &s, Qt::Key k)
+{
+    QTest::keyClick(s.focus(), k);
+}
+
+} // namespace
+
+class SuggestionsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void offersUsedDescriptionsMostUsedFirst();
+    void enterTakesAPickedSuggestionAndStays();
+    void keysWithoutAPickBehaveAsBefore();
+    void clickTakesASuggestion();
+    void suggestionsFollowTheWindowsChanges();
+    void quickOnALargeLedger();
+};
+
+void SuggestionsTest::offersUsedDescriptionsMostUsedFirst()
+{
+    EntryWindow s;
+    qint64 key = 0;
+    const auto uses = [&](const QString &content, int times) {
+        for (int i = 0; i < times; ++i)
+            s.ledger.addEntry("2024-01-02", s.food, 0, content, 1, "", ++key);
+    };
+    uses("午餐", 5);
+    uses("早餐", 3);
+    uses("  早餐 ", 1); // outer blanks: the same description
+    uses("早午餐", 1);
+    uses("吃早餐", 6);
+    uses("Coffee", 2);
+    for (int i = 0; i < 12; ++i)
+        uses(QStringLiteral("餐券%1").arg(i, 2, 10, QLatin1Char('0')), 1);
+    input_keyin *w = s.open();
+
+    typeName(s, "早");
+    QCOMPARE(shown(w), QStringList({"早餐", "早午餐", "吃早餐"}));
+    QCOMPARE(w->account_name->text(), QStringLiteral("早"));
+    QCOMPARE(s.focus(), w->account_name);
+    // The list sits under the field, over what is below it.
+    QVERIFY(suggestionList(w)->geometry().top() >= w->account_name->geometry().bottom());
+    QCOMPARE(suggestionList(w)->geometry().left(), w->account_name->geometry().left());
+
+    typeName(s, "餐");
+    const QStringList many = shown(w);
+    QCOMPARE(many.size(), 10);
+    QCOMPARE(many.mid(0, 3), QStringList({"餐券00", "餐券01", "餐券02"}));
+    typeName(s, "coff");
+    QCOMPARE(shown(w), QStringList({"Coffee"}));
+    // What stands in the field already is not offered again; nothing matching, nothing shown.
+    typeName(s, "Coffee");
+    QCOMPARE(shown(w), QStringList());
+    typeName(s, "晚");
+    QCOMPARE(shown(w), QStringList());
+    typeName(s, " ");
+    QCOMPARE(shown(w), QStringList());
+    QCOMPARE(s.boxes.texts(), QStringList());
+}
+
+void SuggestionsTest::enterTakesAPickedSuggestionAndStays()
+{
+    EntryWindow s;
+    s.ledger.addEntry("2024-05-01", s.food, 0, "牛肉麵", 120, "", 1);
+    s.ledger.addEntry("2024-05-02", s.food, 0, "牛奶", 60, "", 2);
+    s.ledger.addEntry("2024-05-03", s.food, 0, "牛奶", 60, "", 3);
+    input_keyin *w = s.open();
+
+    typeName(s, "牛");
+    QCOMPARE(shown(w), QStringList({"牛奶", "牛肉麵"}));
+    key(s, Qt::Key_Down);
+    key(s, Qt::Key_Down);
+    key(s, Qt::Key_Down); // stays on the last
+    key(s, Qt::Key_Up);
+    key(s, Qt::Key_Return);
+    QCOMPARE(w->account_name->text(), QStringLiteral("牛奶"));
+    QCOMPARE(s.focus(), w->account_name);
+    QCOMPARE(shown(w), QStringList());
+    // The next Enter walks on as before.
+    key(s, Qt::Key_Return);
+    QCOMPARE(s.focus(), w->inout);
+
+    // Esc closes the list and leaves the window open.
+    testing::click(w->account_name);
+    typeName(s, "牛");
+    key(s, Qt::Key_Escape);
+    QCOMPARE(shown(w), QStringList());
+    QVERIFY(w->isVisible());
+    QCOMPARE(w->account_name->text(), QStringLiteral("牛"));
+
+    // The field's own undo takes a taken suggestion back.
+    typeName(s, "牛");
+    key(s, Qt::Key_Down);
+    key(s, Qt::Key_Enter);
+    QCOMPARE(w->account_name->text(), QStringLiteral("牛奶"));
+    QTest::keyClick(w->account_name, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w->account_name->text(), QStringLiteral("牛"));
+    QCOMPARE(s.entries().size(), 3);
+}
+
+void SuggestionsTest::keysWithoutAPickBehaveAsBefore()
+{
+    EntryWindow s;
+    s.ledger.addEntry("2024-05-01", s.food, 0, "公車", 15, "", 1);
+    input_keyin *w = s.open();
+
+    // Enter with the list open and nothing picked closes it and walks on.
+    typeName(s, "公");
+    QCOMPARE(shown(w), QStringList({"公車"}));
+    key(s, Qt::Key_Return);
+    QCOMPARE(s.focus(), w->inout);
+    QCOMPARE(w->account_name->text(), QStringLiteral("公"));
+    QCOMPARE(shown(w), QStringList());
+
+    // Up back above the first pick is no pick.
+    testing::click(w->account_name);
+    typeName(s, "公");
+    key(s, Qt::Key_Down);
+    key(s, Qt::Key_Up);
+    key(s, Qt::Key_Return);
+    QCOMPARE(s.focus(), w->inout);
+    QCOMPARE(w->account_name->text(), QStringLiteral("公"));
+
+    // Leaving the field closes the list; leaving is not held up by it.
+    testing::click(w->account_name);
+    typeName(s, "公");
+    QTest::keyClick(w->account_name, Qt::Key_Tab);
+    QCOMPARE(shown(w), QStringList());
+    QCOMPARE(s.focus(), w->inout);
+    testing::click(w->account_name);
+    typeName(s, "公");
+    testing::click(w->money_inout);
+    QCOMPARE(shown(w), QStringList());
+    QCOMPARE(s.focus(), w->money_inout);
+
+    // With the list closed, Esc is the window's again.
+    testing::click(w->account_name);
+    typeName(s, "無此項");
+    QCOMPARE(shown(w), QStringList());
+    key(s, Qt::Key_Escape);
+    QVERIFY(!w->isVisible());
+    QCOMPARE(s.boxes.texts(), QStringList());
+}
+
+void SuggestionsTest::clickTakesASuggestion()
+{
+    EntryWindow s;
+    s.ledger.addEntry("2024-05-01", s.food, 0, "便當", 90, "", 1);
+    s.ledger.addEntry("2024-05-01", s.food, 0, "便利商店", 45, "", 2);
+    input_keyin *w = s.open();
+    typeName(s, "便");
+    QListWidget *list = suggestionList(w);
+    QCOMPARE(shown(w), QStringList({"便利商店", "便當"}));
+    const QRect second = list->visualItemRect(list->item(1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, second.center());
+    QCOMPARE(w->account_name->text(), QStringLiteral("便當"));
+    QCOMPARE(s.focus(), w->account_name);
+    QCOMPARE(shown(w), QStringList());
+}
+
+void SuggestionsTest::suggestionsFollowTheWindowsChanges()
+{
+    EntryWindow s;
+    s.ledger.addEntry("2024-05-15", s.food, 0, "咖啡", 65, "", 1);
+    input_keyin *w = s.open();
+
+    typeName(s, "咖");
+    QCOMPARE(shown(w), QStringList({"咖啡"}));
+    // A new description is offered at once; one used more often moves up.
+    typeName(s, "咖哩飯");
+    EntryWindow::retype(w->money_inout, "110");
+    s.press(w->data_add);
+    s.press(w->data_add);
+    testing::click(w->account_name);
+    typeName(s, "咖");
+    QCOMPARE(shown(w), QStringList({"咖哩飯", "咖啡"}));
+
+    // A modify moves a use from the old description to the new one.
+    s.clickRow(1);
+    typeName(s, "拿鐵咖啡");
+    s.press(w->data_modifty);
+    testing::click(w->account_name);
+    typeName(s, "咖");
+    QCOMPARE(shown(w), QStringList({"咖哩飯", "拿鐵咖啡"}));
+
+    // Undo and redo count as well.
+    w->DGrid->setFocus();
+    QTest::keyClick(w->DGrid, Qt::Key_Z, Qt::ControlModifier);
+    testing::click(w->account_name);
+    typeName(s, "咖");
+    QCOMPARE(shown(w), QStringList({"咖哩飯", "咖啡"}));
+
+    // A delete drops the last use.
+    s.clickRow(1);
+    s.boxes.answer(true);
+    s.press(w->data_del);
+    testing::click(w->account_name);
+    typeName(s, "咖");
+    QCOMPARE(shown(w), QStringList({"咖哩飯"}));
+}
+
+void SuggestionsTest::quickOnALargeLedger()
+{
+    EntryWindow s;
+    {
+        database_access::Transaction transaction;
+        for (qint64 key = 1; key <= 100000; ++key) {
+            const QDate day = QDate(2000, 1, 1).addDays(key / 10);
+            database_access::Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES(?,?,?,?,?,?,?,?)"),
+                                      {day.toString(Qt::ISODate), s.food, 0,
+                                       QStringLiteral("項目%1").arg(key % 5000), 1.0, QStringLiteral(""), key, QStringLiteral("")});
+        }
+        transaction.commit();
+    }
+    QElapsedTimer timer;
+    timer.start();
+    input_keyin *w = s.open();
+    const qint64 opening = timer.elapsed();
+
+    timer.restart();
+    typeName(s, "項目12");
+    const qint64 typing = timer.elapsed();
+    QCOMPARE(shown(w).size(), 10);
+    QCOMPARE(shown(w).first(), QStringLiteral("項目12"));
+    QVERIFY2(opening < 3000, qPrintable(QStringLiteral("opening took %1 ms").arg(opening)));
+    // Six keys; each filters the descriptions in memory.
+    QVERIFY2(typing < 600, qPrintable(QStringLiteral("typing took %1 ms").arg(typing)));
+}
+
+QUILLORY_TEST_MAIN(SuggestionsTest)
+#include "suggestions_test.moc"
