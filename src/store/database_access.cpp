@@ -25,6 +25,12 @@ std::function<void(const QString &)> &statementHook()
     return hook;
 }
 
+std::function<void()> &commitHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
 QSqlDatabase connection()
 {
     if (!QSqlDatabase::contains(connectionName))
@@ -169,6 +175,9 @@ Transaction::~Transaction()
 void Transaction::commit()
 {
     QSqlDatabase db = connection();
+    // A failure here leaves the transaction open, so the destructor rolls it back.
+    if (commitHook())
+        commitHook()();
     if (!db.commit()) {
         const QString why = engineMessage(db.lastError());
         db.rollback();
@@ -192,6 +201,11 @@ sqlite3 *Native_Handle()
 void Set_Statement_Hook(std::function<void(const QString &sql)> hook)
 {
     statementHook() = std::move(hook);
+}
+
+void Set_Commit_Hook(std::function<void()> hook)
+{
+    commitHook() = std::move(hook);
 }
 
 } // namespace database_access
