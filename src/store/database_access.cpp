@@ -80,15 +80,20 @@ void Open_DB(const QString &path)
     // A missing file must not be created: open read-write only, through a file URI.
     const QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded)
                         + QStringLiteral("?mode=rw");
+    QString openError;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
         db.setDatabaseName(uri);
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
         if (!db.open()) {
-            const QString why = engineMessage(db.lastError());
-            refuseOpen(path, why.isEmpty() ? QStringLiteral("unable to open database file") : why);
+            openError = engineMessage(db.lastError());
+            if (openError.isEmpty())
+                openError = QStringLiteral("unable to open database file");
         }
     }
+    // Refused only once the handle above is gone, so the connection can be removed cleanly.
+    if (!openError.isEmpty())
+        refuseOpen(path, openError);
     // A file that is not SQLite still opens; the first read tells.
     try {
         const ResultSet tables = Open_Query(
