@@ -34,25 +34,28 @@ std::optional<QDate> read(const QString &text)
 {
     const QString t = Numbers::trimBlanks(text);
 
+    // Every pattern ends in \z, not $: $ would also match before a final line break, which
+    // is part of the text and not a blank.
+
     // y/m/d, y-m-d, y.m.d with one separator used throughout.
     static const QRegularExpression full(
-        QStringLiteral(R"(^([0-9]{4}|[0-9]{2})([/\-.])([0-9]{1,2})\2([0-9]{1,2})$)"));
+        QStringLiteral(R"(^([0-9]{4}|[0-9]{2})([/\-.])([0-9]{1,2})\2([0-9]{1,2})\z)"));
     if (const auto m = full.match(t); m.hasMatch())
         return makeDate(expandYear(m.captured(1)), m.captured(3).toInt(), m.captured(4).toInt());
 
     // A four-digit year and a month: the first of that month.
-    static const QRegularExpression yearMonthOnly(QStringLiteral(R"(^([0-9]{4})([/\-.])([0-9]{1,2})$)"));
+    static const QRegularExpression yearMonthOnly(QStringLiteral(R"(^([0-9]{4})([/\-.])([0-9]{1,2})\z)"));
     if (const auto m = yearMonthOnly.match(t); m.hasMatch())
         return makeDate(m.captured(1).toInt(), m.captured(3).toInt(), 1);
 
     // A month and a day: that day of the current year.
-    static const QRegularExpression monthDay(QStringLiteral(R"(^([0-9]{1,2})([/\-.])([0-9]{1,2})$)"));
+    static const QRegularExpression monthDay(QStringLiteral(R"(^([0-9]{1,2})([/\-.])([0-9]{1,2})\z)"));
     if (const auto m = monthDay.match(t); m.hasMatch())
         return makeDate(Clock::today().year(), m.captured(1).toInt(), m.captured(3).toInt());
 
     // 2024年5月1日, or 2024年5月 for the first of the month.
     static const QRegularExpression chinese(
-        QStringLiteral(R"(^([0-9]{4}|[0-9]{2})年([0-9]{1,2})月(?:([0-9]{1,2})日)?$)"));
+        QStringLiteral(R"(^([0-9]{4}|[0-9]{2})年([0-9]{1,2})月(?:([0-9]{1,2})日)?\z)"));
     if (const auto m = chinese.match(t); m.hasMatch()) {
         const int day = m.captured(3).isEmpty() ? 1 : m.captured(3).toInt();
         return makeDate(expandYear(m.captured(1)), m.captured(2).toInt(), day);

@@ -25,7 +25,8 @@ QString trimBlanks(const QString &text)
 
 bool isNumeric(const QString &text)
 {
-    static const QRegularExpression whole(QStringLiteral("^") + numberPattern + QStringLiteral("$"));
+    // \z: $ would let a final line break through, and toDouble() would then ignore it.
+    static const QRegularExpression whole(QStringLiteral("^") + numberPattern + QStringLiteral("\\z"));
     const QString t = trimBlanks(text);
     if (!whole.match(t).hasMatch())
         return false;

@@ -76,11 +76,14 @@ void Save_SKinds(const QString &line)
     if (info.exists() && ((info.permissions() & writeBits) == 0 || !info.isWritable()))
         throw StoreError(QStringLiteral("無法儲存結算分類檔 %1：檔案是唯讀的。").arg(SKinds_File));
     QSaveFile file(SKinds_File);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so a write cut short (a full disk) shows in write()'s count: a buffered
+    // write would be flushed inside commit(), which renames a short file over the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw StoreError(QStringLiteral("無法儲存結算分類檔 %1：%2").arg(SKinds_File, file.errorString()));
     const QByteArray bytes = line.toUtf8() + "\r\n";
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
+    const qint64 written = file.write(bytes);
+    if (written != bytes.size()) {
+        const QString why = written < 0 ? file.errorString() : QStringLiteral("檔案沒有完整寫入，磁碟可能已滿。");
         file.cancelWriting();
         throw StoreError(QStringLiteral("無法儲存結算分類檔 %1：%2").arg(SKinds_File, why));
     }

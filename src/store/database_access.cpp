@@ -25,6 +25,12 @@ std::function<void(const QString &)> &statementHook()
     return hook;
 }
 
+std::function<void()> &commitHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
 QSqlDatabase connection()
 {
     if (!QSqlDatabase::contains(connectionName))
@@ -74,15 +80,20 @@ void Open_DB(const QString &path)
     // A missing file must not be created: open read-write only, through a file URI.
     const QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded)
                         + QStringLiteral("?mode=rw");
+    QString openError;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
         db.setDatabaseName(uri);
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
         if (!db.open()) {
-            const QString why = engineMessage(db.lastError());
-            refuseOpen(path, why.isEmpty() ? QStringLiteral("unable to open database file") : why);
+            openError = engineMessage(db.lastError());
+            if (openError.isEmpty())
+                openError = QStringLiteral("unable to open database file");
         }
     }
+    // Refused only once the handle above is gone, so the connection can be removed cleanly.
+    if (!openError.isEmpty())
+        refuseOpen(path, openError);
     // A file that is not SQLite still opens; the first read tells.
     try {
         const ResultSet tables = Open_Query(
@@ -169,6 +180,9 @@ Transaction::~Transaction()
 void Transaction::commit()
 {
     QSqlDatabase db = connection();
+    // A failure here leaves the transaction open, so the destructor rolls it back.
+    if (commitHook())
+        commitHook()();
     if (!db.commit()) {
         const QString why = engineMessage(db.lastError());
         db.rollback();
@@ -192,6 +206,11 @@ sqlite3 *Native_Handle()
 void Set_Statement_Hook(std::function<void(const QString &sql)> hook)
 {
     statementHook() = std::move(hook);
+}
+
+void Set_Commit_Hook(std::function<void()> hook)
+{
+    commitHook() = std::move(hook);
 }
 
 } // namespace database_access

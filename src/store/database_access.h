@@ -55,4 +55,8 @@ sqlite3 *Native_Handle();
 // StoreError to make that statement fail. An empty function removes the hook.
 void Set_Statement_Hook(std::function<void(const QString &sql)> hook);
 
+// Test seam: called when a Transaction is about to commit; may throw StoreError to make the
+// commit fail, which then rolls the whole transaction back. An empty function removes it.
+void Set_Commit_Hook(std::function<void()> hook);
+
 } // namespace database_access

@@ -26,6 +26,7 @@ TestLedger::~TestLedger()
 {
     Close_DB();
     Set_Statement_Hook({});
+    Set_Commit_Hook({});
     SKinds.clear();
     QDir::setCurrent(m_previousDir);
 }

@@ -1,0 +1,362 @@
+// The ledger file in trouble: damaged, read-only, in a read-only folder, or held by another
+// process. The run either refuses it at start-up with a message, or goes on and reports
+// every write it cannot make, with nothing half written and the window still usable.
+
+#include "safety/SafetySupport.h"
+
+#include "app/Startup.h"
+#include "entry/input_keyin.h"
+#include "kinds/mang_kind.h"
+#include "support/ScriptedBoxes.h"
+#include "ui/DGrid.h"
+#include "ui/PushButton.h"
+#include "ui/RichTextBox.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include <memory>
+
+using namespace safety;
+
+namespace {
+
+enum class Damage { ZeroBytes, Garbage, HeaderOnly, FirstPageOnly, HalfCut, PlainSqlite, TableMissing, Folder };
+
+// A ledger big enough to span many pages, so that a cut file loses real data.
+void fillLedger(int entries)
+{
+    database_access::Open_DB(QStringLiteral("db1.mdb"));
+    {
+        database_access::Transaction transaction;
+        for (int i = 1; i <= entries; ++i) {
+            database_access::Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES (?, 1, 0, ?, ?, '', ?, '')"),
+                                      {QStringLiteral("2024-05-%1").arg(1 + i % 28, 2, 10, QLatin1Char('0')),
+                                       QStringLiteral("帳目 %1 ").repeated(8).arg(i), i, i});
+        }
+        transaction.commit();
+    }
+    database_access::Close_DB();
+}
+
+void makePlainSqlite(const QString &path, bool ledgerTablesButOne)
+{
+    QFile::remove(path);
+    if (ledgerTablesButOne) {
+        LedgerSchema::createLedger(path, false);
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("maker"));
+        db.setDatabaseName(path);
+        db.open();
+        QSqlQuery query(db);
+        if (ledgerTablesButOne)
+            query.exec(QStringLiteral("DROP TABLE inout"));
+        else
+            query.exec(QStringLiteral("CREATE TABLE notes (a TEXT)"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("maker"));
+}
+
+void fill(QLineEdit *field, const QString &text)
+{
+    testing::click(field);
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    testing::typeText(field, text);
+}
+
+std::unique_ptr<input_keyin> openEntryWindow()
+{
+    auto w = std::make_unique<input_keyin>();
+    w->show();
+    (void)QTest::qWaitForWindowActive(w.get());
+    QTest::qWait(0);
+    return w;
+}
+
+QStringList gridContents(const input_keyin &w)
+{
+    QStringList out;
+    for (int r = 1; r < w.DGrid->rows(); ++r)
+        out << w.DGrid->textAt(r, 4);
+    return out;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Damage)
+
+class LedgerFaultsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void theConnectionUsesTheSafeSettings();
+    void damagedLedgerEndsTheRunUntouched_data();
+    void damagedLedgerEndsTheRunUntouched();
+    void readOnlyLedgerRefusesEveryWriteAndStaysUsable();
+    void readOnlyFolderStillOpensAndReportsWrites();
+    void lockedLedgerMakesWritesWaitThenReport();
+};
+
+void LedgerFaultsTest::theConnectionUsesTheSafeSettings()
+{
+    LedgerFolder folder;
+    ScriptedBoxes boxes;
+    QVERIFY(startUp());
+    QCOMPARE(boxes.texts(), QStringList());
+    // FULL is 2; the rollback journal keeps the ledger in db1.mdb alone once the run ends.
+    QCOMPARE(database_access::Open_Query(QStringLiteral("PRAGMA synchronous")).rows().first().first().toInt(), 2);
+    QCOMPARE(database_access::Open_Query(QStringLiteral("PRAGMA journal_mode")).rows().first().first().toString(),
+             QStringLiteral("delete"));
+    QCOMPARE(database_access::Open_Query(QStringLiteral("PRAGMA busy_timeout")).rows().first().first().toInt(), 3000);
+    database_access::Close_DB();
+    const QStringList left = QDir(folder.folder()).entryList(QDir::Files);
+    QCOMPARE(left, QStringList{QStringLiteral("db1.mdb")});
+}
+
+void LedgerFaultsTest::damagedLedgerEndsTheRunUntouched_data()
+{
+    QTest::addColumn<Damage>("damage");
+    QTest::newRow("zero-byte file") << Damage::ZeroBytes;
+    QTest::newRow("garbage") << Damage::Garbage;
+    QTest::newRow("cut inside the header") << Damage::HeaderOnly;
+    QTest::newRow("only the first page left") << Damage::FirstPageOnly;
+    QTest::newRow("cut in half") << Damage::HalfCut;
+    QTest::newRow("SQLite file of something else") << Damage::PlainSqlite;
+    QTest::newRow("ledger missing a table") << Damage::TableMissing;
+    QTest::newRow("a folder named db1.mdb") << Damage::Folder;
+}
+
+void LedgerFaultsTest::damagedLedgerEndsTheRunUntouched()
+{
+    QFETCH(Damage, damage);
+    LedgerFolder folder;
+    const QString db = folder.path(QStringLiteral("db1.mdb"));
+    fillLedger(600);
+    const QByteArray whole = fileBytes(db);
+    QVERIFY(whole.size() > 16 * 4096);
+    switch (damage) {
+    case Damage::ZeroBytes:
+        writeFile(db, {});
+        break;
+    case Damage::Garbage: {
+        QByteArray noise(whole.size(), '\0');
+        for (qsizetype i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 7919 + 13) % 251);
+        writeFile(db, noise);
+        break;
+    }
+    case Damage::HeaderOnly:
+        writeFile(db, whole.left(60));
+        break;
+    case Damage::FirstPageOnly:
+        writeFile(db, whole.left(4096));
+        break;
+    case Damage::HalfCut:
+        writeFile(db, whole.left(whole.size() / 2));
+        break;
+    case Damage::PlainSqlite:
+        makePlainSqlite(db, false);
+        break;
+    case Damage::TableMissing:
+        makePlainSqlite(db, true);
+        break;
+    case Damage::Folder:
+        QFile::remove(db);
+        QVERIFY(QDir(folder.folder()).mkdir(QStringLiteral("db1.mdb")));
+        break;
+    }
+    writeFile(folder.path(QStringLiteral("SKinds.txt")), "1,2\r\n");
+    const QByteArray before = fileBytes(db);
+    const QStringList filesBefore = QDir(folder.folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    ScriptedBoxes boxes;
+    QVERIFY(!startUp());
+    const QStringList texts = boxes.texts();
+    QCOMPARE(texts.size(), 1);
+    QVERIFY2(texts.first().startsWith(QStringLiteral("無法開啟帳本資料庫 db1.mdb：")), qPrintable(texts.first()));
+    QVERIFY(texts.first().size() > QStringLiteral("無法開啟帳本資料庫 db1.mdb：").size());
+    QVERIFY(!database_access::Is_Open());
+    QVERIFY(database_access::SKinds.isEmpty());
+    for (QWidget *window : QApplication::topLevelWidgets())
+        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+    QCOMPARE(fileBytes(db), before);
+    // No journal, no backup folder, nothing else made beside the ledger.
+    QCOMPARE(QDir(folder.folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), filesBefore);
+}
+
+void LedgerFaultsTest::readOnlyLedgerRefusesEveryWriteAndStaysUsable()
+{
+    LedgerFolder folder;
+    const QString db = folder.path(QStringLiteral("db1.mdb"));
+    database_access::Open_DB(QStringLiteral("db1.mdb"));
+    database_access::Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES ('2024-05-15', 1, 0, '早餐', 50, '', 1, '')"));
+    database_access::Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES ('2024-05-15', 1, 0, '午餐', 80, '', 2, '')"));
+    database_access::Close_DB();
+    setMode(db, 0444);
+    const QByteArray before = fileBytes(db);
+    testing::FixedClock clock(QDate(2024, 5, 15));
+
+    ScriptedBoxes boxes;
+    QVERIFY(startUp());
+    QCOMPARE(boxes.take(), QStringList());
+    const QStringList content = ledgerContent();
+    {
+        auto w = openEntryWindow();
+        QCOMPARE(gridContents(*w), QStringList({"早餐", "午餐"}));
+
+        fill(w->account_name, QStringLiteral("晚餐"));
+        fill(w->money_inout, QStringLiteral("120"));
+        testing::click(w->data_add);
+        QStringList texts = boxes.take();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(texts.first().contains(QStringLiteral("readonly")), qPrintable(texts.first()));
+        // What the person typed is still there to try again.
+        QCOMPARE(w->account_name->text(), QStringLiteral("晚餐"));
+        QCOMPARE(gridContents(*w), QStringList({"早餐", "午餐"}));
+
+        // A move is several writes; none of them may stick.
+        w->DGrid->setRow(2);
+        testing::click(w->cmd_up_down[0]);
+        texts = boxes.take();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY(texts.first().contains(QStringLiteral("readonly")));
+        QCOMPARE(gridContents(*w), QStringList({"早餐", "午餐"}));
+
+        // The day note is written on leaving the box.
+        testing::click(w->note_day);
+        testing::typeText(w->note_day, QStringLiteral("備忘"));
+        testing::click(w->account_name);
+        texts = boxes.take();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY(texts.first().contains(QStringLiteral("readonly")));
+
+        // Reading goes on: another day and back.
+        fill(w->date_new, QStringLiteral("2024/5/14"));
+        QTest::keyClick(w->date_new, Qt::Key_Return);
+        QCOMPARE(gridContents(*w), QStringList({QString()}));
+        fill(w->date_new, QStringLiteral("2024/5/15"));
+        QTest::keyClick(w->date_new, Qt::Key_Return);
+        QCOMPARE(gridContents(*w), QStringList({"早餐", "午餐"}));
+        w->close();
+    }
+    {
+        auto manager = std::make_unique<mang_kind>();
+        manager->show();
+        (void)QTest::qWaitForWindowActive(manager.get());
+        const int kinds = manager->kind->count();
+        fill(manager->kind_name, QStringLiteral("新種類"));
+        testing::click(manager->kind_add);
+        const QStringList texts = boxes.take();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY(texts.first().contains(QStringLiteral("readonly")));
+        QCOMPARE(manager->kind->count(), kinds);
+    }
+    QCOMPARE(ledgerContent(), content);
+    database_access::Close_DB();
+    QCOMPARE(fileBytes(db), before);
+}
+
+void LedgerFaultsTest::readOnlyFolderStillOpensAndReportsWrites()
+{
+    LedgerFolder folder;
+    const QString db = folder.path(QStringLiteral("db1.mdb"));
+    writeFile(folder.path(QStringLiteral("SKinds.txt")), "2\r\n");
+    setMode(folder.folder(), 0555);
+    const QByteArray before = fileBytes(db);
+    testing::FixedClock clock(QDate(2024, 5, 15));
+
+    ScriptedBoxes boxes;
+    QVERIFY(startUp());
+    // The backup cannot be made here; that is said once and the run goes on.
+    QStringList texts = boxes.take();
+    QCOMPARE(texts.size(), 1);
+    QVERIFY(texts.first().startsWith(QStringLiteral("今天的自動備份沒有成功")));
+    QCOMPARE(database_access::SKinds, QVector<qint64>{2});
+    const QStringList content = ledgerContent();
+
+    auto w = openEntryWindow();
+    fill(w->account_name, QStringLiteral("晚餐"));
+    fill(w->money_inout, QStringLiteral("120"));
+    testing::click(w->data_add);
+    texts = boxes.take();
+    QCOMPARE(texts.size(), 1);
+    QVERIFY2(texts.first().startsWith(QStringLiteral("資料庫錯誤：")), qPrintable(texts.first()));
+    QCOMPARE(gridContents(*w), QStringList({QString()}));
+    w->close();
+    w.reset();
+
+    auto manager = std::make_unique<mang_kind>();
+    manager->show();
+    (void)QTest::qWaitForWindowActive(manager.get());
+    const QPoint first = manager->kind->visualItemRect(manager->kind->item(0)).center();
+    QTest::mouseClick(manager->kind->viewport(), Qt::LeftButton, Qt::NoModifier, first);
+    QTest::mouseDClick(manager->kind->viewport(), Qt::LeftButton, Qt::NoModifier, first);
+    texts = boxes.take();
+    QCOMPARE(texts.size(), 1);
+    QVERIFY2(texts.first().startsWith(QStringLiteral("無法儲存結算分類檔")), qPrintable(texts.first()));
+    QCOMPARE(manager->skinds->count(), 1);
+    QCOMPARE(database_access::SKinds, QVector<qint64>{2});
+    manager.reset();
+
+    QCOMPARE(ledgerContent(), content);
+    database_access::Close_DB();
+    QCOMPARE(fileBytes(db), before);
+    QCOMPARE(fileBytes(folder.path(QStringLiteral("SKinds.txt"))), QByteArray("2\r\n"));
+    setMode(folder.folder(), 0700);
+    QStringList left = QDir(folder.folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    left.sort();
+    QCOMPARE(left, QStringList({"SKinds.txt", "db1.mdb"}));
+}
+
+void LedgerFaultsTest::lockedLedgerMakesWritesWaitThenReport()
+{
+    LedgerFolder folder;
+    testing::FixedClock clock(QDate(2024, 5, 15));
+    ScriptedBoxes boxes;
+    QVERIFY(startUp());
+    database_access::Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES ('2024-05-15', 1, 0, '早餐', 50, '', 1, '')"));
+    database_access::Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES ('2024-05-15', 1, 0, '午餐', 80, '', 2, '')"));
+    const QStringList content = ledgerContent();
+
+    auto w = openEntryWindow();
+    {
+        OtherConnection other(folder.path(QStringLiteral("db1.mdb")));
+        QVERIFY(other.exec(QStringLiteral("BEGIN IMMEDIATE")));
+
+        fill(w->account_name, QStringLiteral("晚餐"));
+        fill(w->money_inout, QStringLiteral("120"));
+        QElapsedTimer waited;
+        waited.start();
+        testing::click(w->data_add);
+        const qint64 addMs = waited.restart();
+        w->DGrid->setRow(2);
+        testing::click(w->cmd_up_down[0]);
+        const qint64 moveMs = waited.elapsed();
+
+        // Each write waits for the other process a while, and then gives up rather than hang.
+        for (qint64 ms : {addMs, moveMs}) {
+            QVERIFY2(ms >= 2500, qPrintable(QString::number(ms)));
+            QVERIFY2(ms < 10000, qPrintable(QString::number(ms)));
+        }
+        const QStringList texts = boxes.take();
+        QCOMPARE(texts.size(), 2);
+        for (const QString &text : texts)
+            QVERIFY2(text.contains(QStringLiteral("locked")), qPrintable(text));
+        QCOMPARE(gridContents(*w), QStringList({"早餐", "午餐"}));
+        QCOMPARE(ledgerContent(), content);
+    }
+
+    // Once the other process lets go, the same window writes again.
+    testing::click(w->data_add);
+    QCOMPARE(boxes.take(), QStringList());
+    QCOMPARE(gridContents(*w), QStringList({"早餐", "午餐", "晚餐"}));
+}
+
+SAFETY_TEST_MAIN(LedgerFaultsTest)
+#include "ledger_faults_test.moc"
