@@ -134,7 +134,10 @@ Outcome backupIfDue(const QString &ledgerPath, const QDateTime &now)
     try {
         if (!folder.exists() && !QDir().mkpath(folder.path()))
             throw StoreError(QStringLiteral("無法建立資料夾 %1").arg(folder.path()));
-        QFile::remove(partial);
+        // Pieces of copies that a crash or a kill cut short are of no use to anyone.
+        const QStringList leftovers = folder.entryList({baseName(ledgerPath) + QStringLiteral("-*.mdb.partial")}, QDir::Files);
+        for (const QString &leftover : leftovers)
+            QFile::remove(folder.filePath(leftover));
         copyOpenLedger(partial);
         verify(partial);
         if (QFile::exists(finalName))

@@ -132,7 +132,9 @@ bool GridExport::exportCsv(DGrid *grid)
         return false;
     QSaveFile file(path);
     const QByteArray bytes = QByteArrayLiteral("\xEF\xBB\xBF") + csv(grid).toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    // Unbuffered, so that a write cut short by a full disk is seen before the rename.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()
+        || !file.commit()) {
         ui::showMessage(grid->window(), QStringLiteral("無法寫入 %1：%2").arg(path, file.errorString()));
         return false;
     }

@@ -81,8 +81,14 @@ void BackupTest::oneCopyADayAndTheNewestTenKept()
     QFile own(QStringLiteral("backup/my-notes.txt"));
     QVERIFY(own.open(QIODevice::WriteOnly));
     own.close();
+    // A piece of a copy that a kill cut short goes with the next copy.
+    QFile piece(QStringLiteral("backup/db1-20260310-090000.mdb.partial"));
+    QVERIFY(piece.open(QIODevice::WriteOnly));
+    piece.write("half a page");
+    piece.close();
     QVERIFY(Backup::backupIfDue(QStringLiteral("db1.mdb"), monday.addDays(20)).made);
     QVERIFY(QFile::exists(QStringLiteral("backup/my-notes.txt")));
+    QVERIFY(!piece.exists());
 }
 
 void BackupTest::aClockSetBackDoesNotStopCopies()
