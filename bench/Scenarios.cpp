@@ -188,6 +188,8 @@ void playQuerySession(BenchRun &run, check &w, driving::Boxes &boxes)
             run.problems << QStringLiteral("year report: no months shown");
     }
 
+    if (run.wholeReps == 0)
+        return;
     rangeQuery(run, w, boxes, labels::wholeSimple, run.firstDay, run.lastDay, false, run.wholeReps);
     rangeQuery(run, w, boxes, labels::wholeDetailed, run.firstDay, run.lastDay, true, run.wholeReps);
     rusage usage {};

@@ -17,7 +17,7 @@ class Form1;
 struct BenchRun
 {
     int reps = 15;
-    int wholeReps = 5;
+    int wholeReps = 5; // 0: no whole-ledger queries
     QDate firstDay; // of the ledger
     QDate lastDay;
     EngineFloor *floor = nullptr;

@@ -163,6 +163,7 @@ int main(int argc, char *argv[])
         QStringLiteral("15") });
     parser.addOption({ QStringLiteral("whole-reps"), QStringLiteral("Repetitions of the whole-ledger queries (5)."),
         QStringLiteral("n"), QStringLiteral("5") });
+    parser.addOption({ QStringLiteral("no-whole"), QStringLiteral("Skip the whole-ledger queries (for quick runs).") });
     parser.addOption({ QStringLiteral("targets"),
         QStringLiteral("Targets to check: 100k or 1m (default: by the ledger's size)."), QStringLiteral("set") });
     parser.process(app);
@@ -199,7 +200,7 @@ int main(int argc, char *argv[])
 
     BenchRun run;
     run.reps = std::max(1, parser.value(QStringLiteral("reps")).toInt());
-    run.wholeReps = std::max(1, parser.value(QStringLiteral("whole-reps")).toInt());
+    run.wholeReps = parser.isSet(QStringLiteral("no-whole")) ? 0 : std::max(1, parser.value(QStringLiteral("whole-reps")).toInt());
 
     std::unique_ptr<Form1> menu = scenarios::startUp(run);
     if (!menu) {
