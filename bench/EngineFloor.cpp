@@ -75,3 +75,24 @@ EngineFloor::Run EngineFloor::run(const ReportStore::Statement &statement)
     sqlite3_finalize(stmt);
     return { double(timer.nsecsElapsed()) / 1e6, rows };
 }
+
+double EngineFloor::durableCommitMs(const QString &path)
+{
+    sqlite3 *db = nullptr;
+    const QByteArray name = path.toUtf8();
+    if (sqlite3_open(name.constData(), &db) != SQLITE_OK)
+        fail(db, "open");
+    const auto exec = [db](const char *sql) {
+        if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            fail(db, sql);
+    };
+    exec("PRAGMA synchronous = FULL");
+    exec("CREATE TABLE IF NOT EXISTS t (x INTEGER)");
+    exec("INSERT INTO t SELECT 0 WHERE NOT EXISTS (SELECT 1 FROM t)");
+    QElapsedTimer timer;
+    timer.start();
+    exec("UPDATE t SET x = x + 1");
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    sqlite3_close(db);
+    return ms;
+}

@@ -25,6 +25,10 @@ public:
     // grid would. Empty sql costs nothing.
     Run run(const ReportStore::Statement &statement);
 
+    // One change committed as the program commits it (rollback journal, full sync), on a
+    // scratch file at path: what the disk alone makes every editing action wait for.
+    static double durableCommitMs(const QString &path);
+
 private:
     sqlite3 *m_db = nullptr;
 };

@@ -14,6 +14,7 @@ inline const QString add = QStringLiteral("adding an entry");
 inline const QString modify = QStringLiteral("modifying an entry");
 inline const QString move = QStringLiteral("moving an entry up");
 inline const QString remove = QStringLiteral("deleting an entry");
+inline const QString durableCommit = QStringLiteral("engine alone: one durable commit (this disk)");
 inline const QString openKinds = QStringLiteral("opening the kind manager");
 inline const QString openCheck = QStringLiteral("opening the query window");
 inline const QString monthDetailed = QStringLiteral("range query, one month, detailed");
