@@ -68,8 +68,53 @@ bool isDate(const QString &text)
     return read(text).has_value();
 }
 
+namespace {
+
+// The query window writes a date into every row of a result, so these are built by hand
+// instead of through QString::arg; dates outside years 1 to 9999 take the general road.
+bool plainYear(const QDate &date)
+{
+    return date.isValid() && date.year() >= 1 && date.year() <= 9999;
+}
+
+void appendNumber(QString &out, int value, int width)
+{
+    char digits[8];
+    int n = 0;
+    do {
+        digits[n++] = char('0' + value % 10);
+        value /= 10;
+    } while (value > 0 && n < 8);
+    for (int i = n; i < width; ++i)
+        out += QLatin1Char('0');
+    while (n > 0)
+        out += QLatin1Char(digits[--n]);
+}
+
+QString joined(const QDate &date, char separator, int monthDayWidth)
+{
+    QString out;
+    out.reserve(10);
+    appendNumber(out, date.year(), 4);
+    out += QLatin1Char(separator);
+    appendNumber(out, date.month(), monthDayWidth);
+    out += QLatin1Char(separator);
+    appendNumber(out, date.day(), monthDayWidth);
+    return out;
+}
+
+int digitAt(QStringView text, qsizetype i)
+{
+    const QChar c = text.at(i);
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9') ? c.unicode() - '0' : -1;
+}
+
+} // namespace
+
 QString defaultText(const QDate &date)
 {
+    if (plainYear(date))
+        return joined(date, '/', 1);
     return QStringLiteral("%1/%2/%3")
         .arg(date.year(), 4, 10, QLatin1Char('0'))
         .arg(date.month())
@@ -78,6 +123,8 @@ QString defaultText(const QDate &date)
 
 QString slashed(const QDate &date)
 {
+    if (plainYear(date))
+        return joined(date, '/', 2);
     return QStringLiteral("%1/%2/%3")
         .arg(date.year(), 4, 10, QLatin1Char('0'))
         .arg(date.month(), 2, 10, QLatin1Char('0'))
@@ -93,6 +140,8 @@ QString yearMonth(const QDate &date)
 
 QString iso(const QDate &date)
 {
+    if (plainYear(date))
+        return joined(date, '-', 2);
     return QStringLiteral("%1-%2-%3")
         .arg(date.year(), 4, 10, QLatin1Char('0'))
         .arg(date.month(), 2, 10, QLatin1Char('0'))
@@ -101,6 +150,23 @@ QString iso(const QDate &date)
 
 QDate fromIso(const QString &text)
 {
+    // Every stored date has exactly this shape; anything else goes to the general reader.
+    const QStringView t = QStringView(text).left(10);
+    if (t.size() == 10 && t.at(4) == QLatin1Char('-') && t.at(7) == QLatin1Char('-')) {
+        int parts[3] = { 0, 0, 0 };
+        const qsizetype starts[3] = { 0, 5, 8 };
+        const qsizetype lengths[3] = { 4, 2, 2 };
+        bool digits = true;
+        for (int p = 0; p < 3 && digits; ++p) {
+            for (qsizetype i = starts[p]; i < starts[p] + lengths[p] && digits; ++i) {
+                const int d = digitAt(t, i);
+                digits = d >= 0;
+                parts[p] = parts[p] * 10 + d;
+            }
+        }
+        if (digits)
+            return QDate(parts[0], parts[1], parts[2]);
+    }
     return QDate::fromString(text.left(10), Qt::ISODate);
 }
 

@@ -42,14 +42,59 @@ double toNumber(const QString &text)
     return trimBlanks(text).toDouble();
 }
 
+namespace {
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+qsizetype digitsFrom(QStringView t, qsizetype i)
+{
+    while (i < t.size() && isAsciiDigit(t.at(i)))
+        ++i;
+    return i;
+}
+
+// Length of the number at the start of t, as numberPattern anchored at the start would match
+// it; 0 when there is none. Runs for every cell the query window adds up, where a regular
+// expression match costs more than the rest of the cell's work together.
+qsizetype numberLength(QStringView t)
+{
+    qsizetype i = 0;
+    if (i < t.size() && (t.at(i) == QLatin1Char('+') || t.at(i) == QLatin1Char('-')))
+        ++i;
+    if (i < t.size() && isAsciiDigit(t.at(i))) {
+        i = digitsFrom(t, i);
+        if (i < t.size() && t.at(i) == QLatin1Char('.'))
+            i = digitsFrom(t, i + 1);
+    } else if (i + 1 < t.size() && t.at(i) == QLatin1Char('.') && isAsciiDigit(t.at(i + 1))) {
+        i = digitsFrom(t, i + 1);
+    } else {
+        return 0;
+    }
+    if (i < t.size() && (t.at(i) == QLatin1Char('e') || t.at(i) == QLatin1Char('E'))) {
+        qsizetype e = i + 1;
+        if (e < t.size() && (t.at(e) == QLatin1Char('+') || t.at(e) == QLatin1Char('-')))
+            ++e;
+        if (e < t.size() && isAsciiDigit(t.at(e)))
+            i = digitsFrom(t, e);
+    }
+    return i;
+}
+
+} // namespace
+
 double leadingNumber(const QString &text)
 {
-    static const QRegularExpression leading(QStringLiteral("^") + numberPattern);
-    const auto m = leading.match(trimBlanks(text));
-    if (!m.hasMatch())
+    QStringView t(text);
+    while (!t.isEmpty() && t.front() == QLatin1Char(' '))
+        t = t.mid(1);
+    const qsizetype length = numberLength(t);
+    if (length == 0)
         return 0;
     bool ok = false;
-    const double v = m.captured(0).toDouble(&ok);
+    const double v = t.left(length).toDouble(&ok);
     return ok && std::isfinite(v) ? v : 0;
 }
 

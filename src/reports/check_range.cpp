@@ -62,6 +62,8 @@ QDate dateOfCell(const QString &text)
     return DateText::read(text).value_or(QDate());
 }
 
+// Cells are read straight from the grid: moving the current cell to each one and back, as
+// Get_DGridText does, reads the same text and only costs time on a long result.
 void markDaysAndIncome(DGrid *grid)
 {
     for (int r = 1; r < grid->rows(); ++r) {
@@ -69,7 +71,7 @@ void markDaysAndIncome(DGrid *grid)
         QColor colour = day.isValid() && DateText::isWeekend(day) ? weekendColour : white;
         // Column 2 is the direction in the detailed result, column 1 in the simple one; a kind
         // named 收入 marks its rows too.
-        if (check::Get_DGridText(grid, 1, r) == incomeWord || check::Get_DGridText(grid, 2, r) == incomeWord)
+        if (grid->textAt(r, 1) == incomeWord || grid->textAt(r, 2) == incomeWord)
             colour = incomeColour;
         grid->setRowBackground(r, colour);
         if (day.isValid()) {
@@ -97,11 +99,11 @@ Totals addUp(DGrid *grid)
     if (inoutCol < 0 || amountCol < 0)
         return totals;
     for (int r = 1; r < grid->rows(); ++r) {
-        const QString inout = check::Get_DGridText(grid, inoutCol, r);
+        const QString inout = grid->textAt(r, inoutCol);
         if (inout == incomeWord)
-            totals.income += Numbers::leadingNumber(check::Get_DGridText(grid, amountCol, r));
+            totals.income += Numbers::leadingNumber(grid->textAt(r, amountCol));
         else if (inout == expenseWord)
-            totals.expense += Numbers::leadingNumber(check::Get_DGridText(grid, amountCol, r));
+            totals.expense += Numbers::leadingNumber(grid->textAt(r, amountCol));
     }
     return totals;
 }

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QVariantList>
 #include <QVector>
 
 #include <optional>
@@ -36,8 +37,17 @@ QString sortClause(const QString &field, bool descending);
 // (for use with ESCAPE '\').
 QString containsPattern(const QString &text);
 
+// A statement with its bound values, as the functions below run it. Measuring tools run the
+// very same text straight on the engine to compare.
+struct Statement
+{
+    QString sql;
+    QVariantList values;
+};
+
 // The range query. The result's column names are the grid's headers.
 ResultSet rangeEntries(RangeMode mode, const RangeFilter &filter, const QString &sortField, bool descending);
+Statement rangeStatement(RangeMode mode, const RangeFilter &filter, const QString &sortField, bool descending);
 
 struct KindExpense
 {
@@ -47,6 +57,8 @@ struct KindExpense
 // Expense of each of the given kinds between begin and end, grouped by kind name, in the
 // order the database gives. No kinds, no rows and no statement.
 QVector<KindExpense> summaryKindExpenses(const QDate &begin, const QDate &end, const QVector<qint64> &kindIds);
+// Empty sql when there is no kind.
+Statement summaryKindStatement(const QDate &begin, const QDate &end, const QVector<qint64> &kindIds);
 
 struct MonthSums
 {
@@ -55,5 +67,6 @@ struct MonthSums
 };
 // Twelve entries, January first: the income and expense sums of each month of year.
 QVector<MonthSums> monthSums(int year);
+Statement monthSumsStatement(int year);
 
 } // namespace ReportStore

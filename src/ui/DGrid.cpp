@@ -171,8 +171,7 @@ QColor DGrid::backgroundAt(int row, int col) const
 
 void DGrid::setRowBackground(int row, const QColor &color)
 {
-    for (int c = 0; c < cols(); ++c)
-        m_model->setCellBackground(row, c, color);
+    m_model->setRowBackground(row, color);
 }
 
 void DGrid::setColWidth(int col, int twips)
@@ -199,9 +198,11 @@ void DGrid::showResult(const ResultSet &result)
     const qsizetype width = header.size();
     QVector<QString> cells;
     cells.reserve(result.rowCount() * width);
-    for (const ResultSet::Row &record : result.rows()) {
+    const QVector<ResultSet::Row> records = result.rows();
+    for (const ResultSet::Row &record : records) {
+        // at(), not value(): no copy of each value on a result of a hundred thousand rows.
         for (qsizetype c = 0; c < width; ++c)
-            cells.append(cellTextOf(record.value(c)));
+            cells.append(c < record.size() ? cellTextOf(record.at(c)) : QString());
     }
     m_widths = QVector<int>(width, -1);
     m_model->assign(header, std::move(cells));

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QPalette>
 
+#include <algorithm>
+
 namespace {
 
 constexpr QRgb noColour = 0;
@@ -113,6 +115,21 @@ void GridModel::setCellBackground(int row, int col, const QColor &color)
         return;
     m_background[slot(row, col)] = color.isValid() ? (color.rgb() | 0xff000000u) : noColour;
     cellChanged(row, col);
+}
+
+void GridModel::setRowBackground(int row, const QColor &color)
+{
+    if (row < 0 || row >= m_rows || m_cols == 0)
+        return;
+    const QRgb rgb = color.isValid() ? (color.rgb() | 0xff000000u) : noColour;
+    std::fill_n(m_background.begin() + slot(row, 0), m_cols, rgb);
+    if (m_bulkDepth > 0)
+        return;
+    if (row < m_fixedRows) {
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, m_cols - 1);
+    } else {
+        Q_EMIT dataChanged(index(row - m_fixedRows, 0), index(row - m_fixedRows, m_cols - 1));
+    }
 }
 
 void GridModel::assign(const QStringList &header, QVector<QString> cells)

@@ -29,6 +29,8 @@ public:
     // An invalid colour means the default background.
     QColor cellBackground(int row, int col) const;
     void setCellBackground(int row, int col, const QColor &color);
+    // Every cell of the row at once.
+    void setRowBackground(int row, const QColor &color);
 
     // Replaces everything: row 0 holds header, the following rows the cells.
     void assign(const QStringList &header, QVector<QString> cells);

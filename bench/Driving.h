@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QDialog;
+class QWidget;
+class DGrid;
+
+// Playing the person at the keyboard and mouse, and the clock they would hold.
+namespace driving {
+
+// Lets every queued event, timer and repaint run, as the screen would show them.
+void settle();
+
+// Waits until the window is on the screen (at most a few seconds); false if it never is.
+bool waitShown(QWidget *window);
+bool waitActive(QWidget *window);
+
+// Milliseconds from the start of action until everything it caused has been handled.
+double timed(const std::function<void()> &action);
+double elapsedMs(const QElapsedTimer &timer);
+
+void click(QWidget *widget);
+// Clicks a cell of the grid by the grid's row numbering (the header row is 0).
+void clickCell(::DGrid *grid, int gridRow, int col);
+
+// Answers the program's message boxes while it lives: Yes to every question, and keeps
+// the texts of every box, so that a refused action is not mistaken for a fast one.
+class Boxes
+{
+public:
+    Boxes();
+    ~Boxes();
+    Boxes(const Boxes &) = delete;
+    Boxes &operator=(const Boxes &) = delete;
+
+    // The texts shown since the last call.
+    QStringList take();
+
+private:
+    QStringList m_texts;
+};
+
+// While it lives, each window the program opens modally is shown, handed to drive, and
+// closed afterwards. The timer handed in at construction is read when the window is on the
+// screen: the time from the click that opened it.
+class Windows
+{
+public:
+    using Drive = std::function<void(QDialog *dialog, double openMs)>;
+    Windows(const QElapsedTimer *since, Drive drive);
+    ~Windows();
+    Windows(const Windows &) = delete;
+    Windows &operator=(const Windows &) = delete;
+};
+
+} // namespace driving

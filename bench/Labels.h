@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+// The actions of the report, by the words it prints for them.
+namespace labels {
+
+inline const QString firstStart = QStringLiteral("first start of a day (makes the daily backup)");
+inline const QString startUp = QStringLiteral("start-up to the main menu shown");
+inline const QString processStart = QStringLiteral("program process start to menu drawn");
+inline const QString openEntry = QStringLiteral("opening the daily-entry window");
+inline const QString dayLoad = QStringLiteral("day load (arrow key in the date)");
+inline const QString add = QStringLiteral("adding an entry");
+inline const QString modify = QStringLiteral("modifying an entry");
+inline const QString move = QStringLiteral("moving an entry up");
+inline const QString remove = QStringLiteral("deleting an entry");
+inline const QString durableCommit = QStringLiteral("engine alone: one durable commit (this disk)");
+inline const QString openKinds = QStringLiteral("opening the kind manager");
+inline const QString openCheck = QStringLiteral("opening the query window");
+inline const QString monthDetailed = QStringLiteral("range query, one month, detailed");
+inline const QString monthSimple = QStringLiteral("range query, one month, simple");
+inline const QString yearDetailed = QStringLiteral("range query, one year, detailed");
+inline const QString yearSimple = QStringLiteral("range query, one year, simple");
+inline const QString sort = QStringLiteral("sort press (amount), one year detailed");
+inline const QString yearReport = QStringLiteral("year report");
+inline const QString wholeSimple = QStringLiteral("range query, whole ledger, simple");
+inline const QString wholeDetailed = QStringLiteral("range query, whole ledger, detailed");
+
+} // namespace labels

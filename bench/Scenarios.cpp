@@ -1,0 +1,322 @@
+#include "Scenarios.h"
+
+#include "Driving.h"
+#include "EngineFloor.h"
+#include "Labels.h"
+
+#include "app/Form1.h"
+#include "app/Startup.h"
+#include "entry/input_keyin.h"
+#include "platform/DateText.h"
+#include "reports/check.h"
+#include "store/ReportStore.h"
+#include "store/SummaryKinds.h"
+#include "ui/DGrid.h"
+#include "ui/PushButton.h"
+#include "ui/RichTextBox.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTest>
+
+#include <sys/resource.h>
+
+Measurement &BenchRun::line(const QString &action)
+{
+    for (Measurement &m : results) {
+        if (m.action == action)
+            return m;
+    }
+    results.push_back(Measurement{action, {}, {}, {}, {}});
+    return results.back();
+}
+
+namespace scenarios {
+
+namespace {
+
+using driving::click;
+using driving::settle;
+using driving::timed;
+
+void expectNoBoxes(BenchRun &run, driving::Boxes &boxes, const QString &action)
+{
+    const QStringList texts = boxes.take();
+    if (!texts.isEmpty())
+        run.problems << action + QStringLiteral(": unexpected message: ") + texts.join(QStringLiteral(" | "));
+}
+
+// The entries the day grid shows; an empty day still has its one blank row.
+int entryCount(const ::DGrid *grid)
+{
+    const int rows = grid->rows() - 1;
+    return rows == 1 && grid->textAt(1, 1).isEmpty() ? 0 : rows;
+}
+
+const QString benchName = QStringLiteral("量測 bench");
+
+void playEntrySession(BenchRun &run, input_keyin &w, driving::Boxes &boxes)
+{
+    w.date_new->setFocus();
+    settle();
+    for (int rep = 0; rep < run.reps; ++rep) {
+        // Days back from today, one arrow press each.
+        run.line(labels::dayLoad).times.add(timed([&] { QTest::keyClick(w.date_new, Qt::Key_Up); }));
+        expectNoBoxes(run, boxes, labels::dayLoad);
+        const int before = entryCount(w.DGrid);
+
+        // The person fills the fields and is in the remark when pressing 新增.
+        w.kind->setCurrentIndex(rep % std::max(1, w.kind->count()));
+        w.account_name->setText(benchName);
+        w.money_inout->setText(QStringLiteral("123.45"));
+        w.note_one->setText(QStringLiteral("bench"));
+        w.note_one->setFocus();
+        settle();
+        run.line(labels::add).times.add(timed([&] { click(w.data_add); }));
+        expectNoBoxes(run, boxes, labels::add);
+        const int last = w.DGrid->rows() - 1;
+        if (entryCount(w.DGrid) != before + 1 || w.DGrid->textAt(last, 4) != benchName) {
+            run.problems << QStringLiteral("adding an entry: the new entry is not in the day");
+            return;
+        }
+
+        driving::clickCell(w.DGrid, last, 4);
+        w.money_inout->setText(QStringLiteral("67.8"));
+        w.money_inout->setFocus();
+        settle();
+        run.line(labels::modify).times.add(timed([&] { click(w.data_modifty); }));
+        expectNoBoxes(run, boxes, labels::modify);
+        if (w.DGrid->textAt(last, 5) != QStringLiteral("67.8"))
+            run.problems << QStringLiteral("modifying an entry: the amount did not change");
+
+        int row = last;
+        if (last >= 2) {
+            driving::clickCell(w.DGrid, last, 4);
+            run.line(labels::move).times.add(timed([&] { click(w.cmd_up_down[0]); }));
+            expectNoBoxes(run, boxes, labels::move);
+            row = last - 1;
+            if (w.DGrid->textAt(row, 4) != benchName)
+                run.problems << QStringLiteral("moving an entry: the entry did not move up");
+        }
+
+        driving::clickCell(w.DGrid, row, 4);
+        run.line(labels::remove).times.add(timed([&] { click(w.data_del); }));
+        const QStringList asked = boxes.take();
+        if (asked.size() != 1 || !asked.first().contains(benchName))
+            run.problems << QStringLiteral("deleting an entry: boxes were: ") + asked.join(QStringLiteral(" | "));
+        if (entryCount(w.DGrid) != before)
+            run.problems << QStringLiteral("deleting an entry: the day did not get its old entries back");
+        w.date_new->setFocus();
+        settle();
+    }
+}
+
+ReportStore::RangeFilter wholeDays(const QDate &begin, const QDate &end)
+{
+    ReportStore::RangeFilter filter;
+    filter.begin = begin;
+    filter.end = end;
+    return filter;
+}
+
+// One range query pressed reps times, each time beside the engine on the same statements.
+void rangeQuery(BenchRun &run, check &w, driving::Boxes &boxes, const QString &label, const QDate &begin,
+    const QDate &end, bool detailed, int reps)
+{
+    w.str_begin->setText(DateText::slashed(begin));
+    w.str_end->setText(DateText::slashed(end));
+    (detailed ? w.chk_mon_detail : w.chk_mon_easy)->setChecked(true);
+    settle();
+    const auto mode = detailed ? ReportStore::RangeMode::Detailed : ReportStore::RangeMode::Simple;
+    const ReportStore::RangeFilter filter = wholeDays(begin, end);
+    for (int rep = 0; rep < reps; ++rep) {
+        const EngineFloor::Run rows
+            = run.floor->run(ReportStore::rangeStatement(mode, filter, w.orderField(), w.orderDescending()));
+        const EngineFloor::Run kinds
+            = run.floor->run(ReportStore::summaryKindStatement(begin, end, database_access::SKinds_List()));
+        run.line(label).floor.add(rows.ms + kinds.ms);
+        run.line(label).times.add(timed([&] { click(w.chk_month); }));
+        expectNoBoxes(run, boxes, label);
+        if (w.DGrid->rows() - 1 != rows.rows)
+            run.problems << label + QStringLiteral(": the grid shows %1 rows, the engine found %2")
+                                        .arg(w.DGrid->rows() - 1)
+                                        .arg(rows.rows);
+    }
+}
+
+void playQuerySession(BenchRun &run, check &w, driving::Boxes &boxes)
+{
+    click(w.chkrange_3);
+    settle();
+    const QDate monthStart = QDate(run.lastDay.year(), run.lastDay.month(), 1).addMonths(-1);
+    const QDate monthEnd = monthStart.addMonths(1).addDays(-1);
+    const int year = run.lastDay.year() - 1;
+    const QDate yearStart(year, 1, 1);
+    const QDate yearEnd(year, 12, 31);
+
+    rangeQuery(run, w, boxes, labels::monthDetailed, monthStart, monthEnd, true, run.reps);
+    rangeQuery(run, w, boxes, labels::monthSimple, monthStart, monthEnd, false, run.reps);
+    rangeQuery(run, w, boxes, labels::yearSimple, yearStart, yearEnd, false, run.reps);
+    rangeQuery(run, w, boxes, labels::yearDetailed, yearStart, yearEnd, true, run.reps);
+
+    // The sort press runs the one-year query again, ordered by amount, alternately up and down.
+    const ReportStore::RangeFilter yearFilter = wholeDays(yearStart, yearEnd);
+    for (int rep = 0; rep < run.reps; ++rep) {
+        const EngineFloor::Run rows = run.floor->run(ReportStore::rangeStatement(
+            ReportStore::RangeMode::Detailed, yearFilter, QStringLiteral("a_count"), !w.orderDescending()));
+        const EngineFloor::Run kinds
+            = run.floor->run(ReportStore::summaryKindStatement(yearStart, yearEnd, database_access::SKinds_List()));
+        run.line(labels::sort).floor.add(rows.ms + kinds.ms);
+        run.line(labels::sort).times.add(timed([&] { click(w.cmd_stor_account); }));
+        expectNoBoxes(run, boxes, labels::sort);
+        if (w.DGrid->rows() - 1 != rows.rows)
+            run.problems << QStringLiteral("sort press: the grid lost rows");
+    }
+
+    for (int rep = 0; rep < run.reps; ++rep) {
+        click(w.chk_year);
+        settle();
+        w.chkyeartxt->setText(QString::number(year));
+        run.line(labels::yearReport).floor.add(run.floor->run(ReportStore::monthSumsStatement(year)).ms);
+        run.line(labels::yearReport).times.add(timed([&] { click(w.chk_year_go); }));
+        expectNoBoxes(run, boxes, labels::yearReport);
+        if (w.DGrid->rows() != 13 || !w.msg_field->text().contains(QStringLiteral("年收入")))
+            run.problems << QStringLiteral("year report: no months shown");
+    }
+
+    if (run.wholeReps == 0)
+        return;
+    rangeQuery(run, w, boxes, labels::wholeSimple, run.firstDay, run.lastDay, false, run.wholeReps);
+    rangeQuery(run, w, boxes, labels::wholeDetailed, run.firstDay, run.lastDay, true, run.wholeReps);
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    run.peakRssMb = double(usage.ru_maxrss) / 1024.0;
+}
+
+} // namespace
+
+std::unique_ptr<Form1> startUp(BenchRun &run)
+{
+    driving::Boxes boxes;
+    std::unique_ptr<Form1> menu;
+    for (int rep = 0; rep <= run.reps; ++rep) {
+        if (menu) {
+            menu->close();
+            menu.reset();
+            settle();
+        }
+        QElapsedTimer timer;
+        timer.start();
+        if (!::startUp()) {
+            run.problems << QStringLiteral("start-up failed: ") + boxes.take().join(QStringLiteral(" | "));
+            return {};
+        }
+        menu = std::make_unique<Form1>();
+        menu->show();
+        driving::waitShown(menu.get());
+        run.line(rep == 0 ? labels::firstStart : labels::startUp).times.add(driving::elapsedMs(timer));
+        expectNoBoxes(run, boxes, labels::startUp);
+    }
+    driving::waitActive(menu.get());
+    return menu;
+}
+
+void processStart(BenchRun &run, const QString &program)
+{
+    if (!QFileInfo(program).isExecutable()) {
+        run.problems << QStringLiteral("process start not measured: %1 not found").arg(program);
+        return;
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // Qt's own painting log says when the menu first reaches the screen; the program
+    // itself is not changed for this.
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.widgets.painting=true"));
+    for (int rep = 0; rep < run.reps; ++rep) {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(QDir::currentPath());
+        process.setReadChannel(QProcess::StandardError);
+        QElapsedTimer timer;
+        timer.start();
+        process.start(program, {});
+        QByteArray log;
+        bool drawn = false;
+        while (!drawn && timer.elapsed() < 10000 && process.state() != QProcess::NotRunning) {
+            process.waitForReadyRead(50);
+            log += process.readAllStandardError();
+            drawn = log.contains("Flushing");
+        }
+        const double ms = driving::elapsedMs(timer);
+        process.kill();
+        process.waitForFinished(5000);
+        if (!drawn) {
+            run.problems << QStringLiteral("process start: the menu was never drawn");
+            return;
+        }
+        run.line(labels::processStart).times.add(ms);
+    }
+}
+
+void dailyEntry(BenchRun &run, Form1 &menu)
+{
+    driving::Boxes boxes;
+    QElapsedTimer since;
+    bool played = false;
+    driving::Windows windows(&since, [&](QDialog *dialog, double openMs) {
+        run.line(labels::openEntry).times.add(openMs);
+        expectNoBoxes(run, boxes, labels::openEntry);
+        auto *w = qobject_cast<input_keyin *>(dialog);
+        if (w == nullptr || played)
+            return;
+        played = true;
+        playEntrySession(run, *w, boxes);
+    });
+    for (int rep = 0; rep < run.reps; ++rep) {
+        since.start();
+        click(menu.Input);
+        settle();
+    }
+}
+
+void kindManager(BenchRun &run, Form1 &menu)
+{
+    driving::Boxes boxes;
+    QElapsedTimer since;
+    driving::Windows windows(&since, [&](QDialog *, double openMs) {
+        run.line(labels::openKinds).times.add(openMs);
+        expectNoBoxes(run, boxes, labels::openKinds);
+    });
+    for (int rep = 0; rep < run.reps; ++rep) {
+        since.start();
+        click(menu.Command1);
+        settle();
+    }
+}
+
+void queries(BenchRun &run, Form1 &menu)
+{
+    driving::Boxes boxes;
+    QElapsedTimer since;
+    bool played = false;
+    driving::Windows windows(&since, [&](QDialog *dialog, double openMs) {
+        run.line(labels::openCheck).times.add(openMs);
+        expectNoBoxes(run, boxes, labels::openCheck);
+        auto *w = qobject_cast<check *>(dialog);
+        if (w == nullptr || played)
+            return;
+        played = true;
+        playQuerySession(run, *w, boxes);
+    });
+    for (int rep = 0; rep < run.reps; ++rep) {
+        since.start();
+        click(menu.cmd_check);
+        settle();
+    }
+}
+
+} // namespace scenarios
