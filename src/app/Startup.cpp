@@ -8,8 +8,22 @@
 #include "ui/MessageBox.h"
 
 #include <QApplication>
+#include <QPointer>
+#include <QThread>
 
-bool startUp()
+#include <memory>
+
+namespace {
+
+// A copy that cannot be made must not keep anyone from their ledger: say so once, go on.
+void tellBackupFailed(QWidget *parent, const QString &why)
+{
+    ui::showMessage(parent, QStringLiteral("今天的自動備份沒有成功，帳本本身沒有受到影響。\n%1").arg(why));
+}
+
+} // namespace
+
+bool startUp(BackupTiming timing)
 {
     using namespace database_access;
     Base_Dir = QString();
@@ -22,22 +36,43 @@ bool startUp()
         return false;
     }
     Load_SKinds();
-    // A copy that cannot be made must not keep anyone from their ledger: say so once, go on.
-    const Backup::Outcome backup = Backup::backupIfDue(DB_Path, Clock::now());
-    if (!backup.error.isEmpty())
-        ui::showMessage(nullptr, QStringLiteral("今天的自動備份沒有成功，帳本本身沒有受到影響。\n%1").arg(backup.error));
+    if (timing == BackupTiming::DuringStartUp) {
+        const Backup::Outcome backup = Backup::backupIfDue(DB_Path, Clock::now());
+        if (!backup.error.isEmpty())
+            tellBackupFailed(nullptr, backup.error);
+    }
     return true;
+}
+
+QThread *startDailyBackup(QWidget *parent)
+{
+    const QString ledger = database_access::DB_Path;
+    const QDateTime now = Clock::now();
+    auto outcome = std::make_shared<Backup::Outcome>();
+    QThread *worker = QThread::create([ledger, now, outcome] { *outcome = Backup::backupIfDue(ledger, now); });
+    QPointer<QWidget> window(parent);
+    QObject::connect(worker, &QThread::finished, qApp, [outcome, window] {
+        if (!outcome->error.isEmpty())
+            tellBackupFailed(window, outcome->error);
+    });
+    QObject::connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    worker->start(QThread::LowPriority);
+    return worker;
 }
 
 int runProgram(QApplication &app)
 {
-    if (!startUp())
+    if (!startUp(BackupTiming::AfterMenuShown))
         return 1;
     int status = 0;
     {
         Form1 menu;
         menu.show();
+        QPointer<QThread> backup = startDailyBackup(&menu);
         status = app.exec();
+        // The copy reads the ledger file; let it finish before the program lets go of it.
+        if (backup)
+            backup->wait();
     }
     database_access::Close_DB();
     return status;

@@ -1,10 +1,22 @@
 #pragma once
 
 class QApplication;
+class QThread;
+class QWidget;
+
+// When the daily backup runs: during start-up, before anything is shown (what the tests and
+// small tools want), or on a worker thread once the main menu is up, so that a large ledger's
+// copy never holds the menu back.
+enum class BackupTiming { DuringStartUp, AfterMenuShown };
 
 // Start-up: opens db1.mdb and loads SKinds.txt from the working directory. On failure the
 // engine's message is shown and false returned; nothing else is read.
-bool startUp();
+bool startUp(BackupTiming timing = BackupTiming::DuringStartUp);
+
+// Runs the daily backup of the open ledger on a worker thread. A failure is told once, in a
+// box over parent, on the window thread. The thread deletes itself when done; wait for it
+// before the program ends.
+QThread *startDailyBackup(QWidget *parent);
 
 // The whole run: start-up, the main menu, and the release of the store at the end.
 // Returns the process exit status.

@@ -1,7 +1,6 @@
 #include "store/Backup.h"
 
 #include "store/StoreError.h"
-#include "store/database_access.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,32 +42,46 @@ QString sqliteMessage(sqlite3 *db, int code)
     return QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(code));
 }
 
-// Copies the open ledger into a new file at target through the online backup.
-void copyOpenLedger(const QString &target)
+// Copies the ledger at source into a new file at target through the online backup. The
+// source is read on a connection of its own, so the copy may run beside the program's
+// connection (on another thread too) and still be a consistent picture of one moment.
+void copyLedger(const QString &source, const QString &target)
 {
-    sqlite3 *source = database_access::Native_Handle();
+    sqlite3 *from = nullptr;
+    const QByteArray sourceName = QFile::encodeName(source);
+    int rc = sqlite3_open_v2(sourceName.constData(), &from, SQLITE_OPEN_READONLY, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString why = sqliteMessage(from, rc);
+        sqlite3_close(from);
+        throw StoreError(why);
+    }
+    sqlite3_busy_timeout(from, 3000);
     sqlite3 *copy = nullptr;
     const QByteArray name = QFile::encodeName(target);
-    int rc = sqlite3_open_v2(name.constData(), &copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    rc = sqlite3_open_v2(name.constData(), &copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
         const QString why = sqliteMessage(copy, rc);
         sqlite3_close(copy);
+        sqlite3_close(from);
         throw StoreError(why);
     }
-    sqlite3_backup *backup = sqlite3_backup_init(copy, "main", source, "main");
+    sqlite3_backup *backup = sqlite3_backup_init(copy, "main", from, "main");
     if (backup == nullptr) {
         const QString why = sqliteMessage(copy, SQLITE_ERROR);
         sqlite3_close(copy);
+        sqlite3_close(from);
         throw StoreError(why);
     }
+    int attempts = 0;
     do {
         rc = sqlite3_backup_step(backup, -1);
         if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
             sqlite3_sleep(50);
-    } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
+    } while (rc == SQLITE_OK || ((rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && ++attempts < 100));
     sqlite3_backup_finish(backup);
     const QString why = rc == SQLITE_DONE ? QString() : sqliteMessage(copy, rc);
     sqlite3_close(copy);
+    sqlite3_close(from);
     if (!why.isEmpty())
         throw StoreError(why);
 }
@@ -138,7 +151,7 @@ Outcome backupIfDue(const QString &ledgerPath, const QDateTime &now)
         const QStringList leftovers = folder.entryList({baseName(ledgerPath) + QStringLiteral("-*.mdb.partial")}, QDir::Files);
         for (const QString &leftover : leftovers)
             QFile::remove(folder.filePath(leftover));
-        copyOpenLedger(partial);
+        copyLedger(ledgerPath, partial);
         verify(partial);
         if (QFile::exists(finalName))
             QFile::remove(finalName);

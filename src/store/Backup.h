@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-// Daily copies of the open ledger in a folder "backup" beside it. Each copy is taken with
+// Daily copies of the ledger in a folder "backup" beside it. Each copy is taken with
 // the engine's online backup (consistent even while the program runs), checked with an
 // integrity check, and only then given its final name; the newest ten are kept.
 namespace Backup {
@@ -18,8 +18,10 @@ struct Outcome
     QString error;       // why no copy could be made; empty when all went well
 };
 
-// Backs up the open ledger at ledgerPath when the newest copy is older than a day (or there
-// is none). Never throws: a failure is returned in Outcome::error and leaves no partial copy.
+// Backs up the ledger at ledgerPath when the newest copy is older than a day (or there is
+// none). Reads the ledger on a connection of its own, so it may run on a worker thread while
+// the program goes on. Never throws: a failure is returned in Outcome::error and leaves no
+// partial copy.
 Outcome backupIfDue(const QString &ledgerPath, const QDateTime &now);
 
 // The verified copies beside ledgerPath, oldest first.

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
+#include <QPointer>
+#include <QThread>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
@@ -48,6 +50,7 @@ private Q_SLOTS:
     void aClockSetBackDoesNotStopCopies();
     void failureIsReportedAndLeavesNoPartialCopy();
     void startUpTellsOnceAndGoesOn();
+    void backgroundCopyLeavesTheProgramFree();
 };
 
 void BackupTest::firstRunMakesAVerifiedCopy()
@@ -130,6 +133,36 @@ void BackupTest::startUpTellsOnceAndGoesOn()
     QVERIFY(startUp());
     QCOMPARE(boxes.texts().size(), 1);
     QCOMPARE(Backup::copies(QStringLiteral("db1.mdb")).size(), 1);
+}
+
+void BackupTest::backgroundCopyLeavesTheProgramFree()
+{
+    TestLedger ledger(true);
+    Close_DB();
+    testing::FixedClock clock(monday);
+    ScriptedBoxes boxes;
+    QVERIFY(startUp(BackupTiming::AfterMenuShown));
+    QVERIFY(Backup::copies(QStringLiteral("db1.mdb")).isEmpty());
+    QWidget window;
+    QPointer<QThread> worker = startDailyBackup(&window);
+    // The ledger stays usable while the copy is made.
+    ledger.addEntry(QStringLiteral("2026-03-02"), 1, 0, QStringLiteral("午餐"), 80, {}, 1);
+    QTRY_VERIFY(worker.isNull());
+    const QStringList copies = Backup::copies(QStringLiteral("db1.mdb"));
+    QCOMPARE(copies.size(), 1);
+    QCOMPARE(readCopy(copies.first(), QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    QVERIFY(boxes.texts().isEmpty());
+
+    // A failure is told once, on the window thread, and the program goes on.
+    QVERIFY(QFile::rename(QStringLiteral("backup"), QStringLiteral("old-backup")));
+    QFile blocker(QStringLiteral("backup"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    worker = startDailyBackup(&window);
+    QTRY_VERIFY(worker.isNull());
+    QCOMPARE(boxes.texts().size(), 1);
+    QVERIFY(boxes.texts().first().startsWith(QStringLiteral("今天的自動備份沒有成功")));
+    QVERIFY(Is_Open());
 }
 
 QUILLORY_TEST_MAIN(BackupTest)
