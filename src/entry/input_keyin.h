@@ -97,6 +97,9 @@ private:
     // The amount, name and kind checks of add and modify; each failure shows its message and
     // moves the focus. The kind id when all pass.
     std::optional<qint64> checkedEntryFields();
+    // The checked fields as an entry of the day shown (description trimmed); nothing when a
+    // check failed and told the person.
+    std::optional<EntryStore::Entry> entryFromFields();
     std::optional<qint64> selectedKindId() const;
     void showMessage(const QString &text);
 

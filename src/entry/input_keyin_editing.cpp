@@ -97,25 +97,34 @@ void input_keyin::collapseSelection()
     DGrid->setRowSel(DGrid->row());
 }
 
-void input_keyin::addEntry()
+std::optional<EntryStore::Entry> input_keyin::entryFromFields()
 {
-    if (!dayInFieldShown())
-        return;
     const std::optional<qint64> kindId = checkedEntryFields();
     if (!kindId)
-        return;
-
+        return std::nullopt;
     EntryStore::Entry entry;
     entry.date = m_shownDay;
     entry.kind = *kindId;
     entry.inout = std::max(0, inout->currentIndex());
-    entry.content = account_name->text();
+    entry.content = Numbers::trimBlanks(account_name->text());
     entry.count = Numbers::toNumber(money_inout->text());
     entry.note = Numbers::trimBlanks(note_one->text());
     entry.kindName = Numbers::trimBlanks(kind->currentText());
-    entry.key = EntryStore::nextKey();
-    EntryHistoryStore::Change change = beginChange({entry.key}, true);
-    EntryStore::addEntry(entry);
+    return entry;
+}
+
+void input_keyin::addEntry()
+{
+    if (!dayInFieldShown())
+        return;
+    std::optional<EntryStore::Entry> entry = entryFromFields();
+    if (!entry)
+        return;
+    // A new entry keeps its description as typed; a modified one is trimmed.
+    entry->content = account_name->text();
+    entry->key = EntryStore::nextKey();
+    EntryHistoryStore::Change change = beginChange({entry->key}, true);
+    EntryStore::addEntry(*entry);
 
     // The entry is in; a note that cannot be saved is reported without hiding it.
     ui::guarded(this, [this] { Check_Note_Day(); });
@@ -135,20 +144,11 @@ void input_keyin::modifyEntry()
         showMessage(QStringLiteral("請指定一筆資料再來做修正儲存的動作"));
         return;
     }
-    const std::optional<qint64> kindId = checkedEntryFields();
-    if (!kindId)
+    const std::optional<EntryStore::Entry> entry = entryFromFields();
+    if (!entry)
         return;
-
-    EntryStore::Entry entry;
-    entry.date = m_shownDay;
-    entry.kind = *kindId;
-    entry.inout = std::max(0, inout->currentIndex());
-    entry.content = Numbers::trimBlanks(account_name->text());
-    entry.count = Numbers::toNumber(money_inout->text());
-    entry.note = Numbers::trimBlanks(note_one->text());
-    entry.kindName = Numbers::trimBlanks(kind->currentText());
     EntryHistoryStore::Change change = beginChange({row_keys.at(row)}, true);
-    EntryStore::updateEntry(row_keys.at(row), entry);
+    EntryStore::updateEntry(row_keys.at(row), *entry);
 
     ui::guarded(this, [this] { Check_Note_Day(); });
     finishChange(std::move(change));
