@@ -291,19 +291,6 @@ void LedgerFaultsTest::readOnlyFolderStillOpensAndReportsWrites()
     w->close();
     w.reset();
 
-    auto manager = std::make_unique<mang_kind>();
-    manager->show();
-    (void)QTest::qWaitForWindowActive(manager.get());
-    const QPoint first = manager->kind->visualItemRect(manager->kind->item(0)).center();
-    QTest::mouseClick(manager->kind->viewport(), Qt::LeftButton, Qt::NoModifier, first);
-    QTest::mouseDClick(manager->kind->viewport(), Qt::LeftButton, Qt::NoModifier, first);
-    texts = boxes.take();
-    QCOMPARE(texts.size(), 1);
-    QVERIFY2(texts.first().startsWith(QStringLiteral("無法儲存結算分類檔")), qPrintable(texts.first()));
-    QCOMPARE(manager->skinds->count(), 1);
-    QCOMPARE(database_access::SKinds, QVector<qint64>{2});
-    manager.reset();
-
     QCOMPARE(ledgerContent(), content);
     database_access::Close_DB();
     QCOMPARE(fileBytes(db), before);
