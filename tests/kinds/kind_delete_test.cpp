@@ -10,8 +10,6 @@
 #include "ui/PushButton.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -114,11 +112,7 @@ private:
     const QString name = QStringLiteral("another-reader");
 };
 
-enum class Failure { Statement, SummaryFile, Commit };
-
 } // namespace
-
-Q_DECLARE_METATYPE(Failure)
 
 class KindDeleteTest : public QObject
 {
@@ -258,35 +252,11 @@ private Q_SLOTS:
         COMPARE_SNAPSHOTS(snapshot(ledger), before);
     }
 
-    void aFailureHalfwayLeavesEverythingAsItWas_data()
+    void aCommitHeldUpByAnotherReaderLeavesEverythingAsItWas()
     {
-        QTest::addColumn<Failure>("failure");
-        QTest::newRow("the kind's row cannot be deleted") << Failure::Statement;
-        QTest::newRow("the summary-kind file cannot be written") << Failure::SummaryFile;
-        QTest::newRow("the change cannot be committed") << Failure::Commit;
-    }
-
-    void aFailureHalfwayLeavesEverythingAsItWas()
-    {
-        QFETCH(Failure, failure);
         TestLedger ledger;
         arrange(ledger);
-        std::unique_ptr<ReaderHoldingTheLedger> reader;
-        switch (failure) {
-        case Failure::Statement:
-            database_access::Set_Statement_Hook([](const QString &sql) {
-                if (sql.startsWith(QStringLiteral("DELETE FROM kind")))
-                    throw StoreError(QStringLiteral("磁碟已滿"));
-            });
-            break;
-        case Failure::SummaryFile:
-            QVERIFY(QFile::remove(ledger.path(QStringLiteral("SKinds.txt"))));
-            QVERIFY(QDir(ledger.folder()).mkdir(QStringLiteral("SKinds.txt")));
-            break;
-        case Failure::Commit:
-            reader = std::make_unique<ReaderHoldingTheLedger>(ledger.path(QStringLiteral("db1.mdb")));
-            break;
-        }
+        auto reader = std::make_unique<ReaderHoldingTheLedger>(ledger.path(QStringLiteral("db1.mdb")));
         const Snapshot before = snapshot(ledger);
         ScriptedBoxes boxes;
         ModalDriver driver;
