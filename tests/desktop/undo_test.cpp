@@ -39,14 +39,15 @@ void redo(EntryWindow &s, bool withY = true)
     EntryWindow::settle();
 }
 
-// Three entries on the window's day, one on the day before, and a note on the day.
-void arrange(EntryWindow &s)
+// Three entries on the window's day, one on the day before, and a note on the day; then opens the window.
+input_keyin *arrange(EntryWindow &s)
 {
     s.ledger.addEntry("2024-05-14", s.food, 0, "昨天", 10, "", 1, "餐費");
     s.ledger.addEntry("2024-05-15", s.food, 0, "早餐", 45, "豆漿", 2, "餐費");
     s.ledger.addEntry("2024-05-15", s.transport, 0, "公車", 15, "", 3, "交通");
     s.ledger.addEntry("2024-05-15", s.salary, 1, "薪水", 30000, "五月", 4, "薪資");
     s.ledger.setDayNote("2024-05-15", "發薪日");
+    return s.open();
 }
 
 } // namespace
@@ -69,8 +70,7 @@ private Q_SLOTS:
 void UndoTest::everyKindOfChangeGoesBackAndForth()
 {
     EntryWindow s;
-    arrange(s);
-    input_keyin *w = s.open();
+    input_keyin *w = arrange(s);
     QList<Snapshot> states{snapshot(s)};
     QList<QStringList> grids{s.contents()};
     const auto done = [&] {
@@ -132,8 +132,7 @@ void UndoTest::everyKindOfChangeGoesBackAndForth()
 void UndoTest::undoWorksWhereverTheFocusIs()
 {
     EntryWindow s;
-    arrange(s);
-    input_keyin *w = s.open();
+    input_keyin *w = arrange(s);
     const Snapshot before = snapshot(s);
 
     // A delete while another day is typed in: undo shows the day of the delete again.
@@ -170,8 +169,7 @@ void UndoTest::undoWorksWhereverTheFocusIs()
 void UndoTest::typingInAFieldKeepsItsOwnUndo()
 {
     EntryWindow s;
-    arrange(s);
-    input_keyin *w = s.open();
+    input_keyin *w = arrange(s);
     s.deleteRow(3);
     QCOMPARE(s.contents(), QStringList({"早餐", "公車"}));
 
@@ -202,8 +200,7 @@ void UndoTest::typingInAFieldKeepsItsOwnUndo()
 void UndoTest::noteSavedWithTheCommandComesBack()
 {
     EntryWindow s;
-    arrange(s);
-    input_keyin *w = s.open();
+    input_keyin *w = arrange(s);
     const Rows noteBefore = s.notes();
 
     // Leaving the note box for 修改 saves the note; undoing the modify takes it back too.
@@ -237,8 +234,7 @@ void UndoTest::noteSavedWithTheCommandComesBack()
 void UndoTest::changesMadeElsewhereAreNotTouched()
 {
     EntryWindow s;
-    arrange(s);
-    input_keyin *w = s.open();
+    input_keyin *w = arrange(s);
     s.add("午餐", "90");
     s.deleteRow(1);
 
@@ -274,8 +270,7 @@ void UndoTest::changesMadeElsewhereAreNotTouched()
 void UndoTest::entryOfADeletedKindIsNotBroughtBack()
 {
     EntryWindow s;
-    arrange(s);
-    input_keyin *w = s.open();
+    input_keyin *w = arrange(s);
     s.deleteRow(2); // 公車, the only entry of 交通
 
     // The kind manager, opened from this window, deletes the kind that no entry uses now.
@@ -294,8 +289,7 @@ void UndoTest::entryOfADeletedKindIsNotBroughtBack()
 void UndoTest::newChangeEndsRedo()
 {
     EntryWindow s;
-    arrange(s);
-    input_keyin *w = s.open();
+    input_keyin *w = arrange(s);
     s.add("甲", "1");
     undo(s);
     EntryWindow::retype(w->account_name, "乙");
@@ -313,8 +307,7 @@ void UndoTest::newChangeEndsRedo()
 void UndoTest::failedUndoChangesNothingAndCanBeTriedAgain()
 {
     EntryWindow s;
-    arrange(s);
-    input_keyin *w = s.open();
+    input_keyin *w = arrange(s);
     const Snapshot before = snapshot(s);
     s.clickRow(3);
     s.press(w->cmd_up_down[0]);
