@@ -1,6 +1,7 @@
 #include "kinds/KindWindowDriving.h"
 
 #include "kinds/mang_kind_assign.h"
+#include "safety/SafetySupport.h"
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
 #include "support/ModalDriver.h"
@@ -11,8 +12,6 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 
 #include <memory>
 
@@ -83,34 +82,6 @@ Snapshot snapshot(const TestLedger &ledger)
         QCOMPARE(now.file, (expected).file);                                                                  \
         QCOMPARE(now.table, (expected).table);                                                                \
     } while (false)
-
-// Another reader of the ledger, holding it so that a commit cannot finish.
-class ReaderHoldingTheLedger
-{
-public:
-    explicit ReaderHoldingTheLedger(const QString &path)
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        db.open();
-        QSqlQuery query(db);
-        query.exec(QStringLiteral("BEGIN"));
-        query.exec(QStringLiteral("SELECT count(*) FROM kind"));
-        query.next();
-    }
-    ~ReaderHoldingTheLedger()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(name, false);
-            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name);
-    }
-
-private:
-    const QString name = QStringLiteral("another-reader");
-};
 
 } // namespace
 
@@ -256,7 +227,10 @@ private Q_SLOTS:
     {
         TestLedger ledger;
         arrange(ledger);
-        auto reader = std::make_unique<ReaderHoldingTheLedger>(ledger.path(QStringLiteral("db1.mdb")));
+        // Another reader holds the ledger, so the commit cannot finish.
+        auto reader = std::make_unique<safety::OtherConnection>(ledger.path(QStringLiteral("db1.mdb")));
+        QVERIFY(reader->exec(QStringLiteral("BEGIN")));
+        QVERIFY(reader->exec(QStringLiteral("SELECT count(*) FROM kind")));
         const Snapshot before = snapshot(ledger);
         ScriptedBoxes boxes;
         ModalDriver driver;
