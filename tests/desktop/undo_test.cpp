@@ -39,14 +39,15 @@ void redo(EntryWindow &s, bool withY = true)
     EntryWindow::settle();
 }
 
-// Three entries on the window's day, one on the day before, and a note on the day.
-void arrange(EntryWindow &s)
+// Three entries on the window's day, one on the day before, and a note on the day; then opens the window.
+input_keyin *arrange(EntryWindow &s)
 {
     s.ledger.addEntry("2024-05-14", s.food, 0, "昨天", 10, "", 1, "餐費");
     s.ledger.addEntry("2024-05-15", s.food, 0, "早餐", 45, "豆漿", 2, "餐費");
     s.ledger.addEntry("2024-05-15", s.transport, 0, "公車", 15, "", 3, "交通");
     s.ledger.addEntry("2024-05-15", s.salary, 1, "薪水", 30000, "五月", 4, "薪資");
     s.ledger.setDayNote("2024-05-15", "發薪日");
+    return s.open();
 }
 
 } // namespace
@@ -69,8 +70,7 @@ private Q_SLOTS:
 void UndoTest::everyKindOfChangeGoesBackAndForth()
 {
     EntryWindow s;
-    arrange(s);
-    input_keyin *w = s.open();
+    input_keyin *w = arrange(s);
     QList<Snapshot> states{snapshot(s)};
     QList<QStringList> grids{s.contents()};
     const auto done = [&] {
@@ -94,10 +94,7 @@ void UndoTest::everyKindOfChangeGoesBackAndForth()
     EntryWindow::retype(w->money_inout, "80.5");
     s.press(w->data_modifty);
     done();
-    s.clickRow(2);
-    s.boxes.answer(true);
-    s.press(w->data_del);
-    s.boxes.take();
+    s.deleteRow(2);
     done();
     for (int row = 3; row > 1; --row) {
         s.clickRow(row);
@@ -135,15 +132,11 @@ void UndoTest::everyKindOfChangeGoesBackAndForth()
 void UndoTest::undoWorksWhereverTheFocusIs()
 {
     EntryWindow s;
-    arrange(s);
-    input_keyin *w = s.open();
+    input_keyin *w = arrange(s);
     const Snapshot before = snapshot(s);
 
     // A delete while another day is typed in: undo shows the day of the delete again.
-    s.clickRow(1);
-    s.boxes.answer(true);
-    s.press(w->data_del);
-    s.boxes.take();
+    s.deleteRow(1);
     EntryWindow::retype(w->date_new, "2024/5/14");
     QTest::keyClick(w->date_new, Qt::Key_Tab);
     QCOMPARE(s.contents(), QStringList({"昨天"}));
@@ -176,12 +169,8 @@ void UndoTest::undoWorksWhereverTheFocusIs()
 void UndoTest::typingInAFieldKeepsItsOwnUndo()
 {
     EntryWindow s;
-    arrange(s);
-    input_keyin *w = s.open();
-    s.clickRow(3);
-    s.boxes.answer(true);
-    s.press(w->data_del);
-    s.boxes.take();
+    input_keyin *w = arrange(s);
+    s.deleteRow(3);
     QCOMPARE(s.contents(), QStringList({"早餐", "公車"}));
 
     // While the person types, Ctrl+Z takes back the typing, not the delete.
@@ -200,9 +189,7 @@ void UndoTest::typingInAFieldKeepsItsOwnUndo()
     QCOMPARE(s.contents(), QStringList({"早餐", "公車", "薪水"}));
 
     // Text typed before a change is not the person typing now: the change is undone.
-    EntryWindow::retype(w->account_name, "豆花");
-    EntryWindow::retype(w->money_inout, "30");
-    s.press(w->data_add);
+    s.add("豆花", "30");
     QCOMPARE(s.contents(), QStringList({"早餐", "公車", "薪水", "豆花"}));
     testing::click(w->account_name);
     undo(s);
@@ -213,8 +200,7 @@ void UndoTest::typingInAFieldKeepsItsOwnUndo()
 void UndoTest::noteSavedWithTheCommandComesBack()
 {
     EntryWindow s;
-    arrange(s);
-    input_keyin *w = s.open();
+    input_keyin *w = arrange(s);
     const Rows noteBefore = s.notes();
 
     // Leaving the note box for 修改 saves the note; undoing the modify takes it back too.
@@ -233,9 +219,7 @@ void UndoTest::noteSavedWithTheCommandComesBack()
     QCOMPARE(s.notes(), Rows({{"2024-05-15", "改了!"}}));
 
     // A note saved on its own after the command stays when the command is undone.
-    EntryWindow::retype(w->account_name, "晚餐");
-    EntryWindow::retype(w->money_inout, "200");
-    s.press(w->data_add);
+    s.add("晚餐", "200");
     testing::click(w->note_day);
     w->note_day->selectAll();
     testing::typeText(w->note_day, "後來寫的");
@@ -250,15 +234,9 @@ void UndoTest::noteSavedWithTheCommandComesBack()
 void UndoTest::changesMadeElsewhereAreNotTouched()
 {
     EntryWindow s;
-    arrange(s);
-    input_keyin *w = s.open();
-    EntryWindow::retype(w->account_name, "午餐");
-    EntryWindow::retype(w->money_inout, "90");
-    s.press(w->data_add);
-    s.clickRow(1);
-    s.boxes.answer(true);
-    s.press(w->data_del);
-    s.boxes.take();
+    input_keyin *w = arrange(s);
+    s.add("午餐", "90");
+    s.deleteRow(1);
 
     // The key of the deleted entry is taken again elsewhere; its undo is refused.
     s.ledger.addEntry("2024-06-01", s.food, 0, "別處", 1, "", 2, "餐費");
@@ -292,12 +270,8 @@ void UndoTest::changesMadeElsewhereAreNotTouched()
 void UndoTest::entryOfADeletedKindIsNotBroughtBack()
 {
     EntryWindow s;
-    arrange(s);
-    input_keyin *w = s.open();
-    s.clickRow(2); // 公車, the only entry of 交通
-    s.boxes.answer(true);
-    s.press(w->data_del);
-    s.boxes.take();
+    input_keyin *w = arrange(s);
+    s.deleteRow(2); // 公車, the only entry of 交通
 
     // The kind manager, opened from this window, deletes the kind that no entry uses now.
     ModalDriver driver;
@@ -315,11 +289,8 @@ void UndoTest::entryOfADeletedKindIsNotBroughtBack()
 void UndoTest::newChangeEndsRedo()
 {
     EntryWindow s;
-    arrange(s);
-    input_keyin *w = s.open();
-    EntryWindow::retype(w->account_name, "甲");
-    EntryWindow::retype(w->money_inout, "1");
-    s.press(w->data_add);
+    input_keyin *w = arrange(s);
+    s.add("甲", "1");
     undo(s);
     EntryWindow::retype(w->account_name, "乙");
     s.press(w->data_add);
@@ -336,8 +307,7 @@ void UndoTest::newChangeEndsRedo()
 void UndoTest::failedUndoChangesNothingAndCanBeTriedAgain()
 {
     EntryWindow s;
-    arrange(s);
-    input_keyin *w = s.open();
+    input_keyin *w = arrange(s);
     const Snapshot before = snapshot(s);
     s.clickRow(3);
     s.press(w->cmd_up_down[0]);

@@ -82,6 +82,23 @@ struct EntryWindow
         settle();
     }
 
+    // Types a name and an amount into the fields and presses 新增.
+    void add(const QString &name, const QString &amount)
+    {
+        retype(w->account_name, name);
+        retype(w->money_inout, amount);
+        press(w->data_add);
+    }
+
+    // Deletes grid row r, answering Yes to the question (which is taken off the script).
+    void deleteRow(int gridRow)
+    {
+        clickRow(gridRow);
+        boxes.answer(true);
+        press(w->data_del);
+        boxes.take();
+    }
+
     // The texts of grid row r, columns 1 to 6.
     QStringList row(int r) const
     {

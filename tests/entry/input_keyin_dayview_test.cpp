@@ -1,7 +1,6 @@
 #include "entry/EntryWindow.h"
 
 #include "store/database_access.h"
-#include "ui/Twips.h"
 
 class DayViewTest : public QObject
 {
@@ -16,10 +15,7 @@ private Q_SLOTS:
     void totalRoundsHalvesToEvenAfterEachExpense();
     void weekendIsDarkRed();
     void invalidDateKeepsThePreviousDay();
-    void enterLoadsAndMovesOnOrComplainsTwice();
     void arrowsStepAcrossMonthAndYearEnds();
-    void arrowsFallBackToTodayForANonDate();
-    void worksWithoutAnyKind();
     void aFailedReadLeavesTheDayShownAndTheWindowUsable();
 };
 
@@ -28,23 +24,14 @@ void DayViewTest::opensOnTodayReadyForTheFirstEntry()
     EntryWindow s;
     input_keyin *w = s.open();
 
-    QCOMPARE(w->windowTitle(), QStringLiteral("資料新增"));
-    QCOMPARE(w->size(), ui::twipsSize(9510, 4965));
-    QCOMPARE(w->geometry().topLeft(), QPoint(ui::twips(2835), ui::twips(3225)));
     QCOMPARE(s.focus(), w->date_new);
     QCOMPARE(w->date_new->text(), QStringLiteral("2024/5/15"));
     QCOMPARE(w->Label7->text(), QStringLiteral("(三)"));
     QCOMPARE(w->Label6->text(), QStringLiteral("今天支出 0元"));
 
-    QCOMPARE(w->inout->count(), 2);
-    QCOMPARE(w->inout->itemText(0), QStringLiteral("支出"));
-    QCOMPARE(w->inout->itemText(1), QStringLiteral("收入"));
-    QCOMPARE(w->inout->currentIndex(), 0);
+    QCOMPARE(w->inout->currentText(), QStringLiteral("支出"));
     QCOMPARE(w->kind->count(), 3);
     QCOMPARE(w->kind->currentText(), QStringLiteral("餐費"));
-
-    QCOMPARE(w->DGrid->cols(), 7);
-    QCOMPARE(w->DGrid->textAt(0, 4), QStringLiteral("內容"));
     QCOMPARE(w->DGrid->rows(), 2);
 }
 
@@ -81,12 +68,6 @@ void DayViewTest::showsTheDayInKeyOrderWithKindsAndTotal()
     QCOMPARE(s.row(4), QStringList({"2024/5/15", "交通", "支出", "公車", "0", "小數"}));
     QCOMPARE(w->Label6->text(), QStringLiteral("今天支出 150元"));
     QCOMPARE(w->DGrid->row(), 0);
-
-    // A kind renamed behind the window's back shows under its new name at the next load.
-    database_access::Exec_SQL("UPDATE kind SET name = '外食' WHERE a_kind = ?", {s.food});
-    EntryWindow::retype(w->date_new, "2024/5/15");
-    QTest::keyClick(w->date_new, Qt::Key_Tab);
-    QCOMPARE(w->DGrid->textAt(3, 2), QStringLiteral("外食"));
 }
 
 void DayViewTest::emptyDayShowsOneEmptyRowAndItsNote()
@@ -154,6 +135,7 @@ void DayViewTest::invalidDateKeepsThePreviousDay()
 {
     EntryWindow s;
     s.ledger.addEntry("2024-05-15", s.food, 0, "午餐", 80, "", 1);
+    s.ledger.addEntry("2024-05-16", s.food, 0, "隔天", 5, "", 2);
     s.ledger.setDayNote("2024-05-15", "原本的註解");
     input_keyin *w = s.open();
 
@@ -168,30 +150,21 @@ void DayViewTest::invalidDateKeepsThePreviousDay()
         QCOMPARE(w->note_day->text(), QStringLiteral("原本的註解"));
     }
 
-    // Any form the date reader knows is accepted and shows that day.
-    EntryWindow::retype(w->date_new, "2024-05-16");
-    QTest::keyClick(w->date_new, Qt::Key_Tab);
-    QCOMPARE(s.boxes.texts(), QStringList());
-    QCOMPARE(w->Label7->text(), QStringLiteral("(四)"));
-    QCOMPARE(w->note_day->text(), QString());
-}
-
-void DayViewTest::enterLoadsAndMovesOnOrComplainsTwice()
-{
-    EntryWindow s;
-    s.ledger.addEntry("2024-05-16", s.food, 0, "隔天", 5, "", 1);
-    input_keyin *w = s.open();
-
-    EntryWindow::retype(w->date_new, "2024/5/16");
-    QTest::keyClick(w->date_new, Qt::Key_Return);
-    QCOMPARE(s.focus(), w->kind);
-    QCOMPARE(s.contents(), QStringList({"隔天"}));
-
+    // Enter on a bad date complains twice and stays; on a good one it loads the day and moves on.
     EntryWindow::retype(w->date_new, "2024/13/1");
     QTest::keyClick(w->date_new, Qt::Key_Return);
     QCOMPARE(s.boxes.take(), QStringList({"請輸入正確的日期", "請輸入正確的日期"}));
     QCOMPARE(s.focus(), w->date_new);
+    QCOMPARE(s.contents(), QStringList({"午餐"}));
+
+    // Any form the date reader knows is accepted and shows that day.
+    EntryWindow::retype(w->date_new, "2024-05-16");
+    QTest::keyClick(w->date_new, Qt::Key_Return);
+    QCOMPARE(s.boxes.texts(), QStringList());
+    QCOMPARE(s.focus(), w->kind);
     QCOMPARE(s.contents(), QStringList({"隔天"}));
+    QCOMPARE(w->Label7->text(), QStringLiteral("(四)"));
+    QCOMPARE(w->note_day->text(), QString());
 }
 
 void DayViewTest::arrowsStepAcrossMonthAndYearEnds()
@@ -219,35 +192,15 @@ void DayViewTest::arrowsStepAcrossMonthAndYearEnds()
     QCOMPARE(w->date_new->text(), QStringLiteral("2025/1/1"));
     QCOMPARE(s.contents(), QStringList({"元旦"}));
     QCOMPARE(w->Label7->text(), QStringLiteral("(三)"));
-    QCOMPARE(s.boxes.texts(), QStringList());
-}
 
-void DayViewTest::arrowsFallBackToTodayForANonDate()
-{
-    EntryWindow s;
-    s.ledger.addEntry("2024-05-16", s.food, 0, "明天的", 1, "", 1);
-    input_keyin *w = s.open();
-
+    // Text that is no date steps from today.
     EntryWindow::retype(w->date_new, "亂打");
     QTest::keyClick(w->date_new, Qt::Key_Down);
     QCOMPARE(w->date_new->text(), QStringLiteral("2024/5/16"));
-    QCOMPARE(s.contents(), QStringList({"明天的"}));
-
     EntryWindow::retype(w->date_new, "2024/2/30");
     QTest::keyClick(w->date_new, Qt::Key_Up);
     QCOMPARE(w->date_new->text(), QStringLiteral("2024/5/14"));
     QCOMPARE(s.boxes.texts(), QStringList());
-}
-
-void DayViewTest::worksWithoutAnyKind()
-{
-    EntryWindow s(false);
-    s.ledger.addEntry("2024-05-15", 1, 0, "舊帳", 10, "", 1);
-    input_keyin *w = s.open();
-    QCOMPARE(s.boxes.texts(), QStringList());
-    QCOMPARE(w->kind->count(), 0);
-    QCOMPARE(s.row(1), QStringList({"2024/5/15", "", "支出", "舊帳", "10", ""}));
-    QCOMPARE(w->Label6->text(), QStringLiteral("今天支出 10元"));
 }
 
 void DayViewTest::aFailedReadLeavesTheDayShownAndTheWindowUsable()

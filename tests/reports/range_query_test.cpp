@@ -2,7 +2,6 @@
 
 #include "store/database_access.h"
 #include "support/ScriptedBoxes.h"
-#include "ui/Twips.h"
 
 #include <QElapsedTimer>
 
@@ -107,13 +106,9 @@ void RangeQueryTest::detailedListsEveryEntryWithColours()
     const QList<QColor> colours = { white, income, weekend, income, white, white };
     for (int r = 1; r < grid->rows(); ++r)
         QCOMPARE(rowColour(grid, r), colours.at(r - 1));
-    const int widths[] = { 1800, 1200, 800, 2500, 1000, 4000 };
-    for (int c = 0; c < 6; ++c)
-        QCOMPARE(grid->columnWidth(c), ui::twips(widths[c]));
     QCOMPARE(grid->row(), 0);
     QCOMPARE(w.window.msg_field->text(), summary("31000", "255.5", "30744.5"));
     QVERIFY(w.window.Frame3->isVisible());
-    w.window.grab().save(QStringLiteral("/tmp/check-detailed.png"));
 }
 
 void RangeQueryTest::simpleSumsEachDayAndDirection()
@@ -137,7 +132,6 @@ void RangeQueryTest::simpleSumsEachDayAndDirection()
             : (grid->textAt(r, 0).endsWith(QStringLiteral("(六)")) ? weekend : white);
         QCOMPARE(rowColour(grid, r), expected);
     }
-    QCOMPARE(grid->columnWidth(3), ui::twips(4000));
     QCOMPARE(w.window.msg_field->text(), summary("31000", "255.5", "30744.5"));
 }
 

@@ -13,42 +13,10 @@ class ReportStoreTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void descriptionMatchesLiterally();
     void onlyKnownSortExpressions();
     void monthSumsAgreeWithEachMonthAlone();
     void summaryKindsSumExpenseOnly();
 };
-
-void ReportStoreTest::descriptionMatchesLiterally()
-{
-    TestLedger ledger;
-    const qint64 k = ledger.addKind(QStringLiteral("雜項"), 1);
-    const QStringList contents = { "100%果汁", "100元果汁", "a_b", "axb", "C:\\temp", "C:temp", "Joe's", "Joes" };
-    qint64 key = 0;
-    for (const QString &c : contents)
-        ledger.addEntry(QStringLiteral("2024-05-01"), k, 0, c, 1, QStringLiteral(""), ++key, QStringLiteral(""));
-
-    const struct
-    {
-        const char *typed;
-        QStringList found;
-    } cases[] = {
-        { "%果", { "100%果汁" } },
-        { "_", { "a_b" } },
-        { "\\", { "C:\\temp" } },
-        { "'", { "Joe's" } },
-        { "%", { "100%果汁" } },
-        { "", contents },
-    };
-    for (const auto &c : cases) {
-        RangeFilter filter { QDate(2024, 5, 1), QDate(2024, 5, 1), QString::fromUtf8(c.typed), std::nullopt };
-        const ResultSet result = rangeEntries(RangeMode::Detailed, filter, QStringLiteral("D.a_date"), false);
-        QStringList found;
-        for (const ResultSet::Row &row : result.rows())
-            found << row.value(3).toString();
-        QCOMPARE(found, c.found);
-    }
-}
 
 void ReportStoreTest::onlyKnownSortExpressions()
 {

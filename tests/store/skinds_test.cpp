@@ -7,8 +7,6 @@
 #include <QFile>
 #include <QObject>
 
-#include <unistd.h>
-
 using namespace database_access;
 
 using Ids = QVector<qint64>;
@@ -24,7 +22,6 @@ private Q_SLOTS:
     void hugeFileIsReadFromItsTail();
     void saveWritesOneLineWithCrLf();
     void saveRoundTripsEveryWrittenLine();
-    void failedSaveKeepsTheOldFileAndSaysSo();
 };
 
 void SummaryKindsTest::loadsTheFile_data()
@@ -122,30 +119,6 @@ void SummaryKindsTest::saveRoundTripsEveryWrittenLine()
         Load_SKinds();
         QCOMPARE(SKinds_List(), ids);
     }
-}
-
-void SummaryKindsTest::failedSaveKeepsTheOldFileAndSaysSo()
-{
-    TestLedger ledger;
-    ledger.writeSKinds("7,3\r\n");
-    QFile file(ledger.path(QStringLiteral("SKinds.txt")));
-    QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-    QVERIFY_THROWS_EXCEPTION(StoreError, Save_SKinds(QStringLiteral("9")));
-    QCOMPARE(ledger.readSKinds(), QByteArray("7,3\r\n"));
-    QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-
-    // A file that cannot be made at all (its folder is gone).
-    SKinds_File = ledger.path(QStringLiteral("gone/SKinds.txt"));
-    QVERIFY_THROWS_EXCEPTION(StoreError, Save_SKinds(QStringLiteral("9")));
-    SKinds_File = QStringLiteral("SKinds.txt");
-
-    if (geteuid() == 0)
-        return; // root writes into read-only folders
-    QFile folder(ledger.folder());
-    QVERIFY(folder.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    QVERIFY_THROWS_EXCEPTION(StoreError, Save_SKinds(QStringLiteral("9")));
-    QVERIFY(folder.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
-    QCOMPARE(ledger.readSKinds(), QByteArray("7,3\r\n"));
 }
 
 QUILLORY_TEST_MAIN(SummaryKindsTest)

@@ -26,8 +26,6 @@ private Q_SLOTS:
     void transactionCommits();
     void statementHookCanFailAStatement();
     void openRefusesMissingFileWithoutCreatingIt();
-    void openRefusesFilesThatAreNoLedger_data();
-    void openRefusesFilesThatAreNoLedger();
 };
 
 void StoreTest::newLedgerHasTheSchema()
@@ -219,43 +217,6 @@ void StoreTest::openRefusesMissingFileWithoutCreatingIt()
     }
     QVERIFY(!QFile::exists(path));
     QVERIFY(!Is_Open());
-}
-
-void StoreTest::openRefusesFilesThatAreNoLedger_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("sqliteWithoutTables");
-    QTest::newRow("empty file") << QByteArray() << false;
-    QTest::newRow("garbage") << QByteArray(4096, 'x') << false;
-    QTest::newRow("text") << QByteArray("a_date,a_kind\n2024/5/1,3\n") << false;
-    QTest::newRow("sqlite without the ledger's tables") << QByteArray() << true;
-}
-
-void StoreTest::openRefusesFilesThatAreNoLedger()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(bool, sqliteWithoutTables);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("db1.mdb"));
-    if (sqliteWithoutTables) {
-        TestLedger other;
-        Exec_SQL(QStringLiteral("DROP TABLE data_note"));
-        Close_DB();
-        QVERIFY(QFile::copy(other.path(QStringLiteral("db1.mdb")), path));
-    } else {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-    QFile before(path);
-    QVERIFY(before.open(QIODevice::ReadOnly));
-    const QByteArray bytes = before.readAll();
-    before.close();
-    QVERIFY_THROWS_EXCEPTION(StoreError, Open_DB(path));
-    QVERIFY(!Is_Open());
-    QFile after(path);
-    QVERIFY(after.open(QIODevice::ReadOnly));
-    QCOMPARE(after.readAll(), bytes);
 }
 
 QUILLORY_TEST_MAIN(StoreTest)

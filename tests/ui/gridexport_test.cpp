@@ -4,8 +4,6 @@
 #include "ui/FileDialog.h"
 #include "ui/GridExport.h"
 
-#include <QClipboard>
-#include <QFile>
 #include <QItemSelectionModel>
 #include <QObject>
 #include <QTemporaryDir>
@@ -39,8 +37,6 @@ private Q_SLOTS:
     void csvQuotesWhatNeedsQuoting();
     void tsvPastesIntoASpreadsheet();
     void copiesSelectedRowsOrTheWholeGrid();
-    void ctrlCPutsTheRowsOnTheClipboard();
-    void exportWritesUtf8WithBom();
     void exportCancelledOrUnwritable();
     void fixedColumnIsLeftOut();
 };
@@ -80,45 +76,6 @@ void GridExportTest::copiesSelectedRowsOrTheWholeGrid()
     grid.setRowSel(2);
     QTest::qWait(0);
     QCOMPARE(GridExport::rowsToCopy(&grid), QVector<int>({2, 3}));
-}
-
-void GridExportTest::ctrlCPutsTheRowsOnTheClipboard()
-{
-    DGrid grid;
-    fill(grid);
-    GridExport::install(&grid);
-    grid.show();
-    QVERIFY(QTest::qWaitForWindowActive(&grid));
-    grid.setFocus();
-    grid.setRow(1);
-    grid.setRowSel(2);
-    QTest::qWait(0);
-    QApplication::clipboard()->clear();
-    QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(QApplication::clipboard()->text(), GridExport::tsv(&grid, {1, 2}));
-}
-
-void GridExportTest::exportWritesUtf8WithBom()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("out.csv"));
-    DGrid grid;
-    fill(grid);
-    QString suggested;
-    ui::setSaveFileHook([&](const QString &name) {
-        suggested = name;
-        return path;
-    });
-    ScriptedBoxes boxes;
-    QVERIFY(GridExport::exportCsv(&grid));
-    ui::setSaveFileHook({});
-    QVERIFY(suggested.endsWith(QStringLiteral(".csv")));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
-    QCOMPARE(QString::fromUtf8(bytes.mid(3)), GridExport::csv(&grid));
-    QVERIFY(boxes.texts().isEmpty());
 }
 
 void GridExportTest::exportCancelledOrUnwritable()
