@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include <cmath>
+
 namespace {
 
 const QString incomeWord = QStringLiteral("收入");
@@ -62,24 +64,56 @@ QDate dateOfCell(const QString &text)
     return DateText::read(text).value_or(QDate());
 }
 
+QString dayWithWeekday(const QDate &day)
+{
+    return DateText::slashed(day) + QLatin1Char('(') + DateText::weekdayName(DateText::weekday(day)) + QLatin1Char(')');
+}
+
+// The text a cell had when the result was shown, before the date column got its weekdays.
+QString shownText(DGrid *grid, int row, int col)
+{
+    const QVariant value = grid->valueAt(row, col);
+    return value.isValid() ? ::DGrid::resultText(value) : grid->textAt(row, col);
+}
+
 // Cells are read straight from the grid: moving the current cell to each one and back, as
-// Get_DGridText does, reads the same text and only costs time on a long result.
+// Get_DGridText does, reads the same text and only costs time on a long result. The dates
+// get their weekdays as the grid draws or hands out each cell, so a long result only pays
+// for the rows looked at.
 void markDaysAndIncome(DGrid *grid)
 {
     for (int r = 1; r < grid->rows(); ++r) {
-        const QDate day = dateOfCell(grid->textAt(r, 0));
+        const QDate day = dateOfCell(shownText(grid, r, 0));
         QColor colour = day.isValid() && DateText::isWeekend(day) ? weekendColour : white;
         // Column 2 is the direction in the detailed result, column 1 in the simple one; a kind
         // named 收入 marks its rows too.
         if (grid->textAt(r, 1) == incomeWord || grid->textAt(r, 2) == incomeWord)
             colour = incomeColour;
         grid->setRowBackground(r, colour);
-        if (day.isValid()) {
-            grid->setTextAt(r, 0,
-                DateText::slashed(day) + QLatin1Char('(') + DateText::weekdayName(DateText::weekday(day))
-                    + QLatin1Char(')'));
+        // A grid that no longer holds the result's values takes the texts one by one.
+        if (day.isValid() && !grid->valueAt(r, 0).isValid())
+            grid->setTextAt(r, 0, dayWithWeekday(day));
+    }
+    grid->setResultColumnFormat(0, [](const QVariant &, const QString &text) {
+        const QDate day = dateOfCell(text);
+        return day.isValid() ? dayWithWeekday(day) : text;
+    });
+}
+
+// An amount as its cell's text reads. A whole number of yuan is taken straight from the
+// value: its text is its digits, which read back as the very same number.
+double amountAt(DGrid *grid, int row, int col)
+{
+    const QVariant value = grid->valueAt(row, col);
+    if (!value.isNull()) {
+        const int type = value.typeId();
+        if (type == QMetaType::Double || type == QMetaType::LongLong || type == QMetaType::Int) {
+            const double v = value.toDouble();
+            if (std::isfinite(v) && std::fabs(v) < 1e15 && v == std::trunc(v))
+                return v == 0 ? 0 : v;
         }
     }
+    return Numbers::leadingNumber(grid->textAt(row, col));
 }
 
 int columnWithHeader(DGrid *grid, const QStringList &headers)
@@ -101,9 +135,9 @@ Totals addUp(DGrid *grid)
     for (int r = 1; r < grid->rows(); ++r) {
         const QString inout = grid->textAt(r, inoutCol);
         if (inout == incomeWord)
-            totals.income += Numbers::leadingNumber(grid->textAt(r, amountCol));
+            totals.income += amountAt(grid, r, amountCol);
         else if (inout == expenseWord)
-            totals.expense += Numbers::leadingNumber(grid->textAt(r, amountCol));
+            totals.expense += amountAt(grid, r, amountCol);
     }
     return totals;
 }

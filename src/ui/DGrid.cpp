@@ -194,23 +194,34 @@ int DGrid::colWidth(int col) const
 
 void DGrid::showResult(const ResultSet &result)
 {
-    const QStringList header = result.columns();
-    const qsizetype width = header.size();
-    QVector<QString> cells;
-    cells.reserve(result.rowCount() * width);
-    const QVector<ResultSet::Row> records = result.rows();
-    for (const ResultSet::Row &record : records) {
-        // at(), not value(): no copy of each value on a result of a hundred thousand rows.
-        for (qsizetype c = 0; c < width; ++c)
-            cells.append(c < record.size() ? cellTextOf(record.at(c)) : QString());
-    }
-    m_widths = QVector<int>(width, -1);
-    m_model->assign(header, std::move(cells));
+    m_widths = QVector<int>(int(result.columns().size()), -1);
+    // The rows are shared with the result, not copied.
+    m_model->assignValues(result.columns(), result.rows(), cellTextOf);
     m_row = 0;
     m_col = 0;
     m_rowSel = 0;
     m_colSel = 0;
     scheduleViewSync();
+}
+
+void DGrid::setResultColumnFormat(int col, ResultCellFormat format)
+{
+    if (!format) {
+        m_model->setColumnFormat(col, nullptr);
+        return;
+    }
+    m_model->setColumnFormat(
+        col, [format = std::move(format)](const QVariant &value) { return format(value, cellTextOf(value)); });
+}
+
+QVariant DGrid::valueAt(int row, int col) const
+{
+    return m_model->cellValue(row, col);
+}
+
+QString DGrid::resultText(const QVariant &value)
+{
+    return cellTextOf(value);
 }
 
 void DGrid::clearGrid()

@@ -5,6 +5,8 @@
 #include <QTableView>
 #include <QTimer>
 
+#include <functional>
+
 class ResultSet;
 
 // The grid of the daily-entry and query windows: a table of text cells addressed by row
@@ -54,7 +56,18 @@ public:
 
     // Shows a whole result: row 0 the column names, then one row per record, each cell the
     // value as text (numbers as plain decimals). Earlier rows, columns and colours go.
+    // The grid keeps the result's values and makes a cell's text only when it is read or
+    // drawn.
     void showResult(const ResultSet &result);
+    // After showResult: the text of every value in a column, made from the value and its
+    // usual text (the text showResult gives it). Cells written since keep their text.
+    using ResultCellFormat = std::function<QString(const QVariant &value, const QString &text)>;
+    void setResultColumnFormat(int col, ResultCellFormat format);
+    // The result value shown in a cell; invalid for the header, a written cell, or a grid not
+    // filled by showResult (or reshaped since).
+    QVariant valueAt(int row, int col) const;
+    // The text showResult gives a value.
+    static QString resultText(const QVariant &value);
     // No rows, no columns, no colours.
     void clearGrid();
 

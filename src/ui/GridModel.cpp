@@ -29,6 +29,7 @@ void GridModel::reshape(int rows, int cols)
         return;
     if (m_bulkDepth == 0)
         beginResetModel();
+    materialize();
     if (cols == m_cols) {
         m_text.resize(qsizetype(rows) * cols);
         m_background.resize(qsizetype(rows) * cols, noColour);
@@ -78,7 +79,48 @@ void GridModel::setFixedCols(int cols)
 
 QString GridModel::cellText(int row, int col) const
 {
-    return inRange(row, col) ? m_text.at(slot(row, col)) : QString();
+    if (!inRange(row, col))
+        return {};
+    if (!holdsValues() || row == 0)
+        return m_text.at(slot(row, col));
+    const auto written = m_written.constFind(slot(row, col));
+    if (written != m_written.constEnd())
+        return *written;
+    const QVector<QVariant> &record = m_records.at(row - 1);
+    if (col >= record.size())
+        return {};
+    const auto columnFormat = m_columnFormats.constFind(col);
+    return columnFormat != m_columnFormats.constEnd() ? (*columnFormat)(record.at(col)) : m_format(record.at(col));
+}
+
+QVariant GridModel::cellValue(int row, int col) const
+{
+    if (!holdsValues() || row < 1 || !inRange(row, col) || m_written.contains(slot(row, col)))
+        return {};
+    const QVector<QVariant> &record = m_records.at(row - 1);
+    return col < record.size() ? record.at(col) : QVariant();
+}
+
+void GridModel::materialize()
+{
+    if (!holdsValues())
+        return;
+    QVector<QString> text;
+    text.reserve(qsizetype(m_rows) * m_cols);
+    for (int r = 0; r < m_rows; ++r) {
+        for (int c = 0; c < m_cols; ++c)
+            text.append(cellText(r, c));
+    }
+    dropValues();
+    m_text = std::move(text);
+}
+
+void GridModel::dropValues()
+{
+    m_records.clear();
+    m_format = nullptr;
+    m_columnFormats.clear();
+    m_written.clear();
 }
 
 void GridModel::cellChanged(int row, int col)
@@ -97,7 +139,10 @@ void GridModel::setCellText(int row, int col, const QString &text)
 {
     if (!inRange(row, col))
         return;
-    m_text[slot(row, col)] = text;
+    if (holdsValues() && row > 0)
+        m_written.insert(slot(row, col), text);
+    else
+        m_text[slot(row, col)] = text;
     cellChanged(row, col);
 }
 
@@ -136,6 +181,7 @@ void GridModel::assign(const QStringList &header, QVector<QString> cells)
 {
     if (m_bulkDepth == 0)
         beginResetModel();
+    dropValues();
     m_cols = int(header.size());
     m_rows = m_cols == 0 ? 1 : int(1 + cells.size() / m_cols);
     m_text.clear();
@@ -147,10 +193,42 @@ void GridModel::assign(const QStringList &header, QVector<QString> cells)
         endResetModel();
 }
 
+void GridModel::assignValues(const QStringList &header, QVector<QVector<QVariant>> records, CellFormat format)
+{
+    if (!format)
+        format = [](const QVariant &value) { return value.toString(); };
+    if (m_bulkDepth == 0)
+        beginResetModel();
+    dropValues();
+    m_cols = int(header.size());
+    m_rows = m_cols == 0 ? 1 : int(1 + records.size());
+    m_text = header.toVector();
+    if (m_cols > 0) {
+        m_records = std::move(records);
+        m_format = std::move(format);
+    }
+    m_background = QVector<QRgb>(qsizetype(m_rows) * m_cols, noColour);
+    if (m_bulkDepth == 0)
+        endResetModel();
+}
+
+void GridModel::setColumnFormat(int col, CellFormat format)
+{
+    if (!holdsValues() || col < 0 || col >= m_cols)
+        return;
+    if (format)
+        m_columnFormats.insert(col, std::move(format));
+    else
+        m_columnFormats.remove(col);
+    if (m_bulkDepth == 0 && m_rows > m_fixedRows)
+        Q_EMIT dataChanged(index(0, col), index(rowCount() - 1, col));
+}
+
 void GridModel::clearAll()
 {
     if (m_bulkDepth == 0)
         beginResetModel();
+    dropValues();
     m_rows = 0;
     m_cols = 0;
     m_text.clear();

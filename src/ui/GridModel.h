@@ -3,10 +3,19 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QString>
+#include <QHash>
+#include <QVariant>
 #include <QVector>
+
+#include <functional>
 
 // The cells of a DGrid: text and background of every cell, fixed rows included. The fixed
 // rows are shown as the header; the rows below them are the model's rows.
+//
+// A query result is held as its values (assignValues): a cell's text is made only when it is
+// read or drawn, so a long result costs neither the time nor the memory of a text per cell.
+// A cell written afterwards keeps the written text; reshaping the grid turns every value into
+// its text first. Readers never see the difference.
 class GridModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -34,6 +43,16 @@ public:
 
     // Replaces everything: row 0 holds header, the following rows the cells.
     void assign(const QStringList &header, QVector<QString> cells);
+    // Turns a value into its cell text.
+    using CellFormat = std::function<QString(const QVariant &)>;
+    // Replaces everything: row 0 holds header, row r + 1 the values of records[r], each shown
+    // through format (a record shorter than the header leaves its last cells empty).
+    void assignValues(const QStringList &header, QVector<QVector<QVariant>> records, CellFormat format);
+    // How the values of one column are shown from now on, instead of the common format.
+    void setColumnFormat(int col, CellFormat format);
+    // The value a cell shows, when it shows one of the assigned values; invalid when the
+    // cell holds written text.
+    QVariant cellValue(int row, int col) const;
     // No rows, no columns, no colours.
     void clearAll();
 
@@ -52,12 +71,20 @@ private:
     qsizetype slot(int row, int col) const { return qsizetype(row) * m_cols + col; }
     void reshape(int rows, int cols);
     void cellChanged(int row, int col);
+    bool holdsValues() const { return bool(m_format); }
+    // Back to one text per cell.
+    void materialize();
+    void dropValues();
 
     int m_rows = 0;
     int m_cols = 0;
     int m_fixedRows = 0;
     int m_fixedCols = 0;
-    QVector<QString> m_text;
+    QVector<QString> m_text; // every cell, or only the header row while values are held
+    QVector<QVector<QVariant>> m_records; // rows 1.. while values are held
+    CellFormat m_format; // set exactly while values are held
+    QHash<int, CellFormat> m_columnFormats;
+    QHash<qsizetype, QString> m_written; // cells below the header written over their value
     QVector<QRgb> m_background; // 0: default
     int m_bulkDepth = 0;
 };

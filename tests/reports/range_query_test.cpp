@@ -102,6 +102,12 @@ void RangeQueryTest::detailedListsEveryEntryWithColours()
         { "2024/05/06(一)", "餐費", "支出", "果汁", "40", "" },
     };
     QCOMPARE(cells(grid), expected);
+    // What is drawn is what the grid reads out, weekdays included.
+    for (int r = 1; r < grid->rows(); ++r) {
+        for (int c = 0; c < grid->cols(); ++c)
+            QCOMPARE(grid->model()->data(grid->model()->index(r - grid->fixedRows(), c)).toString(),
+                expected.at(r).at(c));
+    }
     // A weekday is white, a weekend light red, income red whatever the day.
     const QList<QColor> colours = { white, income, weekend, income, white, white };
     for (int r = 1; r < grid->rows(); ++r)

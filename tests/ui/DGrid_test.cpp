@@ -70,6 +70,7 @@ private Q_SLOTS:
     void selectionRunsFromTheCurrentRowToItsEnd();
     void widthsAreTwips();
     void showResultReplacesEverything();
+    void resultCellsActAsTextOnceWritten();
     void aHundredThousandRowsShowFast();
 };
 
@@ -213,6 +214,59 @@ void DGridTest::showResultReplacesEverything()
     QCOMPARE(s.grid.textAt(1, 3), QString());
     QCOMPARE(s.grid.textAt(2, 3), QStringLiteral("it's"));
     QVERIFY(!s.grid.backgroundAt(2, 0).isValid());
+}
+
+void DGridTest::resultCellsActAsTextOnceWritten()
+{
+    ShownGrid s(2, 2);
+    ResultSet result({QStringLiteral("日"), QStringLiteral("數")},
+                     {{QStringLiteral("a"), 2.5}, {QStringLiteral("b"), 7.0}, {QStringLiteral("c")}});
+    s.grid.showResult(result);
+    result.close();
+    QTest::qWait(0);
+
+    // Values stay reachable until their cell is written; the header never is a value.
+    QCOMPARE(s.grid.valueAt(1, 1), QVariant(2.5));
+    QVERIFY(!s.grid.valueAt(0, 1).isValid());
+    QVERIFY(!s.grid.valueAt(3, 1).isValid());
+    QCOMPARE(s.grid.textAt(3, 1), QString());
+
+    // A column format shows through the view and through every reader, written cells aside.
+    s.grid.setTextAt(2, 0, QStringLiteral("寫"));
+    s.grid.setResultColumnFormat(0, [](const QVariant &value, const QString &text) {
+        return text + QLatin1Char('/') + QString::number(value.toString().size());
+    });
+    QCOMPARE(s.grid.textAt(1, 0), QStringLiteral("a/1"));
+    QCOMPARE(s.grid.textAt(2, 0), QStringLiteral("寫"));
+    QVERIFY(!s.grid.valueAt(2, 0).isValid());
+    QCOMPARE(s.grid.model()->data(s.grid.model()->index(0, 0)).toString(), QStringLiteral("a/1"));
+    s.grid.setRow(1);
+    s.grid.setCol(0);
+    QCOMPARE(s.grid.text(), QStringLiteral("a/1"));
+    s.grid.setText(QString());
+    QCOMPARE(s.grid.textAt(1, 0), QString());
+    QCOMPARE(s.grid.textAt(3, 0), QStringLiteral("c/1"));
+
+    // Reshaping keeps every cell's text as it read, and the values are gone.
+    s.grid.setRowBackground(2, Qt::red);
+    s.grid.setCols(3);
+    QCOMPARE(s.grid.textAt(1, 0), QString());
+    QCOMPARE(s.grid.textAt(2, 0), QStringLiteral("寫"));
+    QCOMPARE(s.grid.textAt(3, 0), QStringLiteral("c/1"));
+    QCOMPARE(s.grid.textAt(2, 1), QStringLiteral("7"));
+    QCOMPARE(s.grid.textAt(0, 1), QStringLiteral("數"));
+    QCOMPARE(s.grid.backgroundAt(2, 1), QColor(Qt::red));
+    QVERIFY(!s.grid.valueAt(2, 1).isValid());
+    s.grid.setTextAt(1, 2, QStringLiteral("新"));
+    QCOMPARE(s.grid.textAt(1, 2), QStringLiteral("新"));
+
+    // A new result forgets the formats and written cells of the last.
+    s.grid.showResult(ResultSet({QStringLiteral("日")}, {{QStringLiteral("x")}, {QStringLiteral("y")}}));
+    QCOMPARE(s.grid.textAt(1, 0), QStringLiteral("x"));
+    QCOMPARE(s.grid.textAt(2, 0), QStringLiteral("y"));
+    s.grid.clearGrid();
+    QCOMPARE(s.grid.rows(), 0);
+    QVERIFY(!s.grid.valueAt(1, 0).isValid());
 }
 
 void DGridTest::aHundredThousandRowsShowFast()
