@@ -105,7 +105,7 @@ private:
 
     // Suggestions, undo and redo (input_keyin_undo.cpp).
     void setUpUndoAndSuggestions();
-    QStringList suggestionsFor(const QString &typed) const;
+    QStringList suggestionsFor(const QString &typed);
     // The rows an action is about to change, read before it writes; finishChange reads them
     // again afterwards and keeps the change for undo.
     EntryHistoryStore::Change beginChange(const QVector<qint64> &keys, bool withNote) const;
@@ -121,6 +121,7 @@ private:
     ui::LeaveGuard m_leaveGuard;
     EntryHistory m_history;
     DescriptionIndex m_descriptions;
+    bool m_descriptionsLoaded = false;
     ui::SuggestionList *m_suggestions = nullptr;
     QSet<const QObject *> m_typedFields; // text fields typed in since the ledger last changed
     // The day's note as it stood before leaving the note box for 新增 or 修改 saved it: that

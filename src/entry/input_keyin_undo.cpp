@@ -1,6 +1,7 @@
 #include "entry/input_keyin.h"
 
 #include "platform/DateText.h"
+#include "platform/Numbers.h"
 #include "store/DescriptionStore.h"
 #include "ui/DGrid.h"
 #include "ui/Guard.h"
@@ -58,11 +59,15 @@ void input_keyin::setUpUndoAndSuggestions()
 
     // After the window's own filter is on account_name, so the open list sees Enter first.
     m_suggestions = new ui::SuggestionList(account_name, [this](const QString &typed) { return suggestionsFor(typed); });
-    ui::guarded(this, [this] { m_descriptions.load(DescriptionStore::descriptionUses()); });
 }
 
-QStringList input_keyin::suggestionsFor(const QString &typed) const
+QStringList input_keyin::suggestionsFor(const QString &typed)
 {
+    // Read when first wanted, not when the window opens: on a large ledger the count of
+    // every description would hold the window back, and many openings never type one.
+    if (!m_descriptionsLoaded && !Numbers::trimBlanks(typed).isEmpty()) {
+        m_descriptionsLoaded = ui::guarded(this, [this] { m_descriptions.load(DescriptionStore::descriptionUses()); });
+    }
     return m_descriptions.matches(typed, suggestionLimit);
 }
 
@@ -122,6 +127,8 @@ void input_keyin::finishChange(EntryHistoryStore::Change change)
 
 void input_keyin::countDescriptions(const EntryHistoryStore::Change &change, bool undone)
 {
+    if (!m_descriptionsLoaded)
+        return; // the first load reads the ledger as it is then
     for (const EntryHistoryStore::EntryState &state : change.entries) {
         const std::optional<EntryStore::Entry> &gone = undone ? state.after : state.before;
         const std::optional<EntryStore::Entry> &come = undone ? state.before : state.after;

@@ -26,6 +26,7 @@ const char *const schemaStatements[] = {
     "CREATE UNIQUE INDEX data_main_key ON data_main (a_key)",
     "CREATE INDEX data_main_date ON data_main (a_date)",
     "CREATE INDEX data_main_kind ON data_main (a_kind)",
+    "CREATE INDEX data_main_content ON data_main (a_content)",
     "CREATE TABLE kind ("
     " a_kind INTEGER PRIMARY KEY AUTOINCREMENT,"
     " name TEXT NOT NULL DEFAULT '',"

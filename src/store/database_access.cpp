@@ -114,6 +114,12 @@ void Open_DB(const QString &path)
             throw;
         refuseOpen(path, error.message());
     }
+    // Ledgers made before descriptions were indexed get the index once; one that cannot be
+    // written (read-only) simply goes without it.
+    try {
+        Exec_SQL(QStringLiteral("CREATE INDEX IF NOT EXISTS data_main_content ON data_main (a_content)"));
+    } catch (const StoreError &) {
+    }
     DB_Path = path;
 }
 
