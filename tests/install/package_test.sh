@@ -87,7 +87,8 @@ named=" $(printf '%s' "$depends" | tr ',|' '\n\n' | awk '{ print $1 }' | xargs) 
 for program in quillory quillory-newdb; do
     resolved=$(ldd "$root/usr/bin/$program")
     for library in $(readelf -d "$root/usr/bin/$program" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p'); do
-        path=$(awk -v l="$library" '$1 == l { print $3 }' <<<"$resolved")
+        # ldd shows "lib => path (addr)", but the dynamic loader as "path (addr)" alone.
+        path=$(awk -v l="$library" '$1 == l { print $3; exit } substr($1, length($1) - length(l)) == "/" l { print $1; exit }' <<<"$resolved")
         if [ -z "$path" ]; then
             failed "$program: $library not found"
             continue
