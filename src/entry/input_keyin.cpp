@@ -11,6 +11,7 @@
 #include "ui/Guard.h"
 #include "ui/MessageBox.h"
 #include "ui/PushButton.h"
+#include "ui/Readable.h"
 #include "ui/RichTextBox.h"
 
 #include <QApplication>
@@ -173,7 +174,9 @@ bool input_keyin::loadDay()
 
     const int weekday = DateText::weekday(*day);
     QPalette colours = Label7->palette();
-    colours.setColor(QPalette::WindowText, weekday >= 6 ? weekendColour : palette().color(QPalette::ButtonText));
+    // Dark red on a light window; on a dark one the same red made light enough to read.
+    const QColor wanted = weekday >= 6 ? weekendColour : palette().color(QPalette::ButtonText);
+    colours.setColor(QPalette::WindowText, ui::readableOn(palette().color(QPalette::Window), wanted));
     Label7->setPalette(colours);
     Label7->setText(QStringLiteral("(") + DateText::weekdayName(weekday) + QStringLiteral(")"));
 

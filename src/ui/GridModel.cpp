@@ -1,5 +1,7 @@
 #include "ui/GridModel.h"
 
+#include "ui/Readable.h"
+
 #include <QApplication>
 #include <QPalette>
 
@@ -8,6 +10,13 @@
 namespace {
 
 constexpr QRgb noColour = 0;
+
+// A row left white, or never coloured, is drawn in the theme's own colours, so that a dark
+// theme does not show white bands; a coloured row keeps its colour in any theme.
+bool followsTheme(const QColor &background)
+{
+    return !background.isValid() || background.rgb() == qRgb(255, 255, 255);
+}
 
 } // namespace
 
@@ -275,13 +284,13 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
         if (col < m_fixedCols)
             return QApplication::palette().button();
         const QColor c = cellBackground(row, col);
-        return c.isValid() ? QVariant(c) : QVariant();
+        return followsTheme(c) ? QVariant() : QVariant(c);
     }
     case Qt::ForegroundRole: {
         const QColor c = cellBackground(row, col);
-        if (c.isValid())
-            return QColor(Qt::black);
-        return {};
+        if (followsTheme(c))
+            return {};
+        return ui::readableOn(c, QApplication::palette().color(QPalette::Text));
     }
     default:
         return {};

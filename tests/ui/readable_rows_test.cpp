@@ -1,0 +1,167 @@
+// Rows and weekdays read in a light and in a dark theme: every coloured row keeps its colour
+// and gets text that stands out from it, rows left white take the theme's base colour, and
+// the daily-entry window's weekday reads on the window's background.
+
+#include "entry/EntryWindow.h"
+#include "reports/QueryWindow.h"
+#include "ui/Readable.h"
+
+#include <QPalette>
+#include <QStyle>
+
+using namespace querywindow;
+
+namespace {
+
+QPalette lightPalette()
+{
+    return QApplication::style()->standardPalette();
+}
+
+QPalette darkPalette()
+{
+    QPalette p;
+    const QColor window(53, 53, 53);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    p.setColor(QPalette::Base, QColor(35, 35, 35));
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::Text, QColor(230, 230, 230));
+    p.setColor(QPalette::Button, window);
+    p.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    p.setColor(QPalette::HighlightedText, Qt::black);
+    return p;
+}
+
+// What a cell is drawn with: its own colours, or the grid's palette where it has none.
+struct Drawn
+{
+    QColor background;
+    QColor text;
+};
+
+Drawn drawn(const DGrid *grid, int row, int col)
+{
+    const QModelIndex index = grid->model()->index(row - grid->fixedRows(), col);
+    const QVariant background = index.data(Qt::BackgroundRole);
+    const QVariant text = index.data(Qt::ForegroundRole);
+    return { background.isValid() ? background.value<QColor>() : grid->palette().color(QPalette::Base),
+        text.isValid() ? text.value<QColor>() : grid->palette().color(QPalette::Text) };
+}
+
+// Every data cell reads; returns the colours the rows were drawn on, white rows as "white".
+QSet<QRgb> checkRows(const DGrid *grid, const char *what)
+{
+    QSet<QRgb> seen;
+    for (int r = grid->fixedRows(); r < grid->rows(); ++r) {
+        const QColor set = grid->backgroundAt(r, 0);
+        for (int c = 0; c < grid->cols(); ++c) {
+            const Drawn d = drawn(grid, r, c);
+            const double ratio = ui::contrastRatio(d.background, d.text);
+            if (ratio < ui::readableContrast)
+                qWarning("%s row %d col %d: contrast %.2f", what, r, c, ratio);
+            if (ratio < ui::readableContrast)
+                return {};
+            if (set == white) {
+                // Rows left white follow the theme.
+                if (d.background != grid->palette().color(QPalette::Base))
+                    return {};
+            } else if (set.isValid() && d.background != set) {
+                return {};
+            }
+        }
+        seen.insert(set.rgb());
+    }
+    return seen;
+}
+
+} // namespace
+
+class ReadableRowsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { QApplication::setPalette(lightPalette()); }
+
+    void theHelperReachesTheContrastAndKeepsWhatAlreadyReads()
+    {
+        // Black on white is the most there is; the same colour twice the least.
+        QCOMPARE(qRound(ui::contrastRatio(Qt::black, Qt::white)), 21);
+        QCOMPARE(ui::contrastRatio(QColor(90, 20, 20), QColor(90, 20, 20)), 1.0);
+        // Already readable: kept exactly.
+        QCOMPARE(ui::readableOn(Qt::white, QColor(192, 0, 0)), QColor(192, 0, 0));
+        // The worst backgrounds for either black or white still get readable text.
+        for (int grey = 0; grey <= 255; grey += 15) {
+            const QColor background(grey, grey, grey);
+            for (const QColor &wanted : { QColor(192, 0, 0), QColor(128, 128, 128), QColor(230, 230, 230) })
+                QVERIFY(ui::contrastRatio(background, ui::readableOn(background, wanted)) >= ui::readableContrast);
+        }
+    }
+
+    void everyRowColourReadsInBothThemes_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("light") << false;
+        QTest::newRow("dark") << true;
+    }
+
+    void everyRowColourReadsInBothThemes()
+    {
+        QFETCH(bool, dark);
+        QApplication::setPalette(dark ? darkPalette() : lightPalette());
+        TestLedger ledger;
+        const qint64 food = ledger.addKind(QStringLiteral("餐費"), 1);
+        const qint64 salary = ledger.addKind(QStringLiteral("薪資"), 2);
+        // A Friday, a Saturday expense, a Sunday income, a Monday income.
+        addEntry(ledger, QStringLiteral("2024-05-03"), food, 0, QStringLiteral("午餐"), 100, 1);
+        addEntry(ledger, QStringLiteral("2024-05-04"), food, 0, QStringLiteral("晚餐"), 200, 2);
+        addEntry(ledger, QStringLiteral("2024-05-05"), salary, 1, QStringLiteral("獎金"), 1000, 3);
+        addEntry(ledger, QStringLiteral("2024-05-06"), salary, 1, QStringLiteral("薪水"), 3000, 4);
+
+        check window;
+        QVERIFY(open(window));
+        typeRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"));
+        for (QRadioButton *mode : { window.chk_mon_detail, window.chk_mon_easy }) {
+            press(mode);
+            press(window.chk_month);
+            QCOMPARE(window.DGrid->rows(), 5);
+            const QSet<QRgb> seen = checkRows(window.DGrid, "range");
+            QCOMPARE(seen, (QSet<QRgb>{ white.rgb(), weekend.rgb(), income.rgb() }));
+        }
+        press(window.chk_year);
+        window.chkyeartxt->setText(QStringLiteral("2024"));
+        press(window.chk_year_go);
+        QVERIFY(!checkRows(window.DGrid, "year").isEmpty());
+    }
+
+    void theWeekdayReadsInBothThemes_data() { everyRowColourReadsInBothThemes_data(); }
+
+    void theWeekdayReadsInBothThemes()
+    {
+        QFETCH(bool, dark);
+        QApplication::setPalette(dark ? darkPalette() : lightPalette());
+        EntryWindow e;
+        input_keyin *w = e.open();
+        const QColor window = w->palette().color(QPalette::Window);
+        // Saturday and Sunday in red, a Monday in the normal text colour.
+        for (const QString &day : { QStringLiteral("2024/5/4"), QStringLiteral("2024/5/5"), QStringLiteral("2024/5/6") }) {
+            EntryWindow::retype(w->date_new, day);
+            QTest::keyClick(w->date_new, Qt::Key_Return);
+            const QColor text = w->Label7->palette().color(QPalette::WindowText);
+            QVERIFY2(ui::contrastRatio(window, text) >= ui::readableContrast, qPrintable(day));
+            const bool weekend = day != QStringLiteral("2024/5/6");
+            QCOMPARE(text.red() > text.green() + 60, weekend);
+        }
+        // In the light theme the weekend red is the prescribed dark red itself.
+        if (!dark) {
+            EntryWindow::retype(w->date_new, QStringLiteral("2024/5/4"));
+            QTest::keyClick(w->date_new, Qt::Key_Return);
+            QCOMPARE(w->Label7->palette().color(QPalette::WindowText), QColor(192, 0, 0));
+        }
+    }
+};
+
+QUILLORY_TEST_MAIN(ReadableRowsTest)
+#include "readable_rows_test.moc"
