@@ -1,5 +1,6 @@
 #include "entry/input_keyin.h"
 
+#include "ui/AsciiInput.h"
 #include "ui/DGrid.h"
 #include "ui/Fonts.h"
 #include "ui/PushButton.h"
@@ -66,6 +67,7 @@ void input_keyin::buildLayout()
     date_new = named(new QLineEdit(this), "date_new", QStringLiteral("日期"));
     date_new->setFont(field);
     ui::place(date_new, 720, 0, 1575, 315);
+    ui::readWideAsAscii(date_new);
     Label7 = label(this, "Label7", QString(), 2280, 0, 735, 375);
     Label7->setFont(heading);
     Label2 = label(this, "Label2", QStringLiteral("類別"), 3000, 0, 495, 255);
@@ -86,6 +88,7 @@ void input_keyin::buildLayout()
     ui::place(inout, 5760, 480, 975, 345);
     money_inout = named(new QLineEdit(this), "money_inout", QStringLiteral("金額（元）"));
     ui::place(money_inout, 6960, 480, 975, 375);
+    ui::readWideAsAscii(money_inout);
     Label5 = label(this, "Label5", QStringLiteral("元"), 8040, 600, 255, 255);
 
     Label4 = label(this, "Label4", QStringLiteral("註解"), 0, 840, 615, 255);

@@ -23,6 +23,25 @@ QString trimBlanks(const QString &text)
     return text.mid(start, end - start);
 }
 
+QString asciiForm(const QString &text)
+{
+    QString ascii = text;
+    for (QChar &c : ascii) {
+        const char16_t u = c.unicode();
+        if (u >= u'０' && u <= u'９')
+            c = QChar(char16_t(u'0' + (u - u'０')));
+        else if (u == u'．')
+            c = QLatin1Char('.');
+        else if (u == u'－')
+            c = QLatin1Char('-');
+        else if (u == u'／')
+            c = QLatin1Char('/');
+        else if (u == u'\u3000')
+            c = QLatin1Char(' ');
+    }
+    return ascii;
+}
+
 bool isNumeric(const QString &text)
 {
     // \z: $ would let a final line break through, and toDouble() would then ignore it.

@@ -8,6 +8,10 @@ namespace Numbers {
 // Removes leading and trailing U+0020 only; tabs, line breaks and full-width spaces stay.
 QString trimBlanks(const QString &text);
 
+// The text with full-width digits, full-width ".", "-", "/" and the full-width blank (as
+// Chinese input methods give them) in their ASCII forms; every other character stays.
+QString asciiForm(const QString &text);
+
 // True when the text, less outer blanks, reads completely as a finite number: optional
 // sign, digits with an optional decimal point and fraction, optional exponent. Grouping
 // commas, currency signs and the empty text are not numeric.

@@ -1,5 +1,6 @@
 #include "reports/check.h"
 
+#include "ui/AsciiInput.h"
 #include "ui/DGrid.h"
 #include "ui/Fonts.h"
 #include "ui/PushButton.h"
@@ -97,6 +98,8 @@ void check::createControls()
     Label4 = label(Frame2, "Label4", QStringLiteral("～"), 2760, 600, 255, 255);
     Label4->setAlignment(Qt::AlignCenter);
     str_end = textBox(Frame2, "str_end", QStringLiteral("結束日期"), 3000, 600, 1455, 270);
+    ui::readWideAsAscii(str_begin);
+    ui::readWideAsAscii(str_end);
 
     Frame1 = frame(this, "Frame1", QStringLiteral("月查詢"), 5280, 600, 2655, 855);
     chk_month = button(Frame1, "chk_month", QStringLiteral("月查詢"), 240, 240, 1095, 375);
@@ -126,6 +129,7 @@ void check::createControls()
     Label3 = label(Frame_ChkYear, "Label3", QStringLiteral("請輸入欲查詢年份"), 120, 240, 2295, 375);
     chkyeartxt = textBox(Frame_ChkYear, "chkyeartxt", QStringLiteral("請輸入欲查詢年份"), 600, 600, 1335, 615);
     chkyeartxt->setFont(ui::kaiFont(20, true));
+    ui::readWideAsAscii(chkyeartxt);
     chkyeartxt->setAlignment(Qt::AlignCenter);
     Label3->setBuddy(chkyeartxt);
     chk_year_go = button(Frame_ChkYear, "chk_year_go", QStringLiteral("Go"), 120, 1320, 2295, 375);
