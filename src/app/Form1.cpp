@@ -10,6 +10,7 @@
 #include "ui/Modal.h"
 #include "ui/PushButton.h"
 #include "ui/Twips.h"
+#include "ui/WindowFit.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -33,7 +34,6 @@ Form1::Form1(QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quillory"));
-    setFixedSize(ui::twipsSize(3930, 3705));
 
     Input = menuButton(this, "Input", QStringLiteral("帳目輸入"), 480);
     Input->setFont(ui::mingFont(11.25));
@@ -45,6 +45,8 @@ Form1::Form1(QWidget *parent)
     exit->setFont(ui::mingFont(12));
     cmd_about = menuButton(this, "cmd_about", QStringLiteral("關於我"), 3120);
     cmd_about->setFont(ui::mingFont(12));
+
+    new ui::WindowFit(this, 3930, 3705);
 
     setTabOrder(Input, exit);
     setTabOrder(exit, Command1);

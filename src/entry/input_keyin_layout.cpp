@@ -6,6 +6,7 @@
 #include "ui/PushButton.h"
 #include "ui/RichTextBox.h"
 #include "ui/Twips.h"
+#include "ui/WindowFit.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -57,7 +58,6 @@ void input_keyin::buildLayout()
     setWindowTitle(QStringLiteral("資料新增"));
     setFont(ui::mingFont(11.25));
     setGeometry(ui::twipsRect(2835, 3225, 9510, 4965));
-    setFixedSize(ui::twipsSize(9510, 4965));
 
     const QFont field = ui::mingFont(12);
     const QFont heading = ui::kaiFont(14.25, true);
@@ -131,6 +131,14 @@ void input_keyin::buildLayout()
     note_day->setFont(field);
     note_day->setToolTip(QStringLiteral("日註解請寫在此! 輸入完畢後請按tab鍵即可存檔"));
     ui::place(note_day, 0, 4200, 9135, 735);
+
+    // The grid takes most of the room the window gains or loses, the day's note the rest;
+    // the move buttons stay at the grid's right edge.
+    auto *fit = new ui::WindowFit(this, 9510, 4965);
+    fit->follow(DGrid, { 0, 1, 0, 0.7 }, QSize(200, 80));
+    fit->follow(note_day, { 0, 1, 0.7, 0.3 }, QSize(200, 30));
+    for (ui::PushButton *b : cmd_up_down)
+        fit->follow(b, { 1, 0, 0, 0 }, b->size());
 
     const QList<QWidget *> tabOrder = {date_new, kind,         account_name, inout,    money_inout,
                                        note_one, data_add,     data_modifty, data_del, note_day,

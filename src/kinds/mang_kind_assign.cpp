@@ -4,6 +4,7 @@
 #include "ui/Fonts.h"
 #include "ui/PushButton.h"
 #include "ui/Twips.h"
+#include "ui/WindowFit.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -15,7 +16,6 @@ mang_kind_assign::mang_kind_assign(const QString &deletedName, qint64 deletedId,
 {
     setObjectName(QStringLiteral("mang_kind_assign"));
     setWindowTitle(QStringLiteral("請選擇"));
-    setFixedSize(ui::twipsSize(3045, 2145));
     setFont(ui::mingFont(12));
 
     Label1 = new QLabel(this);
@@ -39,6 +39,7 @@ mang_kind_assign::mang_kind_assign(const QString &deletedName, qint64 deletedId,
     cmd_ok->setAccessibleName(QStringLiteral("ok"));
     ui::place(cmd_ok, 960, 1560, 735, 375);
 
+    new ui::WindowFit(this, 3045, 2145);
     setTabOrder(cob_kind, cmd_ok);
     connect(cmd_ok, &QPushButton::clicked, this, &QDialog::accept);
 

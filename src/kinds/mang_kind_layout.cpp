@@ -4,6 +4,7 @@
 #include "ui/Fonts.h"
 #include "ui/PushButton.h"
 #include "ui/Twips.h"
+#include "ui/WindowFit.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -42,7 +43,6 @@ void mang_kind::buildControls()
 {
     setObjectName(QStringLiteral("mang_kind"));
     setWindowTitle(QStringLiteral("Kind Manager"));
-    setFixedSize(ui::twipsSize(6750, 5250));
     setFont(ui::mingFont(12));
 
     kind_name = named(new QLineEdit(this), "kind_name", 12);
@@ -74,6 +74,8 @@ void mang_kind::buildControls()
 
     Label1->setBuddy(kind);
     Label2->setBuddy(skinds);
+
+    new ui::WindowFit(this, 6750, 5250);
 
     setTabOrder(kind_name, kind_add);
     setTabOrder(kind_add, kind_modify);

@@ -14,6 +14,7 @@ class QTimer;
 namespace ui {
 class PushButton;
 class RichTextBox;
+class WindowFit;
 } // namespace ui
 
 // The query window: the entries of a date range, entry by entry or summed per day, with the
@@ -98,4 +99,5 @@ private:
     // accumulates rounding.
     int m_gridTop = 0;
     int m_gridHeight = 0;
+    ui::WindowFit *m_fit = nullptr;
 };

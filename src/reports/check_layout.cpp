@@ -6,6 +6,7 @@
 #include "ui/PushButton.h"
 #include "ui/RichTextBox.h"
 #include "ui/Twips.h"
+#include "ui/WindowFit.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -72,8 +73,6 @@ QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, int 
 
 void check::createControls()
 {
-    setFixedSize(ui::twipsSize(clientWidth, clientHeight));
-
     Label2 = label(this, "Label2", QStringLiteral("類別"), 0, 120, 495, 255);
     kind = named(new QComboBox(this), "kind");
     kind->setAccessibleName(QStringLiteral("類別"));
@@ -139,7 +138,14 @@ void check::createControls()
     msg_field->setAccessibleName(QStringLiteral("訊息欄"));
     msg_field->setReadOnly(true);
     msg_field->setText(QStringLiteral("訊息欄"));
-    ui::place(msg_field, 0, 5760, 9375, 1455);
+    // Its bottom edge stops at the window's: at the full 1455 twips it would reach 60 twips
+    // past it, and the last line would be cut.
+    ui::place(msg_field, 0, 5760, 9375, 1395);
+
+    // The grid takes most of the room the window gains or loses, the message area the rest.
+    m_fit = new ui::WindowFit(this, clientWidth, clientHeight);
+    m_fit->follow(DGrid, { 0, 1, 0, 0.75 }, QSize(200, 80));
+    m_fit->follow(msg_field, { 0, 1, 0.75, 0.25 }, QSize(200, 40));
 
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(200);
@@ -158,5 +164,8 @@ void check::orderTabs()
 
 void check::placeGrid()
 {
-    ui::place(DGrid, 0, m_gridTop, 9375, m_gridHeight);
+    if (m_fit != nullptr)
+        m_fit->redesign(DGrid, 0, m_gridTop, 9375, m_gridHeight);
+    else
+        ui::place(DGrid, 0, m_gridTop, 9375, m_gridHeight);
 }
