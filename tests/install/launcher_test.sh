@@ -31,11 +31,12 @@ write_stub "$bin/quillory" beside
 # and no display, so that no message window opens. Sets status, out, err.
 cwd=$tmp
 home=$tmp/home
+extra_env=()
 path=/usr/bin:/bin
 run_launcher() {
     local launcher=$1
     shift
-    local environment=(PATH="$path" LC_ALL=C.UTF-8 STUB_LOG="$tmp/stub.log")
+    local environment=(PATH="$path" LC_ALL=C.UTF-8 STUB_LOG="$tmp/stub.log" "${extra_env[@]}")
     [ "$home" != - ] && environment+=(HOME="$home")
     rm -f "$tmp/stub.log"
     (cd "$cwd" && env -i "${environment[@]}" "$launcher" "$@") >"$tmp/out" 2>"$tmp/err"
@@ -193,5 +194,24 @@ path=/usr/bin:/bin
 
 expect "the build folder's launcher is this one" cmp -s "$source/packaging/quillory-start" "$build/quillory-start"
 expect "the build folder's launcher is executable" test -x "$build/quillory-start"
+
+section "messages in a window when there is no terminal"
+# Started from the desktop's menu: no terminal, a display (here Qt's offscreen one). The
+# message goes to standard error and into Quillory's own message window beside the launcher.
+cp "$build/quillory-notice" "$bin/"
+extra_env=(QT_QPA_PLATFORM=offscreen QUILLORY_NOTICE_SHOWN="$tmp/shown")
+run_launcher "$bin/quillory-start" "$tmp/afile"
+expect_eq "refused from the menu: status" 1 "$status"
+expect_contains "  the message on standard error" "$err" "不是資料夾"
+expect_eq "  the same message in a window titled Quillory" \
+    "$(printf 'Quillory\n%s' "${err#quillory-start: }")" "$(cat "$tmp/shown" 2>/dev/null)"
+rm -f "$tmp/shown"
+run_launcher "$bin/quillory-start" "$tmp/existing"
+expect_eq "a start that works shows no window" "" "$(cat "$tmp/shown" 2>/dev/null)"
+extra_env=(QUILLORY_NOTICE_SHOWN="$tmp/shown")
+run_launcher "$bin/quillory-start" "$tmp/afile"
+expect_eq "no display at all: no window, the message on standard error only" "" "$(cat "$tmp/shown" 2>/dev/null)"
+expect_contains "  (the message)" "$err" "不是資料夾"
+extra_env=()
 
 finish
