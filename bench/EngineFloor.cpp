@@ -1,5 +1,7 @@
 #include "EngineFloor.h"
 
+#include "store/DecimalFunctions.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 
@@ -21,6 +23,9 @@ EngineFloor::EngineFloor(const QString &path)
     const QByteArray name = path.toUtf8();
     if (sqlite3_open_v2(name.constData(), &m_db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
         fail(m_db, "open");
+    // The program's statements add amounts with these.
+    if (!DecimalFunctions::install(m_db))
+        fail(m_db, "decimal functions");
 }
 
 EngineFloor::~EngineFloor()

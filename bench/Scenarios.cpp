@@ -137,7 +137,7 @@ void rangeQuery(BenchRun &run, check &w, driving::Boxes &boxes, const QString &l
         const EngineFloor::Run rows
             = run.floor->run(ReportStore::rangeStatement(mode, filter, w.orderField(), w.orderDescending()));
         const EngineFloor::Run kinds
-            = run.floor->run(ReportStore::summaryKindStatement(begin, end, database_access::SKinds_List()));
+            = run.floor->run(ReportStore::summaryKindStatement(filter, database_access::SKinds_List()));
         run.line(label).floor.add(rows.ms + kinds.ms);
         run.line(label).times.add(timed([&] { click(w.chk_month); }));
         expectNoBoxes(run, boxes, label);
@@ -169,7 +169,7 @@ void playQuerySession(BenchRun &run, check &w, driving::Boxes &boxes)
         const EngineFloor::Run rows = run.floor->run(ReportStore::rangeStatement(
             ReportStore::RangeMode::Detailed, yearFilter, QStringLiteral("a_count"), !w.orderDescending()));
         const EngineFloor::Run kinds
-            = run.floor->run(ReportStore::summaryKindStatement(yearStart, yearEnd, database_access::SKinds_List()));
+            = run.floor->run(ReportStore::summaryKindStatement(yearFilter, database_access::SKinds_List()));
         run.line(labels::sort).floor.add(rows.ms + kinds.ms);
         run.line(labels::sort).times.add(timed([&] { click(w.cmd_stor_account); }));
         expectNoBoxes(run, boxes, labels::sort);

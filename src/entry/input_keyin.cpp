@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/DateText.h"
+#include "platform/Decimal.h"
 #include "platform/Numbers.h"
 #include "store/EntryStore.h"
 #include "store/KindStore.h"
@@ -180,7 +181,7 @@ bool input_keyin::loadDay()
     Label7->setPalette(colours);
     Label7->setText(QStringLiteral("(") + DateText::weekdayName(weekday) + QStringLiteral(")"));
 
-    double total = 0;
+    Decimal total;
     row_keys = QVector<qint64>(std::max<qsizetype>(2, entries.size() + 1), 0);
     {
         ::DGrid::Bulk bulk(DGrid);
@@ -202,11 +203,11 @@ bool input_keyin::loadDay()
             row_keys[r] = e.key;
             // The total is rounded after every expense, so halves may vanish along the way.
             if (e.inout == 0)
-                total = Numbers::roundHalfEven(total + e.count);
+                total = (total + Decimal::fromDouble(e.count)).roundedHalfEven(0);
         }
         DGrid->setRow(0);
     }
-    Label6->setText(QStringLiteral("今天支出 ") + Numbers::text(total) + QStringLiteral("元"));
+    Label6->setText(QStringLiteral("今天支出 ") + total.text() + QStringLiteral("元"));
     note_day->setText(note);
     m_shownDay = *day;
     m_noteBeforeLeave.reset();

@@ -216,8 +216,15 @@ Decimal Decimal::fromDouble(double value)
             n += (*p >= '0' && *p <= '9');
         return n;
     };
-    if (mantissaDigits() > 15)
-        r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+    if (mantissaDigits() > 15) {
+        // Such a double was computed, not typed. It stands for what it shows: 15 significant
+        // digits, or, from 10^15 on, where those would no longer reach the units, the whole
+        // number it rounds to.
+        if (std::fabs(value) >= 1e15 && std::fabs(value) < 9e18)
+            return Decimal(static_cast<long long>(std::nearbyint(value)));
+        if (std::fabs(value) < 1e15)
+            r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+    }
 
     // "-d.ddde+XX": at most 15 digits, so the coefficient fits in 64 bits.
     const char *p = buf;

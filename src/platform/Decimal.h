@@ -28,8 +28,9 @@ public:
     // fraction, exponent); nothing for any other text.
     static std::optional<Decimal> fromText(QStringView text);
     // The amount a stored REAL stands for: the shortest decimal of at most 15 significant digits
-    // that reads back as the same double (0.1 gives 0.1); a double that no such decimal reads as
-    // gives its nearest 15-digit decimal. Infinities and NaN give 0.
+    // that reads back as the same double (0.1 gives 0.1). A double that no such decimal reads as
+    // gives its nearest 15-digit decimal, from 10^15 on its nearest whole number (beyond 9e18 its
+    // shortest decimal that reads back). Infinities and NaN give 0.
     static Decimal fromDouble(double value);
 
     bool isZero() const { return m_coefficient == 0; }

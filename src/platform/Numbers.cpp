@@ -1,5 +1,7 @@
 #include "platform/Numbers.h"
 
+#include "platform/Decimal.h"
+
 #include <QRegularExpression>
 
 #include <cmath>
@@ -119,25 +121,8 @@ double leadingNumber(const QString &text)
 
 QString text(double value)
 {
-    if (!std::isfinite(value))
-        return QStringLiteral("0");
-    if (value == 0)
-        return QStringLiteral("0");
-    const double magnitude = std::fabs(value);
-    if (magnitude < 1e15 && value == std::trunc(value))
-        return QString::number(static_cast<qint64>(value));
-    const int integerDigits = static_cast<int>(std::floor(std::log10(magnitude))) + 1;
-    const int decimals = std::max(0, 15 - integerDigits);
-    QString s = QString::number(value, 'f', decimals);
-    if (s.contains(QLatin1Char('.'))) {
-        while (s.endsWith(QLatin1Char('0')))
-            s.chop(1);
-        if (s.endsWith(QLatin1Char('.')))
-            s.chop(1);
-    }
-    if (s == QLatin1String("-0"))
-        return QStringLiteral("0");
-    return s;
+    // One reading of a stored amount for showing it and for adding it up.
+    return Decimal::fromDouble(value).text();
 }
 
 double roundHalfEven(double value)

@@ -1,6 +1,7 @@
 #include "reports/check.h"
 
 #include "platform/DateText.h"
+#include "platform/Decimal.h"
 #include "platform/Numbers.h"
 #include "store/ReportStore.h"
 #include "store/SummaryKinds.h"
@@ -15,22 +16,14 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-#include <cmath>
 
 namespace {
 
 const QString incomeWord = QStringLiteral("收入");
-const QString expenseWord = QStringLiteral("支出");
 
 const QColor white(255, 255, 255);
 const QColor weekendColour(255, 128, 128);
 const QColor incomeColour(255, 0, 0);
-
-struct Totals
-{
-    double income = 0;
-    double expense = 0;
-};
 
 int columnWidthFor(const QString &header)
 {
@@ -100,63 +93,21 @@ void markDaysAndIncome(DGrid *grid)
     });
 }
 
-// An amount as its cell's text reads. A whole number of yuan is taken straight from the
-// value: its text is its digits, which read back as the very same number.
-double amountAt(DGrid *grid, int row, int col)
-{
-    const QVariant value = grid->valueAt(row, col);
-    if (!value.isNull()) {
-        const int type = value.typeId();
-        if (type == QMetaType::Double || type == QMetaType::LongLong || type == QMetaType::Int) {
-            const double v = value.toDouble();
-            if (std::isfinite(v) && std::fabs(v) < 1e15 && v == std::trunc(v))
-                return v == 0 ? 0 : v;
-        }
-    }
-    return Numbers::leadingNumber(grid->textAt(row, col));
-}
-
-int columnWithHeader(DGrid *grid, const QStringList &headers)
-{
-    for (int c = 0; c < grid->cols(); ++c) {
-        if (headers.contains(Numbers::trimBlanks(grid->textAt(0, c))))
-            return c;
-    }
-    return -1;
-}
-
-Totals addUp(DGrid *grid)
-{
-    Totals totals;
-    const int inoutCol = columnWithHeader(grid, { QStringLiteral("收支") });
-    const int amountCol = columnWithHeader(grid, { QStringLiteral("帳目"), QStringLiteral("日帳目") });
-    if (inoutCol < 0 || amountCol < 0)
-        return totals;
-    for (int r = 1; r < grid->rows(); ++r) {
-        const QString inout = grid->textAt(r, inoutCol);
-        if (inout == incomeWord)
-            totals.income += amountAt(grid, r, amountCol);
-        else if (inout == expenseWord)
-            totals.expense += amountAt(grid, r, amountCol);
-    }
-    return totals;
-}
-
 // "/ 一般:...元 ; 甲:...元 ; ...": the expense outside the summary kinds, then each summary
 // kind's own. Empty when no summary kind is chosen.
-QString summaryKindText(bool anySummaryKind, double expense, const QVector<ReportStore::KindExpense> &sums)
+QString summaryKindText(bool anySummaryKind, const Decimal &expense, const QVector<ReportStore::KindExpense> &sums)
 {
     if (!anySummaryKind)
         return {};
     QString kinds;
-    double kindSum = 0;
+    Decimal kindSum;
     for (const ReportStore::KindExpense &k : sums) {
         if (!kinds.isEmpty())
             kinds += QStringLiteral(" ; ");
-        kinds += k.name + QLatin1Char(':') + Numbers::text(k.sum) + QStringLiteral("元");
+        kinds += k.name + QLatin1Char(':') + k.sum.text() + QStringLiteral("元");
         kindSum += k.sum;
     }
-    return QStringLiteral("/ 一般:") + Numbers::text(expense - kindSum) + QStringLiteral("元 ; ") + kinds;
+    return QStringLiteral("/ 一般:") + (expense - kindSum).text() + QStringLiteral("元 ; ") + kinds;
 }
 
 } // namespace
@@ -217,24 +168,24 @@ void check::runRangeQuery()
     ResultSet result = ReportStore::rangeEntries(mode, filter, order_field, order_desc);
     const QVector<qint64> summaryKinds = database_access::SKinds_List();
     const QVector<ReportStore::KindExpense> kindSums
-        = ReportStore::summaryKindExpenses(filter.begin, filter.end, summaryKinds);
+        = ReportStore::summaryKindExpenses(filter, summaryKinds);
+    // Added up from what the engine returned, exactly, not from the texts the grid shows.
+    const ReportStore::RangeTotals totals = ReportStore::rangeTotals(result);
 
     if (result.rowCount() > 0)
         DGrid->setVisible(true);
-    Totals totals;
     {
         ::DGrid::Bulk bulk(DGrid);
         DGrid->showResult(result);
         result.close();
         setColumnWidths(DGrid);
         markDaysAndIncome(DGrid);
-        totals = addUp(DGrid);
         DGrid->setRow(0);
         DGrid->setCol(0);
     }
 
-    msg_field->setText(QStringLiteral("本次查詢的總收入為 : ") + Numbers::text(totals.income) + QStringLiteral("元")
-        + QLatin1Char('\n') + QStringLiteral("總支出 : ") + Numbers::text(totals.expense)
+    msg_field->setText(QStringLiteral("本次查詢的總收入為 : ") + totals.income.text() + QStringLiteral("元")
+        + QLatin1Char('\n') + QStringLiteral("總支出 : ") + totals.expense.text()
         + summaryKindText(!summaryKinds.isEmpty(), totals.expense, kindSums) + QLatin1Char('\n')
-        + QStringLiteral("總共為 : ") + Numbers::text(totals.income - totals.expense) + QStringLiteral("元"));
+        + QStringLiteral("總共為 : ") + (totals.income - totals.expense).text() + QStringLiteral("元"));
 }

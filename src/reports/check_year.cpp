@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/DateText.h"
+#include "platform/Decimal.h"
 #include "platform/Numbers.h"
 #include "store/ReportStore.h"
 #include "ui/DGrid.h"
@@ -27,9 +28,9 @@ QString currentYear()
     return fourDigitYear(Clock::today().year());
 }
 
-QString sumText(const std::optional<double> &sum)
+QString sumText(const std::optional<Decimal> &sum)
 {
-    return sum ? Numbers::trimBlanks(Numbers::text(*sum)) : QStringLiteral("0");
+    return sum ? sum->text() : QStringLiteral("0");
 }
 
 } // namespace
@@ -76,8 +77,8 @@ void check::runYearReport()
 
     Frame_ChkYear->setVisible(false);
     DGrid->setVisible(true);
-    double income = 0;
-    double expense = 0;
+    Decimal income;
+    Decimal expense;
     {
         ::DGrid::Bulk bulk(DGrid);
         DGrid->setCols(4);
@@ -93,19 +94,20 @@ void check::runYearReport()
             DGrid->setRowBackground(m, QColor(255, 255, 255));
             DGrid->setTextAt(m, 1, sumText(months.at(m - 1).income));
             DGrid->setTextAt(m, 2, sumText(months.at(m - 1).expense));
-            const double monthIncome = Numbers::leadingNumber(Get_DGridText(DGrid, 1, m));
-            const double monthExpense = Numbers::leadingNumber(Get_DGridText(DGrid, 2, m));
+            // The month's cells show these exact sums, so adding them is adding what is shown.
+            const Decimal monthIncome = months.at(m - 1).income.value_or(Decimal());
+            const Decimal monthExpense = months.at(m - 1).expense.value_or(Decimal());
             income += monthIncome;
             // The year's expense is kept in whole yuan, rounded after every month.
-            expense = Numbers::roundHalfEven(expense + monthExpense);
-            DGrid->setTextAt(m, 3, Numbers::trimBlanks(Numbers::text(monthIncome - monthExpense)));
+            expense = (expense + monthExpense).roundedHalfEven(0);
+            DGrid->setTextAt(m, 3, (monthIncome - monthExpense).text());
         }
         DGrid->setRow(0);
         DGrid->setCol(0);
     }
 
-    msg_field->setText(QStringLiteral("本次查詢的年收入: ") + Numbers::text(income) + QStringLiteral(" 元")
-        + QLatin1Char('\n') + QStringLiteral("          年支出: ") + Numbers::text(expense) + QStringLiteral(" 元")
-        + QLatin1Char('\n') + QStringLiteral("            總結: ") + Numbers::text(income - expense)
+    msg_field->setText(QStringLiteral("本次查詢的年收入: ") + income.text() + QStringLiteral(" 元")
+        + QLatin1Char('\n') + QStringLiteral("          年支出: ") + expense.text() + QStringLiteral(" 元")
+        + QLatin1Char('\n') + QStringLiteral("            總結: ") + (income - expense).text()
         + QStringLiteral(" 元"));
 }

@@ -20,14 +20,31 @@ const QString detailedSelect = QStringLiteral(
     " AND D.a_content LIKE ? ESCAPE '\\'");
 
 const QString simpleSelect = QStringLiteral(
-    "SELECT D.a_date AS \"日期\", I.text AS \"收支\", sum(a_count) AS \"日帳目\","
+    "SELECT D.a_date AS \"日期\", I.text AS \"收支\", decimal_sum(a_count) AS \"日帳目\","
     " (SELECT n.a_note FROM data_note n WHERE D.a_date = n.a_date) AS \"日註解\""
     " FROM (kind INNER JOIN data_main D ON kind.a_kind = D.a_kind) INNER JOIN inout I ON D.a_inout = I.inout"
     " WHERE D.a_date BETWEEN ? AND ?"
     " AND D.a_content LIKE ? ESCAPE '\\'");
 
 const QString kindCondition = QStringLiteral(" AND kind.name = ?");
+const QString daySumField = QStringLiteral("sum(a_count)");
 const QString simpleGrouping = QStringLiteral(" GROUP BY D.a_date, I.text");
+
+// An amount as the engine hands it: a stored REAL, or the exact text of a decimal_sum.
+Decimal amountOf(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Double:
+        return Decimal::fromDouble(value.toDouble());
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+        return Decimal(value.toLongLong());
+    default:
+        if (value.isNull())
+            return {};
+        return Decimal::fromText(value.toString()).value_or(Decimal::fromDouble(value.toDouble()));
+    }
+}
 
 } // namespace
 
@@ -45,7 +62,10 @@ QString sortClause(const QString &field, bool descending)
         throw StoreError(QStringLiteral("不支援的排序方式：%1").arg(field));
     if (field == dateField)
         return descending ? QStringLiteral(" ORDER BY D.a_date desc") : QStringLiteral(" ORDER BY D.a_date");
-    return QStringLiteral(" ORDER BY ") + field
+    // The day sums are exact decimal texts, which must be compared as numbers.
+    const QString expression
+        = field == daySumField ? QStringLiteral("decimal_sum(a_count) COLLATE decimal") : field;
+    return QStringLiteral(" ORDER BY ") + expression
         + (descending ? QStringLiteral(" desc , D.a_date asc") : QStringLiteral(" , D.a_date asc"));
 }
 
@@ -86,7 +106,28 @@ ResultSet rangeEntries(RangeMode mode, const RangeFilter &filter, const QString 
     return database_access::Open_Query(statement.sql, statement.values);
 }
 
-Statement summaryKindStatement(const QDate &begin, const QDate &end, const QVector<qint64> &kindIds)
+RangeTotals rangeTotals(const ResultSet &result)
+{
+    RangeTotals totals;
+    const QStringList columns = result.columns();
+    const qsizetype inoutCol = columns.indexOf(QStringLiteral("收支"));
+    qsizetype amountCol = columns.indexOf(QStringLiteral("帳目"));
+    if (amountCol < 0)
+        amountCol = columns.indexOf(QStringLiteral("日帳目"));
+    if (inoutCol < 0 || amountCol < 0)
+        return totals;
+    const QString incomeWord = QStringLiteral("收入");
+    const QString expenseWord = QStringLiteral("支出");
+    for (const ResultSet::Row &row : result.rows()) {
+        const QString inout = row.at(inoutCol).toString();
+        Decimal *total = inout == incomeWord ? &totals.income : (inout == expenseWord ? &totals.expense : nullptr);
+        if (total != nullptr)
+            *total += amountOf(row.at(amountCol));
+    }
+    return totals;
+}
+
+Statement summaryKindStatement(const RangeFilter &filter, const QVector<qint64> &kindIds)
 {
     Statement statement;
     if (kindIds.isEmpty())
@@ -98,38 +139,46 @@ Statement summaryKindStatement(const QDate &begin, const QDate &end, const QVect
             ids.append(id);
     }
     QStringList marks;
-    statement.values = { DateText::iso(begin), DateText::iso(end) };
+    statement.values
+        = { DateText::iso(filter.begin), DateText::iso(filter.end), containsPattern(filter.description) };
     for (qint64 id : ids) {
         marks << QStringLiteral("?");
         statement.values.append(id);
     }
     // The unary + keeps the engine from walking every entry of each kind through the kind
     // index (all the years of them) instead of only the range's days through the date index.
-    statement.sql
-        = QStringLiteral("SELECT kind.name, sum(a_count) FROM data_main INNER JOIN kind ON data_main.a_kind = kind.a_kind"
-                         " WHERE a_date BETWEEN ? AND ? AND a_inout = 0 AND +data_main.a_kind IN (%1)"
-                         " GROUP BY kind.name")
-              .arg(marks.join(QLatin1Char(',')));
+    // The description and kind conditions are the range result's, so that 一般 is the result's
+    // expense outside the summary kinds.
+    statement.sql = QStringLiteral("SELECT kind.name, decimal_sum(a_count) FROM data_main INNER JOIN kind ON "
+                                   "data_main.a_kind = kind.a_kind"
+                                   " WHERE a_date BETWEEN ? AND ? AND data_main.a_content LIKE ? ESCAPE '\\'"
+                                   " AND a_inout = 0 AND +data_main.a_kind IN (%1)")
+                        .arg(marks.join(QLatin1Char(',')));
+    if (filter.kindName) {
+        statement.sql += kindCondition;
+        statement.values.append(*filter.kindName);
+    }
+    statement.sql += QStringLiteral(" GROUP BY kind.name");
     return statement;
 }
 
-QVector<KindExpense> summaryKindExpenses(const QDate &begin, const QDate &end, const QVector<qint64> &kindIds)
+QVector<KindExpense> summaryKindExpenses(const RangeFilter &filter, const QVector<qint64> &kindIds)
 {
     QVector<KindExpense> sums;
-    const Statement statement = summaryKindStatement(begin, end, kindIds);
+    const Statement statement = summaryKindStatement(filter, kindIds);
     if (statement.sql.isEmpty())
         return sums;
     const ResultSet result = database_access::Open_Query(statement.sql, statement.values);
     sums.reserve(result.rowCount());
     for (const ResultSet::Row &row : result.rows())
-        sums.append({ row.value(0).toString(), row.value(1).toDouble() });
+        sums.append({ row.value(0).toString(), amountOf(row.value(1)) });
     return sums;
 }
 
 Statement monthSumsStatement(int year)
 {
     // One pass over the year on the date index instead of two statements a month.
-    return { QStringLiteral("SELECT substr(a_date, 6, 2) AS month, a_inout, SUM(a_count) AS sum_a FROM data_main"
+    return { QStringLiteral("SELECT substr(a_date, 6, 2) AS month, a_inout, decimal_sum(a_count) AS sum_a FROM data_main"
                             " WHERE a_date BETWEEN ? AND ? GROUP BY substr(a_date, 6, 2), a_inout"),
         { DateText::iso(QDate(year, 1, 1)), DateText::iso(QDate(year, 12, 31)) } };
 }
@@ -144,7 +193,7 @@ QVector<MonthSums> monthSums(int year)
         const int month = row.value(0).toString().toInt(&ok);
         if (!ok || month < 1 || month > 12 || row.value(2).isNull())
             continue;
-        const double sum = row.value(2).toDouble();
+        const Decimal sum = amountOf(row.value(2));
         const qint64 inout = row.value(1).toLongLong();
         if (inout == 1)
             months[month - 1].income = sum;

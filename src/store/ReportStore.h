@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Decimal.h"
 #include "store/ResultSet.h"
 
 #include <QDate>
@@ -27,8 +28,9 @@ struct RangeFilter
 };
 
 // The sort expressions a range query accepts: "D.a_date" (date only) and the column sorts
-// "a_kind_name", "a_content", "a_count", "a_note" (detailed) and "sum(a_count)" (simple).
-// Column sorts keep rows of equal value in ascending date order.
+// "a_kind_name", "a_content", "a_count", "a_note" (detailed) and "sum(a_count)" (simple, the
+// day's exact sum, ordered by its value). Column sorts keep rows of equal value in ascending
+// date order.
 bool isSortField(const QString &field);
 // " ORDER BY ..." for a sort expression; StoreError for anything not in the list above.
 QString sortClause(const QString &field, bool descending);
@@ -49,23 +51,33 @@ struct Statement
 ResultSet rangeEntries(RangeMode mode, const RangeFilter &filter, const QString &sortField, bool descending);
 Statement rangeStatement(RangeMode mode, const RangeFilter &filter, const QString &sortField, bool descending);
 
+// The income and expense of a range result, added up exactly from its 收支 and 帳目 (or 日帳目)
+// columns. A result without those columns totals 0.
+struct RangeTotals
+{
+    Decimal income;
+    Decimal expense;
+};
+RangeTotals rangeTotals(const ResultSet &result);
+
 struct KindExpense
 {
     QString name;
-    double sum = 0;
+    Decimal sum;
 };
-// Expense of each of the given kinds between begin and end, grouped by kind name, in the
-// order the database gives. No kinds, no rows and no statement.
-QVector<KindExpense> summaryKindExpenses(const QDate &begin, const QDate &end, const QVector<qint64> &kindIds);
+// Expense of each of the given kinds over the filter's range, narrowed by its description and
+// kind as the range result is, grouped by kind name, in the order the database gives. No kinds,
+// no rows and no statement.
+QVector<KindExpense> summaryKindExpenses(const RangeFilter &filter, const QVector<qint64> &kindIds);
 // Empty sql when there is no kind.
-Statement summaryKindStatement(const QDate &begin, const QDate &end, const QVector<qint64> &kindIds);
+Statement summaryKindStatement(const RangeFilter &filter, const QVector<qint64> &kindIds);
 
 struct MonthSums
 {
-    std::optional<double> income; // empty when the month has no income entry
-    std::optional<double> expense; // empty when the month has no expense entry
+    std::optional<Decimal> income; // empty when the month has no income entry
+    std::optional<Decimal> expense; // empty when the month has no expense entry
 };
-// Twelve entries, January first: the income and expense sums of each month of year.
+// Twelve entries, January first: the exact income and expense sums of each month of year.
 QVector<MonthSums> monthSums(int year);
 Statement monthSumsStatement(int year);
 

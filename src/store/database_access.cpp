@@ -1,5 +1,6 @@
 #include "store/database_access.h"
 
+#include "store/DecimalFunctions.h"
 #include "store/LedgerSchema.h"
 
 #include <QFileInfo>
@@ -114,6 +115,9 @@ void Open_DB(const QString &path)
             throw;
         refuseOpen(path, error.message());
     }
+    // Every sum of amounts the windows ask for is added up exactly, by these.
+    if (!DecimalFunctions::install(Native_Handle()))
+        refuseOpen(path, QStringLiteral("無法在資料庫連線上登記金額的加總函式。"));
     // Ledgers made before descriptions were indexed get the index once; one that cannot be
     // written (read-only) simply goes without it.
     try {

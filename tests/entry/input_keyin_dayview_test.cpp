@@ -95,6 +95,9 @@ void DayViewTest::totalRoundsHalvesToEvenAfterEachExpense_data()
     QTest::newRow("1.5 + 1") << QList<double>{1.5, 1} << QStringLiteral("今天支出 3元");
     QTest::newRow("2.5 + 0.4") << QList<double>{2.5, 0.4} << QStringLiteral("今天支出 2元");
     QTest::newRow("large") << QList<double>{3000000000.0, 1} << QStringLiteral("今天支出 3000000001元");
+    // Past 2^53 a double can hold only even whole numbers; the total stays exact.
+    QTest::newRow("past 2^53") << QList<double>(11, 999999999999999.0) << QStringLiteral("今天支出 10999999999999989元");
+    QTest::newRow("negative") << QList<double>{-2.5, 0.75, -1.5} << QStringLiteral("今天支出 -2元");
 }
 
 void DayViewTest::totalRoundsHalvesToEvenAfterEachExpense()

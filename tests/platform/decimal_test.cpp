@@ -1,5 +1,6 @@
 #include "platform/Decimal.h"
 #include "platform/Numbers.h"
+#include "support/Cents.h"
 
 #include <QObject>
 #include <QRandomGenerator>
@@ -9,6 +10,8 @@
 #include <cmath>
 #include <vector>
 
+using testing::centsText;
+
 namespace {
 
 Decimal dec(const char *text)
@@ -17,21 +20,6 @@ Decimal dec(const char *text)
     if (!d)
         qFatal("not a number: %s", text);
     return *d;
-}
-
-// Cents written as a plain decimal by integer arithmetic alone, the independent reference.
-QString centsText(qint64 cents)
-{
-    const bool negative = cents < 0;
-    const quint64 m = negative ? quint64(0) - quint64(cents) : quint64(cents);
-    QString s = QString::number(m / 100);
-    const int rest = int(m % 100);
-    if (rest != 0) {
-        s += QLatin1Char('.') + QStringLiteral("%1").arg(rest, 2, 10, QLatin1Char('0'));
-        if (s.endsWith(QLatin1Char('0')))
-            s.chop(1);
-    }
-    return negative && m != 0 ? QLatin1Char('-') + s : s;
 }
 
 // A random amount of `digits` significant digits with the decimal point `shift` places from

@@ -1,0 +1,345 @@
+// Every total of the query window is the exact decimal sum of the amounts as typed, checked
+// against sums the test keeps in integer cents.
+
+#include "reports/QueryWindow.h"
+
+#include "platform/DateText.h"
+#include "store/database_access.h"
+#include "support/Cents.h"
+#include "support/ScriptedBoxes.h"
+#include "ui/GridExport.h"
+
+#include <QMap>
+#include <QRandomGenerator>
+
+using namespace querywindow;
+using testing::centsText;
+
+namespace {
+
+QString summary(const QString &income, const QString &expenseLine, const QString &balance)
+{
+    return QStringLiteral("本次查詢的總收入為 : ") + income + QStringLiteral("元\n總支出 : ") + expenseLine
+        + QStringLiteral("\n總共為 : ") + balance + QStringLiteral("元");
+}
+
+QString yearSummary(const QString &income, const QString &expense, const QString &balance)
+{
+    return QStringLiteral("本次查詢的年收入: ") + income + QStringLiteral(" 元\n          年支出: ") + expense
+        + QStringLiteral(" 元\n            總結: ") + balance + QStringLiteral(" 元");
+}
+
+// What the summary text says, taken apart: the kinds come in the database's order, so they are
+// compared as a map.
+struct Summary
+{
+    QString income;
+    QString expense;
+    QString general;
+    QMap<QString, QString> kinds;
+    QString balance;
+
+    bool operator==(const Summary &) const = default;
+};
+
+Summary parse(const QString &text)
+{
+    Summary s;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() != 3)
+        return s;
+    s.income = lines.at(0).section(QStringLiteral(" : "), 1).chopped(1);
+    s.balance = lines.at(2).section(QStringLiteral(" : "), 1).chopped(1);
+    const QString expenseLine = lines.at(1).section(QStringLiteral(" : "), 1);
+    s.expense = expenseLine.section(QStringLiteral("/ 一般:"), 0, 0);
+    const QStringList parts = expenseLine.section(QStringLiteral("/ 一般:"), 1).split(QStringLiteral(" ; "));
+    s.general = parts.value(0).chopped(parts.value(0).isEmpty() ? 0 : 1);
+    for (const QString &kind : parts.mid(1)) {
+        if (!kind.isEmpty())
+            s.kinds.insert(kind.section(QLatin1Char(':'), 0, 0), kind.section(QLatin1Char(':'), 1).chopped(1));
+    }
+    return s;
+}
+
+QDebug operator<<(QDebug d, const Summary &s)
+{
+    return d << s.income << s.expense << s.general << s.kinds << s.balance;
+}
+
+void runRange(check &window, const QString &begin, const QString &end, bool detailed)
+{
+    typeRange(window, begin, end);
+    testing::click(detailed ? window.chk_mon_detail : window.chk_mon_easy);
+    press(window.chk_month);
+}
+
+void runYear(check &window, const QString &year)
+{
+    press(window.chk_year);
+    retype(window.chkyeartxt, year);
+    press(window.chk_year_go);
+}
+
+struct Entry
+{
+    QDate day;
+    int kind; // index into Ledger::kinds
+    int inout;
+    QString content;
+    qint64 cents;
+};
+
+// A ledger written from a list of entries typed as cents, keeping the list for the reference
+// sums. Kinds 0 and 1 are the summary kinds.
+struct Ledger
+{
+    testing::FixedClock clock { QDate(2024, 12, 31) };
+    TestLedger ledger;
+    QStringList kindNames = { QStringLiteral("餐費"), QStringLiteral("交通"), QStringLiteral("雜項") };
+    QVector<qint64> kindIds;
+    QVector<Entry> entries;
+
+    Ledger()
+    {
+        for (int i = 0; i < kindNames.size(); ++i)
+            kindIds << ledger.addKind(kindNames.at(i), i + 1);
+        ledger.writeSKinds(QString(QString::number(kindIds.at(0)) + QLatin1Char(',') + QString::number(kindIds.at(1)))
+                               .toUtf8());
+    }
+
+    void add(const QVector<Entry> &more)
+    {
+        database_access::Transaction transaction;
+        for (const Entry &e : more) {
+            // Stored as the program stores a typed amount: the text read as a double.
+            addEntry(ledger, DateText::iso(e.day), kindIds.at(e.kind), e.inout, e.content,
+                centsText(e.cents).toDouble(), entries.size() + 1, QString(), kindNames.at(e.kind));
+            entries << e;
+        }
+        transaction.commit();
+    }
+
+    // The summary the range query must show, from integer cents.
+    Summary expected(const QString &description, int onlyKind) const
+    {
+        qint64 income = 0, expense = 0;
+        QMap<QString, qint64> kinds;
+        for (const Entry &e : entries) {
+            if (!e.content.contains(description) || (onlyKind >= 0 && e.kind != onlyKind))
+                continue;
+            (e.inout == 1 ? income : expense) += e.cents;
+            if (e.inout == 0 && e.kind < 2)
+                kinds[kindNames.at(e.kind)] += e.cents;
+        }
+        Summary s { centsText(income), centsText(expense), QString(), {}, centsText(income - expense) };
+        qint64 general = expense;
+        for (auto it = kinds.cbegin(); it != kinds.cend(); ++it) {
+            s.kinds.insert(it.key(), centsText(it.value()));
+            general -= it.value();
+        }
+        s.general = centsText(general);
+        return s;
+    }
+};
+
+} // namespace
+
+class ExactMoneyTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void tenthsCancelToZero();
+    void randomCentsMatchIntegerSums();
+    void summaryKindsFollowTheFilters();
+    void daySumsSortByExactValue();
+    void fifteenDigitAmountsPastTwoToThe53();
+};
+
+void ExactMoneyTest::tenthsCancelToZero()
+{
+    Ledger l;
+    const QDate day(2024, 5, 6);
+    l.add({ { day, 2, 1, QStringLiteral("退款"), 30 }, { day, 0, 0, QStringLiteral("糖"), 10 },
+        { day, 0, 0, QStringLiteral("鹽"), 20 }, { day.addMonths(1), 2, 1, QStringLiteral("a"), 10 },
+        { day.addMonths(1), 2, 1, QStringLiteral("b"), 20 }, { day.addMonths(1), 2, 1, QStringLiteral("c"), -30 } });
+    ScriptedBoxes boxes;
+    check window;
+    QVERIFY(open(window));
+
+    runRange(window, QStringLiteral("2024/5/6"), QStringLiteral("2024/5/6"), true);
+    QCOMPARE(window.msg_field->text(), summary("0.3", "0.3/ 一般:0元 ; 餐費:0.3元", "0"));
+    runRange(window, QStringLiteral("2024/5/6"), QStringLiteral("2024/5/6"), false);
+    QCOMPARE(window.msg_field->text(), summary("0.3", "0.3/ 一般:0元 ; 餐費:0.3元", "0"));
+    // The day's 0.1 and 0.2 show as the 0.3 they are, on screen and exported.
+    QCOMPARE(column(window.DGrid, 2), (QStringList { "0.3", "0.3" }));
+    QVERIFY2(GridExport::csv(window.DGrid).contains(QStringLiteral(",0.3,")), qPrintable(GridExport::csv(window.DGrid)));
+    QVERIFY(GridExport::tsv(window.DGrid, GridExport::rowsToCopy(window.DGrid)).contains(QStringLiteral("\t0.3\t")));
+
+    // 0.1 + 0.2 - 0.3 of income a month later: 0.
+    runRange(window, QStringLiteral("2024/6/6"), QStringLiteral("2024/6/6"), false);
+    QCOMPARE(window.msg_field->text(), summary("0", "0/ 一般:0元 ; ", "0"));
+    QCOMPARE(column(window.DGrid, 2), (QStringList { "0" }));
+
+    runYear(window, QStringLiteral("2024"));
+    QCOMPARE(window.DGrid->textAt(5, 1), QStringLiteral("0.3"));
+    QCOMPARE(window.DGrid->textAt(5, 2), QStringLiteral("0.3"));
+    QCOMPARE(window.DGrid->textAt(5, 3), QStringLiteral("0"));
+    QCOMPARE(window.DGrid->textAt(6, 1), QStringLiteral("0"));
+    QCOMPARE(window.DGrid->textAt(6, 3), QStringLiteral("0"));
+    QCOMPARE(window.msg_field->text(), yearSummary("0.3", "0", "0.3"));
+    QVERIFY(boxes.texts().isEmpty());
+}
+
+void ExactMoneyTest::randomCentsMatchIntegerSums()
+{
+    Ledger l;
+    QRandomGenerator rng(10000);
+    QVector<Entry> entries;
+    for (int i = 0; i < 10000; ++i) {
+        // Mostly small amounts, some large, some negative (refunds typed as minus).
+        qint64 cents = qint64(rng.bounded(100000));
+        if (i % 50 == 0)
+            cents = qint64(rng.bounded(1000000000));
+        if (i % 17 == 0)
+            cents = -cents;
+        entries << Entry { QDate(2024, 1, 1).addDays(rng.bounded(366)), int(rng.bounded(3)), int(rng.bounded(2)),
+            QStringLiteral("x"), cents };
+    }
+    l.add(entries);
+    ScriptedBoxes boxes;
+    check window;
+    QVERIFY(open(window));
+
+    for (const bool detailed : { true, false }) {
+        runRange(window, QStringLiteral("2024/1/1"), QStringLiteral("2024/12/31"), detailed);
+        QCOMPARE(parse(window.msg_field->text()), l.expected(QString(), -1));
+    }
+
+    // The simple mode's rows: each day and direction's exact sum.
+    QMap<QPair<QString, QString>, qint64> days;
+    for (const Entry &e : l.entries)
+        days[{ DateText::slashed(e.day), e.inout ? QStringLiteral("收入") : QStringLiteral("支出") }] += e.cents;
+    QCOMPARE(window.DGrid->rows() - 1, days.size());
+    for (int r = 1; r < window.DGrid->rows(); ++r) {
+        const QPair<QString, QString> key { window.DGrid->textAt(r, 0).left(10), window.DGrid->textAt(r, 1) };
+        QVERIFY2(days.contains(key), qPrintable(key.first));
+        QCOMPARE(window.DGrid->textAt(r, 2), centsText(days.value(key)));
+    }
+
+    // The year report: each month exact, the year's expense rounded to whole yuan after each.
+    runYear(window, QStringLiteral("2024"));
+    qint64 income = 0, expense = 0;
+    for (int m = 1; m <= 12; ++m) {
+        qint64 monthIncome = 0, monthExpense = 0;
+        for (const Entry &e : l.entries) {
+            if (e.day.month() == m)
+                (e.inout ? monthIncome : monthExpense) += e.cents;
+        }
+        QCOMPARE(window.DGrid->textAt(m, 1), centsText(monthIncome));
+        QCOMPARE(window.DGrid->textAt(m, 2), centsText(monthExpense));
+        QCOMPARE(window.DGrid->textAt(m, 3), centsText(monthIncome - monthExpense));
+        income += monthIncome;
+        expense = testing::wholeYuanHalfEven(expense + monthExpense);
+    }
+    QCOMPARE(window.msg_field->text(), yearSummary(centsText(income), centsText(expense), centsText(income - expense)));
+    QVERIFY(boxes.texts().isEmpty());
+}
+
+void ExactMoneyTest::summaryKindsFollowTheFilters()
+{
+    Ledger l;
+    QRandomGenerator rng(13);
+    const QStringList contents = { QStringLiteral("便當"), QStringLiteral("雞腿便當"), QStringLiteral("車票"),
+        QStringLiteral("咖啡") };
+    QVector<Entry> entries;
+    for (int i = 0; i < 600; ++i)
+        entries << Entry { QDate(2024, 3, 1).addDays(rng.bounded(31)), int(rng.bounded(3)),
+            rng.bounded(5) == 0 ? 1 : 0, contents.at(rng.bounded(contents.size())), qint64(rng.bounded(50000)) + 1 };
+    l.add(entries);
+    ScriptedBoxes boxes;
+    check window;
+    QVERIFY(open(window));
+
+    struct Case
+    {
+        QString description;
+        int kind;
+    };
+    const QList<Case> cases = { { QStringLiteral("便當"), -1 }, { QString(), 0 }, { QString(), 2 },
+        { QStringLiteral("便當"), 1 }, { QStringLiteral("咖啡"), 0 }, { QString(), -1 } };
+    for (const Case &c : cases) {
+        retype(window.account_name, c.description);
+        QVERIFY(chooseKind(window, c.kind < 0 ? QStringLiteral("全部") : l.kindNames.at(c.kind)));
+        for (const bool detailed : { true, false }) {
+            runRange(window, QStringLiteral("2024/3/1"), QStringLiteral("2024/3/31"), detailed);
+            const Summary got = parse(window.msg_field->text());
+            QCOMPARE(got, l.expected(c.description, c.kind));
+            // With amounts above 0 the general expense never goes below 0.
+            QVERIFY2(!got.general.startsWith(QLatin1Char('-')), qPrintable(window.msg_field->text()));
+        }
+    }
+    QVERIFY(boxes.texts().isEmpty());
+}
+
+void ExactMoneyTest::daySumsSortByExactValue()
+{
+    Ledger l;
+    // 0.1 + 0.2 is 0.3, as much as the single 0.3 of the next day, so date order breaks the
+    // tie whichever way the sort goes; 10 is more than 9, though its text sorts first.
+    l.add({ { QDate(2024, 5, 1), 2, 0, QStringLiteral("a"), 10 }, { QDate(2024, 5, 1), 2, 0, QStringLiteral("b"), 20 },
+        { QDate(2024, 5, 2), 2, 0, QStringLiteral("c"), 30 }, { QDate(2024, 5, 3), 2, 0, QStringLiteral("d"), 1000 },
+        { QDate(2024, 5, 4), 2, 0, QStringLiteral("e"), 900 }, { QDate(2024, 5, 5), 2, 0, QStringLiteral("f"), -250 } });
+    ScriptedBoxes boxes;
+    check window;
+    QVERIFY(open(window));
+    runRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/5"), false);
+    press(window.cmd_stor_account); // descending first
+    QCOMPARE(column(window.DGrid, 2), (QStringList { "10", "9", "0.3", "0.3", "-2.5" }));
+    QCOMPARE(window.DGrid->textAt(3, 0).left(10), QStringLiteral("2024/05/01"));
+    press(window.cmd_stor_account);
+    QCOMPARE(column(window.DGrid, 2), (QStringList { "-2.5", "0.3", "0.3", "9", "10" }));
+    QCOMPARE(window.DGrid->textAt(2, 0).left(10), QStringLiteral("2024/05/01"));
+    QCOMPARE(window.msg_field->text(), summary("0", "17.1/ 一般:17.1元 ; ", "-17.1"));
+    QVERIFY(boxes.texts().isEmpty());
+}
+
+void ExactMoneyTest::fifteenDigitAmountsPastTwoToThe53()
+{
+    Ledger l;
+    // Eleven of the largest 15-digit amount pass 2^53, where doubles can no longer hold every
+    // whole number; 15 digits with cents beside them.
+    QVector<Entry> entries;
+    qint64 expense = 0;
+    for (int i = 0; i < 11; ++i) {
+        entries << Entry { QDate(2024, 7, 1), 2, 0, QStringLiteral("大"), 99999999999999900 };
+        expense += 99999999999999900;
+    }
+    entries << Entry { QDate(2024, 7, 2), 2, 0, QStringLiteral("細"), 1234567890123 };
+    entries << Entry { QDate(2024, 7, 2), 2, 0, QStringLiteral("細"), 1 };
+    expense += 1234567890124;
+    entries << Entry { QDate(2024, 7, 3), 2, 1, QStringLiteral("收"), 999999999999999 };
+    l.add(entries);
+    QVERIFY(expense / 100 > (qint64(1) << 53));
+    ScriptedBoxes boxes;
+    check window;
+    QVERIFY(open(window));
+
+    const QString income = QStringLiteral("9999999999999.99");
+    for (const bool detailed : { true, false }) {
+        runRange(window, QStringLiteral("2024/7/1"), QStringLiteral("2024/7/3"), detailed);
+        QCOMPARE(window.msg_field->text(),
+            summary(income, centsText(expense) + QStringLiteral("/ 一般:") + centsText(expense) + QStringLiteral("元 ; "),
+                centsText(999999999999999 - expense)));
+    }
+    QCOMPARE(column(window.DGrid, 2), (QStringList { "10999999999999989", "12345678901.24", income }));
+    runYear(window, QStringLiteral("2024"));
+    QCOMPARE(window.DGrid->textAt(7, 2), centsText(expense));
+    QCOMPARE(window.msg_field->text(),
+        yearSummary(income, centsText(testing::wholeYuanHalfEven(expense)),
+            centsText(999999999999999 - testing::wholeYuanHalfEven(expense))));
+    QVERIFY(boxes.texts().isEmpty());
+}
+
+QUILLORY_TEST_MAIN(ExactMoneyTest)
+#include "exact_money_test.moc"
