@@ -10,6 +10,8 @@ packages=(
   fonts-arphic-uming fonts-arphic-ukai fonts-dejavu-core
   sqlite3 libsqlite3-dev
   xvfb xauth openbox imagemagick x11-utils
+  # tests only: reads back the Access files that the tests write
+  mdbtools
 )
 
 missing=()

@@ -1,0 +1,577 @@
+#!/usr/bin/env python3
+"""A small writer of Jet 4 (Access 2000) database files, for tests only.
+
+Quillory's tests need old ledgers in the format the household kept before, and
+cannot run Access to make them.  This module writes such files from plain
+Python values: enough of the format for the usual readers to list the tables,
+their columns and every row, and nothing more (no indexes, no relationships,
+no queries, no properties).
+
+    write_mdb(path, tables, options=None)
+
+A table is a dict:
+    {"name": "data_main",
+     "columns": [{"name": "a_date", "type": "datetime"},
+                 {"name": "a_content", "type": "text", "size": 255}, ...],
+     "rows": [[value, ...], ...],
+     "deleted_rows": [[value, ...], ...]}      # optional
+Column types: byte, int, long, autonumber, single, double, currency,
+datetime, text, memo, bool.  Values: None is NULL; int; float (a double is
+written bit for bit); str for text and memo; a datetime as "YYYY-MM-DD",
+"YYYY-MM-DD HH:MM:SS[.fff]" or a float of days since 1899-12-30; a currency
+as a decimal str (or int) with at most four places.
+
+Options (all optional):
+    "jet": 4 | 3        3 writes an Access 97 header only (to be refused)
+    "ace": True         an Access 2007 (ACE) header over the same pages
+    "password": "..."   the header marks the file as password-protected
+    "memo_overflow": True   long memos go to long-value pages of their own
+    "compress_text": True   text in the compressed two-byte form where shorter
+    "page_order": "shuffle" data pages of the tables interleaved, so that only
+                        the usage maps tell which page belongs to which table
+
+Command line:  python3 jet4.py SPEC.json OUT.mdb
+with SPEC.json = {"tables": [...], "options": {...}}.
+
+The file layout written here (all numbers little-endian, 4096-byte pages):
+
+  page 0   the database header: page type 0, the text "Standard Jet DB" (or
+           "Standard ACE DB"), the version byte at 0x14, and from 0x18 a block
+           of 128 bytes that is scrambled with a fixed RC4 key.  Inside that
+           block (before scrambling) lie the code page (0x3C), the page
+           scrambling key (0x3E, left 0 so pages are plain), the password
+           (0x42, 40 bytes) and the creation date (0x72).
+  page 1   a data page holding one row per usage map (see below).
+  page 2   the table definition of the catalogue, MSysObjects; its rows on
+           the pages after it name every table and the page of its definition.
+  then     for each table: its definition page, its data pages, its long-value
+           pages, in that order (or interleaved with "page_order").
+
+A data page:  0x01 0x01, free space (2), definition page (4), 0 (4), row count
+(2), then one 2-byte start offset per row.  Rows are packed from the end of
+the page downwards; row i ends where row i-1 starts.  An offset with 0x8000 set
+is a deleted row, whose bytes stay on the page.
+
+A row:  column count (2), the fixed-size columns at their fixed offsets, the
+variable-size columns one after another, then (read backwards from the end of
+the row) the null mask, the count of variable columns (2), their start offsets
+in reverse order (2 each) and the end of the variable data (2).  A bit 1 in the
+null mask means "has a value"; a boolean is its null-mask bit alone.
+
+A memo value is a 12-byte head in the variable part: length (3 bytes) and a
+flag byte (0x80: the text follows the head; 0x40: it is the whole of one row on
+a long-value page; 0x00: a chain of rows, each starting with the page and row
+of the next), the page and row of the long value (4), and 4 zero bytes.
+
+A usage map row: type 0 is 0x00, a first page (4) and one bit per page from
+there; type 1 is 0x01 and pointers (4 each) to bitmap pages (type 0x05), the
+k-th covering pages k*32736 onwards, 8 per byte after a 4-byte page head.
+"""
+
+import json
+import math
+import random
+import re
+import struct
+import sys
+from datetime import date, datetime
+
+PAGE = 4096
+PAGE_JET3 = 2048
+DATA_HEAD = 14            # bytes before the row offsets on a data page
+MAX_ROWS_PER_PAGE = 255   # a data pointer keeps the row number in one byte
+MAP_PAGE_BITS = (PAGE - 4) * 8
+
+# type name -> (type code, fixed size or None for variable size)
+TYPES = {
+    "bool": (0x01, 0), "byte": (0x02, 1), "int": (0x03, 2), "long": (0x04, 4),
+    "autonumber": (0x04, 4), "currency": (0x05, 8), "single": (0x06, 4),
+    "double": (0x07, 8), "datetime": (0x08, 8), "text": (0x0A, None),
+    "memo": (0x0C, None), "ole": (0x0B, None),
+}
+
+COL_FIXED, COL_NULLABLE, COL_AUTO_LONG = 0x01, 0x02, 0x04
+SORT_GENERAL = 0x409
+
+# The key that scrambles the header block from 0x18; fixed for every file.
+HEADER_RC4_KEY = bytes([0xC7, 0xDA, 0x39, 0x6B])
+HEADER_BLOCK = (0x18, 128)
+EPOCH = date(1899, 12, 30)
+
+CATALOGUE_PAGE = 2
+TABLES_CONTAINER_ID = 0x0F000001
+
+
+def rc4(key, data):
+    s = list(range(256))
+    j = 0
+    for i in range(256):
+        j = (j + s[i] + key[i % len(key)]) & 0xFF
+        s[i], s[j] = s[j], s[i]
+    out = bytearray(len(data))
+    i = j = 0
+    for n, b in enumerate(data):
+        i = (i + 1) & 0xFF
+        j = (j + s[i]) & 0xFF
+        s[i], s[j] = s[j], s[i]
+        out[n] = b ^ s[(s[i] + s[j]) & 0xFF]
+    return bytes(out)
+
+
+# ---- values -------------------------------------------------------------
+
+def utf16_units(text):
+    return struct.unpack("<%dH" % (len(text.encode("utf-16-le")) // 2),
+                         text.encode("utf-16-le"))
+
+
+def encode_text(text, compress):
+    """Two-byte text, in the compressed form when it applies and is shorter.
+
+    The compressed form starts with FF FE; one byte stands for a character
+    whose high byte is 0, and a 0 byte switches between one-byte and
+    two-byte characters.  A text holding a unit whose low byte is 0 cannot be
+    compressed, as that byte would read as a switch."""
+    plain = text.encode("utf-16-le")
+    if not compress or not text:
+        return plain
+    units = utf16_units(text)
+    if any((u & 0xFF) == 0 for u in units):
+        return plain
+    out = bytearray(b"\xff\xfe")
+    narrow = True
+    for u in units:
+        if (u < 0x100) != narrow:
+            out.append(0)
+            narrow = not narrow
+        if narrow:
+            out.append(u)
+        else:
+            out += struct.pack("<H", u)
+    return bytes(out) if len(out) < len(plain) else plain
+
+
+_DATE_RE = re.compile(r"^(\d{4})-(\d{2})-(\d{2})(?:[ T](\d{2}):(\d{2}):(\d{2})(?:\.(\d{1,6}))?)?$")
+
+
+def datetime_days(value):
+    """Days since 1899-12-30 as stored: before that day the whole part counts
+    back and the fraction (the time of day) is added away from zero."""
+    if isinstance(value, (int, float)) and not isinstance(value, bool):
+        return float(value)
+    m = _DATE_RE.match(value)
+    if not m:
+        raise ValueError("bad date/time %r" % (value,))
+    y, mo, d = int(m.group(1)), int(m.group(2)), int(m.group(3))
+    days = (date(y, mo, d) - EPOCH).days
+    secs = 0.0
+    if m.group(4):
+        frac = m.group(7) or "0"
+        secs = int(m.group(4)) * 3600 + int(m.group(5)) * 60 + int(m.group(6)) + int(frac) / 10 ** len(frac)
+    t = secs / 86400.0
+    return days - t if days < 0 else days + t
+
+
+def currency_units(value):
+    """A currency value as a count of 1/10000, exactly."""
+    if isinstance(value, int):
+        return value * 10000
+    m = re.match(r"^\s*([+-]?)(\d+)(?:\.(\d{0,4}))?\s*$", str(value))
+    if not m:
+        raise ValueError("bad currency %r" % (value,))
+    units = int(m.group(2)) * 10000 + int((m.group(3) or "").ljust(4, "0"))
+    return -units if m.group(1) == "-" else units
+
+
+def fixed_bytes(ctype, value):
+    if ctype == "byte":
+        return struct.pack("<B", value)
+    if ctype == "int":
+        return struct.pack("<h", value)
+    if ctype in ("long", "autonumber"):
+        return struct.pack("<i", value)
+    if ctype == "single":
+        return struct.pack("<f", value)
+    if ctype == "double":
+        return struct.pack("<d", value)
+    if ctype == "datetime":
+        return struct.pack("<d", datetime_days(value))
+    if ctype == "currency":
+        return struct.pack("<q", currency_units(value))
+    raise ValueError(ctype)
+
+
+# ---- pages --------------------------------------------------------------
+
+class File:
+    """The pages of the file being written, as a list of bytearrays."""
+
+    def __init__(self):
+        self.pages = []
+
+    def new_page(self):
+        self.pages.append(bytearray(PAGE))
+        return len(self.pages) - 1
+
+
+def data_page(rows, owner, deleted=(), lval=False):
+    """One data page with the given row byte strings; rows whose index is in
+    `deleted` get the deleted flag on their offset."""
+    pg = bytearray(PAGE)
+    pg[0], pg[1] = 0x01, 0x01
+    if lval:
+        pg[4:8] = b"LVAL"
+    else:
+        struct.pack_into("<I", pg, 4, owner)
+    struct.pack_into("<H", pg, 12, len(rows))
+    end = PAGE
+    for i, r in enumerate(rows):
+        start = end - len(r)
+        pg[start:end] = r
+        struct.pack_into("<H", pg, DATA_HEAD + 2 * i, start | (0x8000 if i in deleted else 0))
+        end = start
+    struct.pack_into("<H", pg, 2, end - DATA_HEAD - 2 * len(rows))
+    return pg
+
+
+def pack_rows(rows):
+    """Splits row byte strings into groups that fit one page each."""
+    groups, cur, used = [], [], DATA_HEAD
+    for r in rows:
+        need = len(r) + 2
+        if DATA_HEAD + need > PAGE:
+            raise ValueError("row of %d bytes does not fit a page" % len(r))
+        if cur and (used + need > PAGE or len(cur) >= MAX_ROWS_PER_PAGE):
+            groups.append(cur)
+            cur, used = [], DATA_HEAD
+        cur.append(r)
+        used += need
+    if cur:
+        groups.append(cur)
+    return groups
+
+
+class Table:
+    def __init__(self, spec, compress):
+        self.name = spec["name"]
+        self.columns = []
+        self.compress = compress
+        fixed_off = var_idx = 0
+        for n, c in enumerate(spec["columns"]):
+            ctype = c["type"]
+            code, size = TYPES[ctype]
+            col = {"name": c["name"], "type": ctype, "code": code, "num": n}
+            if size is None:
+                col["var"] = var_idx
+                var_idx += 1
+                col["len"] = 2 * int(c.get("size", 255)) if ctype == "text" else 0
+            else:
+                col["fixed"] = fixed_off
+                fixed_off += size
+                col["len"] = size
+            self.columns.append(col)
+        self.fixed_size = fixed_off
+        self.num_var = var_idx
+        self.rows = spec.get("rows", [])
+        self.deleted = spec.get("deleted_rows", [])
+        self.autonumber = 0
+        for c in self.columns:
+            if c["type"] == "autonumber":
+                i = c["num"]
+                self.autonumber = max([r[i] for r in self.rows if r[i] is not None] + [0])
+
+    def row_bytes(self, values, memo_out):
+        """The bytes of one row; memo_out(col, encoded) stores a long memo
+        elsewhere and returns its 12-byte head."""
+        if len(values) != len(self.columns):
+            raise ValueError("table %s: row has %d values for %d columns"
+                             % (self.name, len(values), len(self.columns)))
+        ncols = len(self.columns)
+        fixed = bytearray(self.fixed_size)
+        mask = bytearray((ncols + 7) // 8)
+        var_parts = [b""] * self.num_var
+        for col, v in zip(self.columns, values):
+            ctype = col["type"]
+            present = v is not None
+            if ctype == "bool":
+                present = bool(v)
+            elif present and "fixed" in col:
+                b = fixed_bytes(ctype, v)
+                fixed[col["fixed"]:col["fixed"] + len(b)] = b
+            elif present and ctype == "text":
+                enc = encode_text(v, self.compress)
+                if len(enc) > col["len"]:
+                    raise ValueError("%s.%s: text longer than the column" % (self.name, col["name"]))
+                var_parts[col["var"]] = enc
+            elif present and ctype in ("memo", "ole"):
+                enc = v if isinstance(v, bytes) else encode_text(v, self.compress and len(v) <= 1024)
+                var_parts[col["var"]] = memo_out(col, enc)
+            if present:
+                mask[col["num"] // 8] |= 1 << (col["num"] % 8)
+        out = bytearray(struct.pack("<H", ncols))
+        out += fixed
+        if self.num_var:
+            starts = []
+            for part in var_parts:
+                starts.append(len(out))
+                out += part
+            eod = len(out)
+            out += struct.pack("<H", eod)
+            for s in reversed(starts):
+                out += struct.pack("<H", s)
+            out += struct.pack("<H", self.num_var)
+        out += mask
+        return bytes(out)
+
+    def tdef(self, num_rows, used_map, free_map, system=False):
+        """The table definition page."""
+        body = bytearray()
+        body += struct.pack("<I", 0)             # length, filled below
+        body += struct.pack("<I", 0)             # unknown
+        body += struct.pack("<I", num_rows)
+        body += struct.pack("<I", self.autonumber + 1 if self.autonumber or self.has_auto() else 0)
+        body += bytes([1 if self.has_auto() else 0, 0, 0, 0])
+        body += struct.pack("<I", 0)             # complex-column autonumber
+        body += bytes(8)
+        body += bytes([0x53 if system else 0x4E])
+        ncols = len(self.columns)
+        body += struct.pack("<HHH", ncols, self.num_var, ncols)
+        body += struct.pack("<II", 0, 0)         # no indexes
+        body += struct.pack("<II", used_map, free_map)
+        for c in self.columns:
+            flags = COL_NULLABLE
+            if "fixed" in c:
+                flags |= COL_FIXED
+            if c["type"] == "autonumber":
+                flags = COL_FIXED | COL_AUTO_LONG
+            misc = SORT_GENERAL if c["type"] in ("text", "memo") else 0
+            body += struct.pack("<BIHHHHHBBIHH", c["code"], 0, c["num"], c.get("var", 0),
+                                c["num"], misc, 0, flags,
+                                0x01 if c["type"] in ("text", "memo") and self.compress else 0,
+                                0, c.get("fixed", 0), c["len"])
+        for c in self.columns:
+            name = c["name"].encode("utf-16-le")
+            body += struct.pack("<H", len(name)) + name
+        struct.pack_into("<I", body, 0, len(body))
+        if 8 + len(body) > PAGE:
+            raise ValueError("table %s: definition does not fit one page" % self.name)
+        pg = bytearray(PAGE)
+        pg[0], pg[1] = 0x02, 0x01
+        struct.pack_into("<H", pg, 2, PAGE - 8 - len(body) - 8)
+        pg[8:8 + len(body)] = body
+        return pg
+
+    def has_auto(self):
+        return any(c["type"] == "autonumber" for c in self.columns)
+
+
+def usage_map(pages, f):
+    """A usage map row for the given page numbers; a type 0 map when they fit
+    in a short bitmap, else a type 1 map over bitmap pages added to f."""
+    if not pages:
+        return b"\x00" + struct.pack("<I", 0) + bytes(4)
+    first, last = min(pages), max(pages)
+    span = last - first + 1
+    if span <= 64 * 8:
+        bits = bytearray((span + 7) // 8)
+        for p in pages:
+            bits[(p - first) // 8] |= 1 << ((p - first) % 8)
+        return b"\x00" + struct.pack("<I", first) + bytes(bits)
+    slots = last // MAP_PAGE_BITS + 1
+    ptrs = [0] * slots
+    for p in sorted(pages):
+        k = p // MAP_PAGE_BITS
+        if not ptrs[k]:
+            ptrs[k] = f.new_page()
+            pg = f.pages[ptrs[k]]
+            pg[0], pg[1] = 0x05, 0x01
+        bit = p - k * MAP_PAGE_BITS
+        f.pages[ptrs[k]][4 + bit // 8] |= 1 << (bit % 8)
+    return b"\x01" + b"".join(struct.pack("<I", x) for x in ptrs)
+
+
+CATALOGUE_COLUMNS = [
+    {"name": "Id", "type": "long"}, {"name": "ParentId", "type": "long"},
+    {"name": "Name", "type": "text", "size": 128}, {"name": "Type", "type": "int"},
+    {"name": "DateCreate", "type": "datetime"}, {"name": "DateUpdate", "type": "datetime"},
+    {"name": "Flags", "type": "long"}, {"name": "ForeignName", "type": "text", "size": 128},
+    {"name": "Database", "type": "memo"}, {"name": "Connect", "type": "memo"},
+    {"name": "LvProp", "type": "ole"},
+]
+
+
+def header_page(options, page_size):
+    pg = bytearray(page_size)
+    pg[0:4] = b"\x00\x01\x00\x00"
+    magic = b"Standard ACE DB\x00" if options.get("ace") else b"Standard Jet DB\x00"
+    pg[4:4 + len(magic)] = magic
+    jet = options.get("jet", 4)
+    pg[0x14] = 2 if options.get("ace") else (0 if jet == 3 else 1)
+    block = bytearray(HEADER_BLOCK[1] if jet != 3 else 126)
+    struct.pack_into("<H", block, 0x3C - 0x18, 1252)
+    created = 40000.0
+    struct.pack_into("<d", block, 0x72 - 0x18, created) if jet != 3 else None
+    pw = options.get("password")
+    if pw:
+        raw = pw.encode("utf-16-le" if jet != 3 else "latin-1")[:40 if jet != 3 else 20]
+        mask = password_mask(created) if jet != 3 else bytes(4)
+        for i, b in enumerate(raw):
+            block[0x42 - 0x18 + i] = b ^ mask[i % 4]
+    elif jet != 3:
+        mask = password_mask(created)
+        for i in range(40):
+            block[0x42 - 0x18 + i] = mask[i % 4]
+    enc = rc4(HEADER_RC4_KEY, bytes(block))
+    pg[0x18:0x18 + len(enc)] = enc
+    return pg
+
+
+def password_mask(created):
+    """The four bytes that mask the stored password: the creation date read
+    as a single-precision number's bytes."""
+    return struct.pack("<f", created)
+
+
+def write_mdb(path, tables, options=None):
+    options = dict(options or {})
+    jet = options.get("jet", 4)
+    if jet == 3:
+        # An Access 97 file: its header, and empty 2 KB pages behind it.
+        with open(path, "wb") as out:
+            out.write(header_page(options, PAGE_JET3))
+            out.write(bytes(PAGE_JET3 * 3))
+        return
+    compress = options.get("compress_text", True)
+    overflow = options.get("memo_overflow", False)
+    f = File()
+    f.new_page()                                   # 0: header, filled last
+    f.new_page()                                   # 1: usage maps
+    f.new_page()                                   # 2: catalogue definition
+    map_rows = [b"\x00" + struct.pack("<I", 0) + bytes(4)]   # global map, unused
+
+    specs = [dict(t) for t in tables]
+    # Reserve the pages of every table first; the catalogue rows need them.
+    laid = []
+    for spec in specs:
+        laid.append(lay_out(Table(spec, compress), f, overflow))
+    cat = Table({"name": "MSysObjects", "columns": CATALOGUE_COLUMNS}, compress)
+    cat_rows = [
+        [TABLES_CONTAINER_ID, 0x0F000000, "Tables", 3, 40000.0, 40000.0, 0, None, None, None, None],
+        [CATALOGUE_PAGE, TABLES_CONTAINER_ID, "MSysObjects", 1, 40000.0, 40000.0, 0x80000002 - (1 << 32), None, None, None, None],
+    ]
+    for t, tdef_page, _ in laid:
+        cat_rows.append([tdef_page, TABLES_CONTAINER_ID, t.name, 1, 40000.0, 40000.0, 0, None, None, None, None])
+    cat.rows = cat_rows
+    cat_laid = lay_out(cat, f, False, tdef_page=CATALOGUE_PAGE)
+
+    if options.get("page_order") == "shuffle":
+        pass  # page numbers were drawn at random already (see lay_out)
+
+    for t, tdef_page, pages in laid + [cat_laid]:
+        used = len(map_rows)
+        map_rows.append(usage_map(pages, f))
+        free = len(map_rows)
+        map_rows.append(b"\x00" + struct.pack("<I", 0) + bytes(4))
+        t.used_map, t.free_map = (1 << 8) | used, (1 << 8) | free
+        f.pages[tdef_page] = t.tdef(len(t.rows), t.used_map, t.free_map,
+                                   system=t.name.startswith("MSys"))
+    f.pages[1] = data_page(map_rows, 0)
+    f.pages[0] = header_page(options, PAGE)
+    with open(path, "wb") as out:
+        for pg in f.pages:
+            out.write(pg)
+
+
+def lay_out(t, f, overflow, tdef_page=None):
+    """Writes the data and long-value pages of a table; returns the table, its
+    definition page (written later, once the usage maps are known) and the
+    list of its data pages."""
+    if tdef_page is None:
+        tdef_page = f.new_page()
+    lval = LongValues(f)
+
+    def memo_out(col, enc):
+        # Short memos live in the row; long ones (or all but the shortest,
+        # with memo_overflow) on long-value pages.
+        if len(enc) <= (64 if overflow else 1000):
+            return struct.pack("<I", len(enc) | 0x80000000) + bytes(8) + enc
+        return lval.store(enc)
+
+    live = [t.row_bytes(r, memo_out) for r in t.rows]
+    dead = [t.row_bytes(r, memo_out) for r in t.deleted]
+    # Deleted rows sit among the live ones, so a reader must look at the flag.
+    ordered, flags = [], []
+    step = max(1, len(live) // (len(dead) + 1)) if dead else 0
+    di = 0
+    for i, r in enumerate(live):
+        if dead and di < len(dead) and i == step * (di + 1) - 1:
+            ordered.append(dead[di]); flags.append(True); di += 1
+        ordered.append(r); flags.append(False)
+    while di < len(dead):
+        ordered.append(dead[di]); flags.append(True); di += 1
+    pages = []
+    pos = 0
+    for group in pack_rows(ordered):
+        n = f.new_page()
+        deleted = {i for i in range(len(group)) if flags[pos + i]}
+        f.pages[n] = data_page(group, tdef_page, deleted)
+        pages.append(n)
+        pos += len(group)
+    lval.flush()
+    return t, tdef_page, pages
+
+
+class LongValues:
+    """Long-value pages of one table: a memo that fits one page is a single
+    row there (flag 0x40); a longer one is a chain of rows (flag 0x00), each
+    starting with the page and row of the next part, 0 at the end."""
+
+    ROOM = PAGE - DATA_HEAD - 2
+
+    def __init__(self, f):
+        self.f = f
+        self.page = None
+        self.rows = []
+
+    def _put(self, data):
+        used = DATA_HEAD + sum(len(r) + 2 for r in self.rows)
+        if self.page is None or used + len(data) + 2 > PAGE or len(self.rows) >= MAX_ROWS_PER_PAGE:
+            self.flush()
+            self.page = self.f.new_page()
+            self.rows = []
+        self.rows.append(data)
+        return (self.page << 8) | (len(self.rows) - 1)
+
+    def flush(self):
+        if self.page is not None:
+            self.f.pages[self.page] = data_page(self.rows, 0, lval=True)
+
+    def store(self, enc):
+        if len(enc) <= self.ROOM:
+            ptr = self._put(enc)
+            return struct.pack("<II", len(enc) | 0x40000000, ptr) + bytes(4)
+        # Chain: parts are written last to first so each knows its successor.
+        part = self.ROOM - 4
+        chunks = [enc[i:i + part] for i in range(0, len(enc), part)]
+        nxt = 0
+        for c in reversed(chunks):
+            self.flush()
+            self.page = None
+            nxt = self._put(struct.pack("<I", nxt) + c)
+        self.flush()
+        self.page = None
+        return struct.pack("<II", len(enc), nxt) + bytes(4)
+
+
+def main(argv):
+    if len(argv) != 3:
+        sys.stderr.write("usage: jet4.py SPEC.json OUT.mdb\n")
+        return 2
+    with open(argv[1], encoding="utf-8") as fh:
+        spec = json.load(fh)
+    write_mdb(argv[2], spec["tables"], spec.get("options"))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
