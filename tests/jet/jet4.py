@@ -27,8 +27,6 @@ Options (all optional):
     "password": "..."   the header marks the file as password-protected
     "memo_overflow": True   long memos go to long-value pages of their own
     "compress_text": True   text in the compressed two-byte form where shorter
-    "page_order": "shuffle" data pages of the tables interleaved, so that only
-                        the usage maps tell which page belongs to which table
 
 Command line:  python3 jet4.py SPEC.json OUT.mdb
 with SPEC.json = {"tables": [...], "options": {...}}.
@@ -99,6 +97,7 @@ HEADER_BLOCK = (0x18, 128)
 EPOCH = date(1899, 12, 30)
 
 CATALOGUE_PAGE = 2
+CREATED = 37257.4375   # 2002-01-01 10:30, when the file says it was made
 TABLES_CONTAINER_ID = 0x0F000001
 
 
@@ -409,27 +408,24 @@ def header_page(options, page_size):
     pg[0x14] = 2 if options.get("ace") else (0 if jet == 3 else 1)
     block = bytearray(HEADER_BLOCK[1] if jet != 3 else 126)
     struct.pack_into("<H", block, 0x3C - 0x18, 1252)
-    created = 40000.0
-    struct.pack_into("<d", block, 0x72 - 0x18, created) if jet != 3 else None
-    pw = options.get("password")
-    if pw:
-        raw = pw.encode("utf-16-le" if jet != 3 else "latin-1")[:40 if jet != 3 else 20]
-        mask = password_mask(created) if jet != 3 else bytes(4)
-        for i, b in enumerate(raw):
-            block[0x42 - 0x18 + i] = b ^ mask[i % 4]
-    elif jet != 3:
-        mask = password_mask(created)
-        for i in range(40):
-            block[0x42 - 0x18 + i] = mask[i % 4]
+    if jet != 3:
+        struct.pack_into("<d", block, 0x72 - 0x18, CREATED)
+    # The password field: the password (two-byte text, zero-padded) masked
+    # with the creation date; no password leaves the mask alone.
+    pw = (options.get("password") or "").encode("utf-16-le" if jet != 3 else "latin-1")
+    size = 40 if jet != 3 else 20
+    mask = password_mask(CREATED) if jet != 3 else bytes(4)
+    for i, b in enumerate(pw[:size].ljust(size, b"\0")):
+        block[0x42 - 0x18 + i] = b ^ mask[i % 4]
     enc = rc4(HEADER_RC4_KEY, bytes(block))
     pg[0x18:0x18 + len(enc)] = enc
     return pg
 
 
 def password_mask(created):
-    """The four bytes that mask the stored password: the creation date read
-    as a single-precision number's bytes."""
-    return struct.pack("<f", created)
+    """The four bytes that mask the stored password, over and over: the whole
+    days of the creation date as a 4-byte number."""
+    return struct.pack("<i", int(created))
 
 
 def write_mdb(path, tables, options=None):
@@ -456,16 +452,13 @@ def write_mdb(path, tables, options=None):
         laid.append(lay_out(Table(spec, compress), f, overflow))
     cat = Table({"name": "MSysObjects", "columns": CATALOGUE_COLUMNS}, compress)
     cat_rows = [
-        [TABLES_CONTAINER_ID, 0x0F000000, "Tables", 3, 40000.0, 40000.0, 0, None, None, None, None],
-        [CATALOGUE_PAGE, TABLES_CONTAINER_ID, "MSysObjects", 1, 40000.0, 40000.0, 0x80000002 - (1 << 32), None, None, None, None],
+        [TABLES_CONTAINER_ID, 0x0F000000, "Tables", 3, CREATED, CREATED, 0, None, None, None, None],
+        [CATALOGUE_PAGE, TABLES_CONTAINER_ID, "MSysObjects", 1, CREATED, CREATED, 0x80000002 - (1 << 32), None, None, None, None],
     ]
     for t, tdef_page, _ in laid:
-        cat_rows.append([tdef_page, TABLES_CONTAINER_ID, t.name, 1, 40000.0, 40000.0, 0, None, None, None, None])
+        cat_rows.append([tdef_page, TABLES_CONTAINER_ID, t.name, 1, CREATED, CREATED, 0, None, None, None, None])
     cat.rows = cat_rows
     cat_laid = lay_out(cat, f, False, tdef_page=CATALOGUE_PAGE)
-
-    if options.get("page_order") == "shuffle":
-        pass  # page numbers were drawn at random already (see lay_out)
 
     for t, tdef_page, pages in laid + [cat_laid]:
         used = len(map_rows)

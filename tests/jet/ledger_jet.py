@@ -1,0 +1,153 @@
+#!/usr/bin/env python3
+"""Old household ledgers in the Jet 4 format, for the import tests.
+
+    make_ledger(path, entries=1000, years=[2023, 2024, 2025], seed=1, ...)
+
+writes `path` with the four tables data_main, kind, data_note and inout, and
+beside it `path + ".json"`: exactly the values written, in the form that
+jet4.write_mdb takes ({"tables": [...], "options": {...}}), so a test can
+compare what a reader brings back with what went in, never with the writer's
+own reading.  The entries look like a family's: Chinese descriptions, quotes,
+percent signs, emoji outside the BMP, now and then a long memo, amounts with
+cents or as Currency, and a note on some days.
+
+Command line:
+    python3 ledger_jet.py OUT.mdb --entries 1000 --years 2023,2024,2025 --seed 1
+        [--amount double|currency] [--memo-overflow]
+"""
+
+import argparse
+import json
+import random
+import sys
+from datetime import date, timedelta
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import jet4  # noqa: E402
+
+KINDS = [  # name, direction the kind is mostly used for
+    ("早餐", 0), ("午餐", 0), ("晚餐", 0), ("交通", 0), ("日用品", 0), ("水電瓦斯", 0),
+    ("電話網路", 0), ("醫療", 0), ("教育", 0), ("娛樂", 0), ("服飾", 0), ("房租", 0),
+    ("保險", 0), ("紅包禮金", 0), ("薪水", 1), ("獎金", 1), ("利息", 1), ("雜項收入", 1),
+]
+
+WORDS = {
+    0: ["便當", "牛肉麵", "捷運儲值", "加油", "衛生紙", "洗衣精", "電費", "水費", "手機月租",
+        "掛號費", "補習費", "電影票", "外套", "房租", "機車保險", "喜宴紅包", "全聯", "7-11 咖啡",
+        "夜市小吃", "高鐵 台北→台中", "書店「三民」", "藥局", "早餐店 蛋餅"],
+    1: ["一月薪水", "年終獎金", "定存利息", "二手拍賣", "發票中獎", "兼職稿費", "退稅"],
+}
+DECOR = ["", "", "", "", " 😀", " 🍜", " 🚇", "（打 8折）", " 100%", " 'sale'", ' "特價"',
+         "～", " 50% off", " 𠀋", " ½"]
+NOTES = ["", "", "", "", "", "刷卡", "現金", "悠遊卡", "和朋友分攤", "發票 AB-12345678",
+         "公司報帳 'Q3'", '老闆說 "下次再來"', "折扣 10%", "🎉 生日", "分三期"]
+DAY_NOTES = ["今天下雨。", "搬家第一天 📦", "爸媽來訪，吃了火鍋 🍲", '記得繳 "信用卡"',
+             "發票對獎：中了 200 元 💰", "公司聚餐 100% 出席", "颱風假 🌀", "換季整理衣櫃"]
+
+
+def long_memo(rnd, size):
+    base = "這是一段很長的備註，記下當天的細節：購買項目、價格比較、和店家的對話 😀。"
+    text = (base * (size // len(base) + 1))[:size]
+    return text + " 結束 %d" % rnd.randrange(1000)
+
+
+def ledger_spec(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double",
+                memo_overflow=False, long_memos=True):
+    rnd = random.Random(seed)
+    kinds = []
+    for i, (name, _) in enumerate(KINDS, start=1):
+        kinds.append([i, name, float(i)])
+    days = []
+    d = date(min(years), 1, 1)
+    while d.year <= max(years):
+        if d.year in years:
+            days.append(d)
+        d += timedelta(days=1)
+    chosen = sorted(rnd.choice(days) for _ in range(entries))
+    rows = []
+    key = 0
+    for n, day in enumerate(chosen):
+        key += 1 if rnd.random() < 0.9 else rnd.randint(2, 5)  # gaps of deleted entries
+        kind_id, (kind_name, inout) = rnd.choice(list(enumerate(KINDS, start=1)))
+        content = rnd.choice(WORDS[inout]) + rnd.choice(DECOR)
+        if inout == 1:
+            cents = rnd.randint(1000, 80000) * 100
+        else:
+            cents = rnd.choice([rnd.randint(10, 500) * 100, rnd.randint(1, 300000),
+                                rnd.randint(1, 9999) * 100 + 50])
+        if amount == "currency":
+            value = "%d.%02d" % (cents // 100, cents % 100)
+            if n % 97 == 0:
+                value = "%d.%04d" % (cents // 100, rnd.randint(0, 9999))
+        else:
+            value = cents / 100
+            if n % 101 == 0:
+                value = cents / 300      # a third: many digits
+        note = rnd.choice(NOTES)
+        if long_memos and n % 53 == 7:
+            note = long_memo(rnd, rnd.choice([300, 1500, 6000]))
+        # Now and then the stored kind name is from before a rename.
+        stored_name = kind_name if n % 37 else kind_name + "（舊）"
+        rows.append([day.isoformat(), kind_id, inout, content, value, note, key, stored_name])
+    notes = []
+    for day in sorted(set(chosen)):
+        if rnd.random() < 0.1:
+            text = rnd.choice(DAY_NOTES)
+            if long_memos and rnd.random() < 0.1:
+                text = long_memo(rnd, rnd.choice([800, 2500]))
+            notes.append([day.isoformat(), text])
+    tables = [
+        {"name": "data_main", "columns": [
+            {"name": "a_date", "type": "datetime"}, {"name": "a_kind", "type": "long"},
+            {"name": "a_inout", "type": "int"}, {"name": "a_content", "type": "text", "size": 255},
+            {"name": "a_count", "type": amount}, {"name": "a_note", "type": "memo"},
+            {"name": "a_key", "type": "long"}, {"name": "a_kind_name", "type": "text", "size": 50}],
+         "rows": rows},
+        {"name": "kind", "columns": [
+            {"name": "a_kind", "type": "autonumber"}, {"name": "name", "type": "text", "size": 50},
+            {"name": "key_order", "type": "double"}],
+         "rows": kinds},
+        {"name": "data_note", "columns": [
+            {"name": "a_date", "type": "datetime"}, {"name": "a_note", "type": "memo"}],
+         "rows": notes},
+        {"name": "inout", "columns": [
+            {"name": "inout", "type": "int"}, {"name": "text", "type": "text", "size": 50}],
+         "rows": [[0, "支出"], [1, "收入"]]},
+    ]
+    options = {"memo_overflow": True} if memo_overflow else {}
+    return {"tables": tables, "options": options}
+
+
+def write_case(path, spec, **extra):
+    """Writes the file and its JSON (the spec, plus any extra keys)."""
+    jet4.write_mdb(str(path), spec["tables"], spec.get("options"))
+    doc = dict(spec)
+    doc.update(extra)
+    with open(str(path) + ".json", "w", encoding="utf-8") as fh:
+        json.dump(doc, fh, ensure_ascii=False, indent=1)
+
+
+def make_ledger(path, entries=1000, years=(2023, 2024, 2025), seed=1, amount="double",
+                memo_overflow=False, long_memos=True):
+    spec = ledger_spec(entries, list(years), seed, amount, memo_overflow, long_memos)
+    write_case(path, spec)
+    return spec
+
+
+def main(argv):
+    ap = argparse.ArgumentParser(description="Writes an old Jet 4 ledger and its JSON.")
+    ap.add_argument("out")
+    ap.add_argument("--entries", type=int, default=1000)
+    ap.add_argument("--years", default="2023,2024,2025")
+    ap.add_argument("--seed", type=int, default=1)
+    ap.add_argument("--amount", choices=["double", "currency"], default="double")
+    ap.add_argument("--memo-overflow", action="store_true")
+    a = ap.parse_args(argv)
+    make_ledger(a.out, a.entries, [int(y) for y in a.years.split(",")], a.seed, a.amount,
+                a.memo_overflow)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

@@ -1,0 +1,314 @@
+#!/usr/bin/env python3
+"""The old ledgers that the import must handle, one file per case.
+
+    python3 make_cases.py OUTDIR               every case, each with its .json
+    python3 make_cases.py OUTDIR --big 100000  also big.mdb for the benchmark
+    python3 make_cases.py OUTDIR --corpus DIR  also damaged variants for the fuzzer
+
+Each OUTDIR/NAME.mdb has beside it NAME.mdb.json: the tables and options it
+was written from, and "case", a line saying what is special about it.  A file
+that is refused before its tables are read (Jet 3, ACE, password, damaged)
+still lists the tables it holds, where it holds any.
+"""
+
+import argparse
+import copy
+import random
+import struct
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import jet4  # noqa: E402
+from ledger_jet import ledger_spec, write_case  # noqa: E402
+
+PAGE = jet4.PAGE
+
+
+def small(seed=5, entries=40, **kw):
+    return ledger_spec(entries=entries, years=[2024], seed=seed, **kw)
+
+
+def table(spec, name):
+    return next(t for t in spec["tables"] if t["name"] == name)
+
+
+def col_index(t, name):
+    return [c["name"] for c in t["columns"]].index(name)
+
+
+def case_nulls():
+    s = small(1)
+    dm = table(s, "data_main")
+    # One entry with each column NULL in turn, one with every column NULL
+    # but its key, and NULLs in the other tables.
+    for i in range(8):
+        row = list(dm["rows"][i])
+        if i != col_index(dm, "a_key"):
+            row[i] = None
+        dm["rows"][i] = row
+    dm["rows"].append([None, None, None, None, None, None, 9001, None])
+    k = table(s, "kind")
+    k["rows"].append([len(k["rows"]) + 1, None, None])
+    table(s, "data_note")["rows"].append(["2024-12-31", None])
+    return s, "NULLs in every column of data_main, in kind.name, kind.key_order and data_note.a_note"
+
+
+def case_duplicate_key():
+    s = small(2)
+    dm = table(s, "data_main")
+    ki = col_index(dm, "a_key")
+    dm["rows"][5][ki] = dm["rows"][3][ki]
+    dm["rows"][20][ki] = dm["rows"][3][ki]
+    return s, "three entries share a_key %d (rows 4, 6 and 21)" % dm["rows"][3][ki]
+
+
+def case_key_zero():
+    s = small(3)
+    dm = table(s, "data_main")
+    dm["rows"][10][col_index(dm, "a_key")] = 0
+    return s, "one entry (row 11) has a_key 0, left over from a move"
+
+
+def case_vanished_kind():
+    s = small(4)
+    dm = table(s, "data_main")
+    k = table(s, "kind")
+    gone = [2, 15]
+    k["rows"] = [r for r in k["rows"] if r[0] not in gone]
+    ci = col_index(dm, "a_kind")
+    dm["rows"][0][ci] = 2
+    dm["rows"][1][ci] = 15
+    dm["rows"][2][ci] = 999
+    return s, "entries of kinds 2, 15 and 999, which are not in kind"
+
+
+def case_dates_out_of_range():
+    s = small(5)
+    dm = table(s, "data_main")
+    di = col_index(dm, "a_date")
+    odd = ["1899-12-29", "1899-12-30", "1800-01-01", "1753-01-01", "9999-12-31", "2100-02-28",
+           "2024-02-29 23:59:59.700", "2024-03-01 12:30:00", -700000.0, 3000000.0]
+    for i, d in enumerate(odd):
+        dm["rows"][i][di] = d
+    table(s, "data_note")["rows"].append(["1899-12-29 06:00:00", "一百多年前的備註"])
+    return s, ("dates before 1899-12-30, before 1900, far future, with times of day, and day "
+               "counts outside any calendar (-700000, 3000000)")
+
+
+def case_kind_order():
+    s = small(6)
+    k = table(s, "kind")
+    orders = [1, 2, 5, 5.5, 6, 10, 10.25, 11, 30, 31.75, 40, 41, 42, 100, 101, 102.5, 103, 200]
+    for r, o in zip(k["rows"], orders):
+        r[2] = float(o)
+    k["rows"].reverse()
+    return s, "kind.key_order with gaps and values that are not whole, rows not in order"
+
+
+def case_deleted_rows():
+    s = small(7, entries=300)
+    dm = table(s, "data_main")
+    dm["deleted_rows"] = [list(r) for r in dm["rows"][100:130]]
+    dm["rows"] = dm["rows"][:100] + dm["rows"][130:]
+    k = table(s, "kind")
+    k["deleted_rows"] = [[99, "已刪除的分類", 99.0]]
+    return s, ("30 entries and one kind deleted but still on the pages (offset flag 0x8000); "
+               "the stored row counts leave them out")
+
+
+def case_memo_overflow():
+    s = small(8, memo_overflow=True)
+    dm = table(s, "data_main")
+    ni = col_index(dm, "a_note")
+    dm["rows"][0][ni] = "短備註 but over 64 bytes so on its own page........................"
+    dm["rows"][1][ni] = "長" * 1900 + "😀"                  # one long-value row (flag 0x40)
+    dm["rows"][2][ni] = "跨頁備註 " * 3000 + "終"           # a chain over several pages
+    dm["rows"][3][ni] = "x" * 5000 + "end"                   # compressed-looking but too long
+    table(s, "data_note")["rows"].append(["2024-12-30", "每日心得 📖 " * 1000])
+    return s, "memos on long-value pages: single rows and chains over several pages"
+
+
+def case_column_order():
+    s = small(9)
+    dm = table(s, "data_main")
+    order = ["a_key", "a_note", "a_date", "a_kind_name", "a_count", "a_content", "a_inout", "a_kind"]
+    idx = [col_index(dm, n) for n in order]
+    dm["columns"] = [dm["columns"][i] for i in idx]
+    dm["rows"] = [[r[i] for i in idx] for r in dm["rows"]]
+    k = table(s, "kind")
+    k["columns"] = [k["columns"][2], k["columns"][0], k["columns"][1]]
+    k["rows"] = [[r[2], r[0], r[1]] for r in k["rows"]]
+    return s, "data_main and kind with their columns in another order"
+
+
+def case_no_data_note():
+    s = small(10)
+    s["tables"] = [t for t in s["tables"] if t["name"] != "data_note"]
+    return s, "no data_note table"
+
+
+def case_no_inout():
+    s = small(11)
+    s["tables"] = [t for t in s["tables"] if t["name"] != "inout"]
+    return s, "no inout table"
+
+
+def case_jet3():
+    return {"tables": [], "options": {"jet": 3}}, "an Access 97 (Jet 3) file"
+
+
+def case_password():
+    s = small(12)
+    s["options"] = {"password": "家計簿2002"}
+    return s, "a password-protected file (password 家計簿2002)"
+
+
+def case_ace():
+    s = small(13)
+    s["options"] = {"ace": True}
+    return s, "an Access 2007 (ACE) file"
+
+
+CASES = {
+    "nulls": case_nulls, "duplicate_key": case_duplicate_key, "key_zero": case_key_zero,
+    "vanished_kind": case_vanished_kind, "dates_out_of_range": case_dates_out_of_range,
+    "kind_order": case_kind_order, "deleted_rows": case_deleted_rows,
+    "memo_overflow": case_memo_overflow, "column_order": case_column_order,
+    "no_data_note": case_no_data_note, "no_inout": case_no_inout, "jet3": case_jet3,
+    "password": case_password,
+}
+
+
+# ---- damage -------------------------------------------------------------
+
+def pages_of(buf, kind):
+    return [p for p in range(1, len(buf) // PAGE) if buf[p * PAGE] == kind]
+
+
+def tdef_of(buf, name):
+    """The definition page of the named table, found through the data pages
+    that point at it and the column names it holds."""
+    enc = name.encode("utf-16-le")
+    for p in pages_of(buf, 0x02):
+        pg = buf[p * PAGE:(p + 1) * PAGE]
+        if struct.pack("<H", len(enc)) + enc in pg:
+            return p
+    raise KeyError(name)
+
+
+def damage_variants(buf, rnd):
+    """(name, damaged bytes) pairs for one well-formed file."""
+    out = []
+    n = len(buf)
+    for i in range(6):                                   # bit flips
+        b = bytearray(buf)
+        for _ in range(rnd.choice([1, 4, 32])):
+            pos = rnd.randrange(n)
+            b[pos] ^= 1 << rnd.randrange(8)
+        out.append(("bitflip%d" % i, bytes(b)))
+    for cut in sorted({100, PAGE, PAGE * 2 + 17, PAGE * 3, n // 2, n - PAGE, n - 1}):
+        if 0 < cut < n:                                  # truncations
+            out.append(("trunc%d" % cut, buf[:cut]))
+    data = pages_of(buf, 0x01)
+    tdefs = pages_of(buf, 0x02)
+    bad_pages = [0, 1, 0xFFFFFF, n // PAGE, n // PAGE + 1000, 2]
+    for i, p in enumerate(tdefs):                        # bad page numbers in definitions
+        b = bytearray(buf)
+        struct.pack_into("<I", b, p * PAGE + 55, (rnd.choice(bad_pages) << 8) | rnd.randrange(256))
+        out.append(("tdef_map%d" % i, bytes(b)))
+        b = bytearray(buf)
+        struct.pack_into("<I", b, p * PAGE + 4, rnd.choice(bad_pages))    # next definition page
+        out.append(("tdef_next%d" % i, bytes(b)))
+        b = bytearray(buf)
+        struct.pack_into("<H", b, p * PAGE + 45, 0xFFFF)                 # column count
+        out.append(("tdef_cols%d" % i, bytes(b)))
+    for i, p in enumerate(data[:8]):                     # bad row offsets
+        base = p * PAGE
+        nrows = struct.unpack_from("<H", buf, base + 12)[0]
+        b = bytearray(buf)
+        struct.pack_into("<H", b, base + 12, 0xFFFF)
+        out.append(("rowcount%d" % i, bytes(b)))
+        if nrows:
+            for j, off in enumerate([0, 13, 0x0FFF, 0x1FFF, 0x4FF0, 0x8000 | 5]):
+                b = bytearray(buf)
+                struct.pack_into("<H", b, base + 14 + 2 * rnd.randrange(nrows), off)
+                out.append(("rowoff%d_%d" % (i, j), bytes(b)))
+    # Usage maps (the rows of page 1) whose first page or map pages lie.
+    nmaps = struct.unpack_from("<H", buf, PAGE + 12)[0]
+    for r in range(1, nmaps):
+        start = struct.unpack_from("<H", buf, PAGE + 14 + 2 * r)[0] & 0x1FFF
+        b = bytearray(buf)
+        struct.pack_into("<I", b, PAGE + start + 1, rnd.choice(bad_pages[1:]))
+        out.append(("map%d" % r, bytes(b)))
+    # Memo heads whose long-value pointers point elsewhere.
+    for i, p in enumerate(lval_pages(buf)[:4]):
+        pos = buf.find(struct.pack("<I", p << 8), 2 * PAGE)
+        if pos > 0:
+            b = bytearray(buf)
+            struct.pack_into("<I", b, pos, (rnd.choice(bad_pages) << 8) | 200)
+            out.append(("lval%d" % i, bytes(b)))
+    return out
+
+
+def lval_pages(buf):
+    return [p for p in pages_of(buf, 0x01) if buf[p * PAGE + 4:p * PAGE + 8] == b"LVAL"]
+
+
+def damaged_case(outdir):
+    """The 'damaged' case: a ledger whose data_main definition page is lost."""
+    s = small(14)
+    path = outdir / "damaged.mdb"
+    write_case(path, s, case="a damaged file: the definition page of data_main is overwritten "
+                             "with zeros, so the catalogue points at an empty page")
+    buf = bytearray(path.read_bytes())
+    p = tdef_of(buf, "a_kind_name")
+    buf[p * PAGE:(p + 1) * PAGE] = bytes(PAGE)
+    path.write_bytes(bytes(buf))
+    # And one cut short in the middle of the entries.
+    path2 = outdir / "damaged_truncated.mdb"
+    write_case(path2, s, case="a damaged file: cut short in the middle of the data pages")
+    buf = path2.read_bytes()
+    path2.write_bytes(buf[:len(buf) // 2 + 123])
+
+
+def write_corpus(corpus, workdir):
+    corpus.mkdir(parents=True, exist_ok=True)
+    rnd = random.Random(16)
+    bases = {"ledger": small(20, entries=60), "memo": case_memo_overflow()[0],
+             "deleted": case_deleted_rows()[0]}
+    for name, spec in bases.items():
+        path = workdir / ("corpus_base_%s.mdb" % name)
+        jet4.write_mdb(str(path), spec["tables"], spec.get("options"))
+        buf = path.read_bytes()
+        (corpus / ("%s_ok.mdb" % name)).write_bytes(buf)
+        for vname, vbuf in damage_variants(buf, rnd):
+            (corpus / ("%s_%s.mdb" % (name, vname))).write_bytes(vbuf)
+        path.unlink()
+
+
+def main(argv):
+    ap = argparse.ArgumentParser(description="Writes the old-ledger cases of the import tests.")
+    ap.add_argument("outdir")
+    ap.add_argument("--big", type=int, metavar="N", help="also big.mdb with N entries")
+    ap.add_argument("--corpus", metavar="DIR", help="also damaged variants for the fuzzer in DIR")
+    a = ap.parse_args(argv)
+    out = Path(a.outdir)
+    out.mkdir(parents=True, exist_ok=True)
+    for name, make in CASES.items():
+        spec, what = make()
+        write_case(out / (name + ".mdb"), spec, case=what)
+    spec, what = case_ace()
+    write_case(out / "ace.accdb", spec, case=what)
+    write_case(out / "ace_as_mdb.mdb", copy.deepcopy(spec), case=what + ", under an .mdb name")
+    damaged_case(out)
+    if a.big:
+        from ledger_jet import make_ledger
+        make_ledger(out / "big.mdb", entries=a.big, years=list(range(2006, 2026)), seed=100)
+    if a.corpus:
+        write_corpus(Path(a.corpus), out)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
