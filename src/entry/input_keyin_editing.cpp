@@ -131,7 +131,11 @@ void input_keyin::addEntry()
     finishChange(std::move(change));
     loadDay();
     note_one->clear();
-    DGrid->setRow(1);
+    // The new entry's row is current, so 修改 and 刪除 act on the entry just added and not
+    // on another one of the day.
+    const int added = int(row_keys.indexOf(entry->key));
+    DGrid->setRow(added > 0 ? added : 1);
+    DGrid->setColSel(1);
     kind->setFocus();
 }
 
@@ -168,12 +172,20 @@ void input_keyin::deleteEntry()
         showMessage(QStringLiteral("請選擇一筆資料"));
         return;
     }
-    const QString question = QStringLiteral("真的嗎?...要刪除") + date_new->text() + QStringLiteral(" ")
-                             + account_name->text() + QStringLiteral(" 這筆資料嗎");
+    // The question names the entry that will go, read from its row, whatever the fields hold.
+    const qint64 key = row_keys.at(row);
+    const std::optional<EntryStore::Entry> doomed = EntryStore::entryByKey(key);
+    if (!doomed) {
+        showMessage(QStringLiteral("請選擇一筆資料"));
+        loadDay();
+        return;
+    }
+    const QString question = QStringLiteral("真的嗎?...要刪除") + DateText::defaultText(doomed->date)
+                             + QStringLiteral(" ") + doomed->content + QStringLiteral(" 這筆資料嗎");
     if (!ui::askYesNo(this, question))
         return;
-    EntryHistoryStore::Change change = beginChange({row_keys.at(row)}, false);
-    EntryStore::deleteEntry(row_keys.at(row));
+    EntryHistoryStore::Change change = beginChange({key}, false);
+    EntryStore::deleteEntry(key);
     finishChange(std::move(change));
     loadDay();
     date_new->setFocus();

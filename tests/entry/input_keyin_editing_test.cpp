@@ -39,7 +39,7 @@ private Q_SLOTS:
     void gridClickCopiesTheRowIntoTheFields();
     void modifyChangesTheCurrentRowOnly();
     void modifyAndDeleteNeedAnEntryRow();
-    void deleteAsksWithTheFieldsAndActsOnlyOnYes();
+    void deleteAsksAboutTheCurrentRowAndActsOnlyOnYes();
     void editedDateIsLoadedBeforeTheCommand();
     void moveExchangesKeysWithNeighboursButNotPastTheEnds();
     void kindManagerRefreshesTheKinds();
@@ -315,7 +315,7 @@ void EditingTest::modifyAndDeleteNeedAnEntryRow()
     QCOMPARE(s.entries().first().at(3).toString(), QStringLiteral("午餐"));
 }
 
-void EditingTest::deleteAsksWithTheFieldsAndActsOnlyOnYes()
+void EditingTest::deleteAsksAboutTheCurrentRowAndActsOnlyOnYes()
 {
     EntryWindow s;
     s.ledger.addEntry("2024-05-15", s.food, 0, "午餐", 80, "", 1);
@@ -326,20 +326,23 @@ void EditingTest::deleteAsksWithTheFieldsAndActsOnlyOnYes()
     QTest::keyClick(w->DGrid, Qt::Key_Down); // moves the current row without copying it
     s.settle();
     QCOMPARE(w->DGrid->row(), 2);
+    // The question names the entry that goes, read from its row, not the fields' 午餐.
     w->date_new->setText(" 2024/5/15");
+    EntryWindow::retype(w->account_name, "別的名字");
+    const QStringList question{"真的嗎?...要刪除2024/5/15 晚餐 這筆資料嗎"};
     s.boxes.answer(false);
     s.press(w->data_del);
-    QCOMPARE(s.boxes.take(), QStringList({"真的嗎?...要刪除 2024/5/15 午餐 這筆資料嗎"}));
+    QCOMPARE(s.boxes.take(), question);
     QCOMPARE(s.entries().size(), 2);
 
     s.boxes.answer(true);
     s.press(w->data_del);
-    QCOMPARE(s.boxes.take().size(), 1);
+    QCOMPARE(s.boxes.take(), question);
     QCOMPARE(s.ledger.rows("SELECT a_content FROM data_main"), QList<QVariantList>({{"午餐"}}));
     QCOMPARE(s.contents(), QStringList({"午餐"}));
     QCOMPARE(w->DGrid->row(), 0);
     QCOMPARE(s.focus(), w->date_new);
-    QCOMPARE(w->account_name->text(), QStringLiteral("午餐"));
+    QCOMPARE(w->account_name->text(), QStringLiteral("別的名字"));
     QCOMPARE(w->Label6->text(), QStringLiteral("今天支出 80元"));
 }
 
