@@ -50,5 +50,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The X11 platform plugin ships with libqt6gui6, which the programs link anyway.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, fonts-arphic-uming, fonts-arphic-ukai, qt6-translations-l10n")
+# The charts' library, named too although dpkg-shlibdeps finds it, so the package says plainly
+# what the query window's charts need.
+string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6charts6")
 
 include(CPack)

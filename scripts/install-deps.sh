@@ -10,6 +10,7 @@ packages=(
   fonts-arphic-uming fonts-arphic-ukai fonts-dejavu-core
   sqlite3 libsqlite3-dev
   xvfb xauth openbox imagemagick x11-utils
+  qt6-charts-dev libqt6opengl6-dev
   # tests only: reads back the Access files that the tests write
   mdbtools
 )

@@ -1,0 +1,215 @@
+#include "store/ChartStore.h"
+
+#include "platform/DateText.h"
+#include "store/database_access.h"
+
+#include <QHash>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace ChartStore {
+
+namespace {
+
+// An amount the engine may add exactly: a whole number of cents, small enough that millions
+// of them stay inside its 64-bit sum. The test is exact: an amount passes only when the
+// double it is stored as is the very one its cents divided by 100 give.
+const QString wholeCents
+    = QStringLiteral("(abs(D.a_count) < 1e9 AND round(D.a_count * 100) / 100.0 = D.a_count)");
+
+QString centsSum()
+{
+    return QStringLiteral("SUM(CASE WHEN %1 THEN CAST(round(D.a_count * 100) AS INTEGER) END)").arg(wholeCents);
+}
+
+QString otherCount()
+{
+    return QStringLiteral("SUM(CASE WHEN D.a_count IS NOT NULL AND NOT %1 THEN 1 ELSE 0 END)").arg(wholeCents);
+}
+
+// A stored amount as the decimal it stands for. Text that is no number counts as 0, as it
+// does in the engine's own sums.
+Decimal amountOf(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+        return Decimal(value.toLongLong());
+    case QMetaType::Double:
+        return Decimal::fromDouble(value.toDouble());
+    default:
+        return Decimal::fromText(value.toString()).value_or(Decimal());
+    }
+}
+
+struct Group
+{
+    QVariantList key;
+    Decimal sum;
+};
+
+QString keyText(const QVariantList &key)
+{
+    QStringList parts;
+    for (const QVariant &v : key)
+        parts << v.toString();
+    return parts.join(QChar(0x1f));
+}
+
+// A grouping of the amounts: keys is its select list (keyCount expressions), from the FROM
+// and WHERE part, values the bound values.
+struct Grouping
+{
+    QString keys;
+    int keyCount = 1;
+    QString from;
+    QVariantList values;
+};
+
+ReportStore::Statement statementOf(const Grouping &g, Part part)
+{
+    if (part == Part::Sums)
+        return { QStringLiteral("SELECT %1, %2, %3%4 GROUP BY %1").arg(g.keys, centsSum(), otherCount(), g.from),
+            g.values };
+    return { QStringLiteral("SELECT %1, D.a_count%2 AND D.a_count IS NOT NULL AND NOT %3").arg(g.keys, g.from, wholeCents),
+        g.values };
+}
+
+// The exact sum of the amounts of each group, in the engine's order. The second statement
+// runs only when some amount is not whole cents.
+QVector<Group> exactSums(const Grouping &g)
+{
+    const ReportStore::Statement sums = statementOf(g, Part::Sums);
+    const ResultSet grouped = database_access::Open_Query(sums.sql, sums.values);
+    QVector<Group> groups;
+    QHash<QString, qsizetype> index;
+    bool anyOther = false;
+    groups.reserve(grouped.rowCount());
+    for (const ResultSet::Row &row : grouped.rows()) {
+        Group group;
+        group.key = row.mid(0, g.keyCount);
+        const QVariant cents = row.value(g.keyCount);
+        if (!cents.isNull())
+            group.sum = Decimal(cents.toLongLong(), -2);
+        anyOther = anyOther || row.value(g.keyCount + 1).toLongLong() > 0;
+        index.insert(keyText(group.key), groups.size());
+        groups.append(group);
+    }
+    if (!anyOther)
+        return groups;
+    const ReportStore::Statement othersStatement = statementOf(g, Part::OtherAmounts);
+    const ResultSet others = database_access::Open_Query(othersStatement.sql, othersStatement.values);
+    for (const ResultSet::Row &row : others.rows()) {
+        const auto found = index.constFind(keyText(row.mid(0, g.keyCount)));
+        if (found != index.constEnd())
+            groups[*found].sum += amountOf(row.value(g.keyCount));
+    }
+    return groups;
+}
+
+Grouping kindGrouping(const ReportStore::RangeFilter &filter, Direction direction)
+{
+    Grouping g;
+    g.keys = QStringLiteral("kind.name");
+    g.from = QStringLiteral(" FROM data_main D INNER JOIN kind ON D.a_kind = kind.a_kind"
+                            " WHERE D.a_date BETWEEN ? AND ? AND D.a_content LIKE ? ESCAPE '\\'"
+                            " AND D.a_inout = ?");
+    g.values = { DateText::iso(filter.begin), DateText::iso(filter.end),
+        ReportStore::containsPattern(filter.description), int(direction) };
+    if (filter.kindName) {
+        g.from += QStringLiteral(" AND kind.name = ?");
+        g.values.append(*filter.kindName);
+    }
+    return g;
+}
+
+Grouping monthGrouping(int year)
+{
+    return { QStringLiteral("substr(D.a_date, 6, 2), D.a_inout"), 2,
+        QStringLiteral(" FROM data_main D WHERE D.a_date BETWEEN ? AND ?"),
+        { DateText::iso(QDate(year, 1, 1)), DateText::iso(QDate(year, 12, 31)) } };
+}
+
+Grouping yearGrouping()
+{
+    // Every stored date lies in these bounds; a text that is no date falls outside them.
+    return { QStringLiteral("substr(D.a_date, 1, 4), D.a_inout"), 2,
+        QStringLiteral(" FROM data_main D WHERE D.a_date BETWEEN ? AND ?"),
+        { QStringLiteral("0001-01-01"), QStringLiteral("9999-12-31") } };
+}
+
+void addTo(Flow &flow, qint64 inout, const Decimal &sum)
+{
+    if (inout == Income)
+        flow.income += sum;
+    else if (inout == Expense)
+        flow.expense += sum;
+}
+
+constexpr int maxYearsFilled = 100;
+
+} // namespace
+
+ReportStore::Statement kindSumsStatement(const ReportStore::RangeFilter &filter, Direction direction, Part part)
+{
+    return statementOf(kindGrouping(filter, direction), part);
+}
+
+ReportStore::Statement monthFlowsStatement(int year, Part part)
+{
+    return statementOf(monthGrouping(year), part);
+}
+
+ReportStore::Statement yearFlowsStatement(Part part)
+{
+    return statementOf(yearGrouping(), part);
+}
+
+QVector<KindSum> kindSums(const ReportStore::RangeFilter &filter, Direction direction)
+{
+    QVector<KindSum> sums;
+    for (const Group &group : exactSums(kindGrouping(filter, direction)))
+        sums.append({ group.key.at(0).toString(), group.sum });
+    return sums;
+}
+
+QVector<Flow> monthFlows(int year)
+{
+    QVector<Flow> months(12);
+    for (const Group &group : exactSums(monthGrouping(year))) {
+        bool ok = false;
+        const int month = group.key.at(0).toString().toInt(&ok);
+        if (ok && month >= 1 && month <= 12)
+            addTo(months[month - 1], group.key.at(1).toLongLong(), group.sum);
+    }
+    return months;
+}
+
+QVector<YearFlow> yearFlows()
+{
+    QHash<int, Flow> byYear;
+    for (const Group &group : exactSums(yearGrouping())) {
+        bool ok = false;
+        const int year = group.key.at(0).toString().toInt(&ok);
+        if (ok && year >= 1)
+            addTo(byYear[year], group.key.at(1).toLongLong(), group.sum);
+    }
+    QVector<YearFlow> years;
+    if (byYear.isEmpty())
+        return years;
+    QList<int> present = byYear.keys();
+    std::sort(present.begin(), present.end());
+    // The years between are drawn as zero, so gaps show, unless a mistyped date far away
+    // would make that thousands of empty years.
+    if (present.last() - present.first() < maxYearsFilled) {
+        for (int year = present.first(); year <= present.last(); ++year)
+            years.append({ year, byYear.value(year) });
+    } else {
+        for (int year : present)
+            years.append({ year, byYear.value(year) });
+    }
+    return years;
+}
+
+} // namespace ChartStore
