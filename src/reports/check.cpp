@@ -50,6 +50,7 @@ check::check(QWidget *parent)
     connect(chk_month, &QPushButton::clicked, this, &check::chk_month_Click);
     connect(chk_year, &QPushButton::clicked, this, &check::chk_year_Click);
     connect(chk_year_go, &QPushButton::clicked, this, &check::chk_year_go_Click);
+    connect(cmd_chart, &QPushButton::clicked, this, &check::cmd_chart_Click);
     connect(cmd_stor_date, &QPushButton::clicked, this, [this] { sortBy(dateOrder, dateOrder, false); });
     connect(
         cmd_stor_kind, &QPushButton::clicked, this, [this] { sortBy(QStringLiteral("a_kind_name"), QString(), true); });

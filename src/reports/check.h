@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reports/ChartQuery.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -51,6 +53,7 @@ public:
     QRadioButton *chk_mon_easy = nullptr;
     QRadioButton *chk_mon_detail = nullptr;
     ui::PushButton *chk_year = nullptr;
+    ui::PushButton *cmd_chart = nullptr;
     QGroupBox *Frame3 = nullptr;
     QLabel *Label6 = nullptr;
     ui::PushButton *cmd_stor_date = nullptr;
@@ -92,6 +95,9 @@ private:
     void chk_year_go_Click();
     void runYearReport();
 
+    // Charts of the result shown (check_chart.cpp).
+    void cmd_chart_Click();
+
     QString order_field;
     bool order_desc = false;
     bool grid_expanded = false;
@@ -100,4 +106,6 @@ private:
     int m_gridTop = 0;
     int m_gridHeight = 0;
     ui::WindowFit *m_fit = nullptr;
+    // What the result on screen is, for the charts.
+    ChartQuery m_chartQuery;
 };

@@ -172,6 +172,7 @@ void check::runRangeQuery()
     // Added up from what the engine returned, exactly, not from the texts the grid shows.
     const ReportStore::RangeTotals totals = ReportStore::rangeTotals(result);
 
+    m_chartQuery = ChartQuery::ofRange(filter);
     if (result.rowCount() > 0)
         DGrid->setVisible(true);
     {

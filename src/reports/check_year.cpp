@@ -49,6 +49,7 @@ void check::chk_year_go_Click()
 void check::runYearReport()
 {
     DGrid->clearGrid();
+    m_chartQuery = {};
 
     // The text is taken as a year by asking for 13 December of it.
     const std::optional<QDate> probe
@@ -74,6 +75,7 @@ void check::runYearReport()
 
     // Read before anything is shown, so a failing statement leaves the year input open.
     const QVector<ReportStore::MonthSums> months = ReportStore::monthSums(year);
+    m_chartQuery = ChartQuery::ofYear(year);
 
     Frame_ChkYear->setVisible(false);
     DGrid->setVisible(true);

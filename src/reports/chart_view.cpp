@@ -1,0 +1,216 @@
+#include "reports/chart_view.h"
+
+#include "platform/DateText.h"
+#include "reports/ChartPages.h"
+#include "store/ChartStore.h"
+#include "store/KindStore.h"
+#include "store/SummaryKinds.h"
+#include "ui/FileDialog.h"
+#include "ui/Guard.h"
+#include "ui/MessageBox.h"
+#include "ui/PushButton.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QSaveFile>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QString rangeText(const ReportStore::RangeFilter &range)
+{
+    return DateText::slashed(range.begin) + QStringLiteral("～") + DateText::slashed(range.end);
+}
+
+// The filters of the range query, as the person set them, for the chart's title.
+QString filterText(const ReportStore::RangeFilter &range)
+{
+    QStringList parts;
+    if (!range.description.isEmpty())
+        parts << QStringLiteral("帳目名稱含「%1」").arg(range.description);
+    if (range.kindName)
+        parts << QStringLiteral("類別 %1").arg(*range.kindName);
+    return parts.isEmpty() ? QString() : QStringLiteral("（") + parts.join(QStringLiteral("，")) + QStringLiteral("）");
+}
+
+QSet<QString> summaryKindNames()
+{
+    QSet<QString> names;
+    for (const KindStore::Kind &k : KindStore::kindsInList(database_access::SKinds_List()))
+        names.insert(k.name);
+    return names;
+}
+
+QChart *kindPage(const ReportStore::RangeFilter &range, ChartStore::Direction direction)
+{
+    const bool expense = direction == ChartStore::Expense;
+    const QVector<ChartPages::KindBar> bars
+        = ChartPages::rankKinds(ChartStore::kindSums(range, direction), summaryKindNames());
+    Decimal total;
+    for (const ChartPages::KindBar &bar : bars)
+        total += bar.sum;
+    const QString word = expense ? QStringLiteral("支出") : QStringLiteral("收入");
+    const QString title = word + QStringLiteral("分類　") + rangeText(range) + filterText(range)
+        + QStringLiteral("　共 ") + total.text() + QStringLiteral("元");
+    return ChartPages::kindChart(title, QStringLiteral("此期間沒有") + word, bars);
+}
+
+} // namespace
+
+chart_view::chart_view(const ChartQuery &query, QWidget *parent)
+    : QDialog(parent)
+    , m_query(query)
+{
+    setObjectName(QStringLiteral("chart_view"));
+    setWindowTitle(QStringLiteral("圖表"));
+    resize(960, 660);
+
+    tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("tabs"));
+    if (m_query.year) {
+        addPage(Page::Months, QStringLiteral("各月收支"));
+    } else if (m_query.range) {
+        addPage(Page::Expense, QStringLiteral("支出分類"));
+        addPage(Page::Income, QStringLiteral("收入分類"));
+    }
+    addPage(Page::Years, QStringLiteral("歷年收支"));
+
+    cmd_save = new ui::PushButton(QStringLiteral("存成圖檔…"), this);
+    cmd_save->setObjectName(QStringLiteral("cmd_save"));
+    cmd_save->setAccessibleName(QStringLiteral("存成圖檔"));
+    cmd_copy = new ui::PushButton(QStringLiteral("複製圖片"), this);
+    cmd_copy->setObjectName(QStringLiteral("cmd_copy"));
+    cmd_copy->setAccessibleName(QStringLiteral("複製圖片"));
+    cmd_close = new ui::PushButton(QStringLiteral("關閉"), this);
+    cmd_close->setObjectName(QStringLiteral("cmd_close"));
+    cmd_close->setAccessibleName(QStringLiteral("關閉"));
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmd_save);
+    buttons->addWidget(cmd_copy);
+    buttons->addWidget(cmd_close);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(tabs, 1);
+    layout->addLayout(buttons);
+
+    connect(cmd_save, &QPushButton::clicked, this, &chart_view::cmd_save_Click);
+    connect(cmd_copy, &QPushButton::clicked, this, &chart_view::cmd_copy_Click);
+    connect(cmd_close, &QPushButton::clicked, this, &QDialog::accept);
+
+    // The first page is read now, so a failing statement keeps the window from opening.
+    PageSlot &first = m_pages.first();
+    first.view->setChart(buildChart(first.page));
+    first.built = true;
+    connect(tabs, &QTabWidget::currentChanged, this, [this](int tab) {
+        ui::guarded(this, [this, tab] { ensureBuilt(tab); });
+    });
+}
+
+void chart_view::addPage(Page page, const QString &caption)
+{
+    auto *view = new QChartView(tabs);
+    view->setRenderHint(QPainter::Antialiasing);
+    tabs->addTab(view, caption);
+    m_pages.append({ page, view, false });
+}
+
+int chart_view::tabOf(Page page) const
+{
+    for (int i = 0; i < m_pages.size(); ++i) {
+        if (m_pages.at(i).page == page)
+            return i;
+    }
+    return -1;
+}
+
+QChart *chart_view::buildChart(Page page) const
+{
+    switch (page) {
+    case Page::Months:
+        return ChartPages::monthChart(*m_query.year, ChartStore::monthFlows(*m_query.year));
+    case Page::Expense:
+        return kindPage(*m_query.range, ChartStore::Expense);
+    case Page::Income:
+        return kindPage(*m_query.range, ChartStore::Income);
+    case Page::Years:
+        break;
+    }
+    return ChartPages::yearsChart(ChartStore::yearFlows());
+}
+
+void chart_view::ensureBuilt(int tab)
+{
+    if (tab < 0 || tab >= m_pages.size() || m_pages.at(tab).built)
+        return;
+    PageSlot &slot = m_pages[tab];
+    // Built before it is handed over, so a failing statement leaves the page to try again.
+    slot.view->setChart(buildChart(slot.page));
+    slot.built = true;
+}
+
+QChart *chart_view::chartAt(int tab)
+{
+    if (tab < 0 || tab >= m_pages.size())
+        return nullptr;
+    if (!ui::guarded(this, [this, tab] { ensureBuilt(tab); }))
+        return nullptr;
+    return m_pages.at(tab).view->chart();
+}
+
+QImage chart_view::picture()
+{
+    const int tab = tabs->currentIndex();
+    if (!chartAt(tab))
+        return {};
+    return m_pages.at(tab).view->grab().toImage();
+}
+
+QString chart_view::fileNameFor(Page page) const
+{
+    switch (page) {
+    case Page::Months:
+        return QStringLiteral("各月收支-%1.png").arg(*m_query.year);
+    case Page::Expense:
+    case Page::Income: {
+        const QString word = page == Page::Expense ? QStringLiteral("支出分類") : QStringLiteral("收入分類");
+        return QStringLiteral("%1-%2-%3.png")
+            .arg(word, DateText::iso(m_query.range->begin), DateText::iso(m_query.range->end));
+    }
+    case Page::Years:
+        break;
+    }
+    return QStringLiteral("歷年收支.png");
+}
+
+void chart_view::cmd_save_Click()
+{
+    const QImage image = picture();
+    if (image.isNull())
+        return;
+    QString path = ui::askSaveFileName(this, QStringLiteral("存成圖檔"),
+        fileNameFor(m_pages.at(tabs->currentIndex()).page), QStringLiteral("PNG 圖檔 (*.png)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().compare(QStringLiteral("png"), Qt::CaseInsensitive) != 0)
+        path += QStringLiteral(".png");
+    // Written beside the target and renamed over it, so a failure never leaves half a file
+    // where an older picture was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
+        ui::showMessage(this, QStringLiteral("圖檔無法寫入：%1\n%2").arg(path, file.errorString()));
+        return;
+    }
+}
+
+void chart_view::cmd_copy_Click()
+{
+    const QImage image = picture();
+    if (!image.isNull())
+        QGuiApplication::clipboard()->setImage(image);
+}

@@ -1,0 +1,13 @@
+#include "reports/check.h"
+
+#include "reports/chart_view.h"
+#include "ui/Guard.h"
+#include "ui/Modal.h"
+
+void check::cmd_chart_Click()
+{
+    ui::guarded(this, [this] {
+        chart_view charts(m_chartQuery, this);
+        ui::showModal(&charts);
+    });
+}
