@@ -371,7 +371,7 @@ def usage_map(pages, f):
         return b"\x00" + struct.pack("<I", 0) + bytes(4)
     first, last = min(pages), max(pages)
     span = last - first + 1
-    if span <= 64 * 8:
+    if span <= (64 - 5) * 8:        # a 64-byte map row
         bits = bytearray((span + 7) // 8)
         for p in pages:
             bits[(p - first) // 8] |= 1 << ((p - first) % 8)
@@ -492,16 +492,7 @@ def lay_out(t, f, overflow, tdef_page=None):
 
     live = [t.row_bytes(r, memo_out) for r in t.rows]
     dead = [t.row_bytes(r, memo_out) for r in t.deleted]
-    # Deleted rows sit among the live ones, so a reader must look at the flag.
-    ordered, flags = [], []
-    step = max(1, len(live) // (len(dead) + 1)) if dead else 0
-    di = 0
-    for i, r in enumerate(live):
-        if dead and di < len(dead) and i == step * (di + 1) - 1:
-            ordered.append(dead[di]); flags.append(True); di += 1
-        ordered.append(r); flags.append(False)
-    while di < len(dead):
-        ordered.append(dead[di]); flags.append(True); di += 1
+    ordered, flags = row_order(live, dead)
     pages = []
     pos = 0
     for group in pack_rows(ordered):
@@ -512,6 +503,26 @@ def lay_out(t, f, overflow, tdef_page=None):
         pos += len(group)
     lval.flush()
     return t, tdef_page, pages
+
+
+def row_order(live, dead):
+    """The order rows take on the pages: deleted rows spread evenly among the
+    live ones, so a reader must look at each offset's flag.  Returns the rows
+    and, for each, whether it is deleted."""
+    ordered, flags = [], []
+    step = max(1, len(live) // (len(dead) + 1)) if dead else 0
+    di = 0
+    for i, r in enumerate(live):
+        if di < len(dead) and i == step * (di + 1) - 1:
+            ordered.append(dead[di])
+            flags.append(True)
+            di += 1
+        ordered.append(r)
+        flags.append(False)
+    for r in dead[di:]:
+        ordered.append(r)
+        flags.append(True)
+    return ordered, flags
 
 
 class LongValues:

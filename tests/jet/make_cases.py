@@ -218,7 +218,7 @@ def damage_variants(buf, rnd):
         struct.pack_into("<I", b, p * PAGE + 55, (rnd.choice(bad_pages) << 8) | rnd.randrange(256))
         out.append(("tdef_map%d" % i, bytes(b)))
         b = bytearray(buf)
-        struct.pack_into("<I", b, p * PAGE + 4, rnd.choice(bad_pages))    # next definition page
+        struct.pack_into("<I", b, p * PAGE + 4, rnd.choice(bad_pages[1:]))  # next definition page
         out.append(("tdef_next%d" % i, bytes(b)))
         b = bytearray(buf)
         struct.pack_into("<H", b, p * PAGE + 45, 0xFFFF)                 # column count
@@ -248,7 +248,7 @@ def damage_variants(buf, rnd):
             b = bytearray(buf)
             struct.pack_into("<I", b, pos, (rnd.choice(bad_pages) << 8) | 200)
             out.append(("lval%d" % i, bytes(b)))
-    return out
+    return [(name, b) for name, b in out if b != buf]
 
 
 def lval_pages(buf):
