@@ -28,8 +28,8 @@ Options (all optional):
     "memo_overflow": True   long memos go to long-value pages of their own
     "compress_text": True   text in the compressed two-byte form where shorter
 
-Command line:  python3 jet4.py SPEC.json OUT.mdb
-with SPEC.json = {"tables": [...], "options": {...}}.
+Command line:  python3 jet4.py LAYOUT.json OUT.mdb
+with LAYOUT.json = {"tables": [...], "options": {...}}.
 
 The file layout written here (all numbers little-endian, 4096-byte pages):
 
@@ -251,12 +251,12 @@ def pack_rows(rows):
 
 
 class Table:
-    def __init__(self, spec, compress):
-        self.name = spec["name"]
+    def __init__(self, layout, compress):
+        self.name = layout["name"]
         self.columns = []
         self.compress = compress
         fixed_off = var_idx = 0
-        for n, c in enumerate(spec["columns"]):
+        for n, c in enumerate(layout["columns"]):
             ctype = c["type"]
             code, size = TYPES[ctype]
             col = {"name": c["name"], "type": ctype, "code": code, "num": n}
@@ -271,8 +271,8 @@ class Table:
             self.columns.append(col)
         self.fixed_size = fixed_off
         self.num_var = var_idx
-        self.rows = spec.get("rows", [])
-        self.deleted = spec.get("deleted_rows", [])
+        self.rows = layout.get("rows", [])
+        self.deleted = layout.get("deleted_rows", [])
         self.autonumber = 0
         for c in self.columns:
             if c["type"] == "autonumber":
@@ -445,11 +445,11 @@ def write_mdb(path, tables, options=None):
     f.new_page()                                   # 2: catalogue definition
     map_rows = [b"\x00" + struct.pack("<I", 0) + bytes(4)]   # global map, unused
 
-    specs = [dict(t) for t in tables]
+    layouts = [dict(t) for t in tables]
     # Reserve the pages of every table first; the catalogue rows need them.
     laid = []
-    for spec in specs:
-        laid.append(lay_out(Table(spec, compress), f, overflow))
+    for layout in layouts:
+        laid.append(lay_out(Table(layout, compress), f, overflow))
     cat = Table({"name": "MSysObjects", "columns": CATALOGUE_COLUMNS}, compress)
     cat_rows = [
         [TABLES_CONTAINER_ID, 0x0F000000, "Tables", 3, CREATED, CREATED, 0, None, None, None, None],
@@ -569,11 +569,11 @@ class LongValues:
 
 def main(argv):
     if len(argv) != 3:
-        sys.stderr.write("usage: jet4.py SPEC.json OUT.mdb\n")
+        sys.stderr.write("usage: jet4.py LAYOUT.json OUT.mdb\n")
         return 2
     with open(argv[1], encoding="utf-8") as fh:
-        spec = json.load(fh)
-    write_mdb(argv[2], spec["tables"], spec.get("options"))
+        layout = json.load(fh)
+    write_mdb(argv[2], layout["tables"], layout.get("options"))
     return 0
 
 

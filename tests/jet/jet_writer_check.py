@@ -232,17 +232,17 @@ class LedgerReadBack(Check):
                     self.assertEqual(len(doc["tables"][0]["rows"]), 1000)
 
     def test_the_ledger_holds_what_the_import_must_carry(self):
-        spec = ledger_jet.ledger_spec(1000, [2023, 2024, 2025], 1)
-        rows = spec["tables"][0]["rows"]
+        layout = ledger_jet.ledger_layout(1000, [2023, 2024, 2025], 1)
+        rows = layout["tables"][0]["rows"]
         texts = [r[3] for r in rows] + [r[5] for r in rows]
         self.assertEqual({r[0][:4] for r in rows}, {"2023", "2024", "2025"})
         self.assertTrue(any("'" in t for t in texts) and any('"' in t for t in texts))
         self.assertTrue(any("%" in t for t in texts))
         self.assertTrue(any(any(ord(ch) > 0xFFFF for ch in t) for t in texts))
         self.assertTrue(any(len(t) > 4000 for t in texts), "a memo longer than a page")
-        self.assertTrue(len(spec["tables"][2]["rows"]) > 20, "day notes")
+        self.assertTrue(len(layout["tables"][2]["rows"]) > 20, "day notes")
         self.assertEqual(len({r[6] for r in rows}), 1000, "keys unique")
-        self.assertEqual(ledger_jet.ledger_spec(1000, [2023, 2024, 2025], 1), spec, "seeded")
+        self.assertEqual(ledger_jet.ledger_layout(1000, [2023, 2024, 2025], 1), layout, "seeded")
 
 
 class Values(Check):

@@ -52,7 +52,7 @@ def long_memo(rnd, size):
     return text + " 結束 %d" % rnd.randrange(1000)
 
 
-def ledger_spec(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double",
+def ledger_layout(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double",
                 memo_overflow=False, long_memos=True):
     rnd = random.Random(seed)
     kinds = []
@@ -119,10 +119,10 @@ def ledger_spec(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double",
     return {"tables": tables, "options": options}
 
 
-def write_case(path, spec, **extra):
-    """Writes the file and its JSON (the spec, plus any extra keys)."""
-    jet4.write_mdb(str(path), spec["tables"], spec.get("options"))
-    doc = dict(spec)
+def write_case(path, layout, **extra):
+    """Writes the file and its JSON (the layout, plus any extra keys)."""
+    jet4.write_mdb(str(path), layout["tables"], layout.get("options"))
+    doc = dict(layout)
     doc.update(extra)
     with open(str(path) + ".json", "w", encoding="utf-8") as fh:
         json.dump(doc, fh, ensure_ascii=False, indent=1)
@@ -130,9 +130,9 @@ def write_case(path, spec, **extra):
 
 def make_ledger(path, entries=1000, years=(2023, 2024, 2025), seed=1, amount="double",
                 memo_overflow=False, long_memos=True):
-    spec = ledger_spec(entries, list(years), seed, amount, memo_overflow, long_memos)
-    write_case(path, spec)
-    return spec
+    layout = ledger_layout(entries, list(years), seed, amount, memo_overflow, long_memos)
+    write_case(path, layout)
+    return layout
 
 
 def main(argv):

@@ -20,17 +20,17 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import jet4  # noqa: E402
-from ledger_jet import ledger_spec, write_case  # noqa: E402
+from ledger_jet import ledger_layout, write_case  # noqa: E402
 
 PAGE = jet4.PAGE
 
 
 def small(seed=5, entries=40, **kw):
-    return ledger_spec(entries=entries, years=[2024], seed=seed, **kw)
+    return ledger_layout(entries=entries, years=[2024], seed=seed, **kw)
 
 
-def table(spec, name):
-    return next(t for t in spec["tables"] if t["name"] == name)
+def table(layout, name):
+    return next(t for t in layout["tables"] if t["name"] == name)
 
 
 def col_index(t, name):
@@ -277,9 +277,9 @@ def write_corpus(corpus, workdir):
     rnd = random.Random(16)
     bases = {"ledger": small(20, entries=60), "memo": case_memo_overflow()[0],
              "deleted": case_deleted_rows()[0]}
-    for name, spec in bases.items():
+    for name, layout in bases.items():
         path = workdir / ("corpus_base_%s.mdb" % name)
-        jet4.write_mdb(str(path), spec["tables"], spec.get("options"))
+        jet4.write_mdb(str(path), layout["tables"], layout.get("options"))
         buf = path.read_bytes()
         (corpus / ("%s_ok.mdb" % name)).write_bytes(buf)
         for vname, vbuf in damage_variants(buf, rnd):
@@ -296,11 +296,11 @@ def main(argv):
     out = Path(a.outdir)
     out.mkdir(parents=True, exist_ok=True)
     for name, make in CASES.items():
-        spec, what = make()
-        write_case(out / (name + ".mdb"), spec, case=what)
-    spec, what = case_ace()
-    write_case(out / "ace.accdb", spec, case=what)
-    write_case(out / "ace_as_mdb.mdb", copy.deepcopy(spec), case=what + ", under an .mdb name")
+        layout, what = make()
+        write_case(out / (name + ".mdb"), layout, case=what)
+    layout, what = case_ace()
+    write_case(out / "ace.accdb", layout, case=what)
+    write_case(out / "ace_as_mdb.mdb", copy.deepcopy(layout), case=what + ", under an .mdb name")
     damaged_case(out)
     if a.big:
         from ledger_jet import make_ledger
