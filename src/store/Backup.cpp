@@ -129,17 +129,86 @@ QStringList copies(const QString &ledgerPath)
     return found; // the stamp sorts by time
 }
 
+namespace {
+
+// What a ledger holds, in a few numbers: enough to tell two ledgers apart cheaply.
+QStringList fingerprint(const QString &path)
+{
+    sqlite3 *db = nullptr;
+    const QByteArray name = QFile::encodeName(path);
+    int rc = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    QStringList values;
+    QString problem;
+    sqlite3_stmt *statement = nullptr;
+    if (rc == SQLITE_OK)
+        rc = sqlite3_prepare_v2(db,
+                                "SELECT (SELECT count(*) || ' ' || total(a_count) || ' ' || ifnull(max(a_key), 0) "
+                                "|| ' ' || ifnull(max(a_date), '') FROM data_main), "
+                                "(SELECT count(*) || ' ' || total(length(a_content)) FROM data_main), "
+                                "(SELECT count(*) || ' ' || ifnull(max(a_kind), 0) FROM kind), "
+                                "(SELECT count(*) || ' ' || total(length(a_note)) FROM data_note)",
+                                -1, &statement, nullptr);
+    if (rc == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW) {
+        for (int column = 0; column < sqlite3_column_count(statement); ++column)
+            values << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, column)));
+    } else {
+        problem = sqliteMessage(db, rc);
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    if (!problem.isEmpty())
+        throw StoreError(problem);
+    return values;
+}
+
+// Pieces of copies that a crash or a kill cut short (the copy and its journal) are of no
+// use to anyone; they go at every start, whether a copy is due or not.
+void clearLeftovers(const QString &ledgerPath)
+{
+    const QDir folder = backupFolder(ledgerPath);
+    const QString base = baseName(ledgerPath);
+    const QStringList leftovers = folder.entryList(
+        {base + QStringLiteral("-*.mdb.partial"), base + QStringLiteral("-*.mdb.partial-*")}, QDir::Files | QDir::Hidden);
+    for (const QString &leftover : leftovers)
+        QFile::remove(folder.filePath(leftover));
+}
+
+bool sameContents(const QString &ledgerPath, const QString &copyPath)
+{
+    const QFileInfo ledger(ledgerPath);
+    const QFileInfo copy(copyPath);
+    // The online backup gives the copy as many pages as the ledger, and the copy is written
+    // after the ledger's last change: anything else means the ledger changed or was replaced.
+    if (ledger.size() != copy.size() || ledger.lastModified() >= copy.lastModified())
+        return false;
+    // A ledger copied in with its old time kept still shows in its entries.
+    try {
+        return fingerprint(ledgerPath) == fingerprint(copyPath);
+    } catch (const StoreError &) {
+        return false; // a ledger that cannot be read is worth a copy attempt (and its check)
+    }
+}
+
+} // namespace
+
+bool isDue(const QString &ledgerPath, const QDateTime &now)
+{
+    const QStringList existing = copies(ledgerPath);
+    if (existing.isEmpty())
+        return true;
+    const QDateTime newest = stampOf(QFileInfo(existing.last()).fileName(), copyPattern(ledgerPath));
+    // A copy stamped in the future (a clock set back) does not hold the next one off.
+    if (newest > now || newest.date() < now.date())
+        return true;
+    return !sameContents(ledgerPath, existing.last());
+}
+
 Outcome backupIfDue(const QString &ledgerPath, const QDateTime &now)
 {
     Outcome outcome;
-    const QStringList existing = copies(ledgerPath);
-    const QRegularExpression pattern = copyPattern(ledgerPath);
-    if (!existing.isEmpty()) {
-        const QDateTime newest = stampOf(QFileInfo(existing.last()).fileName(), pattern);
-        // A copy stamped in the future (a clock set back) does not hold the next one off.
-        if (newest <= now && newest.secsTo(now) < 24 * 60 * 60)
-            return outcome;
-    }
+    clearLeftovers(ledgerPath);
+    if (!isDue(ledgerPath, now))
+        return outcome;
     QDir folder = backupFolder(ledgerPath);
     const QString finalName = folder.filePath(baseName(ledgerPath) + QLatin1Char('-') + now.toString(stampFormat)
                                               + QStringLiteral(".mdb"));
@@ -147,10 +216,6 @@ Outcome backupIfDue(const QString &ledgerPath, const QDateTime &now)
     try {
         if (!folder.exists() && !QDir().mkpath(folder.path()))
             throw StoreError(QStringLiteral("無法建立資料夾 %1").arg(folder.path()));
-        // Pieces of copies that a crash or a kill cut short are of no use to anyone.
-        const QStringList leftovers = folder.entryList({baseName(ledgerPath) + QStringLiteral("-*.mdb.partial")}, QDir::Files);
-        for (const QString &leftover : leftovers)
-            QFile::remove(folder.filePath(leftover));
         copyLedger(ledgerPath, partial);
         verify(partial);
         if (QFile::exists(finalName))

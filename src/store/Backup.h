@@ -18,8 +18,13 @@ struct Outcome
     QString error;       // why no copy could be made; empty when all went well
 };
 
-// Backs up the ledger at ledgerPath when the newest copy is older than a day (or there is
-// none). Reads the ledger on a connection of its own, so it may run on a worker thread while
+// Whether a new copy is due: there is none yet, the newest is from an earlier day (or
+// stamped later than now), or the ledger no longer holds what the newest copy holds (a
+// change since, or another ledger put in its place).
+bool isDue(const QString &ledgerPath, const QDateTime &now);
+
+// Clears the pieces of copies cut short, then backs up the ledger at ledgerPath when a
+// copy is due. Reads the ledger on a connection of its own, so it may run on a worker thread while
 // the program goes on. Never throws: a failure is returned in Outcome::error and leaves no
 // partial copy.
 Outcome backupIfDue(const QString &ledgerPath, const QDateTime &now);

@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 #include "store/Backup.h"
+#include "store/LedgerSchema.h"
 #include "store/database_access.h"
 #include "support/ScriptedBoxes.h"
 #include "support/TestLedger.h"
@@ -38,6 +39,31 @@ QVariant readCopy(const QString &path, const QString &sql)
     return value;
 }
 
+// Runs a change on a ledger file through a connection of its own.
+void changeFile(const QString &path, const QString &sql)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY2(query.exec(sql), qPrintable(sql));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+}
+
+// Another ledger, as a person would copy in their real one: four entries of 250 元.
+QString otherLedger(const QString &name)
+{
+    LedgerSchema::createLedger(name);
+    for (int key = 1; key <= 4; ++key)
+        changeFile(name, QStringLiteral("INSERT INTO data_main (a_key, a_date, a_kind, a_inout, a_content, a_count, a_note) "
+                                        "VALUES (%1, '2025-01-0%1', 1, 0, '房租', 250, '')")
+                             .arg(key));
+    return name;
+}
+
 } // namespace
 
 class BackupTest : public QObject
@@ -48,6 +74,7 @@ private Q_SLOTS:
     void firstRunMakesAVerifiedCopy();
     void oneCopyADayAndTheNewestTenKept();
     void aClockSetBackDoesNotStopCopies();
+    void aLedgerReplacedTheSameDayIsCopied();
     void failureIsReportedAndLeavesNoPartialCopy();
     void startUpTellsOnceAndGoesOn();
     void backgroundCopyLeavesTheProgramFree();
@@ -72,7 +99,7 @@ void BackupTest::oneCopyADayAndTheNewestTenKept()
 {
     TestLedger ledger(true);
     QVERIFY(Backup::backupIfDue(QStringLiteral("db1.mdb"), monday).made);
-    QVERIFY(!Backup::backupIfDue(QStringLiteral("db1.mdb"), monday.addSecs(23 * 3600)).made);
+    QVERIFY(!Backup::backupIfDue(QStringLiteral("db1.mdb"), monday.addSecs(14 * 3600)).made);
     QCOMPARE(Backup::copies(QStringLiteral("db1.mdb")).size(), 1);
     for (int day = 1; day <= 12; ++day)
         QVERIFY(Backup::backupIfDue(QStringLiteral("db1.mdb"), monday.addDays(day)).made);
@@ -99,6 +126,60 @@ void BackupTest::aClockSetBackDoesNotStopCopies()
     TestLedger ledger(true);
     QVERIFY(Backup::backupIfDue(QStringLiteral("db1.mdb"), monday.addDays(30)).made);
     QVERIFY(Backup::backupIfDue(QStringLiteral("db1.mdb"), monday).made);
+}
+
+void BackupTest::aLedgerReplacedTheSameDayIsCopied()
+{
+    TestLedger ledger(true);
+    Close_DB();
+    testing::FixedClock clock(monday);
+    ScriptedBoxes boxes;
+    QVERIFY(startUp());
+    QCOMPARE(Backup::copies(QStringLiteral("db1.mdb")).size(), 1);
+    Close_DB();
+
+    // The real ledger copied over the new one, an hour later the same day.
+    QVERIFY(QFile::remove(QStringLiteral("db1.mdb")));
+    QVERIFY(QFile::copy(otherLedger(QStringLiteral("real.mdb")), QStringLiteral("db1.mdb")));
+    Clock::set(monday.addSecs(3600));
+    QVERIFY(startUp());
+    QStringList kept = Backup::copies(QStringLiteral("db1.mdb"));
+    QCOMPARE(kept.size(), 2);
+    QCOMPARE(readCopy(kept.last(), QStringLiteral("SELECT total(a_count) FROM data_main")).toDouble(), 1000.0);
+    QCOMPARE(readCopy(kept.first(), QStringLiteral("SELECT count(*) FROM data_main")).toInt(), 0);
+
+    // Started again with nothing changed: no new copy.
+    Close_DB();
+    Clock::set(monday.addSecs(7200));
+    QVERIFY(startUp());
+    QCOMPARE(Backup::copies(QStringLiteral("db1.mdb")), kept);
+
+    // Copied in with its old time kept (cp -p) and the same size: the entries still tell.
+    Close_DB();
+    const QDateTime before = QFileInfo(QStringLiteral("db1.mdb")).lastModified();
+    changeFile(QStringLiteral("db1.mdb"), QStringLiteral("UPDATE data_main SET a_count = 300 WHERE a_key = 2"));
+    QFile file(QStringLiteral("db1.mdb"));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(before, QFileDevice::FileModificationTime));
+    file.close();
+    Clock::set(monday.addSecs(3 * 3600));
+    QVERIFY(startUp());
+    kept = Backup::copies(QStringLiteral("db1.mdb"));
+    QCOMPARE(kept.size(), 3);
+    QCOMPARE(readCopy(kept.last(), QStringLiteral("SELECT total(a_count) FROM data_main")).toDouble(), 1050.0);
+
+    // A change made in the program counts too, and a busy day keeps only the newest ten.
+    for (int hour = 4; hour <= 14; ++hour) {
+        ledger.addEntry(QStringLiteral("2026-03-02"), 1, 0, QStringLiteral("午餐"), hour, {}, 100 + hour);
+        Close_DB();
+        Clock::set(monday.addSecs(hour * 3600));
+        QVERIFY(startUp());
+    }
+    kept = Backup::copies(QStringLiteral("db1.mdb"));
+    QCOMPARE(kept.size(), Backup::keptCopies);
+    QCOMPARE(QFileInfo(kept.last()).fileName(), QStringLiteral("db1-20260302-230000.mdb"));
+    QCOMPARE(readCopy(kept.last(), QStringLiteral("SELECT a_count FROM data_main WHERE a_key = 114")).toDouble(), 14.0);
+    QVERIFY(boxes.texts().isEmpty());
 }
 
 void BackupTest::failureIsReportedAndLeavesNoPartialCopy()
