@@ -23,6 +23,9 @@ inline const QString yearDetailed = QStringLiteral("range query, one year, detai
 inline const QString yearSimple = QStringLiteral("range query, one year, simple");
 inline const QString sort = QStringLiteral("sort press (amount), one year detailed");
 inline const QString yearReport = QStringLiteral("year report");
+inline const QString chartYear = QStringLiteral("chart window after the one-year query");
+inline const QString chartMonths = QStringLiteral("chart window after the year report");
+inline const QString chartYears = QStringLiteral("every-year chart tab shown");
 inline const QString wholeSimple = QStringLiteral("range query, whole ledger, simple");
 inline const QString wholeDetailed = QStringLiteral("range query, whole ledger, detailed");
 

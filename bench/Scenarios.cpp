@@ -1,5 +1,6 @@
 #include "Scenarios.h"
 
+#include "ChartTiming.h"
 #include "Driving.h"
 #include "EngineFloor.h"
 #include "Labels.h"
@@ -8,6 +9,7 @@
 #include "app/Startup.h"
 #include "entry/input_keyin.h"
 #include "platform/DateText.h"
+#include "reports/chart_view.h"
 #include "reports/check.h"
 #include "store/ReportStore.h"
 #include "store/SummaryKinds.h"
@@ -148,7 +150,7 @@ void rangeQuery(BenchRun &run, check &w, driving::Boxes &boxes, const QString &l
     }
 }
 
-void playQuerySession(BenchRun &run, check &w, driving::Boxes &boxes)
+void playQuerySession(BenchRun &run, check &w, driving::Boxes &boxes, ChartTiming &charts)
 {
     click(w.chkrange_3);
     settle();
@@ -162,6 +164,8 @@ void playQuerySession(BenchRun &run, check &w, driving::Boxes &boxes)
     rangeQuery(run, w, boxes, labels::monthSimple, monthStart, monthEnd, false, run.reps);
     rangeQuery(run, w, boxes, labels::yearSimple, yearStart, yearEnd, false, run.reps);
     rangeQuery(run, w, boxes, labels::yearDetailed, yearStart, yearEnd, true, run.reps);
+    openCharts(run, w, charts, labels::chartYear);
+    expectNoBoxes(run, boxes, labels::chartYear);
 
     // The sort press runs the one-year query again, ordered by amount, alternately up and down.
     const ReportStore::RangeFilter yearFilter = wholeDays(yearStart, yearEnd);
@@ -187,6 +191,8 @@ void playQuerySession(BenchRun &run, check &w, driving::Boxes &boxes)
         if (w.DGrid->rows() != 13 || !w.msg_field->text().contains(QStringLiteral("年收入")))
             run.problems << QStringLiteral("year report: no months shown");
     }
+    openCharts(run, w, charts, labels::chartMonths);
+    expectNoBoxes(run, boxes, labels::chartMonths);
 
     if (run.wholeReps == 0)
         return;
@@ -267,7 +273,13 @@ void dailyEntry(BenchRun &run, Form1 &menu)
     driving::Boxes boxes;
     QElapsedTimer since;
     bool played = false;
+    ChartTiming charts;
     driving::Windows windows(&since, [&](QDialog *dialog, double openMs) {
+        if (auto *view = qobject_cast<chart_view *>(dialog)) {
+            // Timed from the press of 圖表, not from the opening of the query window.
+            driveCharts(run, *view, driving::elapsedMs(charts.since), charts);
+            return;
+        }
         run.line(labels::openEntry).times.add(openMs);
         expectNoBoxes(run, boxes, labels::openEntry);
         auto *w = qobject_cast<input_keyin *>(dialog);
@@ -303,14 +315,20 @@ void queries(BenchRun &run, Form1 &menu)
     driving::Boxes boxes;
     QElapsedTimer since;
     bool played = false;
+    ChartTiming charts;
     driving::Windows windows(&since, [&](QDialog *dialog, double openMs) {
+        if (auto *view = qobject_cast<chart_view *>(dialog)) {
+            // Timed from the press of 圖表, not from the opening of the query window.
+            driveCharts(run, *view, driving::elapsedMs(charts.since), charts);
+            return;
+        }
         run.line(labels::openCheck).times.add(openMs);
         expectNoBoxes(run, boxes, labels::openCheck);
         auto *w = qobject_cast<check *>(dialog);
         if (w == nullptr || played)
             return;
         played = true;
-        playQuerySession(run, *w, boxes);
+        playQuerySession(run, *w, boxes, charts);
     });
     for (int rep = 0; rep < run.reps; ++rep) {
         since.start();

@@ -38,6 +38,14 @@ void setTargets(BenchRun &run, bool large)
             m.limitMs = 300;
             continue;
         }
+        if (a == labels::chartYear || a == labels::chartMonths) {
+            m.limitMs = 100;
+            continue;
+        }
+        if (a == labels::chartYears) {
+            m.limitMs = 200;
+            continue;
+        }
         if (large) {
             if (a != labels::wholeDetailed && a != labels::wholeSimple)
                 m.limitMs = 100;

@@ -7,9 +7,11 @@
 #include <QBarSet>
 #include <QChart>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QHorizontalStackedBarSeries>
 #include <QLegend>
 #include <QLineSeries>
+#include <QPalette>
 #include <QPen>
 #include <QToolTip>
 #include <QValueAxis>
@@ -38,6 +40,10 @@ QString yuan(const Decimal &amount)
 QChart *newChart(const QString &title)
 {
     auto *chart = new QChart;
+    // On a dark desktop the chart takes a dark face too, instead of a white card; set before
+    // any series, so the bars keep their own colours.
+    if (QGuiApplication::palette().color(QPalette::Window).lightness() < 128)
+        chart->setTheme(QChart::ChartThemeDark);
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->setTitle(title);
     chart->setTitleFont(ui::mingFont(13));

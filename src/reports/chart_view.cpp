@@ -17,6 +17,8 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QSaveFile>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -69,6 +71,9 @@ chart_view::chart_view(const ChartQuery &query, QWidget *parent)
     setObjectName(QStringLiteral("chart_view"));
     setWindowTitle(QStringLiteral("圖表"));
     resize(960, 660);
+    // On a small screen (or a large scale) it opens fitted to the free room, frame included.
+    if (const QScreen *shown = screen())
+        resize(size().boundedTo(shown->availableGeometry().size() - QSize(8, 32)));
 
     tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("tabs"));
@@ -114,9 +119,16 @@ chart_view::chart_view(const ChartQuery &query, QWidget *parent)
 
 void chart_view::addPage(Page page, const QString &caption)
 {
-    auto *view = new QChartView(tabs);
+    auto *view = new QChartView;
     view->setRenderHint(QPainter::Antialiasing);
-    tabs->addTab(view, caption);
+    // Below this size the axis names no longer fit and would be cut; a smaller window (a
+    // small screen, a large scale) scrolls the chart instead.
+    view->setMinimumSize(640, 440);
+    auto *room = new QScrollArea(tabs);
+    room->setWidgetResizable(true);
+    room->setFrameShape(QFrame::NoFrame);
+    room->setWidget(view);
+    tabs->addTab(room, caption);
     m_pages.append({ page, view, false });
 }
 

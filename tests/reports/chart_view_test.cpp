@@ -13,6 +13,7 @@
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
+#include <QPalette>
 #include <QClipboard>
 #include <QImage>
 #include <QLineSeries>
@@ -187,6 +188,7 @@ private Q_SLOTS:
     void everyYearOfTheLedgerWithGapsAsZero();
     void picturesAreSavedAsPngAndCopied();
     void theButtonSitsInFreeRoomAndIsReachedByTab();
+    void aDarkDesktopGetsDarkChartsThatKeepTheirColours();
 };
 
 void ChartViewTest::yearReportChartsTheTwelveMonths()
@@ -358,21 +360,28 @@ void ChartViewTest::rangeChartsFollowTheKindFilterAndShowNegativeSums()
         { "2025-05-10", QStringLiteral("餐費"), 0, "120", QStringLiteral("午餐") },
         { "2025-05-11", QStringLiteral("退款"), 0, "-30.5", QStringLiteral("退貨") },
         { "2025-05-12", QStringLiteral("退款"), 0, "-0.25", QStringLiteral("退貨") },
+        { "2025-05-12", QStringLiteral("退款"), 0, "0", QStringLiteral("退貨") },
     });
     ScriptedBoxes boxes;
     check window;
     QVERIFY(open(window));
     QVERIFY(chooseKind(window, QStringLiteral("退款")));
-    runRange(window, QStringLiteral("2025/05/01"), QStringLiteral("2025/05/31"));
-    QVERIFY(openCharts(window, [&](chart_view *view) {
-        const Drawn d = drawnOf(view->chartAt(0));
-        // A total below zero has no shares.
-        const QList<Bar> bars = kindBars(d);
-        QCOMPARE(bars.size(), 1);
-        QCOMPARE(bars.at(0).label, QStringLiteral("退款  -30.75元"));
-        QCOMPARE(bars.at(0).value, -30.75);
-        QVERIFY2(d.title.contains(QStringLiteral("類別 退款")), qPrintable(d.title));
-    }));
+    // Entry by entry or summed per day, the range and its filters are the same, and so are
+    // the charts.
+    for (QRadioButton *mode : { window.chk_mon_easy, window.chk_mon_detail }) {
+        press(mode);
+        runRange(window, QStringLiteral("2025/05/01"), QStringLiteral("2025/05/31"));
+        QCOMPARE(window.DGrid->rows() - 1, mode == window.chk_mon_easy ? 2 : 3); // days or entries
+        QVERIFY(openCharts(window, [&](chart_view *view) {
+            const Drawn d = drawnOf(view->chartAt(0));
+            // A total below zero has no shares.
+            const QList<Bar> bars = kindBars(d);
+            QCOMPARE(bars.size(), 1);
+            QCOMPARE(bars.at(0).label, QStringLiteral("退款  -30.75元"));
+            QCOMPARE(bars.at(0).value, -30.75);
+            QVERIFY2(d.title.contains(QStringLiteral("類別 退款")), qPrintable(d.title));
+        }));
+    }
 }
 
 void ChartViewTest::anEmptyRangeSaysSoInsteadOfBars()
@@ -521,6 +530,50 @@ void ChartViewTest::theButtonSitsInFreeRoomAndIsReachedByTab()
     driver.next([](QDialog *) {});
     QTest::keyClick(window.cmd_chart, Qt::Key_Space);
     QCOMPARE(driver.shown(), QStringList({ QStringLiteral("chart_view") }));
+}
+
+void ChartViewTest::aDarkDesktopGetsDarkChartsThatKeepTheirColours()
+{
+    testing::FixedClock clock(QDate(2026, 2, 1));
+    Ledger data({
+        { "2025-05-10", QStringLiteral("餐費"), 0, "120", QStringLiteral("午餐") },
+        { "2025-05-11", QStringLiteral("薪資"), 1, "900", QStringLiteral("五月") },
+    });
+    const QPalette before = QApplication::palette();
+    QPalette dark = before;
+    dark.setColor(QPalette::Window, QColor(49, 54, 59));
+    dark.setColor(QPalette::WindowText, QColor(239, 240, 241));
+    dark.setColor(QPalette::Base, QColor(35, 38, 41));
+    dark.setColor(QPalette::Text, QColor(239, 240, 241));
+
+    QMap<QString, QColor> lightColours;
+    for (const QPalette &palette : { before, dark }) {
+        QApplication::setPalette(palette);
+        ScriptedBoxes boxes;
+        check window;
+        QVERIFY(open(window));
+        runYear(window, QStringLiteral("2025"));
+        QVERIFY(openCharts(window, [&](chart_view *view) {
+            QChart *chart = view->chartAt(0);
+            QVERIFY(chart);
+            const bool isDark = palette.color(QPalette::Window).lightness() < 128;
+            QCOMPARE(chart->theme(), isDark ? QChart::ChartThemeDark : QChart::ChartThemeLight);
+            // Income and expense keep their own colours in either face.
+            for (QAbstractSeries *s : chart->series()) {
+                if (auto *bars = qobject_cast<QAbstractBarSeries *>(s)) {
+                    for (QBarSet *set : bars->barSets()) {
+                        if (isDark)
+                            QCOMPARE(set->color(), lightColours.value(set->label()));
+                        else
+                            lightColours.insert(set->label(), set->color());
+                    }
+                }
+            }
+        }));
+    }
+    QApplication::setPalette(before);
+    QCOMPARE(lightColours.size(), 2);
+    QVERIFY(lightColours.value(QStringLiteral("收入")) != lightColours.value(QStringLiteral("支出")));
 }
 
 QUILLORY_TEST_MAIN(ChartViewTest)
