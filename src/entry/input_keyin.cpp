@@ -8,6 +8,7 @@
 #include "store/KindStore.h"
 #include "store/NoteStore.h"
 #include "ui/DGrid.h"
+#include "ui/FieldEnter.h"
 #include "ui/GridExport.h"
 #include "ui/Guard.h"
 #include "ui/MessageBox.h"
@@ -41,6 +42,7 @@ input_keyin::input_keyin(QWidget *parent)
     connectHandlers();
     setUpUndoAndSuggestions();
     GridExport::install(DGrid);
+    ui::FieldEnter::watchAll(this);
 
     date_new->setText(DateText::defaultText(Clock::today()));
     inout->clear();

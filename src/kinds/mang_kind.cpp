@@ -4,6 +4,7 @@
 #include "platform/Numbers.h"
 #include "store/KindStore.h"
 #include "store/SummaryKinds.h"
+#include "ui/FieldEnter.h"
 #include "ui/Guard.h"
 #include "ui/MessageBox.h"
 #include "ui/Modal.h"
@@ -39,6 +40,7 @@ mang_kind::mang_kind(QWidget *parent)
 {
     buildControls();
     connectControls();
+    ui::FieldEnter::watchAll(this);
     ui::guarded(this, [this] { loadWindow(); });
     kind_name->setFocus();
 }

@@ -4,6 +4,7 @@
 #include "platform/DateText.h"
 #include "store/KindStore.h"
 #include "ui/DGrid.h"
+#include "ui/FieldEnter.h"
 #include "ui/GridExport.h"
 #include "ui/Guard.h"
 #include "ui/MessageBox.h"
@@ -33,6 +34,7 @@ check::check(QWidget *parent)
     setWindowTitle(QStringLiteral("查詢功能"));
     createControls();
     GridExport::install(DGrid);
+    ui::FieldEnter::watchAll(this);
 
     connect(chkrange_1, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
@@ -48,6 +50,8 @@ check::check(QWidget *parent)
     });
     connect(Timer1, &QTimer::timeout, this, &check::Timer1_Timer);
     connect(chk_month, &QPushButton::clicked, this, &check::chk_month_Click);
+    // Enter in the description filter presses 月查詢, so it does whatever the button does.
+    connect(account_name, &QLineEdit::returnPressed, chk_month, &QAbstractButton::click);
     connect(chk_year, &QPushButton::clicked, this, &check::chk_year_Click);
     connect(chk_year_go, &QPushButton::clicked, this, &check::chk_year_go_Click);
     connect(cmd_chart, &QPushButton::clicked, this, &check::cmd_chart_Click);
