@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/Form1.h"
+#include "app/JetOffer.h"
 #include "platform/Clock.h"
 #include "store/Backup.h"
 #include "store/SummaryKinds.h"
@@ -29,6 +30,8 @@ bool startUp(BackupTiming timing)
     Base_Dir = QString();
     DB_Path = Base_Dir + QStringLiteral("db1.mdb");
     SKinds_File = QStringLiteral("SKinds.txt");
+    if (offerToBringOver(DB_Path) == OldLedgerStep::Ended)
+        return false;
     try {
         Open_DB(DB_Path);
     } catch (const StoreError &error) {

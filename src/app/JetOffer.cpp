@@ -1,0 +1,110 @@
+#include "app/JetOffer.h"
+
+#include "app/ImportProgress.h"
+#include "app/ImportRunner.h"
+#include "app/OldLedgerFile.h"
+#include "ui/MessageBox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QString untouched = QStringLiteral("舊的 db1.mdb 沒有更動。");
+
+QString summaryOf(const QString &reportPath)
+{
+    QFile report(reportPath);
+    if (!report.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QStringLiteral("（找不到轉入報告 import-report.txt。）");
+    // The report opens with its summary; the details follow after a blank line.
+    QStringList lines;
+    while (!report.atEnd() && lines.size() < 30) {
+        const QString line = QString::fromUtf8(report.readLine(4096)).trimmed();
+        if (line.isEmpty()) {
+            if (lines.isEmpty())
+                continue;
+            break;
+        }
+        lines << line;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString keptCopyIn(const QString &folder)
+{
+    const QStringList copies = QDir(folder).entryList({ QStringLiteral("db1-jet-*.mdb") }, QDir::Files, QDir::Name);
+    return copies.isEmpty() ? QString() : copies.last();
+}
+
+OldLedgerStep bringOver(const QString &oldFile, const QString &folder)
+{
+    const QString program = ImportRunner::program();
+    if (program.isEmpty()) {
+        ui::showMessage(nullptr, QStringLiteral("找不到轉入程式 quillory-import，無法轉入舊帳本。\n") + untouched);
+        return OldLedgerStep::Ended;
+    }
+    ImportRunner runner(program, oldFile, folder, ImportRunner::timeoutMs());
+    ImportRunner::Outcome outcome;
+    {
+        ImportProgress dialog;
+        QObject::connect(&runner, &ImportRunner::progress, &dialog, &ImportProgress::showProgress);
+        QObject::connect(&dialog, &QProgressDialog::canceled, &runner, &ImportRunner::cancel);
+        dialog.show();
+        outcome = runner.run();
+    }
+    if (!outcome.ok) {
+        // All the importer may leave behind is its unfinished new ledger.
+        QFile::remove(QDir(folder).filePath(QStringLiteral("db1-import.mdb.partial")));
+        ui::showMessage(nullptr, QStringLiteral("舊帳本沒有轉入。\n%1\n%2").arg(outcome.message, untouched));
+        return OldLedgerStep::Ended;
+    }
+    QString text
+        = QStringLiteral("舊帳本已經轉入成 Quillory 的帳本 db1.mdb。\n\n%1\n\n完整的報告在 import-report.txt。")
+              .arg(summaryOf(QDir(folder).filePath(QStringLiteral("import-report.txt"))));
+    const QString copy = keptCopyIn(folder);
+    if (!copy.isEmpty())
+        text += QStringLiteral("\n舊檔案原封不動地保留為 %1。").arg(copy);
+    ui::showMessage(nullptr, text);
+    return OldLedgerStep::BroughtOver;
+}
+
+} // namespace
+
+OldLedgerStep offerToBringOver(const QString &ledgerPath)
+{
+    const QFileInfo file(ledgerPath);
+    switch (oldLedgerFormatOf(ledgerPath)) {
+    case OldLedgerFormat::NotAccess:
+        return OldLedgerStep::NotOld;
+    case OldLedgerFormat::Jet3:
+        ui::showMessage(nullptr,
+            QStringLiteral("db1.mdb 是 Access 97 的資料庫，Quillory 只能轉入 Access 2000 到 2003 "
+                           "格式的舊帳本。請先用 Access 把它轉換成 2000 格式。\n")
+                + untouched);
+        return OldLedgerStep::Ended;
+    case OldLedgerFormat::Ace:
+        ui::showMessage(nullptr,
+            QStringLiteral("db1.mdb 是 Access 2007 以後的資料庫（.accdb 格式），Quillory 只能轉入 "
+                           "Access 2000 到 2003 格式的舊帳本。請先用 Access 把它另存成 2000 "
+                           "格式。\n")
+                + untouched);
+        return OldLedgerStep::Ended;
+    case OldLedgerFormat::Jet4:
+        break;
+    }
+    const bool yes = ui::askYesNo(nullptr,
+        QStringLiteral("這個資料夾的 db1.mdb 是舊的 Access 帳本，Quillory 不能直接開啟它。\n"
+                       "要把它轉入成 Quillory 的帳本嗎？\n\n"
+                       "舊檔案會先複製一份保留下來（db1-jet-日期-時間.mdb），本身不會被更改；"
+                       "轉入的每一筆都會核對過，才會換成新的 db1.mdb。"));
+    if (!yes) {
+        ui::showMessage(nullptr,
+            QStringLiteral("db1.mdb 是舊的 Access 帳本，沒有轉入，Quillory 無法開啟它。\n"
+                           "檔案沒有更動；下次啟動 Quillory 時可以再選擇轉入，"
+                           "或執行 quillory-import db1.mdb。"));
+        return OldLedgerStep::Ended;
+    }
+    return bringOver(file.absoluteFilePath(), file.absolutePath());
+}

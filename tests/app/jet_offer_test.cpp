@@ -1,0 +1,280 @@
+// Start-up in a folder whose db1.mdb is an old Access ledger: the offer to bring it over, and
+// what each answer and each way the importer can end leave in the folder and on the screen.
+// The importer is a double here that honours quillory-import's command line.
+
+#include "app/Form1.h"
+#include "app/ImportProgress.h"
+#include "app/ImportRunner.h"
+#include "app/OldLedgerFile.h"
+#include "app/Startup.h"
+#include "store/LedgerSchema.h"
+#include "store/SummaryKinds.h"
+#include "store/database_access.h"
+#include "support/ScriptedBoxes.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMap>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+using namespace database_access;
+
+namespace {
+
+QByteArray accessHeader(const char *engine, char version)
+{
+    QByteArray page(4096, '\0');
+    page.replace(0, 4, QByteArray("\x00\x01\x00\x00", 4));
+    page.replace(4, int(qstrlen(engine)), engine);
+    page[0x14] = version;
+    // Bytes of a "ledger" that must come through every refusal unchanged.
+    for (int i = 0x100; i < page.size(); ++i)
+        page[i] = char(i * 7);
+    return page;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Every file of a folder with its bytes.
+QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+        QFile file(QDir(folder).filePath(name));
+        if (file.open(QIODevice::ReadOnly))
+            files.insert(name, file.readAll());
+    }
+    return files;
+}
+
+// A folder holding an old ledger, made the working directory, with the double as the importer.
+class OldLedgerFolder
+{
+public:
+    explicit OldLedgerFolder(const QByteArray &db1 = accessHeader("Standard Jet DB", 1))
+        : m_previous(QDir::currentPath())
+    {
+        QDir::setCurrent(m_dir.path());
+        writeFile(QStringLiteral("db1.mdb"), db1);
+        writeFile(QStringLiteral("SKinds.txt"), "1,2\r\n");
+        ImportRunner::setProgramForTests(
+            QCoreApplication::applicationDirPath() + QStringLiteral("/import_double_driver"));
+    }
+    ~OldLedgerFolder()
+    {
+        Close_DB();
+        ImportRunner::setProgramForTests(QString());
+        ImportRunner::setTimeoutForTests(0);
+        qunsetenv("QUILLORY_IMPORT_DOUBLE");
+        QDir::setCurrent(m_previous);
+    }
+    QString folder() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previous;
+};
+
+} // namespace
+
+class JetOfferTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void recognisesOldLedgersByTheirFirstPage();
+    void yesBringsTheLedgerOverAndOpensIt();
+    void noLeavesTheFolderUntouched();
+    void refusedFormatsAreNotOffered();
+    void aFailedImportLeavesTheFolderAsItWas_data();
+    void aFailedImportLeavesTheFolderAsItWas();
+    void cancellingStopsTheImport();
+};
+
+void JetOfferTest::recognisesOldLedgersByTheirFirstPage()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("db1.mdb"));
+    QCOMPARE(oldLedgerFormatOf(path), OldLedgerFormat::NotAccess); // missing
+    const struct
+    {
+        QByteArray bytes;
+        OldLedgerFormat format;
+    } cases[] = {
+        { accessHeader("Standard Jet DB", 1), OldLedgerFormat::Jet4 },
+        { accessHeader("Standard Jet DB", 0), OldLedgerFormat::Jet3 },
+        { accessHeader("Standard ACE DB", 2), OldLedgerFormat::Ace },
+        { accessHeader("Standard Jet DB", 1).left(0x14), OldLedgerFormat::NotAccess },
+        { accessHeader("Standard Jet XX", 1), OldLedgerFormat::NotAccess },
+        { accessHeader("Standard Jet DB", 1).replace(1, 1, "\x02"), OldLedgerFormat::NotAccess },
+        { QByteArray(), OldLedgerFormat::NotAccess },
+    };
+    for (const auto &c : cases) {
+        writeFile(path, c.bytes);
+        QCOMPARE(oldLedgerFormatOf(path), c.format);
+    }
+    LedgerSchema::createLedger(dir.filePath(QStringLiteral("new.mdb")));
+    QCOMPARE(oldLedgerFormatOf(dir.filePath(QStringLiteral("new.mdb"))), OldLedgerFormat::NotAccess);
+}
+
+void JetOfferTest::yesBringsTheLedgerOverAndOpensIt()
+{
+    OldLedgerFolder folder;
+    const QByteArray old = snapshot(folder.folder()).value(QStringLiteral("db1.mdb"));
+    qputenv("QUILLORY_IMPORT_DOUBLE", "slow");
+    ScriptedBoxes boxes;
+    boxes.answer(true);
+
+    // What the progress dialog shows while the import runs.
+    QStringList labels;
+    int maximum = -1;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *dialog = qobject_cast<ImportProgress *>(w);
+            if (dialog && dialog->isVisible()) {
+                if (labels.isEmpty() || labels.last() != dialog->labelText())
+                    labels << dialog->labelText();
+                maximum = dialog->maximum();
+            }
+        }
+    });
+    watch.start(20);
+    QVERIFY(startUp());
+    watch.stop();
+
+    QVERIFY(boxes.unexpected().isEmpty());
+    const QStringList texts = boxes.texts();
+    QCOMPARE(texts.size(), 2);
+    QVERIFY(texts.at(0).contains(QStringLiteral("要把它轉入成 Quillory 的帳本嗎？")));
+    QVERIFY(texts.at(1).contains(QStringLiteral("data_main：讀 40 筆，寫 40 筆\n核對：全部相符")));
+    QVERIFY2(!texts.at(1).contains(QStringLiteral("詳細")), qPrintable(texts.at(1)));
+    QVERIFY(labels.contains(QStringLiteral("正在轉入舊帳本：已讀 40 / 40 筆")));
+    QVERIFY2(labels.size() >= 3, qPrintable(labels.join(QLatin1Char('|'))));
+    QCOMPARE(maximum, 40);
+
+    // The old file is kept byte for byte under the name the summary gives; nothing unfinished stays.
+    const QMap<QString, QByteArray> after = snapshot(folder.folder());
+    QStringList copies = QDir(folder.folder()).entryList({ QStringLiteral("db1-jet-*.mdb") });
+    QCOMPARE(copies.size(), 1);
+    QCOMPARE(after.value(copies.first()), old);
+    QVERIFY(texts.at(1).contains(copies.first()));
+    QVERIFY(!after.contains(QStringLiteral("db1-import.mdb.partial")));
+
+    // The new ledger is the one open, and the main menu works on it.
+    QVERIFY(Is_Open());
+    QVERIFY(Open_Query(QStringLiteral("SELECT count(*) FROM kind")).rows().first().value(0).toInt() > 0);
+    Form1 menu;
+    menu.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&menu));
+    QCOMPARE(SKinds_List(), QVector<qint64>({ 1, 2 }));
+}
+
+void JetOfferTest::noLeavesTheFolderUntouched()
+{
+    OldLedgerFolder folder;
+    const QMap<QString, QByteArray> before = snapshot(folder.folder());
+    ScriptedBoxes boxes;
+    boxes.answer(false);
+    QVERIFY(!startUp());
+    QVERIFY(!Is_Open());
+    QCOMPARE(snapshot(folder.folder()), before);
+    QCOMPARE(boxes.texts().size(), 2);
+    QVERIFY(boxes.texts().at(1).contains(QStringLiteral("沒有轉入")));
+    QVERIFY(boxes.unexpected().isEmpty());
+}
+
+void JetOfferTest::refusedFormatsAreNotOffered()
+{
+    for (const auto &[engine, version, words] : { std::tuple { "Standard Jet DB", char(0), "Access 97" },
+             std::tuple { "Standard ACE DB", char(2), ".accdb" } }) {
+        OldLedgerFolder folder(accessHeader(engine, version));
+        const QMap<QString, QByteArray> before = snapshot(folder.folder());
+        ScriptedBoxes boxes;
+        QVERIFY(!startUp());
+        QCOMPARE(boxes.texts().size(), 1);
+        QVERIFY2(boxes.texts().first().contains(QString::fromUtf8(words)), qPrintable(boxes.texts().first()));
+        QVERIFY(boxes.unexpected().isEmpty());
+        QCOMPARE(snapshot(folder.folder()), before);
+    }
+}
+
+void JetOfferTest::aFailedImportLeavesTheFolderAsItWas_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("refused") << "fail"
+                             << "舊帳本 data_main 第 7 列的日期無法讀取，轉入停止。";
+    QTest::newRow("no word") << "silent"
+                             << "結束碼 2";
+    QTest::newRow("hangs") << "hang"
+                           << "還沒有完成，已經停止";
+    QTest::newRow("crashes") << "crash"
+                             << "意外中止";
+    QTest::newRow("no program") << ""
+                                << "無法啟動轉入程式";
+}
+
+void JetOfferTest::aFailedImportLeavesTheFolderAsItWas()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, message);
+    OldLedgerFolder folder;
+    if (mode.isEmpty())
+        ImportRunner::setProgramForTests(folder.folder() + QStringLiteral("/no-such-importer"));
+    else
+        qputenv("QUILLORY_IMPORT_DOUBLE", mode.toUtf8());
+    ImportRunner::setTimeoutForTests(1500);
+    const QMap<QString, QByteArray> before = snapshot(folder.folder());
+    ScriptedBoxes boxes;
+    boxes.answer(true);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!startUp());
+    QVERIFY(clock.elapsed() < 10000);
+    QVERIFY(!Is_Open());
+    QCOMPARE(snapshot(folder.folder()), before);
+    QCOMPARE(boxes.texts().size(), 2);
+    const QString told = boxes.texts().at(1);
+    QVERIFY2(told.contains(message), qPrintable(told));
+    QVERIFY(told.contains(QStringLiteral("舊的 db1.mdb 沒有更動")));
+    // Only the importer's last line is for the person, not what it said on the way.
+    QVERIFY(!told.contains(QStringLiteral("reading data_main")));
+}
+
+void JetOfferTest::cancellingStopsTheImport()
+{
+    OldLedgerFolder folder;
+    qputenv("QUILLORY_IMPORT_DOUBLE", "hang");
+    const QMap<QString, QByteArray> before = snapshot(folder.folder());
+    ScriptedBoxes boxes;
+    boxes.answer(true);
+    QTimer person;
+    QObject::connect(&person, &QTimer::timeout, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (qobject_cast<ImportProgress *>(w) && w->isVisible()) {
+                if (auto *cancel = w->findChild<QPushButton *>(QStringLiteral("cancel")))
+                    QTest::mouseClick(cancel, Qt::LeftButton);
+            }
+        }
+    });
+    person.start(300);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!startUp());
+    QVERIFY(clock.elapsed() < 5000);
+    QCOMPARE(snapshot(folder.folder()), before);
+    QVERIFY(boxes.texts().at(1).contains(QStringLiteral("已經取消轉入")));
+}
+
+QUILLORY_TEST_MAIN(JetOfferTest)
+#include "jet_offer_test.moc"
