@@ -107,7 +107,9 @@ ImportRunner::Outcome ImportRunner::run()
     } else if (m_cancelled) {
         outcome.message = QStringLiteral("已經取消轉入。");
     } else if (m_timedOut) {
-        outcome.message = QStringLiteral("轉入超過 %1 秒還沒有完成，已經停止。").arg(m_timeoutMs / 1000);
+        outcome.message = m_timeoutMs >= 60000
+            ? QStringLiteral("轉入超過 %1 分鐘還沒有完成，已經停止。").arg(m_timeoutMs / 60000)
+            : QStringLiteral("轉入超過 %1 秒還沒有完成，已經停止。").arg(m_timeoutMs / 1000);
     } else if (process.exitStatus() == QProcess::CrashExit) {
         outcome.message = QStringLiteral("轉入程式意外中止，轉入沒有完成。");
     } else if (process.exitCode() != 0) {
