@@ -3,12 +3,14 @@
 #include "platform/Clock.h"
 #include "platform/DateText.h"
 #include "store/KindStore.h"
+#include "ui/BusyWork.h"
 #include "ui/DGrid.h"
 #include "ui/FieldEnter.h"
 #include "ui/GridExport.h"
 #include "ui/Guard.h"
 #include "ui/MessageBox.h"
 #include "ui/PushButton.h"
+#include "ui/RichTextBox.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -35,6 +37,7 @@ check::check(QWidget *parent)
     createControls();
     GridExport::install(DGrid);
     ui::FieldEnter::watchAll(this);
+    m_work = new ui::BusyWork(this, msg_field, QStringLiteral("查詢中，請稍候…"));
 
     connect(chkrange_1, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
@@ -154,8 +157,17 @@ void check::showYearView()
     }
 }
 
+void check::done(int result)
+{
+    m_work->giveUp();
+    QDialog::done(result);
+}
+
 void check::sortBy(const QString &detailedField, const QString &simpleField, bool detailedOnly)
 {
+    // A press while a query runs would toggle the order of a query that never ran.
+    if (m_work->running())
+        return;
     // The mode is the one chosen now, not the one of the result on screen.
     const bool detailed = chk_mon_detail->isChecked();
     if (detailedOnly && !detailed) {

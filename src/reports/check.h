@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <functional>
+
 class DGrid;
 class QComboBox;
 class QGroupBox;
@@ -14,6 +16,7 @@ class QRadioButton;
 class QTimer;
 
 namespace ui {
+class BusyWork;
 class PushButton;
 class RichTextBox;
 class WindowFit;
@@ -69,6 +72,13 @@ public:
     ui::RichTextBox *msg_field = nullptr;
     QTimer *Timer1 = nullptr;
 
+    // The reading of a long query, while it runs.
+    ui::BusyWork *busyWork() const { return m_work; }
+
+protected:
+    // Closing gives up a query still running.
+    void done(int result) override;
+
 private:
     // Layout (check_layout.cpp).
     void createControls();
@@ -95,6 +105,10 @@ private:
     void chk_year_go_Click();
     void runYearReport();
 
+    // Reads through a connection of its own on a worker thread, the window staying live; false
+    // when the person gave up or another query still runs (check_range.cpp).
+    bool readInBackground(const std::function<void()> &read);
+
     // Charts of the result shown (check_chart.cpp).
     void cmd_chart_Click();
 
@@ -106,6 +120,7 @@ private:
     int m_gridTop = 0;
     int m_gridHeight = 0;
     ui::WindowFit *m_fit = nullptr;
+    ui::BusyWork *m_work = nullptr;
     // What the result on screen is, for the charts.
     ChartQuery m_chartQuery;
 };

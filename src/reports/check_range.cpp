@@ -3,8 +3,10 @@
 #include "platform/DateText.h"
 #include "platform/Decimal.h"
 #include "platform/Numbers.h"
+#include "store/ReadConnection.h"
 #include "store/ReportStore.h"
 #include "store/SummaryKinds.h"
+#include "ui/BusyWork.h"
 #include "ui/DGrid.h"
 #include "ui/Guard.h"
 #include "ui/MessageBox.h"
@@ -131,8 +133,19 @@ QString check::Get_DGridText(::DGrid *D, int Col, int Row)
     return text;
 }
 
+bool check::readInBackground(const std::function<void()> &read)
+{
+    if (m_work->running())
+        return false;
+    database_access::Reader reader;
+    return m_work->run([&reader, &read] { reader.run(read); }, [&reader] { reader.interrupt(); });
+}
+
 void check::chk_month_Click()
 {
+    // One query at a time: a second press while one runs is not a second query.
+    if (m_work->running())
+        return;
     ui::guarded(this, [this] { runRangeQuery(); });
 }
 
@@ -165,12 +178,21 @@ void check::runRangeQuery()
 
     // Both statements run before anything on screen changes, so a failing one leaves the
     // last result whole.
-    ResultSet result = ReportStore::rangeEntries(mode, filter, order_field, order_desc);
     const QVector<qint64> summaryKinds = database_access::SKinds_List();
-    const QVector<ReportStore::KindExpense> kindSums
-        = ReportStore::summaryKindExpenses(filter, summaryKinds);
-    // Added up from what the engine returned, exactly, not from the texts the grid shows.
-    const ReportStore::RangeTotals totals = ReportStore::rangeTotals(result);
+    ResultSet result;
+    QVector<ReportStore::KindExpense> kindSums;
+    ReportStore::RangeTotals totals;
+    const QString orderBy = order_field;
+    const bool descending = order_desc;
+    const bool read = readInBackground([&] {
+        result = ReportStore::rangeEntries(mode, filter, orderBy, descending);
+        kindSums = ReportStore::summaryKindExpenses(filter, summaryKinds);
+        // Added up from what the engine returned, exactly, not from the texts the grid shows.
+        totals = ReportStore::rangeTotals(result);
+    });
+    // Given up: the last result stays.
+    if (!read)
+        return;
 
     m_chartQuery = ChartQuery::ofRange(filter);
     if (result.rowCount() > 0)

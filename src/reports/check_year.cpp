@@ -5,6 +5,7 @@
 #include "platform/Decimal.h"
 #include "platform/Numbers.h"
 #include "store/ReportStore.h"
+#include "ui/BusyWork.h"
 #include "ui/DGrid.h"
 #include "ui/Guard.h"
 #include "ui/MessageBox.h"
@@ -37,12 +38,16 @@ QString sumText(const std::optional<Decimal> &sum)
 
 void check::chk_year_Click()
 {
+    if (m_work->running())
+        return;
     showYearView();
     chkyeartxt->setText(currentYear());
 }
 
 void check::chk_year_go_Click()
 {
+    if (m_work->running())
+        return;
     ui::guarded(this, [this] { runYearReport(); });
 }
 
@@ -74,7 +79,9 @@ void check::runYearReport()
     }
 
     // Read before anything is shown, so a failing statement leaves the year input open.
-    const QVector<ReportStore::MonthSums> months = ReportStore::monthSums(year);
+    QVector<ReportStore::MonthSums> months;
+    if (!readInBackground([&months, year] { months = ReportStore::monthSums(year); }))
+        return;
     m_chartQuery = ChartQuery::ofYear(year);
 
     Frame_ChkYear->setVisible(false);

@@ -2,6 +2,7 @@
 
 #include "store/DecimalFunctions.h"
 #include "store/LedgerSchema.h"
+#include "store/ReadConnection.h"
 
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -208,7 +209,11 @@ ResultSet Open_Query(const QString &sql, const QVariantList &values)
     // a whole ledger returns hundreds of thousands of values, and the driver's caching row by
     // row cost more than the engine's work. Values come out as the driver gave them: whole
     // numbers as qint64, reals as double, texts as QString, NULL as a null QString.
-    sqlite3 *db = Native_Handle();
+    Run_Query_Hook(sql);
+    Reader *reader = Reader::current();
+    if (reader != nullptr && reader->interrupted())
+        throw StoreError(QStringLiteral("資料庫錯誤：interrupted"));
+    sqlite3 *db = reader != nullptr ? reader->handle() : Native_Handle();
     StatementHolder holder;
     const void *tail = nullptr;
     if (sqlite3_prepare16_v2(db, sql.constData(), int(sql.size() * sizeof(QChar)), &holder.statement, &tail)
@@ -268,6 +273,8 @@ ResultSet Open_Query(const QString &sql, const QVariantList &values)
 
 qint64 Exec_SQL(const QString &sql, const QVariantList &values)
 {
+    if (Reader::current() != nullptr)
+        throw StoreError(QStringLiteral("資料庫錯誤：唯讀的連線不能寫入。"));
     if (statementHook())
         statementHook()(sql);
     QSqlQuery query = prepared(connection(), sql, values);

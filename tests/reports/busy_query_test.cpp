@@ -1,0 +1,188 @@
+// A query that keeps the reader waiting: the window stays live, shows that it works, takes
+// no second query, and shows the same result as a quick one.
+
+#include "reports/QueryWindow.h"
+
+#include "store/ReadConnection.h"
+#include "support/ScriptedBoxes.h"
+#include "ui/BusyWork.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+
+using namespace querywindow;
+
+namespace {
+
+// Holds every statement read off the window's own thread until opened (or the reading is
+// given up), and counts the range statements that ran.
+class SlowReads
+{
+public:
+    SlowReads()
+    {
+        database_access::Set_Query_Hook([this](const QString &sql) {
+            if (QThread::currentThread() == qApp->thread())
+                return;
+            if (sql.startsWith(QStringLiteral("SELECT D.a_date")))
+                ++m_rangeStatements;
+            for (int waited = 0; !m_open.load() && waited < 20000; waited += 5) {
+                const database_access::Reader *reader = database_access::Reader::current();
+                if (reader != nullptr && reader->interrupted())
+                    return;
+                QThread::msleep(5);
+            }
+        });
+    }
+    ~SlowReads() { database_access::Set_Query_Hook({}); }
+    void open() { m_open.store(true); }
+    int rangeStatements() const { return m_rangeStatements.load(); }
+
+private:
+    std::atomic<bool> m_open { false };
+    std::atomic<int> m_rangeStatements { 0 };
+};
+
+// Opens the reads however the person's part below ends, a failed check included.
+struct OpenAtEnd
+{
+    SlowReads &reads;
+    ~OpenAtEnd() { reads.open(); }
+};
+
+struct Ledger
+{
+    TestLedger ledger;
+    Ledger()
+    {
+        const qint64 food = ledger.addKind(QStringLiteral("餐費"), 1);
+        const qint64 salary = ledger.addKind(QStringLiteral("薪資"), 2);
+        addEntry(ledger, QStringLiteral("2024-05-01"), food, 0, QStringLiteral("午餐"), 120.5, 1);
+        addEntry(ledger, QStringLiteral("2024-05-01"), salary, 1, QStringLiteral("五月薪"), 30000, 2);
+        addEntry(ledger, QStringLiteral("2024-05-04"), food, 0, QStringLiteral("晚餐"), 80, 3);
+        ledger.writeSKinds("1\r\n");
+    }
+};
+
+} // namespace
+
+class BusyQueryTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void slowQueryKeepsTheWindowLive();
+    void givingUpKeepsTheLastResult();
+};
+
+void BusyQueryTest::slowQueryKeepsTheWindowLive()
+{
+    Ledger data;
+    testing::FixedClock clock(QDateTime(QDate(2024, 5, 17), QTime(10, 30, 0)));
+    ScriptedBoxes boxes;
+    check window;
+    QVERIFY(open(window));
+    typeRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"));
+    testing::click(window.chk_mon_detail);
+    press(window.chk_month);
+    const QList<QStringList> quick = cells(window.DGrid);
+    const QString quickTotals = window.msg_field->text();
+    QCOMPARE(quick.size(), 4);
+
+    SlowReads reads;
+    bool personDone = false;
+    QTimer::singleShot(0, &window, [&] {
+        OpenAtEnd opening { reads };
+        QTRY_COMPARE(window.cursor().shape(), Qt::BusyCursor);
+        // The clock goes on ticking.
+        Clock::set(QDateTime(QDate(2024, 5, 17), QTime(10, 31, 5)));
+        QTRY_COMPARE(window.Label1->text(), QStringLiteral("10:31:05"));
+        // Typing reaches the field.
+        testing::click(window.account_name);
+        testing::typeText(window.account_name, QStringLiteral("午"));
+        QCOMPARE(window.account_name->text(), QStringLiteral("午"));
+        // A second press and a sort press start nothing, and the sort order stays.
+        press(window.chk_month);
+        press(window.cmd_stor_account);
+        QCOMPARE(window.orderDescending(), false);
+        press(window.chk_year);
+        QVERIFY(!window.Frame_ChkYear->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(window.busyWork()->panel() != nullptr, 6000);
+        const auto *text = window.busyWork()->panel()->findChild<QLabel *>(QStringLiteral("busy_text"));
+        QVERIFY(text != nullptr && text->text().startsWith(QStringLiteral("查詢中")));
+        QCOMPARE(reads.rangeStatements(), 1);
+        personDone = true;
+    });
+    press(window.chk_month);
+
+    QVERIFY(personDone);
+    QCOMPARE(reads.rangeStatements(), 1);
+    QCOMPARE(cells(window.DGrid), quick);
+    QCOMPARE(window.msg_field->text(), quickTotals);
+    QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+    QVERIFY(window.busyWork()->panel() == nullptr);
+    QVERIFY(boxes.texts().isEmpty());
+    // The text typed meanwhile is what the next query looks for.
+    press(window.chk_month);
+    QCOMPARE(column(window.DGrid, 3), QStringList { QStringLiteral("午餐") });
+}
+
+void BusyQueryTest::givingUpKeepsTheLastResult()
+{
+    Ledger data;
+    testing::FixedClock clock(QDate(2024, 5, 17));
+    ScriptedBoxes boxes;
+    check window;
+    QVERIFY(open(window));
+    typeRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"));
+    press(window.chk_month);
+    const QList<QStringList> before = cells(window.DGrid);
+    const QString totalsBefore = window.msg_field->text();
+    typeRange(window, QStringLiteral("2024/5/2"), QStringLiteral("2024/5/31"));
+
+    {
+        SlowReads reads;
+        QTimer::singleShot(0, &window, [&] {
+            OpenAtEnd opening { reads };
+            QTRY_VERIFY_WITH_TIMEOUT(window.busyWork()->panel() != nullptr, 6000);
+            auto *stop = window.busyWork()->panel()->findChild<QPushButton *>(QStringLiteral("busy_stop"));
+            QVERIFY(stop != nullptr);
+            testing::click(stop);
+        });
+        press(window.chk_month);
+    }
+    QCOMPARE(cells(window.DGrid), before);
+    QCOMPARE(window.msg_field->text(), totalsBefore);
+    QVERIFY(boxes.texts().isEmpty());
+
+    // Closing the window while a query runs gives it up at once.
+    {
+        SlowReads reads;
+        QTimer::singleShot(0, &window, [&] {
+            OpenAtEnd opening { reads };
+            QTRY_COMPARE(window.cursor().shape(), Qt::BusyCursor);
+            QTest::keyClick(&window, Qt::Key_Escape);
+        });
+        QElapsedTimer timer;
+        timer.start();
+        press(window.chk_month);
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+    }
+    QVERIFY(!window.isVisible());
+    QCOMPARE(cells(window.DGrid), before);
+
+    // The next query after giving up reads again.
+    QVERIFY(open(window));
+    press(window.chk_month);
+    QCOMPARE(window.DGrid->rows(), 2);
+    QVERIFY(boxes.texts().isEmpty());
+}
+
+QUILLORY_TEST_MAIN(BusyQueryTest)
+#include "busy_query_test.moc"
