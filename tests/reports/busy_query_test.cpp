@@ -4,6 +4,7 @@
 #include "reports/QueryWindow.h"
 
 #include "store/ReadConnection.h"
+#include "store/database_access.h"
 #include "support/ScriptedBoxes.h"
 #include "ui/BusyWork.h"
 
@@ -15,6 +16,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <optional>
 
 using namespace querywindow;
 
@@ -79,6 +81,7 @@ class BusyQueryTest : public QObject
 private Q_SLOTS:
     void slowQueryKeepsTheWindowLive();
     void givingUpKeepsTheLastResult();
+    void readsOnlyWhatIsCommitted();
 };
 
 void BusyQueryTest::slowQueryKeepsTheWindowLive()
@@ -182,6 +185,47 @@ void BusyQueryTest::givingUpKeepsTheLastResult()
     press(window.chk_month);
     QCOMPARE(window.DGrid->rows(), 2);
     QVERIFY(boxes.texts().isEmpty());
+    // Neither giving up nor closing leaves a connection open.
+    QCOMPARE(database_access::Reader::openConnections(), 0);
+}
+
+void BusyQueryTest::readsOnlyWhatIsCommitted()
+{
+    Ledger data;
+    testing::FixedClock clock(QDate(2024, 5, 17));
+    ScriptedBoxes boxes;
+    check window;
+    QVERIFY(open(window));
+    typeRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"));
+    testing::click(window.chk_mon_detail);
+    press(window.chk_month);
+    const QList<QStringList> committed = cells(window.DGrid);
+    const QString committedTotals = window.msg_field->text();
+
+    // While the query reads, the ledger's own connection holds an entry not yet committed.
+    std::optional<database_access::Transaction> pending;
+    {
+        SlowReads reads;
+        QTimer::singleShot(0, &window, [&] {
+            OpenAtEnd opening { reads };
+            QTRY_COMPARE(database_access::Reader::openConnections(), 1);
+            pending.emplace();
+            addEntry(data.ledger, QStringLiteral("2024-05-02"), 1, 0, QStringLiteral("未存"), 999, 4);
+        });
+        press(window.chk_month);
+    }
+    QVERIFY(pending.has_value());
+    QCOMPARE(cells(window.DGrid), committed);
+    QCOMPARE(window.msg_field->text(), committedTotals);
+    QVERIFY(boxes.texts().isEmpty());
+
+    // Once committed, the next query reads it.
+    pending->commit();
+    pending.reset();
+    press(window.chk_month);
+    QCOMPARE(window.DGrid->rows(), committed.size() + 1);
+    QVERIFY(column(window.DGrid, 3).contains(QStringLiteral("未存")));
+    QCOMPARE(database_access::Reader::openConnections(), 0);
 }
 
 QUILLORY_TEST_MAIN(BusyQueryTest)
