@@ -4,11 +4,13 @@
 #include "app/JetOffer.h"
 #include "platform/Clock.h"
 #include "store/Backup.h"
+#include "store/LedgerLock.h"
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
 #include "ui/MessageBox.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QPointer>
 #include <QThread>
 
@@ -22,6 +24,18 @@ void tellBackupFailed(QWidget *parent, const QString &why)
     ui::showMessage(parent, QStringLiteral("今天的自動備份沒有成功，帳本本身沒有受到影響。\n%1").arg(why));
 }
 
+// Two copies on one ledger would silently put back each other's changes, so the second one
+// says why it will not start and touches nothing.
+bool takeLedgerLock(const QString &ledger)
+{
+    if (LedgerLock::take(ledger) != LedgerLock::Outcome::HeldElsewhere)
+        return true;
+    ui::showMessage(nullptr, QStringLiteral("這本帳本（%1）已經在另一個 Quillory 視窗裡開著了。\n"
+                                            "同一本帳本一次只能由一個 Quillory 開啟，請回到已開著的那個視窗。")
+                                 .arg(QFileInfo(ledger).absoluteFilePath()));
+    return false;
+}
+
 } // namespace
 
 bool startUp(BackupTiming timing)
@@ -30,11 +44,17 @@ bool startUp(BackupTiming timing)
     Base_Dir = QString();
     DB_Path = Base_Dir + QStringLiteral("db1.mdb");
     SKinds_File = QStringLiteral("SKinds.txt");
-    if (offerToBringOver(DB_Path) == OldLedgerStep::Ended)
+    // Taken before anything is read or brought over: the other copy may be writing the file.
+    if (!takeLedgerLock(DB_Path))
         return false;
+    if (offerToBringOver(DB_Path) == OldLedgerStep::Ended) {
+        LedgerLock::release();
+        return false;
+    }
     try {
         Open_DB(DB_Path);
     } catch (const StoreError &error) {
+        LedgerLock::release();
         ui::showMessage(nullptr, error.message());
         return false;
     }
@@ -78,5 +98,6 @@ int runProgram(QApplication &app)
             backup->wait();
     }
     database_access::Close_DB();
+    LedgerLock::release();
     return status;
 }

@@ -9,8 +9,9 @@ class QWidget;
 // copy never holds the menu back.
 enum class BackupTiming { DuringStartUp, AfterMenuShown };
 
-// Start-up: opens db1.mdb and loads SKinds.txt from the working directory. On failure the
-// engine's message is shown and false returned; nothing else is read.
+// Start-up: takes the ledger's lock (one running copy per ledger), opens db1.mdb and loads
+// SKinds.txt from the working directory. On failure the reason is shown and false returned;
+// nothing else is read, and a ledger open in another copy is not touched at all.
 bool startUp(BackupTiming timing = BackupTiming::DuringStartUp);
 
 // Runs the daily backup of the open ledger on a worker thread. A failure is told once, in a

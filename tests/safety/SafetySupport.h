@@ -3,6 +3,7 @@
 // What the fault and bad-input tests share: running as an ordinary user, a ledger folder that
 // start-up has not yet opened, and a picture of everything the ledger's files hold.
 
+#include "store/LedgerLock.h"
 #include "store/LedgerSchema.h"
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
@@ -77,6 +78,7 @@ public:
         database_access::SKinds.clear();
         // Permissions taken away by a test must not keep the folder from being removed.
         setMode(m_dir.path(), 0700);
+        LedgerLock::release();
         QDir::setCurrent(m_previous);
     }
     LedgerFolder(const LedgerFolder &) = delete;

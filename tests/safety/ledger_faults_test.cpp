@@ -107,7 +107,9 @@ void LedgerFaultsTest::theConnectionUsesTheSafeSettings()
     QCOMPARE(database_access::Open_Query(QStringLiteral("PRAGMA journal_mode")).rows().first().first().toString(),
              QStringLiteral("delete"));
     QCOMPARE(database_access::Open_Query(QStringLiteral("PRAGMA busy_timeout")).rows().first().first().toInt(), 3000);
+    // As the end of a run leaves it: the connection closed and the ledger's lock given up.
     database_access::Close_DB();
+    LedgerLock::release();
     const QStringList left = QDir(folder.folder()).entryList(QDir::Files);
     QCOMPARE(left, QStringList{QStringLiteral("db1.mdb")});
 }

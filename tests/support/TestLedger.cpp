@@ -1,5 +1,6 @@
 #include "support/TestLedger.h"
 
+#include "store/LedgerLock.h"
 #include "store/LedgerSchema.h"
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
@@ -25,6 +26,8 @@ TestLedger::TestLedger(bool withKinds)
 TestLedger::~TestLedger()
 {
     Close_DB();
+    // A test that ran the start-up holds the folder's lock.
+    LedgerLock::release();
     Set_Statement_Hook({});
     Set_Commit_Hook({});
     SKinds.clear();
