@@ -41,7 +41,9 @@ input_keyin::input_keyin(QWidget *parent)
     buildLayout();
     connectHandlers();
     setUpUndoAndSuggestions();
-    GridExport::install(DGrid);
+    GridExport::install(DGrid, [this] {
+        return m_shownDay.isValid() ? DateText::iso(m_shownDay) + QStringLiteral(".csv") : QString();
+    });
     ui::FieldEnter::watchAll(this);
 
     date_new->setText(DateText::defaultText(Clock::today()));

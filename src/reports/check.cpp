@@ -35,7 +35,7 @@ check::check(QWidget *parent)
     setObjectName(QStringLiteral("check"));
     setWindowTitle(QStringLiteral("查詢功能"));
     createControls();
-    GridExport::install(DGrid);
+    GridExport::install(DGrid, [this] { return csvFileName(); });
     ui::FieldEnter::watchAll(this);
     m_work = new ui::BusyWork(this, msg_field, QStringLiteral("查詢中，請稍候…"));
 
@@ -161,6 +161,16 @@ void check::done(int result)
 {
     m_work->giveUp();
     QDialog::done(result);
+}
+
+QString check::csvFileName() const
+{
+    if (m_chartQuery.range)
+        return QStringLiteral("查詢-%1-%2.csv")
+            .arg(DateText::iso(m_chartQuery.range->begin), DateText::iso(m_chartQuery.range->end));
+    if (m_chartQuery.year)
+        return QStringLiteral("年報-%1.csv").arg(*m_chartQuery.year, 4, 10, QLatin1Char('0'));
+    return QStringLiteral("查詢.csv");
 }
 
 void check::sortBy(const QString &detailedField, const QString &simpleField, bool detailedOnly)

@@ -95,6 +95,8 @@ private:
     void showRangeView();
     void showYearView();
     void sortBy(const QString &detailedField, const QString &simpleField, bool detailedOnly);
+    // What a CSV export of the grid proposes: after the range or the year shown.
+    QString csvFileName() const;
 
     // Range query (check_range.cpp).
     void chk_month_Click();

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace ui {
 
@@ -13,13 +14,32 @@ SaveFileHook &hook()
     return h;
 }
 
+// Kept for the run only: a person saving several files in a row wants the same place again.
+QString &lastFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+QString proposedPath(const QString &suggestedName)
+{
+    const QString &folder = lastFolder();
+    const QDir dir = !folder.isEmpty() && QDir(folder).exists() ? QDir(folder) : QDir::home();
+    return dir.filePath(suggestedName);
+}
+
 } // namespace
 
 QString askSaveFileName(QWidget *parent, const QString &caption, const QString &suggestedName, const QString &filter)
 {
-    if (hook())
-        return hook()(suggestedName);
-    return QFileDialog::getSaveFileName(parent, caption, QDir::home().filePath(suggestedName), filter);
+    const QString proposed = proposedPath(suggestedName);
+    const QString path = hook() ? hook()(proposed) : QFileDialog::getSaveFileName(parent, caption, proposed, filter);
+    if (!path.isEmpty()) {
+        const QString folder = QFileInfo(path).absolutePath();
+        if (QDir(folder).exists())
+            lastFolder() = folder;
+    }
+    return path;
 }
 
 void setSaveFileHook(SaveFileHook h)

@@ -9,12 +9,15 @@ class QWidget;
 // Asking for a file name to save to. Tests answer instead of a person.
 namespace ui {
 
-// Returns the chosen path, or an empty text when the person cancelled.
+// Proposes the suggested name in the folder that the last save of this run went to (the
+// home folder at first) and returns the chosen path, or an empty text when the person
+// cancelled.
 QString askSaveFileName(QWidget *parent, const QString &caption, const QString &suggestedName,
                         const QString &filter);
 
-// Test seam: while set, no dialog opens; the hook gets the suggested name and answers.
-using SaveFileHook = std::function<QString(const QString &suggestedName)>;
+// Test seam: while set, no dialog opens; the hook gets the proposed path (folder and
+// suggested name) and answers.
+using SaveFileHook = std::function<QString(const QString &proposedPath)>;
 void setSaveFileHook(SaveFileHook hook);
 
 } // namespace ui

@@ -1,5 +1,6 @@
 #include "ui/GridExport.h"
 
+#include "platform/SyncedFile.h"
 #include "ui/DGrid.h"
 #include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
@@ -7,10 +8,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace {
@@ -40,9 +42,10 @@ const QString csvSpecials = QStringLiteral(",\n\r\"");
 
 } // namespace
 
-GridExport::GridExport(DGrid *grid)
+GridExport::GridExport(DGrid *grid, FileName fileName)
     : QObject(grid)
     , m_grid(grid)
+    , m_fileName(std::move(fileName))
     , m_copy(new QAction(QStringLiteral("複製"), grid))
     , m_export(new QAction(QStringLiteral("匯出 CSV…"), grid))
 {
@@ -50,7 +53,7 @@ GridExport::GridExport(DGrid *grid)
     m_copy->setShortcutContext(Qt::WidgetShortcut);
     grid->addAction(m_copy);
     connect(m_copy, &QAction::triggered, this, [this] { copy(m_grid); });
-    connect(m_export, &QAction::triggered, this, [this] { exportCsv(m_grid); });
+    connect(m_export, &QAction::triggered, this, [this] { exportCsv(m_grid, m_fileName ? m_fileName() : QString()); });
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(grid, &QWidget::customContextMenuRequested, this, &GridExport::showMenu);
     grid->viewport()->installEventFilter(this);
@@ -71,9 +74,9 @@ bool GridExport::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-void GridExport::install(DGrid *grid)
+void GridExport::install(DGrid *grid, FileName fileName)
 {
-    new GridExport(grid);
+    new GridExport(grid, std::move(fileName));
 }
 
 void GridExport::showMenu(const QPoint &at)
@@ -124,19 +127,21 @@ void GridExport::copy(DGrid *grid)
     QApplication::clipboard()->setText(tsv(grid, rowsToCopy(grid)));
 }
 
-bool GridExport::exportCsv(DGrid *grid)
+bool GridExport::exportCsv(DGrid *grid, const QString &suggestedName)
 {
-    const QString path = ui::askSaveFileName(grid->window(), QStringLiteral("匯出 CSV"), QStringLiteral("quillory.csv"),
-                                             QStringLiteral("CSV (*.csv)"));
+    const QString name = suggestedName.isEmpty() ? QStringLiteral("帳目.csv") : suggestedName;
+    QString path = ui::askSaveFileName(grid->window(), QStringLiteral("匯出 CSV"), name, QStringLiteral("CSV (*.csv)"));
     if (path.isEmpty())
         return false;
-    QSaveFile file(path);
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".csv");
     const QByteArray bytes = QByteArrayLiteral("\xEF\xBB\xBF") + csv(grid).toUtf8();
-    // Unbuffered, so that a write cut short by a full disk is seen before the rename.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()
-        || !file.commit()) {
-        ui::showMessage(grid->window(), QStringLiteral("無法寫入 %1：%2").arg(path, file.errorString()));
+    const QString failure = SyncedFile::replace(path, bytes);
+    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    if (!failure.isEmpty()) {
+        ui::showMessage(grid->window(), QStringLiteral("無法寫入 %1：%2").arg(shown, failure));
         return false;
     }
+    ui::showMessage(grid->window(), QStringLiteral("已匯出到 %1").arg(shown));
     return true;
 }

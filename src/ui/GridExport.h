@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 class DGrid;
 class QAction;
 
@@ -18,7 +20,9 @@ public:
     // Gives the grid Ctrl+C and a context menu with 複製 and 匯出 CSV…. The right button
     // only opens the menu: it leaves the current cell and the selection as they are, so the
     // menu copies what was selected and a window's commands still act on the row it shows.
-    static void install(DGrid *grid);
+    // fileName names the file a CSV export proposes, after what the grid holds at the time.
+    using FileName = std::function<QString()>;
+    static void install(DGrid *grid, FileName fileName = {});
 
     // Tab-separated rows, header first, lines ended by a line feed. Rows are grid rows
     // (fixed rows are not counted among them).
@@ -30,18 +34,20 @@ public:
     // The rows to copy: the selected rows, or every row when one row or none is selected.
     static QVector<int> rowsToCopy(const DGrid *grid);
     static void copy(DGrid *grid);
-    // Asks for a file and writes the grid to it as UTF-8 with a byte-order mark. Returns
-    // false when it was cancelled or could not be written (the person is told why).
-    static bool exportCsv(DGrid *grid);
+    // Asks for a file, proposing suggestedName, and writes the grid to it as UTF-8 with a
+    // byte-order mark, synced to the disk; then tells where it went. Returns false when it
+    // was cancelled or could not be written (the person is told why).
+    static bool exportCsv(DGrid *grid, const QString &suggestedName = QString());
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    explicit GridExport(DGrid *grid);
+    GridExport(DGrid *grid, FileName fileName);
     void showMenu(const QPoint &at);
 
     DGrid *m_grid;
+    FileName m_fileName;
     QAction *m_copy;
     QAction *m_export;
 };

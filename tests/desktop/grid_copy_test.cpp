@@ -4,6 +4,7 @@
 #include "ui/FileDialog.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -126,7 +127,7 @@ void GridCopyTest::rangeResultGoesToTheClipboardAndToCsv()
                                                  "2024/05/05(日),餐費,收入,退款,-3,\r\n")
                                       .toUtf8();
     QCOMPARE(file.readAll(), expected);
-    QCOMPARE(boxes.texts(), QStringList());
+    QCOMPARE(boxes.texts(), QStringList({QStringLiteral("已匯出到 ") + QDir::toNativeSeparators(path)}));
 }
 
 void GridCopyTest::yearReportCopies()

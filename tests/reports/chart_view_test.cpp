@@ -15,6 +15,7 @@
 #include <QChart>
 #include <QPalette>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QImage>
 #include <QLineSeries>
 #include <QMap>
@@ -463,8 +464,8 @@ void ChartViewTest::picturesAreSavedAsPngAndCopied()
     runYear(window, QStringLiteral("2025"));
     QStringList suggested;
     QString answer = out.filePath(QStringLiteral("二〇二五"));
-    ui::setSaveFileHook([&](const QString &name) {
-        suggested << name;
+    ui::setSaveFileHook([&](const QString &proposed) {
+        suggested << QFileInfo(proposed).fileName();
         return answer;
     });
     QVERIFY(openCharts(window, [&](chart_view *view) {
