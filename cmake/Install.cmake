@@ -6,7 +6,7 @@ include(GNUInstallDirs)
 
 set(QUILLORY_ICON_SIZES 16 22 24 32 48 64 128 256)
 
-install(TARGETS quillory quillory-newdb quillory-notice RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS quillory quillory-newdb quillory-notice quillory-import RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS ${CMAKE_CURRENT_SOURCE_DIR}/packaging/quillory-start DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/quillory.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -34,10 +34,10 @@ section "file list"
 # "mode owner path" for every entry, without the leading "./"
 dpkg-deb -c "$deb" | awk '{ p = $6; sub(/^\.\//, "", p); print $1, $2, p }' >"$tmp/list"
 entry() { awk -v p="$1" '$3 == p { print $1, $2 }' "$tmp/list"; }
-for program in quillory quillory-newdb quillory-notice quillory-start; do
+for program in quillory quillory-import quillory-newdb quillory-notice quillory-start; do
     expect_eq "usr/bin/$program, executable, root's" "-rwxr-xr-x root/root" "$(entry "usr/bin/$program")"
 done
-expect_eq "programs in usr/bin, nothing else" "quillory quillory-newdb quillory-notice quillory-start" \
+expect_eq "programs in usr/bin, nothing else" "quillory quillory-import quillory-newdb quillory-notice quillory-start" \
     "$(awk '$3 ~ /^usr\/bin\/./ { sub(/^usr\/bin\//, "", $3); print $3 }' "$tmp/list" | sort | xargs)"
 expect "the launcher is the one in the sources" cmp -s "$source/packaging/quillory-start" "$root/usr/bin/quillory-start"
 expect_eq "menu entry" "-rw-r--r-- root/root" "$(entry usr/share/applications/quillory.desktop)"
@@ -84,7 +84,7 @@ depends=$(field Depends)
 # Every package named, alternatives included, with version constraints left out.
 named=" $(printf '%s' "$depends" | tr ',|' '\n\n' | awk '{ print $1 }' | xargs) "
 # What the programs link, as "program library path" lines.
-for program in quillory quillory-newdb quillory-notice; do
+for program in quillory quillory-import quillory-newdb quillory-notice; do
     resolved=$(ldd "$root/usr/bin/$program")
     for library in $(readelf -d "$root/usr/bin/$program" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p'); do
         # ldd shows "lib => path (addr)", but the dynamic loader as "path (addr)" alone.

@@ -1,0 +1,90 @@
+// quillory-import [--progress] OLD.mdb [FOLDER]
+//
+// Makes a Quillory ledger FOLDER/db1.mdb (FOLDER: the old file's folder unless given) from an
+// old Access 2000 ledger, checks it against the old file and writes FOLDER/import-report.txt.
+// Exit 0 when done, 2 when the old file is refused or a step fails (the folder is then as it
+// was), 1 for a wrong command line. With --progress, "progress READ TOTAL" lines on standard
+// output tell the rows read. The last line on standard error is the message for the person.
+//
+// The reading of a file that may be damaged or hostile is kept inside limits of its own: this
+// process's memory and processor time are capped before the file is opened.
+#include "import/Importer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr rlim_t processorSeconds = 300;
+constexpr rlim_t memoryFloor = rlim_t(1) << 30; // Qt and the engine, before any file
+
+void limitOneself(const QString &oldFile)
+{
+    // Everything read stays within a few times the file's size.
+    const rlim_t size = rlim_t(std::max<qint64>(0, QFileInfo(oldFile).size()));
+    const rlim_t memory = std::min<rlim_t>(memoryFloor + 16 * size, rlim_t(16) << 30);
+#if !defined(__SANITIZE_ADDRESS__)
+    // The address sanitizer reserves far more address space than it uses.
+    const rlimit as { memory, memory };
+    setrlimit(RLIMIT_AS, &as);
+#else
+    (void)memory;
+#endif
+    const rlimit cpu { processorSeconds, processorSeconds + 5 };
+    setrlimit(RLIMIT_CPU, &cpu);
+}
+
+void say(const QString &text)
+{
+    std::fputs(text.toUtf8().constData(), stderr);
+    std::fputc('\n', stderr);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    const bool withProgress = !args.isEmpty() && args.first() == QStringLiteral("--progress");
+    if (withProgress)
+        args.removeFirst();
+    if (args.isEmpty() || args.size() > 2 || args.first().startsWith(QLatin1Char('-'))) {
+        say(QStringLiteral("usage: quillory-import [--progress] OLD.mdb [FOLDER]"));
+        say(QStringLiteral("用法：quillory-import [--progress] 舊帳本.mdb [資料夾]"));
+        return 1;
+    }
+    limitOneself(args.at(0));
+
+    ImportRequest request;
+    request.oldFile = args.at(0);
+    request.folder = args.size() == 2 ? args.at(1) : QString();
+    QElapsedTimer sinceLine;
+    sinceLine.start();
+    if (withProgress) {
+        request.progress = [&](qint64 read, qint64 total) {
+            // A line at most every 50 ms, and the last one.
+            if (read != total && sinceLine.elapsed() < 50)
+                return;
+            std::printf("progress %lld %lld\n", static_cast<long long>(read), static_cast<long long>(total));
+            std::fflush(stdout);
+            sinceLine.restart();
+        };
+    }
+    const ImportOutcome outcome = importOldLedger(request);
+    if (!outcome.report.isEmpty())
+        std::fputs(outcome.report.toUtf8().constData(), stdout);
+    std::fflush(stdout);
+    if (!outcome.ok) {
+        say(outcome.message);
+        return 2;
+    }
+    say(QStringLiteral("舊帳本已經轉入成新的 db1.mdb，報告在 import-report.txt。"));
+    return 0;
+}
