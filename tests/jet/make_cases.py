@@ -4,6 +4,7 @@
     python3 make_cases.py OUTDIR               every case, each with its .json
     python3 make_cases.py OUTDIR --big 100000  also big.mdb for the benchmark
     python3 make_cases.py OUTDIR --corpus DIR  also damaged variants for the fuzzer
+    python3 make_cases.py OUTDIR --seeds DIR   also the few small files the fuzzer starts from
 
 Each OUTDIR/NAME.mdb has beside it NAME.mdb.json: the tables and options it
 was written from, and "case", a line saying what is special about it.  A file
@@ -287,11 +288,43 @@ def write_corpus(corpus, workdir):
         path.unlink()
 
 
+def write_seeds(seeds):
+    """A few small files that reach every part of the reading: all four tables with Currency,
+    dates with times and compressed text; memos inline, on a long-value row and in a chain;
+    rows deleted but still on the pages; and one whose memo points past the file."""
+    seeds.mkdir(parents=True, exist_ok=True)
+    s = small(30, entries=6, amount="currency", long_memos=False)
+    dm = table(s, "data_main")
+    dm["rows"][0][col_index(dm, "a_date")] = "2024-03-01 23:59:59.7"
+    dm["rows"][1][col_index(dm, "a_note")] = "備註 '%' 😀 " * 20
+    jet4.write_mdb(str(seeds / "ledger.mdb"), s["tables"], s.get("options"))
+
+    m = small(31, entries=3, memo_overflow=True, long_memos=False)
+    dm = table(m, "data_main")
+    ni = col_index(dm, "a_note")
+    dm["rows"][0][ni] = "長" * 300 + "😀"
+    dm["rows"][1][ni] = "跨頁 " * 900 + "終"
+    jet4.write_mdb(str(seeds / "memo.mdb"), [dm], m.get("options"))
+    buf = bytearray((seeds / "memo.mdb").read_bytes())
+    # The head of the memo on a long-value row: the top byte of its length is the flag 0x40,
+    # then comes where the row is; that place is moved past the end of the file.
+    pos = buf.find(b"\x40" + struct.pack("<I", lval_pages(buf)[0] << 8), 2 * PAGE)
+    struct.pack_into("<I", buf, pos + 1, (len(buf) // PAGE + 3) << 8)
+    (seeds / "memo_past_end.mdb").write_bytes(bytes(buf))
+
+    d = small(32, entries=4)
+    k = table(d, "kind")
+    k["deleted_rows"] = [list(r) for r in k["rows"][3:6]]
+    k["rows"] = k["rows"][:3] + k["rows"][6:]
+    jet4.write_mdb(str(seeds / "deleted.mdb"), [k], d.get("options"))
+
+
 def main(argv):
     ap = argparse.ArgumentParser(description="Writes the old-ledger cases of the import tests.")
     ap.add_argument("outdir")
     ap.add_argument("--big", type=int, metavar="N", help="also big.mdb with N entries")
     ap.add_argument("--corpus", metavar="DIR", help="also damaged variants for the fuzzer in DIR")
+    ap.add_argument("--seeds", metavar="DIR", help="also the fuzzer's seed files in DIR")
     a = ap.parse_args(argv)
     out = Path(a.outdir)
     out.mkdir(parents=True, exist_ok=True)
@@ -307,6 +340,8 @@ def main(argv):
         make_ledger(out / "big.mdb", entries=a.big, years=list(range(2006, 2026)), seed=100)
     if a.corpus:
         write_corpus(Path(a.corpus), out)
+    if a.seeds:
+        write_seeds(Path(a.seeds))
     return 0
 
 
