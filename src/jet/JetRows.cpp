@@ -273,6 +273,14 @@ JetValue JetDatabase::memoValue(const JetColumn &column, const JetBytes &head, q
     if (length > *memoBudget)
         throw JetError(damaged(QStringLiteral("欄位 %1 的長度大於整個檔案。").arg(column.name)));
     *memoBudget -= length;
+    // Every long-value row visited costs its place (4 bytes) as well, so memos that share one
+    // long chain of rows, each walking all of it again, are refused instead of read for hours.
+    const auto visit = [&](std::uint32_t place) {
+        *memoBudget -= 4;
+        if (*memoBudget < 0)
+            throw JetError(damaged(QStringLiteral("欄位 %1 的長備註一再指向同樣的資料。").arg(column.name)));
+        return rowAt({place >> 8, static_cast<int>(place & 0xFF)});
+    };
     QByteArray data;
     if (length == 0) {
         // empty
@@ -280,7 +288,7 @@ JetValue JetDatabase::memoValue(const JetColumn &column, const JetBytes &head, q
         data = head.sub(12, length).view().toByteArray();
     } else {
         const std::uint32_t pointer = head.u32(4);
-        const JetBytes first = rowAt({pointer >> 8, static_cast<int>(pointer & 0xFF)});
+        const JetBytes first = visit(pointer);
         if (lengthField & 0x40000000u) {
             data = first.sub(0, length).view().toByteArray();
         } else {
@@ -297,7 +305,7 @@ JetValue JetDatabase::memoValue(const JetColumn &column, const JetBytes &head, q
                 if (next == 0 || seen.contains(next))
                     throw JetError(damaged(QStringLiteral("欄位 %1 的長備註不完整。").arg(column.name)));
                 seen.insert(next);
-                part = rowAt({next >> 8, static_cast<int>(next & 0xFF)});
+                part = visit(next);
             }
         }
     }

@@ -197,6 +197,7 @@ private Q_SLOTS:
         QTest::newRow("ACE named .mdb") << file("ace_as_mdb.mdb") << QStringLiteral("ACE");
         QTest::newRow("definition lost") << file("damaged.mdb") << QStringLiteral("損壞");
         QTest::newRow("cut short") << file("damaged_truncated.mdb") << QStringLiteral("損壞");
+        QTest::newRow("memos sharing one chain") << file("memo_shared_chain.mdb") << QStringLiteral("一再指向");
         QTest::newRow("memo past the end") << file("seeds/memo_past_end.mdb") << QStringLiteral("損壞");
         QTest::newRow("empty") << QByteArray() << QStringLiteral("不是 Access");
         QTest::newRow("text file") << QByteArray("a_date,a_kind\n2024-01-01,3\n") << QStringLiteral("不是 Access");

@@ -273,6 +273,33 @@ def damaged_case(outdir):
     path2.write_bytes(buf[:len(buf) // 2 + 123])
 
 
+def shared_chain_case(outdir):
+    """A hostile file: every entry's memo is the same long chain of empty parts
+    that ends in one character, so each value walks the whole chain again."""
+    s = small(15, entries=2000, long_memos=False)
+    dm = table(s, "data_main")
+    ni = col_index(dm, "a_note")
+    for row in dm["rows"]:
+        row[ni] = "x" * 10                    # inline: FF FE and ten bytes
+    path = outdir / "memo_shared_chain.mdb"
+    write_case(path, s, case="a hostile file: 2000 memos share one chain of 765 empty parts")
+    buf = bytearray(path.read_bytes())
+    first = len(buf) // PAGE
+    per_page = jet4.MAX_ROWS_PER_PAGE
+    parts = []
+    for i in range(3 * per_page):
+        nxt = 0 if i == 3 * per_page - 1 else (((first + (i + 1) // per_page) << 8) | ((i + 1) % per_page))
+        parts.append(struct.pack("<I", nxt) + (b"x\x00" if nxt == 0 else b""))
+    for k in range(3):
+        buf += jet4.data_page(parts[k * per_page:(k + 1) * per_page], 0, lval=True)
+    inline = struct.pack("<I", 12 | 0x80000000) + bytes(8) + b"\xff\xfe" + b"x" * 10
+    chained = struct.pack("<II", 2, first << 8) + bytes(4)
+    count = buf.count(inline)
+    assert count == len(dm["rows"]), count
+    buf = buf.replace(inline, chained + inline[12:])
+    path.write_bytes(bytes(buf))
+
+
 def write_corpus(corpus, workdir):
     corpus.mkdir(parents=True, exist_ok=True)
     rnd = random.Random(16)
@@ -335,6 +362,7 @@ def main(argv):
     write_case(out / "ace.accdb", layout, case=what)
     write_case(out / "ace_as_mdb.mdb", copy.deepcopy(layout), case=what + ", under an .mdb name")
     damaged_case(out)
+    shared_chain_case(out)
     if a.big:
         from ledger_jet import make_ledger
         make_ledger(out / "big.mdb", entries=a.big, years=list(range(2006, 2026)), seed=100)
