@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace driving {
 
 void settle()
@@ -73,6 +75,24 @@ void clickCell(::DGrid *grid, int gridRow, int col)
     settle();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, grid->visualRect(index).center());
     settle();
+}
+
+EventLoopTicks::EventLoopTicks()
+{
+    m_clock.start();
+    m_timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+        const qint64 now = m_clock.nsecsElapsed();
+        m_longestNs = std::max(m_longestNs, now - m_lastNs);
+        m_lastNs = now;
+        ++m_ticks;
+    });
+    m_timer.start(intervalMs);
+}
+
+double EventLoopTicks::longestGapMs() const
+{
+    return double(std::max(m_longestNs, m_clock.nsecsElapsed() - m_lastNs)) / 1e6;
 }
 
 Boxes::Boxes()

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 
@@ -27,6 +28,28 @@ double elapsedMs(const QElapsedTimer &timer);
 void click(QWidget *widget);
 // Clicks a cell of the grid by the grid's row numbering (the header row is 0).
 void clickCell(::DGrid *grid, int gridRow, int col);
+
+// While it lives, a timer asks the event loop every 50 ms for a turn, as the clock of a window
+// does; the longest wait between two turns (or since the last one) says how long the window
+// could neither paint nor take a key.
+class EventLoopTicks
+{
+public:
+    static constexpr int intervalMs = 50;
+    EventLoopTicks();
+    EventLoopTicks(const EventLoopTicks &) = delete;
+    EventLoopTicks &operator=(const EventLoopTicks &) = delete;
+
+    int ticks() const { return m_ticks; }
+    double longestGapMs() const;
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_lastNs = 0;
+    qint64 m_longestNs = 0;
+    int m_ticks = 0;
+};
 
 // Answers the program's message boxes while it lives: Yes to every question, and keeps
 // the texts of every box, so that a refused action is not mistaken for a fast one.

@@ -28,5 +28,8 @@ inline const QString chartMonths = QStringLiteral("chart window after the year r
 inline const QString chartYears = QStringLiteral("every-year chart tab shown");
 inline const QString wholeSimple = QStringLiteral("range query, whole ledger, simple");
 inline const QString wholeDetailed = QStringLiteral("range query, whole ledger, detailed");
+// The longest the window's event loop waited for a turn while the query ran (from a 50 ms timer).
+inline const QString wholeSimplePause = QStringLiteral("  longest event-loop pause in it, simple");
+inline const QString wholeDetailedPause = QStringLiteral("  longest event-loop pause in it, detailed");
 
 } // namespace labels

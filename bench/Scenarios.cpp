@@ -27,13 +27,15 @@
 
 #include <sys/resource.h>
 
+#include <optional>
+
 Measurement &BenchRun::line(const QString &action)
 {
     for (Measurement &m : results) {
         if (m.action == action)
             return m;
     }
-    results.push_back(Measurement{action, {}, {}, {}, {}});
+    results.push_back(Measurement{action, {}, {}, {}, {}, false});
     return results.back();
 }
 
@@ -126,8 +128,9 @@ ReportStore::RangeFilter wholeDays(const QDate &begin, const QDate &end)
 }
 
 // One range query pressed reps times, each time beside the engine on the same statements.
+// With pauseLabel, also the longest the event loop waited for a turn during each press.
 void rangeQuery(BenchRun &run, check &w, driving::Boxes &boxes, const QString &label, const QDate &begin,
-    const QDate &end, bool detailed, int reps)
+    const QDate &end, bool detailed, int reps, const QString &pauseLabel = QString())
 {
     w.str_begin->setText(DateText::slashed(begin));
     w.str_end->setText(DateText::slashed(end));
@@ -141,7 +144,12 @@ void rangeQuery(BenchRun &run, check &w, driving::Boxes &boxes, const QString &l
         const EngineFloor::Run kinds
             = run.floor->run(ReportStore::summaryKindStatement(filter, database_access::SKinds_List()));
         run.line(label).floor.add(rows.ms + kinds.ms);
+        std::optional<driving::EventLoopTicks> ticks;
+        if (!pauseLabel.isEmpty())
+            ticks.emplace();
         run.line(label).times.add(timed([&] { click(w.chk_month); }));
+        if (ticks)
+            run.line(pauseLabel).times.add(ticks->longestGapMs());
         expectNoBoxes(run, boxes, label);
         if (w.DGrid->rows() - 1 != rows.rows)
             run.problems << label + QStringLiteral(": the grid shows %1 rows, the engine found %2")
@@ -196,8 +204,10 @@ void playQuerySession(BenchRun &run, check &w, driving::Boxes &boxes, ChartTimin
 
     if (run.wholeReps == 0)
         return;
-    rangeQuery(run, w, boxes, labels::wholeSimple, run.firstDay, run.lastDay, false, run.wholeReps);
-    rangeQuery(run, w, boxes, labels::wholeDetailed, run.firstDay, run.lastDay, true, run.wholeReps);
+    rangeQuery(run, w, boxes, labels::wholeSimple, run.firstDay, run.lastDay, false, run.wholeReps,
+        labels::wholeSimplePause);
+    rangeQuery(run, w, boxes, labels::wholeDetailed, run.firstDay, run.lastDay, true, run.wholeReps,
+        labels::wholeDetailedPause);
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     run.peakRssMb = double(usage.ru_maxrss) / 1024.0;

@@ -46,6 +46,12 @@ void setTargets(BenchRun &run, bool large)
             m.limitMs = 200;
             continue;
         }
+        // However long a query reads, the window keeps painting and taking keys.
+        if (a == labels::wholeSimplePause || a == labels::wholeDetailedPause) {
+            m.limitMs = 300;
+            m.limitOnSlowest = true;
+            continue;
+        }
         if (large) {
             if (a != labels::wholeDetailed && a != labels::wholeSimple)
                 m.limitMs = 100;
@@ -97,7 +103,13 @@ int report(const BenchRun &run, qint64 entries, bool large)
             ratio = number(ratioValue);
         }
         QStringList target;
-        if (m.limitMs) {
+        if (m.limitMs && m.limitOnSlowest) {
+            target << QStringLiteral("slowest < %1 ms").arg(*m.limitMs);
+            if (m.times.slowest() >= *m.limitMs)
+                missed << QStringLiteral("%1: slowest %2 ms, target under %3 ms")
+                              .arg(m.action.trimmed(), number(m.times.slowest()))
+                              .arg(*m.limitMs);
+        } else if (m.limitMs) {
             target << QStringLiteral("< %1 ms").arg(*m.limitMs);
             if (median >= *m.limitMs)
                 missed << QStringLiteral("%1: median %2 ms, target under %3 ms").arg(m.action, number(median)).arg(*m.limitMs);

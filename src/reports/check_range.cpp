@@ -64,30 +64,45 @@ QString dayWithWeekday(const QDate &day)
     return DateText::slashed(day) + QLatin1Char('(') + DateText::weekdayName(DateText::weekday(day)) + QLatin1Char(')');
 }
 
-// The text a cell had when the result was shown, before the date column got its weekdays.
-QString shownText(DGrid *grid, int row, int col)
+// A result row's colour: weekend days, then income over them.
+enum class RowMark : quint8 { Plain, Weekend, Income };
+
+QString valueText(const ResultSet::Row &row, int col)
 {
-    const QVariant value = grid->valueAt(row, col);
-    return value.isValid() ? ::DGrid::resultText(value) : grid->textAt(row, col);
+    if (col >= row.size())
+        return QString();
+    const QVariant &value = row.at(col);
+    return value.typeId() == QMetaType::QString ? value.toString() : ::DGrid::resultText(value);
 }
 
-// Cells are read straight from the grid: moving the current cell to each one and back, as
-// Get_DGridText does, reads the same text and only costs time on a long result. The dates
-// get their weekdays as the grid draws or hands out each cell, so a long result only pays
-// for the rows looked at.
-void markDaysAndIncome(DGrid *grid)
+// Worked out from the values the engine returned, on the thread that read them, so that the
+// window's own thread only paints the rows: on a long result the texts of every row cost
+// more than the reading.
+QVector<RowMark> rowMarks(const ResultSet &result)
 {
-    for (int r = 1; r < grid->rows(); ++r) {
-        const QDate day = dateOfCell(shownText(grid, r, 0));
-        QColor colour = day.isValid() && DateText::isWeekend(day) ? weekendColour : white;
+    QVector<RowMark> marks;
+    marks.reserve(result.rowCount());
+    for (const ResultSet::Row &row : result.rows()) {
+        const QDate day = dateOfCell(valueText(row, 0));
+        RowMark mark = day.isValid() && DateText::isWeekend(day) ? RowMark::Weekend : RowMark::Plain;
         // Column 2 is the direction in the detailed result, column 1 in the simple one; a kind
         // named 收入 marks its rows too.
-        if (grid->textAt(r, 1) == incomeWord || grid->textAt(r, 2) == incomeWord)
-            colour = incomeColour;
-        grid->setRowBackground(r, colour);
-        // A grid that no longer holds the result's values takes the texts one by one.
-        if (day.isValid() && !grid->valueAt(r, 0).isValid())
-            grid->setTextAt(r, 0, dayWithWeekday(day));
+        if (valueText(row, 1) == incomeWord || valueText(row, 2) == incomeWord)
+            mark = RowMark::Income;
+        marks.append(mark);
+    }
+    return marks;
+}
+
+// The dates get their weekdays as the grid draws or hands out each cell, so a long result
+// only pays for the rows looked at.
+void markDaysAndIncome(DGrid *grid, const QVector<RowMark> &marks)
+{
+    for (int r = 1; r < grid->rows(); ++r) {
+        const RowMark mark = r - 1 < marks.size() ? marks.at(r - 1) : RowMark::Plain;
+        grid->setRowBackground(r, mark == RowMark::Income    ? incomeColour
+                                  : mark == RowMark::Weekend ? weekendColour
+                                                             : white);
     }
     grid->setResultColumnFormat(0, [](const QVariant &, const QString &text) {
         const QDate day = dateOfCell(text);
@@ -180,6 +195,7 @@ void check::runRangeQuery()
     // last result whole.
     const QVector<qint64> summaryKinds = database_access::SKinds_List();
     ResultSet result;
+    QVector<RowMark> marks;
     QVector<ReportStore::KindExpense> kindSums;
     ReportStore::RangeTotals totals;
     const QString orderBy = order_field;
@@ -189,6 +205,7 @@ void check::runRangeQuery()
         kindSums = ReportStore::summaryKindExpenses(filter, summaryKinds);
         // Added up from what the engine returned, exactly, not from the texts the grid shows.
         totals = ReportStore::rangeTotals(result);
+        marks = rowMarks(result);
     });
     // Given up: the last result stays.
     if (!read)
@@ -202,7 +219,7 @@ void check::runRangeQuery()
         DGrid->showResult(result);
         result.close();
         setColumnWidths(DGrid);
-        markDaysAndIncome(DGrid);
+        markDaysAndIncome(DGrid, marks);
         DGrid->setRow(0);
         DGrid->setCol(0);
     }

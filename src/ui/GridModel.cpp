@@ -4,12 +4,15 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <QThreadPool>
 
 #include <algorithm>
 
 namespace {
 
 constexpr QRgb noColour = 0;
+// Results at least this long are freed off the window's thread.
+constexpr qsizetype largeResultRows = 20000;
 
 // A row left white, or never coloured, is drawn in the theme's own colours, so that a dark
 // theme does not show white bands; a coloured row keeps its colour in any theme.
@@ -126,6 +129,13 @@ void GridModel::materialize()
 
 void GridModel::dropValues()
 {
+    // Letting go of a long result frees millions of values: a thread of the pool does that,
+    // so that the window does not stop painting for it. The values are shared with nothing
+    // of the window's any more.
+    if (m_records.size() >= largeResultRows) {
+        QThreadPool::globalInstance()->start([old = std::move(m_records)]() mutable { old.clear(); });
+        m_records = {};
+    }
     m_records.clear();
     m_format = nullptr;
     m_columnFormats.clear();
