@@ -58,7 +58,11 @@ bool startUp(BackupTiming timing)
         ui::showMessage(nullptr, error.message());
         return false;
     }
-    Load_SKinds();
+    // A summary file that is there but gave nothing is said, so that no one takes the missing
+    // summary lines for totals of nothing.
+    const QString summaryProblem = Load_SKinds();
+    if (!summaryProblem.isEmpty())
+        ui::showMessage(nullptr, summaryProblem);
     if (timing == BackupTiming::DuringStartUp) {
         const Backup::Outcome backup = Backup::backupIfDue(DB_Path, Clock::now());
         if (!backup.error.isEmpty())

@@ -48,11 +48,19 @@ struct SummaryFileCopy
 SummaryFileCopy copySummaryFile()
 {
     SummaryFileCopy copy;
-    QFile file(database_access::SKinds_File);
-    if (!file.exists())
+    QFile file;
+    QString why;
+    switch (database_access::Open_SKinds_File(file, &why)) {
+    case database_access::SummaryFileOpen::Missing:
         return copy;
-    if (!file.open(QIODevice::ReadOnly))
-        throw StoreError(QStringLiteral("無法讀取結算分類檔 %1：%2").arg(database_access::SKinds_File, file.errorString()));
+    case database_access::SummaryFileOpen::NotRegular:
+        throw StoreError(
+            QStringLiteral("結算分類檔 %1 不是一般的檔案，無法更新它。").arg(database_access::SKinds_File));
+    case database_access::SummaryFileOpen::Failed:
+        throw StoreError(QStringLiteral("無法讀取結算分類檔 %1：%2").arg(database_access::SKinds_File, why));
+    case database_access::SummaryFileOpen::Opened:
+        break;
+    }
     copy.existed = true;
     copy.content = file.readAll();
     return copy;

@@ -7,7 +7,13 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace database_access {
 
@@ -20,20 +26,85 @@ namespace {
 constexpr qint64 tailBytes = 1 << 20;
 constexpr double maxExactId = 9007199254740991.0;
 
+// Text of the file's bytes. Ids are plain digits, so UTF-16 without a mark shows as a zero in
+// every other byte; anything else is read as UTF-8, a leading UTF-8 mark dropped.
+QString decodedText(const QByteArray &content)
+{
+    const auto starts = [&content](const char *mark) { return content.startsWith(QByteArray(mark)); };
+    const auto utf16 = [](QByteArrayView bytes, bool little) {
+        QString text(bytes.size() / 2, Qt::Uninitialized);
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const auto a = uchar(bytes[2 * i]);
+            const auto b = uchar(bytes[2 * i + 1]);
+            text[i] = QChar(little ? char16_t(a | b << 8) : char16_t(b | a << 8));
+        }
+        return text;
+    };
+    if (starts("\xFF\xFE"))
+        return utf16(QByteArrayView(content).sliced(2), true);
+    if (starts("\xFE\xFF"))
+        return utf16(QByteArrayView(content).sliced(2), false);
+    if (starts("\xEF\xBB\xBF"))
+        return QString::fromUtf8(content.sliced(3));
+    if (content.size() >= 2 && content.size() % 2 == 0) {
+        bool evenZero = true;
+        bool oddZero = true;
+        for (qsizetype i = 0; i + 1 < content.size(); i += 2) {
+            evenZero = evenZero && content[i] == '\0';
+            oddZero = oddZero && content[i + 1] == '\0';
+        }
+        if (oddZero != evenZero)
+            return utf16(content, oddZero);
+    }
+    return QString::fromUtf8(content);
+}
+
+QString lastLine(const QString &text)
+{
+    qsizetype end = text.size();
+    // A line end closing the last line does not start another one.
+    if (end > 0 && text.at(end - 1) == QLatin1Char('\n'))
+        --end;
+    if (end > 0 && text.at(end - 1) == QLatin1Char('\r'))
+        --end;
+    qsizetype start = end;
+    while (start > 0 && text.at(start - 1) != QLatin1Char('\n') && text.at(start - 1) != QLatin1Char('\r'))
+        --start;
+    return text.mid(start, end - start);
+}
+
 } // namespace
+
+SummaryFileOpen Open_SKinds_File(QFile &file, QString *why)
+{
+    const QByteArray path = QFile::encodeName(SKinds_File);
+    // Not blocking, so that opening a FIFO does not wait for a writer.
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (why != nullptr)
+            *why = QString::fromLocal8Bit(std::strerror(error));
+        return error == ENOENT ? SummaryFileOpen::Missing : SummaryFileOpen::Failed;
+    }
+    struct stat status
+    {
+    };
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return SummaryFileOpen::NotRegular;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        if (why != nullptr)
+            *why = file.errorString();
+        return SummaryFileOpen::Failed;
+    }
+    return SummaryFileOpen::Opened;
+}
 
 QString Last_SKinds_Line(const QByteArray &content)
 {
-    qsizetype end = content.size();
-    // A line end closing the last line does not start another one.
-    if (end > 0 && content.at(end - 1) == '\n')
-        --end;
-    if (end > 0 && content.at(end - 1) == '\r')
-        --end;
-    qsizetype start = end;
-    while (start > 0 && content.at(start - 1) != '\n' && content.at(start - 1) != '\r')
-        --start;
-    return QString::fromUtf8(content.mid(start, end - start));
+    return lastLine(decodedText(content));
 }
 
 QVector<qint64> Parse_SKinds_Line(const QString &line)
@@ -54,17 +125,37 @@ QVector<qint64> Parse_SKinds_Line(const QString &line)
     return ids;
 }
 
-void Load_SKinds()
+QString Load_SKinds()
 {
     SKinds.clear();
-    QFile file(SKinds_File);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
+    QFile file;
+    QString why;
+    switch (Open_SKinds_File(file, &why)) {
+    case SummaryFileOpen::Missing:
+        return QString();
+    case SummaryFileOpen::NotRegular:
+        return QStringLiteral("結算分類檔 %1 不是一般的檔案，所以沒有讀取它：目前沒有結算分類。").arg(SKinds_File);
+    case SummaryFileOpen::Failed:
+        return QStringLiteral("無法讀取結算分類檔 %1：%2。目前沒有結算分類。").arg(SKinds_File, why);
+    case SummaryFileOpen::Opened:
+        break;
+    }
     const qint64 size = file.size();
-    if (size > tailBytes && !file.seek(size - tailBytes))
-        return;
-    const QByteArray content = file.read(tailBytes);
+    QByteArray content;
+    if (size > tailBytes) {
+        // The mark that tells the encoding is at the start; the tail keeps the pairs of bytes
+        // of UTF-16 whole.
+        const QByteArray mark = file.read(3);
+        if (!file.seek(size - tailBytes))
+            return QString();
+        content = file.read(tailBytes);
+        if (mark.startsWith("\xFF\xFE") || mark.startsWith("\xFE\xFF"))
+            content = mark.first(2) + content.sliced((size - tailBytes) % 2);
+    } else {
+        content = file.read(tailBytes);
+    }
     SKinds = Parse_SKinds_Line(Last_SKinds_Line(content));
+    return QString();
 }
 
 void Save_SKinds(const QString &line)
