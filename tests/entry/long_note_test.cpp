@@ -1,0 +1,218 @@
+// Very long day notes: shown at once, whatever their length, and saved back exactly as they
+// were and as they were edited.
+
+#include "entry/EntryWindow.h"
+
+#include <QElapsedTimer>
+#include <QMimeData>
+#include <QTextBlock>
+
+namespace {
+
+// A note of about length characters in one line: Chinese, Latin, digits and a character
+// outside the basic plane, so that pieces may have to join inside a surrogate pair.
+QString oneLine(qsizetype length)
+{
+    const QString part = QStringLiteral("今天在市場買菜，花了 120 元 abc 😀");
+    QString line;
+    line.reserve(length + part.size());
+    while (line.size() < length)
+        line += part;
+    line.truncate(length);
+    if (line.back().isHighSurrogate())
+        line.chop(1);
+    return line;
+}
+
+// Milliseconds from the arrow key that shows the previous day until it is painted.
+double showPreviousDay(input_keyin *w)
+{
+    w->date_new->setFocus();
+    QElapsedTimer timer;
+    timer.start();
+    QTest::keyClick(w->date_new, Qt::Key_Up);
+    w->repaint();
+    QCoreApplication::processEvents();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void leaveNote(input_keyin *w)
+{
+    QTest::keyClick(w->note_day, Qt::Key_Tab);
+}
+
+// Puts the cursor in the note box at a place of the note as it is saved.
+void placeCursor(input_keyin *w, int place)
+{
+    testing::click(w->note_day);
+    // Pieces add one place per join before the wanted one.
+    int shown = place;
+    for (QTextBlock b = w->note_day->document()->begin(); b.isValid(); b = b.next()) {
+        if (b.userState() == 1 && b.position() <= shown)
+            ++shown;
+    }
+    QTextCursor cursor = w->note_day->textCursor();
+    cursor.setPosition(shown);
+    w->note_day->setTextCursor(cursor);
+}
+
+// The paragraph that starts the n-th piece continuing a line (from 1).
+QTextBlock pieceStart(input_keyin *w, int n)
+{
+    for (QTextBlock b = w->note_day->document()->begin(); b.isValid(); b = b.next()) {
+        if (b.userState() == 1 && --n == 0)
+            return b;
+    }
+    return {};
+}
+
+// The place in the saved note where that piece begins.
+int placeOf(input_keyin *w, const QTextBlock &piece)
+{
+    int joins = 0;
+    for (QTextBlock b = w->note_day->document()->begin(); b.isValid() && b != piece; b = b.next())
+        joins += b.userState() == 1 ? 1 : 0;
+    return piece.position() - joins - 1;
+}
+
+void cursorAt(input_keyin *w, int shownPosition)
+{
+    testing::click(w->note_day);
+    QTextCursor cursor = w->note_day->textCursor();
+    cursor.setPosition(shownPosition);
+    w->note_day->setTextCursor(cursor);
+}
+
+} // namespace
+
+class LongNoteTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void aLongNoteShowsAtOnce_data();
+    void aLongNoteShowsAtOnce();
+    void editingALongNoteSavesWhatWasTyped();
+    void copyingAcrossPiecesGivesTheLineAsItIs();
+};
+
+void LongNoteTest::aLongNoteShowsAtOnce_data()
+{
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<double>("limitMs");
+    QTest::newRow("100,000 characters in one line") << oneLine(100000) << 100.0;
+    QTest::newRow("2,000,000 characters in one line") << oneLine(2000000) << 400.0;
+    // Lines of every kind around the length of a piece, and line ends kept where they are.
+    const QString piece = oneLine(ui::RichTextBox::pieceLength);
+    QTest::newRow("lines around a piece's length") << (piece + QStringLiteral("\n") + piece + QStringLiteral("x\n\n")
+        + oneLine(3 * ui::RichTextBox::pieceLength + 1) + QStringLiteral("\n短\n")
+        + oneLine(ui::RichTextBox::pieceLength - 1) + QStringLiteral("😀😀"))
+                                                   << 100.0;
+}
+
+void LongNoteTest::aLongNoteShowsAtOnce()
+{
+    QFETCH(QString, note);
+    QFETCH(double, limitMs);
+    EntryWindow s;
+    s.ledger.setDayNote(QStringLiteral("2024-05-14"), note);
+    input_keyin *w = s.open();
+
+    const double ms = showPreviousDay(w);
+    QCOMPARE(w->date_new->text(), QStringLiteral("2024/5/14"));
+    qInfo("shown in %.1f ms", ms);
+    QVERIFY2(ms < limitMs, qPrintable(QStringLiteral("%1 ms").arg(ms)));
+    QVERIFY(w->note_day->text() == note);
+
+    // Visiting, stepping away and coming back leaves the note as it was.
+    testing::click(w->note_day);
+    leaveNote(w);
+    QTest::keyClick(w->date_new, Qt::Key_Down);
+    QTest::keyClick(w->date_new, Qt::Key_Up);
+    QVERIFY(w->note_day->text() == note);
+    QVERIFY(s.notes().first().at(1).toString() == note);
+    QCOMPARE(s.boxes.texts(), QStringList());
+}
+
+void LongNoteTest::editingALongNoteSavesWhatWasTyped()
+{
+    EntryWindow s;
+    QString expected = oneLine(5000);
+    s.ledger.setDayNote(QStringLiteral("2024-05-15"), expected);
+    input_keyin *w = s.open();
+    const int join = int(ui::RichTextBox::pieceLength);
+
+    // Typing inside a piece and at a join.
+    placeCursor(w, 1500);
+    testing::typeText(w->note_day, QStringLiteral("啊"));
+    expected.insert(1500, QStringLiteral("啊"));
+    placeCursor(w, join);
+    testing::typeText(w->note_day, QStringLiteral("Z"));
+    expected.insert(join, QStringLiteral("Z"));
+    leaveNote(w);
+    const auto firstDifference = [&s, &expected] {
+        const QString saved = s.notes().first().at(1).toString();
+        qsizetype i = 0;
+        while (i < saved.size() && i < expected.size() && saved.at(i) == expected.at(i))
+            ++i;
+        return QStringLiteral("%1 and %2 characters, differ from %3").arg(saved.size()).arg(expected.size()).arg(i);
+    };
+    QVERIFY2(s.notes().first().at(1).toString() == expected, qPrintable(firstDifference()));
+
+    // Backspace right after a join and Delete right before one take the character beyond it.
+    QTextBlock piece = pieceStart(w, 2);
+    QVERIFY(piece.isValid());
+    int place = placeOf(w, piece);
+    cursorAt(w, piece.position());
+    QTest::keyClick(w->note_day, Qt::Key_Backspace);
+    // A character beyond the basic plane goes whole.
+    const bool pairBefore = expected.at(place - 1).isLowSurrogate();
+    expected.remove(pairBefore ? place - 2 : place - 1, pairBefore ? 2 : 1);
+    piece = pieceStart(w, 3);
+    QVERIFY(piece.isValid());
+    place = placeOf(w, piece);
+    cursorAt(w, piece.position() - 1);
+    QTest::keyClick(w->note_day, Qt::Key_Delete);
+    expected.remove(place, expected.at(place).isHighSurrogate() ? 2 : 1);
+    // Enter inside a piece is a line end of the note.
+    placeCursor(w, 4100);
+    QTest::keyClick(w->note_day, Qt::Key_Return);
+    expected.insert(4100, QLatin1Char('\n'));
+    leaveNote(w);
+    QVERIFY2(s.notes().first().at(1).toString() == expected, qPrintable(firstDifference()));
+    QVERIFY(w->note_day->text() == expected);
+
+    // Replacing it all with a short note leaves no trace of the pieces.
+    testing::click(w->note_day);
+    w->note_day->selectAll();
+    testing::typeText(w->note_day, QStringLiteral("短的"));
+    leaveNote(w);
+    QCOMPARE(s.notes(), QList<QVariantList>({ { "2024-05-15", "短的" } }));
+    QCOMPARE(s.boxes.texts(), QStringList());
+}
+
+void LongNoteTest::copyingAcrossPiecesGivesTheLineAsItIs()
+{
+    // What a copy or a drag of the selection hands on.
+    struct Box : ui::RichTextBox
+    {
+        QString selected() const
+        {
+            std::unique_ptr<QMimeData> mime(createMimeDataFromSelection());
+            return mime->text();
+        }
+    } box;
+    const QString note = oneLine(3000) + QStringLiteral("\n第二行");
+    box.setText(note);
+    box.selectAll();
+    QVERIFY(box.selected() == note);
+    QTextCursor cursor = box.textCursor();
+    cursor.setPosition(990);
+    cursor.setPosition(2010, QTextCursor::KeepAnchor);
+    box.setTextCursor(cursor);
+    // Two joins lie inside: places 990 to 2008 of the note.
+    QVERIFY(box.selected() == note.mid(990, 2008 - 990));
+}
+
+QUILLORY_TEST_MAIN(LongNoteTest)
+#include "long_note_test.moc"
