@@ -64,6 +64,14 @@ QString otherLedger(const QString &name)
     return name;
 }
 
+// Gives a file the modification time a copy tool or a busy clock tick would have left.
+void setModified(const QString &path, const QDateTime &time)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
+}
+
 } // namespace
 
 class BackupTest : public QObject
@@ -148,25 +156,49 @@ void BackupTest::aLedgerReplacedTheSameDayIsCopied()
     QCOMPARE(readCopy(kept.last(), QStringLiteral("SELECT total(a_count) FROM data_main")).toDouble(), 1000.0);
     QCOMPARE(readCopy(kept.first(), QStringLiteral("SELECT count(*) FROM data_main")).toInt(), 0);
 
-    // Started again with nothing changed: no new copy.
-    Close_DB();
-    Clock::set(monday.addSecs(7200));
-    QVERIFY(startUp());
-    QCOMPARE(Backup::copies(QStringLiteral("db1.mdb")), kept);
+    // Started again with nothing changed: no new copy, whatever the file times say, also when
+    // the ledger carries the very time of its copy (both written in one clock tick) or a later one.
+    const QDateTime copied = QFileInfo(kept.last()).lastModified();
+    for (const QDateTime &time : {copied, copied.addSecs(5), copied.addSecs(-5)}) {
+        Close_DB();
+        setModified(QStringLiteral("db1.mdb"), time);
+        Clock::set(monday.addSecs(7200));
+        QVERIFY(startUp());
+        QCOMPARE(Backup::copies(QStringLiteral("db1.mdb")), kept);
+    }
 
-    // Copied in with its old time kept (cp -p) and the same size: the entries still tell.
-    Close_DB();
-    const QDateTime before = QFileInfo(QStringLiteral("db1.mdb")).lastModified();
-    changeFile(QStringLiteral("db1.mdb"), QStringLiteral("UPDATE data_main SET a_count = 300 WHERE a_key = 2"));
-    QFile file(QStringLiteral("db1.mdb"));
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(before, QFileDevice::FileModificationTime));
-    file.close();
-    Clock::set(monday.addSecs(3 * 3600));
-    QVERIFY(startUp());
-    kept = Backup::copies(QStringLiteral("db1.mdb"));
-    QCOMPARE(kept.size(), 3);
-    QCOMPARE(readCopy(kept.last(), QStringLiteral("SELECT total(a_count) FROM data_main")).toDouble(), 1050.0);
+    // Copied in with its old time kept (cp -p) and the same size: the entries still tell, an
+    // amount and a description of the same length alike, and with the copy's very time too.
+    struct Change
+    {
+        QString sql;
+        QDateTime time;
+        QString check;
+        QVariant expected;
+    };
+    const QList<Change> changes = {
+        {QStringLiteral("UPDATE data_main SET a_count = 300 WHERE a_key = 2"), copied.addSecs(-60),
+         QStringLiteral("SELECT total(a_count) FROM data_main"), 1050.0},
+        {QStringLiteral("UPDATE data_main SET a_content = '水費' WHERE a_key = 3"), copied.addSecs(-60),
+         QStringLiteral("SELECT a_content FROM data_main WHERE a_key = 3"), QStringLiteral("水費")},
+        {QStringLiteral("UPDATE data_main SET a_content = '電費' WHERE a_key = 3"), QDateTime(),
+         QStringLiteral("SELECT a_content FROM data_main WHERE a_key = 3"), QStringLiteral("電費")},
+    };
+    for (qsizetype i = 0; i < changes.size(); ++i) {
+        Close_DB();
+        const qint64 size = QFileInfo(QStringLiteral("db1.mdb")).size();
+        changeFile(QStringLiteral("db1.mdb"), changes[i].sql);
+        QCOMPARE(QFileInfo(QStringLiteral("db1.mdb")).size(), size);
+        // No time given: the newest copy's own.
+        setModified(QStringLiteral("db1.mdb"), changes[i].time.isValid()
+                                                   ? changes[i].time
+                                                   : QFileInfo(Backup::copies(QStringLiteral("db1.mdb")).last()).lastModified());
+        Clock::set(monday.addSecs((3 + i) * 60 + 3 * 3600));
+        QVERIFY(startUp());
+        kept = Backup::copies(QStringLiteral("db1.mdb"));
+        QCOMPARE(kept.size(), 3 + i);
+        QCOMPARE(readCopy(kept.last(), changes[i].check), changes[i].expected);
+    }
 
     // A change made in the program counts too, and a busy day keeps only the newest ten.
     for (int hour = 4; hour <= 14; ++hour) {
