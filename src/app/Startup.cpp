@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include "app/DailyBackup.h"
 #include "app/Form1.h"
 #include "app/JetOffer.h"
 #include "platform/Clock.h"
@@ -11,18 +12,8 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QPointer>
-#include <QThread>
-
-#include <memory>
 
 namespace {
-
-// A copy that cannot be made must not keep anyone from their ledger: say so once, go on.
-void tellBackupFailed(QWidget *parent, const QString &why)
-{
-    ui::showMessage(parent, QStringLiteral("今天的自動備份沒有成功，帳本本身沒有受到影響。\n%1").arg(why));
-}
 
 // Two copies on one ledger would silently put back each other's changes, so the second one
 // says why it will not start and touches nothing.
@@ -65,26 +56,9 @@ bool startUp(BackupTiming timing)
         ui::showMessage(nullptr, summaryProblem);
     if (timing == BackupTiming::DuringStartUp) {
         const Backup::Outcome backup = Backup::backupIfDue(DB_Path, Clock::now());
-        if (!backup.error.isEmpty())
-            tellBackupFailed(nullptr, backup.error);
+        tellBackupOutcome(nullptr, backup);
     }
     return true;
-}
-
-QThread *startDailyBackup(QWidget *parent)
-{
-    const QString ledger = database_access::DB_Path;
-    const QDateTime now = Clock::now();
-    auto outcome = std::make_shared<Backup::Outcome>();
-    QThread *worker = QThread::create([ledger, now, outcome] { *outcome = Backup::backupIfDue(ledger, now); });
-    QPointer<QWidget> window(parent);
-    QObject::connect(worker, &QThread::finished, qApp, [outcome, window] {
-        if (!outcome->error.isEmpty())
-            tellBackupFailed(window, outcome->error);
-    });
-    QObject::connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    worker->start(QThread::LowPriority);
-    return worker;
 }
 
 int runProgram(QApplication &app)
@@ -95,11 +69,9 @@ int runProgram(QApplication &app)
     {
         Form1 menu;
         menu.show();
-        QPointer<QThread> backup = startDailyBackup(&menu);
+        DailyBackup backup(&menu);
         status = app.exec();
-        // The copy reads the ledger file; let it finish before the program lets go of it.
-        if (backup)
-            backup->wait();
+        backup.finish();
     }
     database_access::Close_DB();
     LedgerLock::release();

@@ -1,8 +1,6 @@
 #pragma once
 
 class QApplication;
-class QThread;
-class QWidget;
 
 // When the daily backup runs: during start-up, before anything is shown (what the tests and
 // small tools want), or on a worker thread once the main menu is up, so that a large ledger's
@@ -13,11 +11,6 @@ enum class BackupTiming { DuringStartUp, AfterMenuShown };
 // SKinds.txt from the working directory. On failure the reason is shown and false returned;
 // nothing else is read, and a ledger open in another copy is not touched at all.
 bool startUp(BackupTiming timing = BackupTiming::DuringStartUp);
-
-// Runs the daily backup of the open ledger on a worker thread. A failure is told once, in a
-// box over parent, on the window thread. The thread deletes itself when done; wait for it
-// before the program ends.
-QThread *startDailyBackup(QWidget *parent);
 
 // The whole run: start-up, the main menu, and the release of the store at the end.
 // Returns the process exit status.

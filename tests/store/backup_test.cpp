@@ -1,3 +1,4 @@
+#include "app/DailyBackup.h"
 #include "app/Startup.h"
 #include "store/Backup.h"
 #include "store/LedgerSchema.h"
@@ -10,10 +11,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
-#include <QPointer>
-#include <QThread>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QWidget>
+
+#include <memory>
 
 using namespace database_access;
 
@@ -86,6 +88,8 @@ private Q_SLOTS:
     void failureIsReportedAndLeavesNoPartialCopy();
     void startUpTellsOnceAndGoesOn();
     void backgroundCopyLeavesTheProgramFree();
+    void aFailureIsToldWhenTheMenuClosesFirst();
+    void piecesOfACutShortCopyGoAtTheNextStart();
 };
 
 void BackupTest::firstRunMakesAVerifiedCopy()
@@ -257,25 +261,81 @@ void BackupTest::backgroundCopyLeavesTheProgramFree()
     QVERIFY(startUp(BackupTiming::AfterMenuShown));
     QVERIFY(Backup::copies(QStringLiteral("db1.mdb")).isEmpty());
     QWidget window;
-    QPointer<QThread> worker = startDailyBackup(&window);
-    // The ledger stays usable while the copy is made.
-    ledger.addEntry(QStringLiteral("2026-03-02"), 1, 0, QStringLiteral("午餐"), 80, {}, 1);
-    QTRY_VERIFY(worker.isNull());
+    {
+        DailyBackup backup(&window);
+        // The ledger stays usable while the copy is made.
+        ledger.addEntry(QStringLiteral("2026-03-02"), 1, 0, QStringLiteral("午餐"), 80, {}, 1);
+        QTRY_VERIFY(!backup.running());
+        backup.finish();
+    }
     const QStringList copies = Backup::copies(QStringLiteral("db1.mdb"));
     QCOMPARE(copies.size(), 1);
     QCOMPARE(readCopy(copies.first(), QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
     QVERIFY(boxes.texts().isEmpty());
 
-    // A failure is told once, on the window thread, and the program goes on.
+    // A failure is told once, on the window thread, and the program goes on; closing the
+    // menu afterwards does not tell it again.
     QVERIFY(QFile::rename(QStringLiteral("backup"), QStringLiteral("old-backup")));
     QFile blocker(QStringLiteral("backup"));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    worker = startDailyBackup(&window);
-    QTRY_VERIFY(worker.isNull());
+    {
+        DailyBackup backup(&window);
+        QTRY_COMPARE(boxes.texts().size(), 1);
+        backup.finish();
+    }
     QCOMPARE(boxes.texts().size(), 1);
     QVERIFY(boxes.texts().first().startsWith(QStringLiteral("今天的自動備份沒有成功")));
     QVERIFY(Is_Open());
+}
+
+void BackupTest::aFailureIsToldWhenTheMenuClosesFirst()
+{
+    TestLedger ledger(true);
+    QFile blocker(QStringLiteral("backup"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    testing::FixedClock clock(monday);
+    ScriptedBoxes boxes;
+    {
+        auto window = std::make_unique<QWidget>();
+        DailyBackup backup(window.get());
+        // The menu closes, and the run's event loop with it, before the copy's end is seen.
+        window.reset();
+        backup.finish();
+        QCOMPARE(boxes.texts().size(), 1);
+        QVERIFY(boxes.texts().first().startsWith(QStringLiteral("今天的自動備份沒有成功")));
+    }
+    QCoreApplication::processEvents();
+    QCOMPARE(boxes.texts().size(), 1);
+}
+
+void BackupTest::piecesOfACutShortCopyGoAtTheNextStart()
+{
+    TestLedger ledger(true);
+    testing::FixedClock clock(monday);
+    QVERIFY(Backup::backupIfDue(QStringLiteral("db1.mdb"), monday).made);
+    // What a copy killed halfway leaves: the piece and its journal, and for a WAL copy more.
+    const QStringList pieces = {QStringLiteral("backup/db1-20260302-100000.mdb.partial"),
+                                QStringLiteral("backup/db1-20260302-100000.mdb.partial-journal"),
+                                QStringLiteral("backup/db1-20260302-100000.mdb.partial-wal")};
+    for (const QString &name : pieces) {
+        QFile piece(name);
+        QVERIFY(piece.open(QIODevice::WriteOnly));
+        piece.write("half a page");
+    }
+    QFile own(QStringLiteral("backup/db1-notes.txt"));
+    QVERIFY(own.open(QIODevice::WriteOnly));
+    own.close();
+    Close_DB();
+    ScriptedBoxes boxes;
+    // The same day, nothing changed: no copy is due, the pieces go all the same.
+    QVERIFY(startUp());
+    QCOMPARE(Backup::copies(QStringLiteral("db1.mdb")).size(), 1);
+    for (const QString &name : pieces)
+        QVERIFY2(!QFile::exists(name), qPrintable(name));
+    QVERIFY(own.exists());
+    QVERIFY(boxes.texts().isEmpty());
 }
 
 QUILLORY_TEST_MAIN(BackupTest)
