@@ -213,8 +213,19 @@ Outcome backupIfDue(const QString &ledgerPath, const QDateTime &now)
     try {
         if (!folder.exists() && !QDir().mkpath(folder.path()))
             throw StoreError(QStringLiteral("無法建立資料夾 %1").arg(folder.path()));
-        copyLedger(ledgerPath, partial);
-        verify(partial);
+        try {
+            copyLedger(ledgerPath, partial);
+            verify(partial);
+        } catch (const StoreError &) {
+            // The copy holds the ledger's pages as they are, so a copy that fails its check most
+            // often means the ledger itself is damaged; the ledger's own check tells for sure.
+            try {
+                verify(ledgerPath);
+            } catch (const StoreError &) {
+                outcome.ledgerDamaged = true;
+            }
+            throw;
+        }
         if (QFile::exists(finalName))
             QFile::remove(finalName);
         if (!QFile::rename(partial, finalName))
@@ -222,6 +233,9 @@ Outcome backupIfDue(const QString &ledgerPath, const QDateTime &now)
     } catch (const StoreError &error) {
         QFile::remove(partial);
         outcome.error = error.message();
+        const QStringList kept = copies(ledgerPath);
+        if (!kept.isEmpty())
+            outcome.newestCopy = kept.last();
         return outcome;
     }
     outcome.made = true;

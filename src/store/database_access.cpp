@@ -29,6 +29,19 @@ std::function<void(const QString &)> &statementHook()
     return hook;
 }
 
+// Why changes are refused; empty while the ledger may be written.
+QString &writeRefusal()
+{
+    static QString why;
+    return why;
+}
+
+void checkWritesAllowed()
+{
+    if (!writeRefusal().isEmpty())
+        throw StoreError(writeRefusal());
+}
+
 std::function<void()> &commitHook()
 {
     static std::function<void()> hook;
@@ -81,6 +94,7 @@ QSqlQuery prepared(QSqlDatabase db, const QString &sql, const QVariantList &valu
 void Open_DB(const QString &path)
 {
     Close_DB();
+    writeRefusal().clear();
     // A missing file must not be created: open read-write only, through a file URI.
     const QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded)
                         + QStringLiteral("?mode=rw");
@@ -275,6 +289,7 @@ qint64 Exec_SQL(const QString &sql, const QVariantList &values)
 {
     if (Reader::current() != nullptr)
         throw StoreError(QStringLiteral("資料庫錯誤：唯讀的連線不能寫入。"));
+    checkWritesAllowed();
     if (statementHook())
         statementHook()(sql);
     QSqlQuery query = prepared(connection(), sql, values);
@@ -283,6 +298,7 @@ qint64 Exec_SQL(const QString &sql, const QVariantList &values)
 
 Transaction::Transaction()
 {
+    checkWritesAllowed();
     QSqlDatabase db = connection();
     if (!db.transaction())
         throw StoreError(QStringLiteral("資料庫錯誤：%1").arg(engineMessage(db.lastError())));
@@ -308,6 +324,13 @@ void Transaction::commit()
         throw StoreError(QStringLiteral("資料庫錯誤：%1").arg(why));
     }
     m_open = false;
+}
+
+void Refuse_Writes(const QString &why)
+{
+    writeRefusal() = why;
+    // The engine refuses too, so that no way round the routines above can write.
+    prepared(connection(), QStringLiteral("PRAGMA query_only = ON"), {});
 }
 
 sqlite3 *Native_Handle()

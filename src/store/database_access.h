@@ -47,6 +47,10 @@ private:
     bool m_open = false;
 };
 
+// From now until the ledger is opened again every change is refused with why (the file
+// was found damaged and must not be written until it is restored); reading goes on.
+void Refuse_Writes(const QString &why);
+
 // The engine's own handle of the open connection, for what Qt's driver does not offer
 // (the online backup). Throws StoreError when nothing is open.
 sqlite3 *Native_Handle();
