@@ -178,6 +178,13 @@ void Save_SKinds(const QString &line)
         file.cancelWriting();
         throw StoreError(QStringLiteral("無法儲存結算分類檔 %1：%2").arg(SKinds_File, why));
     }
+    // commit() syncs the new file too but ignores a failed sync: a file the disk may not
+    // hold must not replace the old one, nor be called saved.
+    if (::fsync(file.handle()) != 0) {
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
+        file.cancelWriting();
+        throw StoreError(QStringLiteral("無法儲存結算分類檔 %1：寫入磁碟失敗（%2）。").arg(SKinds_File, why));
+    }
     if (!file.commit())
         throw StoreError(QStringLiteral("無法儲存結算分類檔 %1：%2").arg(SKinds_File, file.errorString()));
 }
