@@ -125,6 +125,22 @@ void Open_DB(const QString &path)
         }
         // Every committed change is on disk before the statement returns.
         Exec_SQL(QStringLiteral("PRAGMA synchronous = FULL"));
+        // A ledger that another tool switched to write-ahead logging goes back to the rollback
+        // journal, its logged changes folded into the file: then db1.mdb, with db1.mdb-journal
+        // after a crash, holds the whole ledger again.
+        if (Open_Query(QStringLiteral("PRAGMA journal_mode")).rows().value(0).value(0).toString().toLower()
+            == QLatin1String("wal")) {
+            QString mode;
+            try {
+                mode = Open_Query(QStringLiteral("PRAGMA journal_mode = DELETE")).rows().value(0).value(0).toString();
+            } catch (const StoreError &error) {
+                mode = error.message();
+            }
+            if (mode.toLower() != QLatin1String("delete"))
+                refuseOpen(path, QStringLiteral("帳本被其他程式改成 WAL 模式，而且現在無法改回一般的日誌模式"
+                                                "（可能另一個程式正開著它）。請關閉其他程式後再開啟。%1")
+                                     .arg(mode.toLower() == QLatin1String("wal") ? QString() : mode));
+        }
     } catch (const StoreError &error) {
         if (!Is_Open())
             throw;
