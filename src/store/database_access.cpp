@@ -1,6 +1,7 @@
 #include "store/database_access.h"
 
 #include "store/DecimalFunctions.h"
+#include "store/EngineStatement.h"
 #include "store/LedgerSchema.h"
 #include "store/ReadConnection.h"
 
@@ -8,8 +9,6 @@
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -63,24 +62,6 @@ QString engineMessage(const QSqlError &error)
     if (text.isEmpty())
         text = error.driverText();
     return text;
-}
-
-QSqlQuery prepared(QSqlDatabase db, const QString &sql, const QVariantList &values)
-{
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        throw StoreError(QStringLiteral("資料庫錯誤：%1").arg(engineMessage(query.lastError())));
-    for (const QVariant &value : values) {
-        // A null QString would be stored as NULL; the ledger never holds NULL texts.
-        if (value.typeId() == QMetaType::QString && value.toString().isNull())
-            query.addBindValue(QStringLiteral(""));
-        else
-            query.addBindValue(value);
-    }
-    if (!query.exec())
-        throw StoreError(QStringLiteral("資料庫錯誤：%1").arg(engineMessage(query.lastError())));
-    return query;
 }
 
 [[noreturn]] void refuseOpen(const QString &path, const QString &why)
@@ -176,128 +157,32 @@ bool Is_Open()
            && QSqlDatabase::database(connectionName, false).isOpen();
 }
 
-namespace {
-
-// Frees a prepared statement however the query ends.
-struct StatementHolder
-{
-    sqlite3_stmt *statement = nullptr;
-    ~StatementHolder() { sqlite3_finalize(statement); }
-};
-
-[[noreturn]] void engineFailure(sqlite3 *db)
-{
-    throw StoreError(QStringLiteral("資料庫錯誤：%1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
-}
-
-void bindValue(sqlite3 *db, sqlite3_stmt *statement, int index, const QVariant &value, QVector<QString> &keep)
-{
-    int rc = SQLITE_OK;
-    if (value.typeId() == QMetaType::QString) {
-        // A null QString would be stored as NULL; the ledger never holds NULL texts.
-        keep.append(value.toString());
-        const QString &text = keep.constLast();
-        static const char16_t empty[1] = { 0 };
-        const void *characters = text.isNull() ? static_cast<const void *>(empty) : text.constData();
-        rc = sqlite3_bind_text16(statement, index, characters, int(text.size() * sizeof(QChar)), SQLITE_STATIC);
-    } else if (value.isNull()) {
-        rc = sqlite3_bind_null(statement, index);
-    } else {
-        switch (value.typeId()) {
-        case QMetaType::Int:
-        case QMetaType::Bool:
-            rc = sqlite3_bind_int(statement, index, value.toInt());
-            break;
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-            rc = sqlite3_bind_int64(statement, index, value.toLongLong());
-            break;
-        case QMetaType::Double:
-            rc = sqlite3_bind_double(statement, index, value.toDouble());
-            break;
-        case QMetaType::QByteArray: {
-            const QByteArray bytes = value.toByteArray();
-            rc = sqlite3_bind_blob(statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-            break;
-        }
-        default: {
-            const QString text = value.toString();
-            rc = sqlite3_bind_text16(statement, index, text.constData(), int(text.size() * sizeof(QChar)),
-                                     SQLITE_TRANSIENT);
-        }
-        }
-    }
-    if (rc != SQLITE_OK)
-        engineFailure(db);
-}
-
-} // namespace
-
 ResultSet Open_Query(const QString &sql, const QVariantList &values)
 {
     // Straight on the engine's own interface rather than through QSqlQuery: a range query of
     // a whole ledger returns hundreds of thousands of values, and the driver's caching row by
-    // row cost more than the engine's work. Values come out as the driver gave them: whole
-    // numbers as qint64, reals as double, texts as QString, NULL as a null QString.
+    // row cost more than the engine's work.
     Run_Query_Hook(sql);
     Reader *reader = Reader::current();
     if (reader != nullptr && reader->interrupted())
         throw StoreError(QStringLiteral("資料庫錯誤：interrupted"));
-    sqlite3 *db = reader != nullptr ? reader->handle() : Native_Handle();
-    StatementHolder holder;
-    const void *tail = nullptr;
-    if (sqlite3_prepare16_v2(db, sql.constData(), int(sql.size() * sizeof(QChar)), &holder.statement, &tail)
-        != SQLITE_OK)
-        engineFailure(db);
-    const QChar *rest = static_cast<const QChar *>(tail);
-    if (rest != nullptr && !QStringView(rest, sql.constData() + sql.size()).trimmed().isEmpty())
-        throw StoreError(QStringLiteral("資料庫錯誤：Unable to execute multiple statements at a time"));
-    sqlite3_stmt *statement = holder.statement;
-    if (statement == nullptr)
+    EngineStatement statement(reader != nullptr ? reader->handle() : Native_Handle(), sql, values);
+    if (!statement.isStatement())
         return ResultSet();
-    if (sqlite3_bind_parameter_count(statement) != values.size())
-        throw StoreError(QStringLiteral("資料庫錯誤：Parameter count mismatch"));
-    QVector<QString> keep;
-    keep.reserve(values.size());
-    for (int i = 0; i < values.size(); ++i)
-        bindValue(db, statement, i + 1, values.at(i), keep);
-
-    const int width = sqlite3_column_count(statement);
+    const int width = statement.columnCount();
     QStringList columns;
     columns.reserve(width);
     for (int i = 0; i < width; ++i)
-        columns << QString::fromUtf8(sqlite3_column_name(statement, i)).remove(QLatin1Char('"'));
+        columns << statement.columnName(i).remove(QLatin1Char('"'));
 
     QVector<ResultSet::Row> rows;
-    int rc = SQLITE_ROW;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+    while (statement.next()) {
         ResultSet::Row row;
         row.reserve(width);
-        for (int i = 0; i < width; ++i) {
-            switch (sqlite3_column_type(statement, i)) {
-            case SQLITE_INTEGER:
-                row.append(QVariant(qint64(sqlite3_column_int64(statement, i))));
-                break;
-            case SQLITE_FLOAT:
-                row.append(QVariant(sqlite3_column_double(statement, i)));
-                break;
-            case SQLITE_NULL:
-                row.append(QVariant(QMetaType::fromType<QString>()));
-                break;
-            case SQLITE_BLOB:
-                row.append(QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(statement, i)),
-                                               sqlite3_column_bytes(statement, i))));
-                break;
-            default: {
-                const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, i));
-                row.append(QVariant(QString::fromUtf8(text, sqlite3_column_bytes(statement, i))));
-            }
-            }
-        }
+        for (int i = 0; i < width; ++i)
+            row.append(statement.value(i));
         rows.append(std::move(row));
     }
-    if (rc != SQLITE_DONE)
-        engineFailure(db);
     return ResultSet(std::move(columns), std::move(rows));
 }
 
@@ -308,8 +193,12 @@ qint64 Exec_SQL(const QString &sql, const QVariantList &values)
     checkWritesAllowed();
     if (statementHook())
         statementHook()(sql);
-    QSqlQuery query = prepared(connection(), sql, values);
-    return query.numRowsAffected();
+    // On the engine's interface too, not QSqlQuery: the driver binds texts as UTF-16, which
+    // loses a leading U+FEFF and byte-swaps a text that starts with U+FFFE.
+    sqlite3 *db = Native_Handle();
+    EngineStatement statement(db, sql, values);
+    while (statement.next()) { }
+    return statement.isStatement() ? qint64(sqlite3_changes64(db)) : 0;
 }
 
 Transaction::Transaction()
