@@ -15,6 +15,7 @@
 #include "ui/PushButton.h"
 #include "ui/Readable.h"
 #include "ui/RichTextBox.h"
+#include "ui/StorableText.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -133,7 +134,8 @@ void input_keyin::done(int result)
 {
     // Closing while the person is still in a changed note box saves it, as leaving would.
     if (focusWidget() == note_day && note_changed) {
-        const bool saved = ui::guarded(this, [this] { Check_Note_Day(); });
+        bool kept = false;
+        const bool saved = ui::guarded(this, [this, &kept] { kept = Check_Note_Day(); }) && kept;
         if (!saved && !ui::askYesNo(this, QStringLiteral("日註解沒有存檔，仍要離開嗎?")))
             return;
         note_changed = false;
@@ -236,17 +238,20 @@ void input_keyin::dateEntered()
     kind->setFocus();
 }
 
-void input_keyin::Check_Note_Day()
+bool input_keyin::Check_Note_Day()
 {
     // The note box shows the note of the day last loaded, so that is the day it is saved for.
     QDate day = m_shownDay;
     if (!day.isValid()) {
         const std::optional<QDate> typed = DateText::read(date_new->text());
         if (!typed)
-            return;
+            return true;
         day = *typed;
     }
     const QString note = Numbers::trimBlanks(note_day->text());
+    // Not saved, and the stored note kept, while the box holds half of a character.
+    if (!ui::storableText(this, note_day->accessibleName(), note))
+        return false;
     const qsizetype found = NoteStore::noteRows(day);
     if (!note.isEmpty() && found > 0)
         NoteStore::updateNote(day, note);
@@ -254,6 +259,7 @@ void input_keyin::Check_Note_Day()
         NoteStore::insertNote(day, note);
     else if (found > 0)
         NoteStore::deleteNote(day);
+    return true;
 }
 
 void input_keyin::leaveNote()
@@ -262,6 +268,10 @@ void input_keyin::leaveNote()
         return;
     // The focus is already on whatever the person went to.
     const QWidget *next = QApplication::focusWidget();
+    // On the way to 新增 or 修改 a note that cannot be saved is left to the command, which
+    // refuses it with the entry, instead of a box in the middle of the button's press.
+    if ((next == data_add || next == data_modifty) && !note_day->text().isValidUtf16())
+        return;
     if ((next == data_add || next == data_modifty) && m_shownDay.isValid())
         m_noteBeforeLeave = NoteBeforeLeave{m_shownDay, EntryHistoryStore::noteState(m_shownDay)};
     Check_Note_Day();

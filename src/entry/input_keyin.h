@@ -65,8 +65,9 @@ public:
     // Reads the day in date_new into the weekday, the grid, the total and the note. Refuses a
     // text that is not a date with a message and keeps what was shown. True when loaded.
     bool loadDay();
-    // Makes the day's stored note match the note box for the date in date_new.
-    void Check_Note_Day();
+    // Makes the day's stored note match the note box for the date in date_new. False, with a
+    // message and the stored note kept, when the box holds a text that cannot be stored.
+    bool Check_Note_Day();
 
 protected:
     void done(int result) override;

@@ -9,6 +9,8 @@
 #include "ui/MessageBox.h"
 #include "ui/Modal.h"
 #include "ui/PushButton.h"
+#include "ui/RichTextBox.h"
+#include "ui/StorableText.h"
 #include "ui/Twips.h"
 
 #include <QComboBox>
@@ -56,6 +58,16 @@ std::optional<qint64> input_keyin::checkedEntryFields()
         account_name->setFocus();
         return std::nullopt;
     }
+    // Nothing of the command is written while any text it saves cannot be kept as typed.
+    const auto storable = [this](QWidget *field, const QString &text) {
+        if (ui::storableText(this, field->accessibleName(), text))
+            return true;
+        field->setFocus();
+        return false;
+    };
+    if (!storable(account_name, account_name->text()) || !storable(note_one, note_one->text())
+        || !storable(note_day, note_day->text()))
+        return std::nullopt;
     const std::optional<qint64> kindId = selectedKindId();
     if (!kindId) {
         showMessage(QStringLiteral("請選擇正確的類別"));

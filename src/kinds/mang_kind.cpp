@@ -9,6 +9,7 @@
 #include "ui/MessageBox.h"
 #include "ui/Modal.h"
 #include "ui/PushButton.h"
+#include "ui/StorableText.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -104,6 +105,8 @@ void mang_kind::kind_Click(int position)
 void mang_kind::addKind()
 {
     const QString name = Numbers::trimBlanks(kind_name->text());
+    if (!ui::storableText(this, kind_name->accessibleName(), name))
+        return;
     if (KindStore::nameTaken(name)) {
         ui::showMessage(this, nameExistsText);
         return;
@@ -132,6 +135,8 @@ void mang_kind::renameKind()
         ui::showMessage(this, QStringLiteral("Please key in correct data in the field!!"));
         return;
     }
+    if (!ui::storableText(this, kind_name->accessibleName(), name))
+        return;
     const qint64 id = kind_ids.at(position);
     if (KindStore::nameTaken(name, id)) {
         ui::showMessage(this, nameExistsText);
