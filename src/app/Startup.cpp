@@ -5,6 +5,7 @@
 #include "app/JetOffer.h"
 #include "platform/Clock.h"
 #include "store/Backup.h"
+#include "store/KindStore.h"
 #include "store/LedgerLock.h"
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
@@ -54,6 +55,11 @@ bool startUp(BackupTiming timing)
     const QString summaryProblem = Load_SKinds();
     if (!summaryProblem.isEmpty())
         ui::showMessage(nullptr, summaryProblem);
+    try {
+        KindStore::dropGoneSummaryKinds();
+    } catch (const StoreError &) {
+        // Only tidying: the ids of gone kinds count for nothing in any total.
+    }
     if (timing == BackupTiming::DuringStartUp) {
         const Backup::Outcome backup = Backup::backupIfDue(DB_Path, Clock::now());
         tellBackupOutcome(nullptr, backup);

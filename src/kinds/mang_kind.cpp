@@ -3,6 +3,7 @@
 #include "kinds/mang_kind_assign.h"
 #include "platform/Numbers.h"
 #include "store/KindStore.h"
+#include "store/StoreError.h"
 #include "store/SummaryKinds.h"
 #include "ui/FieldEnter.h"
 #include "ui/Guard.h"
@@ -209,7 +210,13 @@ void mang_kind::deleteKind()
     if (wasSummaryKind)
         summaryLine = joinIds(remaining);
 
-    KindStore::deleteKind(id, target, summaryLine);
+    try {
+        KindStore::deleteKind(id, target, summaryLine);
+    } catch (const StoreError &) {
+        // The kind may be gone already (only SKinds.txt failed): show what the ledger holds.
+        loadWindow();
+        throw;
+    }
     ui::showMessage(this, QStringLiteral("Delete\rDone!"));
     loadWindow();
 }

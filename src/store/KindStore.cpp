@@ -3,8 +3,7 @@
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QStringList>
 
@@ -16,6 +15,8 @@ namespace {
 
 // Kept well under the engine's limit on bound values in one statement.
 constexpr qsizetype idsPerQuery = 500;
+
+constexpr auto writeBits = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
 
 Kind kindOf(const ResultSet &result)
 {
@@ -38,50 +39,17 @@ bool byOrder(const Kind &a, const Kind &b)
     return a.order != b.order ? a.order < b.order : a.id < b.id;
 }
 
-// SKinds.txt as it was before a change, so that the change can be taken back.
-struct SummaryFileCopy
+// Refused before anything changes: SKinds.txt that cannot be replaced (a read-only file or
+// folder) would keep a deleted kind among the summary kinds.
+void checkSummaryFileWritable()
 {
-    bool existed = false;
-    QByteArray content;
-};
-
-SummaryFileCopy copySummaryFile()
-{
-    SummaryFileCopy copy;
-    QFile file;
-    QString why;
-    switch (database_access::Open_SKinds_File(file, &why)) {
-    case database_access::SummaryFileOpen::Missing:
-        return copy;
-    case database_access::SummaryFileOpen::NotRegular:
-        throw StoreError(
-            QStringLiteral("結算分類檔 %1 不是一般的檔案，無法更新它。").arg(database_access::SKinds_File));
-    case database_access::SummaryFileOpen::Failed:
-        throw StoreError(QStringLiteral("無法讀取結算分類檔 %1：%2").arg(database_access::SKinds_File, why));
-    case database_access::SummaryFileOpen::Opened:
-        break;
-    }
-    copy.existed = true;
-    copy.content = file.readAll();
-    return copy;
-}
-
-// Puts SKinds.txt back as copied; returns why it could not, or an empty text.
-QString restoreSummaryFile(const SummaryFileCopy &copy)
-{
-    if (!copy.existed) {
-        QFile file(database_access::SKinds_File);
-        return !file.exists() || file.remove() ? QString() : file.errorString();
-    }
-    QSaveFile file(database_access::SKinds_File);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (file.write(copy.content) != copy.content.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return why;
-    }
-    return file.commit() ? QString() : file.errorString();
+    const QString &name = database_access::SKinds_File;
+    const QFileInfo file(name);
+    if (file.exists() && !file.isFile())
+        throw StoreError(QStringLiteral("結算分類檔 %1 不是一般的檔案，無法更新它。沒有刪除任何資料。").arg(name));
+    const bool fileWritable = !file.exists() || (file.isWritable() && (file.permissions() & writeBits) != 0);
+    if (!fileWritable || !QFileInfo(file.absolutePath()).isWritable())
+        throw StoreError(QStringLiteral("無法儲存結算分類檔 %1：檔案或它所在的資料夾是唯讀的。沒有刪除任何資料。").arg(name));
 }
 
 } // namespace
@@ -191,6 +159,8 @@ qint64 entryCountOfKind(qint64 id)
 
 void deleteKind(qint64 id, std::optional<qint64> reassignTo, const std::optional<QString> &summaryLine)
 {
+    if (summaryLine)
+        checkSummaryFileWritable();
     database_access::Transaction transaction;
     // No entry may be left pointing at a kind that is gone.
     if (reassignTo) {
@@ -201,24 +171,44 @@ void deleteKind(qint64 id, std::optional<qint64> reassignTo, const std::optional
         throw StoreError(QStringLiteral("這個種類還有帳目，必須先把帳目移到另一個種類，沒有刪除任何資料。"));
     }
     database_access::Exec_SQL(QStringLiteral("DELETE FROM kind WHERE a_kind=?"), {id});
-
-    if (!summaryLine) {
-        transaction.commit();
+    transaction.commit();
+    if (!summaryLine)
         return;
-    }
-    // The file is written before the commit, so a failure to write it leaves the ledger
-    // untouched; a failed commit puts the old file back.
-    const SummaryFileCopy before = copySummaryFile();
-    database_access::Save_SKinds(*summaryLine);
+    // The ledger is the truth and the file follows it, only once the change has committed: a
+    // crash or a failed save in between leaves the file naming a kind that is gone, which
+    // counts for nothing and is dropped at the next start. Never the other way round, which
+    // would silently stop counting a kind that still exists.
     try {
-        transaction.commit();
+        database_access::Save_SKinds(*summaryLine);
     } catch (const StoreError &error) {
-        const QString why = restoreSummaryFile(before);
         database_access::Load_SKinds();
-        if (why.isEmpty())
-            throw;
-        throw StoreError(error.message()
-                         + QStringLiteral("\n結算分類檔 %1 也無法還原：%2").arg(database_access::SKinds_File, why));
+        throw StoreError(QStringLiteral("種類已經刪除，但結算分類檔沒有更新：%1\n下次啟動時會自動更正。")
+                             .arg(error.message()));
+    }
+    database_access::Load_SKinds();
+}
+
+void dropGoneSummaryKinds()
+{
+    QSet<qint64> existing;
+    for (const Kind &each : allKinds())
+        existing.insert(each.id);
+    QStringList kept;
+    bool dropped = false;
+    // A 0 stays where it is: it ends the list for the totals, as it did before.
+    for (qint64 id : database_access::SKinds) {
+        if (id != 0 && !existing.contains(id))
+            dropped = true;
+        else
+            kept << QString::number(id);
+    }
+    if (!dropped)
+        return;
+    try {
+        database_access::Save_SKinds(kept.join(QLatin1Char(',')));
+    } catch (const StoreError &) {
+        // The gone ids count for nothing; a file that cannot be written keeps them a while.
+        return;
     }
     database_access::Load_SKinds();
 }

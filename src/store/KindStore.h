@@ -44,10 +44,15 @@ void swapKeyOrder(qint64 firstId, qint64 secondId);
 // How many entries carry this kind.
 qint64 entryCountOfKind(qint64 id);
 
-// Deletes a kind as one change: its entries move to reassignTo (when given), its row goes,
-// and, when summaryLine is given, SKinds.txt is rewritten with that line and SKinds loaded
-// again. If any step fails, the ledger, SKinds.txt and SKinds stay as they were and the
-// StoreError is passed on.
+// Deletes a kind as one change: its entries move to reassignTo (when given) and its row goes;
+// then, when summaryLine is given, SKinds.txt is rewritten with that line and SKinds loaded
+// again. A failure before the commit (SKinds.txt read-only included) changes nothing; a failed
+// save of SKinds.txt after it is reported as StoreError with the kind deleted.
 void deleteKind(qint64 id, std::optional<qint64> reassignTo, const std::optional<QString> &summaryLine);
+
+// Takes out of SKinds.txt and SKinds the ids whose kind no longer exists (left by a deletion
+// cut short after its commit). Ids of existing kinds are never touched; nothing is written
+// when nothing is gone.
+void dropGoneSummaryKinds();
 
 } // namespace KindStore
