@@ -68,6 +68,9 @@ public:
     // Makes the day's stored note match the note box for the date in date_new. False, with a
     // message and the stored note kept, when the box holds a text that cannot be stored.
     bool Check_Note_Day();
+    // Shows day with the entry of this key current and its fields filled in, as a click on
+    // its row leaves them; key 0 only shows the day. False when the entry is not on that day.
+    bool showEntry(const QDate &day, qint64 key);
 
 protected:
     void done(int result) override;

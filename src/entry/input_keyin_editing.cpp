@@ -104,6 +104,25 @@ void input_keyin::gridClicked()
     note_one->setText(entry->note);
 }
 
+bool input_keyin::showEntry(const QDate &day, qint64 key)
+{
+    date_new->setText(DateText::defaultText(day));
+    if (!loadDay())
+        return false;
+    if (key == 0)
+        return true;
+    const int row = int(row_keys.indexOf(key));
+    if (row < 1)
+        return false;
+    DGrid->setRow(row);
+    DGrid->setColSel(1);
+    gridClicked();
+    // The amount is what a person most often comes to correct.
+    money_inout->setFocus();
+    money_inout->selectAll();
+    return true;
+}
+
 void input_keyin::collapseSelection()
 {
     DGrid->setRowSel(DGrid->row());

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <optional>
+
 #include <functional>
 
 class DGrid;
@@ -99,8 +101,19 @@ private:
     QString csvFileName() const;
 
     // Range query (check_range.cpp).
+    struct RangeRequest
+    {
+        ReportStore::RangeFilter filter;
+        ReportStore::RangeMode mode = ReportStore::RangeMode::Simple;
+        QString order;
+        bool descending = false;
+    };
     void chk_month_Click();
     void runRangeQuery();
+    void showRange(const RangeRequest &request);
+
+    // A result row's day in the daily-entry window (check_day.cpp).
+    void openDayOfRow(int row);
 
     // Year report (check_year.cpp).
     void chk_year_Click();
@@ -125,4 +138,6 @@ private:
     ui::BusyWork *m_work = nullptr;
     // What the result on screen is, for the charts.
     ChartQuery m_chartQuery;
+    // The range query whose result is on screen, to run again after its days were edited.
+    std::optional<RangeRequest> m_shownRange;
 };

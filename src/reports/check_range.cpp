@@ -127,6 +127,23 @@ QString summaryKindText(bool anySummaryKind, const Decimal &expense, const QVect
     return QStringLiteral("/ 一般:") + (expense - kindSum).text() + QStringLiteral("元 ; ") + kinds;
 }
 
+// What a row of the result stands for, by grid row (0 for the header): the entry's key in
+// the detailed result, the day as a Julian day number in the summed one.
+QVector<qint64> rowKeysOf(const ResultSet &result, bool detailed)
+{
+    const QVector<ResultSet::Row> rows = result.rows();
+    QVector<qint64> keys(rows.size() + 1, 0);
+    const qsizetype keyCol = result.columns().size() - 1;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const ResultSet::Row &row = rows.at(i);
+        if (detailed)
+            keys[i + 1] = row.value(keyCol).toLongLong();
+        else if (const QDate day = DateText::fromIso(row.value(0).toString()); day.isValid())
+            keys[i + 1] = day.toJulianDay();
+    }
+    return keys;
+}
+
 } // namespace
 
 QString check::Get_DGridText(::DGrid *D, int Col, int Row)
@@ -183,14 +200,22 @@ void check::runRangeQuery()
         return;
     }
 
-    ReportStore::RangeFilter filter;
-    filter.begin = *begin;
-    filter.end = *end;
-    filter.description = account_name->text();
+    RangeRequest request;
+    request.filter.begin = *begin;
+    request.filter.end = *end;
+    request.filter.description = account_name->text();
     if (kind->currentIndex() > 0)
-        filter.kindName = Numbers::trimBlanks(kind->currentText());
-    const auto mode = chk_mon_detail->isChecked() ? ReportStore::RangeMode::Detailed : ReportStore::RangeMode::Simple;
+        request.filter.kindName = Numbers::trimBlanks(kind->currentText());
+    request.mode = chk_mon_detail->isChecked() ? ReportStore::RangeMode::Detailed : ReportStore::RangeMode::Simple;
+    request.order = order_field;
+    request.descending = order_desc;
+    showRange(request);
+}
 
+void check::showRange(const RangeRequest &request)
+{
+    const ReportStore::RangeFilter &filter = request.filter;
+    const bool detailed = request.mode == ReportStore::RangeMode::Detailed;
     // Both statements run before anything on screen changes, so a failing one leaves the
     // last result whole.
     const QVector<qint64> summaryKinds = database_access::SKinds_List();
@@ -198,25 +223,28 @@ void check::runRangeQuery()
     QVector<RowMark> marks;
     QVector<ReportStore::KindExpense> kindSums;
     ReportStore::RangeTotals totals;
-    const QString orderBy = order_field;
-    const bool descending = order_desc;
+    QVector<qint64> keys;
     const bool read = readInBackground([&] {
-        result = ReportStore::rangeEntries(mode, filter, orderBy, descending);
+        result = ReportStore::rangeEntries(request.mode, filter, request.order, request.descending);
         kindSums = ReportStore::summaryKindExpenses(filter, summaryKinds);
         // Added up from what the engine returned, exactly, not from the texts the grid shows.
         totals = ReportStore::rangeTotals(result);
         marks = rowMarks(result);
+        keys = rowKeysOf(result, detailed);
     });
     // Given up: the last result stays.
     if (!read)
         return;
 
     m_chartQuery = ChartQuery::ofRange(filter);
+    m_shownRange = request;
     if (result.rowCount() > 0)
         DGrid->setVisible(true);
     {
         ::DGrid::Bulk bulk(DGrid);
-        DGrid->showResult(result);
+        // The entry's key, last in a detailed result, is kept out of sight.
+        DGrid->showResult(result, detailed ? int(result.columns().size()) - 1 : -1);
+        DGrid->setRowKeys(keys);
         result.close();
         setColumnWidths(DGrid);
         markDaysAndIncome(DGrid, marks);

@@ -55,6 +55,7 @@ void check::runYearReport()
 {
     DGrid->clearGrid();
     m_chartQuery = {};
+    m_shownRange.reset();
 
     // The text is taken as a year by asking for 13 December of it.
     const std::optional<QDate> probe

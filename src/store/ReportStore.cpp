@@ -14,7 +14,7 @@ const QString dateField = QStringLiteral("D.a_date");
 
 const QString detailedSelect = QStringLiteral(
     "SELECT D.a_date AS \"日期\", kind.name AS \"種類\", I.text AS \"收支\", D.a_content AS \"帳目名\","
-    " D.a_count AS \"帳目\", D.a_note AS \"註解\""
+    " D.a_count AS \"帳目\", D.a_note AS \"註解\", D.a_key AS a_key"
     " FROM (data_main D INNER JOIN kind ON D.a_kind = kind.a_kind) INNER JOIN inout I ON D.a_inout = I.inout"
     " WHERE D.a_date BETWEEN ? AND ?"
     " AND D.a_content LIKE ? ESCAPE '\\'");

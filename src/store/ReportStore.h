@@ -16,7 +16,8 @@
 namespace ReportStore {
 
 // The two shapes of a range result. Detailed: 日期 種類 收支 帳目名 帳目 註解, one row per
-// entry. Simple: 日期 收支 日帳目 日註解, one row per day and direction with the day's note.
+// entry, and last the entry's key a_key (for finding the entry, not for showing). Simple:
+// 日期 收支 日帳目 日註解, one row per day and direction with the day's note.
 enum class RangeMode { Detailed, Simple };
 
 struct RangeFilter

@@ -192,11 +192,14 @@ int DGrid::colWidth(int col) const
     return defaultColumnTwips;
 }
 
-void DGrid::showResult(const ResultSet &result)
+void DGrid::showResult(const ResultSet &result, int shownColumns)
 {
-    m_widths = QVector<int>(int(result.columns().size()), -1);
-    // The rows are shared with the result, not copied.
-    m_model->assignValues(result.columns(), result.rows(), cellTextOf);
+    QStringList header = result.columns();
+    if (shownColumns >= 0 && shownColumns < header.size())
+        header.resize(shownColumns);
+    m_widths = QVector<int>(int(header.size()), -1);
+    // The rows are shared with the result, not copied; values beyond the header are never read.
+    m_model->assignValues(header, result.rows(), cellTextOf);
     m_row = 0;
     m_col = 0;
     m_rowSel = 0;

@@ -57,8 +57,12 @@ public:
     // Shows a whole result: row 0 the column names, then one row per record, each cell the
     // value as text (numbers as plain decimals). Earlier rows, columns and colours go.
     // The grid keeps the result's values and makes a cell's text only when it is read or
-    // drawn.
-    void showResult(const ResultSet &result);
+    // drawn. shownColumns, when given, shows only that many of the first columns; the
+    // values of the others stay out of sight (read them from the result).
+    void showResult(const ResultSet &result, int shownColumns = -1);
+    // The numbers a window keeps for each row (GridModel::setRowKeys), by grid row.
+    void setRowKeys(QVector<qint64> keys) { m_model->setRowKeys(std::move(keys)); }
+    qint64 rowKey(int row) const { return m_model->rowKey(row); }
     // After showResult: the text of every value in a column, made from the value and its
     // usual text (the text showResult gives it). Cells written since keep their text.
     using ResultCellFormat = std::function<QString(const QVariant &value, const QString &text)>;

@@ -59,6 +59,8 @@ void GridModel::reshape(int rows, int cols)
     }
     m_rows = rows;
     m_cols = cols;
+    if (m_rowKeys.size() > rows)
+        m_rowKeys.resize(rows);
     if (m_bulkDepth == 0)
         endResetModel();
 }
@@ -208,6 +210,7 @@ void GridModel::assign(const QStringList &header, QVector<QString> cells)
     m_text.append(header.toVector());
     m_text.append(std::move(cells));
     m_background = QVector<QRgb>(m_text.size(), noColour);
+    m_rowKeys.clear();
     if (m_bulkDepth == 0)
         endResetModel();
 }
@@ -227,6 +230,7 @@ void GridModel::assignValues(const QStringList &header, QVector<QVector<QVariant
         m_format = std::move(format);
     }
     m_background = QVector<QRgb>(qsizetype(m_rows) * m_cols, noColour);
+    m_rowKeys.clear();
     if (m_bulkDepth == 0)
         endResetModel();
 }
@@ -252,8 +256,16 @@ void GridModel::clearAll()
     m_cols = 0;
     m_text.clear();
     m_background.clear();
+    m_rowKeys.clear();
     if (m_bulkDepth == 0)
         endResetModel();
+}
+
+void GridModel::setRowKeys(QVector<qint64> keys)
+{
+    if (keys.size() > m_rows)
+        keys.resize(m_rows);
+    m_rowKeys = std::move(keys);
 }
 
 void GridModel::beginBulk()
@@ -302,6 +314,8 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
             return {};
         return ui::readableOn(c, QApplication::palette().color(QPalette::Text));
     }
+    case RowKeyRole:
+        return rowKey(row);
     default:
         return {};
     }

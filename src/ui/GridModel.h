@@ -56,6 +56,13 @@ public:
     // No rows, no columns, no colours.
     void clearAll();
 
+    // A number per grid row that the window gives it and no one sees, such as the key of the
+    // entry a row shows, so that an action on a row finds its record without reading texts.
+    // 0 where none was given; filling the grid anew forgets them, fewer rows drop theirs.
+    static constexpr int RowKeyRole = Qt::UserRole + 1;
+    void setRowKeys(QVector<qint64> keys);
+    qint64 rowKey(int row) const { return m_rowKeys.value(row); }
+
     // While bulk changes run, no per-cell signals go out; endBulk() tells the view once.
     void beginBulk();
     void endBulk();
@@ -86,5 +93,6 @@ private:
     QHash<int, CellFormat> m_columnFormats;
     QHash<qsizetype, QString> m_written; // cells below the header written over their value
     QVector<QRgb> m_background; // 0: default
+    QVector<qint64> m_rowKeys; // by grid row
     int m_bulkDepth = 0;
 };

@@ -71,6 +71,7 @@ private Q_SLOTS:
     void widthsAreTwips();
     void showResultReplacesEverything();
     void resultCellsActAsTextOnceWritten();
+    void hiddenColumnsAndRowKeys();
     void aHundredThousandRowsShowFast();
 };
 
@@ -214,6 +215,39 @@ void DGridTest::showResultReplacesEverything()
     QCOMPARE(s.grid.textAt(1, 3), QString());
     QCOMPARE(s.grid.textAt(2, 3), QStringLiteral("it's"));
     QVERIFY(!s.grid.backgroundAt(2, 0).isValid());
+}
+
+void DGridTest::hiddenColumnsAndRowKeys()
+{
+    ShownGrid s(2, 2);
+    ResultSet result({QStringLiteral("名"), QStringLiteral("數"), QStringLiteral("a_key")},
+                     {{QStringLiteral("午餐"), 80.0, qlonglong(7)}, {QStringLiteral("午餐"), 80.0, qlonglong(9)}});
+    s.grid.showResult(result, 2);
+    s.grid.setRowKeys({0, 7, 9});
+    QTest::qWait(0);
+
+    // The last column is out of sight, in the grid and in the view alike.
+    QCOMPARE(s.grid.cols(), 2);
+    QCOMPARE(s.grid.model()->columnCount(), 2);
+    QVERIFY(!s.grid.valueAt(1, 2).isValid());
+    // Rows that read alike keep their own keys, also through the model.
+    QCOMPARE(s.grid.textAt(1, 0), s.grid.textAt(2, 0));
+    QCOMPARE(s.grid.rowKey(2), 9);
+    QCOMPARE(s.grid.model()->index(0, 1).data(GridModel::RowKeyRole).toLongLong(), 7);
+    QCOMPARE(s.grid.rowKey(5), 0);
+
+    // Fewer rows drop their keys, and rows added back have none.
+    s.grid.setRows(2);
+    s.grid.setRows(3);
+    QCOMPARE(s.grid.rowKey(1), 7);
+    QCOMPARE(s.grid.rowKey(2), 0);
+    // A grid filled anew forgets them.
+    s.grid.showResult(result);
+    QCOMPARE(s.grid.cols(), 3);
+    QCOMPARE(s.grid.rowKey(1), 0);
+    s.grid.setRowKeys({0, 1});
+    s.grid.clearGrid();
+    QCOMPARE(s.grid.rowKey(1), 0);
 }
 
 void DGridTest::resultCellsActAsTextOnceWritten()
