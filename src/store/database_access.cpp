@@ -235,7 +235,8 @@ void Refuse_Writes(const QString &why)
 {
     writeRefusal() = why;
     // The engine refuses too, so that no way round the routines above can write.
-    prepared(connection(), QStringLiteral("PRAGMA query_only = ON"), {});
+    EngineStatement statement(Native_Handle(), QStringLiteral("PRAGMA query_only = ON"), {});
+    while (statement.next()) { }
 }
 
 sqlite3 *Native_Handle()
