@@ -2,6 +2,7 @@
 
 #include "store/DecimalFunctions.h"
 #include "store/EngineStatement.h"
+#include "store/LedgerLayout.h"
 #include "store/LedgerSchema.h"
 #include "store/ReadConnection.h"
 
@@ -104,6 +105,10 @@ void Open_DB(const QString &path)
             if (!names.contains(required))
                 refuseOpen(path, QStringLiteral("檔案裡沒有帳本的資料表 %1。").arg(required));
         }
+        // Checked before anything is written, so that a file refused here stays as it was.
+        const QString layoutProblem = LedgerLayout::problem();
+        if (!layoutProblem.isEmpty())
+            refuseOpen(path, layoutProblem);
         // Every committed change is on disk before the statement returns.
         Exec_SQL(QStringLiteral("PRAGMA synchronous = FULL"));
         // A ledger that another tool switched to write-ahead logging goes back to the rollback
