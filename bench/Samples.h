@@ -25,8 +25,8 @@ struct Measurement
 {
     QString action;
     Samples times;
-    Samples floor;                  // the engine alone; empty when the action has no query
-    std::optional<double> limitMs;  // the median (or, with limitOnSlowest, the slowest) must stay under this
+    Samples floor; // the engine alone; empty when the action has no query
+    std::optional<double> limitMs; // the median (or, with limitOnSlowest, the slowest) must stay under this
     std::optional<double> maxRatio; // median over the engine's median must stay under this
     bool limitOnSlowest = false;
 };

@@ -35,7 +35,7 @@ Measurement &BenchRun::line(const QString &action)
         if (m.action == action)
             return m;
     }
-    results.push_back(Measurement{action, {}, {}, {}, {}, false});
+    results.push_back(Measurement { action, {}, {}, {}, {}, false });
     return results.back();
 }
 
@@ -152,9 +152,10 @@ void rangeQuery(BenchRun &run, check &w, driving::Boxes &boxes, const QString &l
             run.line(pauseLabel).times.add(ticks->longestGapMs());
         expectNoBoxes(run, boxes, label);
         if (w.DGrid->rows() - 1 != rows.rows)
-            run.problems << label + QStringLiteral(": the grid shows %1 rows, the engine found %2")
-                                        .arg(w.DGrid->rows() - 1)
-                                        .arg(rows.rows);
+            run.problems << label
+                    + QStringLiteral(": the grid shows %1 rows, the engine found %2")
+                          .arg(w.DGrid->rows() - 1)
+                          .arg(rows.rows);
     }
 }
 
@@ -204,8 +205,8 @@ void playQuerySession(BenchRun &run, check &w, driving::Boxes &boxes, ChartTimin
 
     if (run.wholeReps == 0)
         return;
-    rangeQuery(run, w, boxes, labels::wholeSimple, run.firstDay, run.lastDay, false, run.wholeReps,
-        labels::wholeSimplePause);
+    rangeQuery(
+        run, w, boxes, labels::wholeSimple, run.firstDay, run.lastDay, false, run.wholeReps, labels::wholeSimplePause);
     rangeQuery(run, w, boxes, labels::wholeDetailed, run.firstDay, run.lastDay, true, run.wholeReps,
         labels::wholeDetailedPause);
     rusage usage {};

@@ -112,12 +112,16 @@ int report(const BenchRun &run, qint64 entries, bool large)
         } else if (m.limitMs) {
             target << QStringLiteral("< %1 ms").arg(*m.limitMs);
             if (median >= *m.limitMs)
-                missed << QStringLiteral("%1: median %2 ms, target under %3 ms").arg(m.action, number(median)).arg(*m.limitMs);
+                missed << QStringLiteral("%1: median %2 ms, target under %3 ms")
+                              .arg(m.action, number(median))
+                              .arg(*m.limitMs);
         }
         if (m.maxRatio) {
             target << QStringLiteral("<= %1x engine").arg(*m.maxRatio);
             if (ratioValue > *m.maxRatio)
-                missed << QStringLiteral("%1: %2 times the engine's time, target at most %3").arg(m.action, number(ratioValue)).arg(*m.maxRatio);
+                missed << QStringLiteral("%1: %2 times the engine's time, target at most %3")
+                              .arg(m.action, number(ratioValue))
+                              .arg(*m.maxRatio);
         }
         print(QStringLiteral("%1 | %2 | %3 | %4 | %5 | %6 | %7")
                   .arg(m.action, -46)
@@ -133,7 +137,9 @@ int report(const BenchRun &run, qint64 entries, bool large)
               .arg(number(run.peakRssMb))
               .arg(large ? QString() : QStringLiteral(" (target under %1 MB)").arg(rssLimit)));
     if (!large && run.peakRssMb >= rssLimit)
-        missed << QStringLiteral("peak resident memory %1 MB, target under %2 MB").arg(number(run.peakRssMb)).arg(rssLimit);
+        missed << QStringLiteral("peak resident memory %1 MB, target under %2 MB")
+                      .arg(number(run.peakRssMb))
+                      .arg(rssLimit);
 
     print(QString());
     print(QStringLiteral("targets for a ledger of about %1 entries (this one has %2):")
@@ -177,8 +183,8 @@ int main(int argc, char *argv[])
         QStringLiteral("n"), QStringLiteral("100000") });
     parser.addOption({ QStringLiteral("years"), QStringLiteral("Without --ledger: years they span (30)."),
         QStringLiteral("y"), QStringLiteral("30") });
-    parser.addOption({ QStringLiteral("seed"), QStringLiteral("Without --ledger: random seed (1)."), QStringLiteral("s"),
-        QStringLiteral("1") });
+    parser.addOption({ QStringLiteral("seed"), QStringLiteral("Without --ledger: random seed (1)."),
+        QStringLiteral("s"), QStringLiteral("1") });
     parser.addOption({ QStringLiteral("reps"), QStringLiteral("Repetitions of each action (15)."), QStringLiteral("n"),
         QStringLiteral("15") });
     parser.addOption({ QStringLiteral("whole-reps"), QStringLiteral("Repetitions of the whole-ledger queries (5)."),
@@ -220,7 +226,9 @@ int main(int argc, char *argv[])
 
     BenchRun run;
     run.reps = std::max(1, parser.value(QStringLiteral("reps")).toInt());
-    run.wholeReps = parser.isSet(QStringLiteral("no-whole")) ? 0 : std::max(1, parser.value(QStringLiteral("whole-reps")).toInt());
+    run.wholeReps = parser.isSet(QStringLiteral("no-whole"))
+        ? 0
+        : std::max(1, parser.value(QStringLiteral("whole-reps")).toInt());
 
     std::unique_ptr<Form1> menu = scenarios::startUp(run);
     if (!menu) {
@@ -228,14 +236,15 @@ int main(int argc, char *argv[])
             print(p);
         return 2;
     }
-    const ResultSet extent = database_access::Open_Query(
-        QStringLiteral("SELECT count(*), min(a_date), max(a_date) FROM data_main"));
+    const ResultSet extent
+        = database_access::Open_Query(QStringLiteral("SELECT count(*), min(a_date), max(a_date) FROM data_main"));
     const QVector<ResultSet::Row> rows = extent.rows();
     const qint64 entries = rows.first().value(0).toLongLong();
     run.firstDay = QDate::fromString(rows.first().value(1).toString(), Qt::ISODate);
     run.lastDay = QDate::fromString(rows.first().value(2).toString(), Qt::ISODate);
-    const bool large = parser.isSet(QStringLiteral("targets")) ? parser.value(QStringLiteral("targets")) == QStringLiteral("1m")
-                                                               : entries >= 500000;
+    const bool large = parser.isSet(QStringLiteral("targets"))
+        ? parser.value(QStringLiteral("targets")) == QStringLiteral("1m")
+        : entries >= 500000;
     print(QStringLiteral("Quillory benchmark, %1: %2 entries from %3 to %4; %5 repetitions (%6 for the whole ledger)")
               .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm")))
               .arg(entries)
@@ -253,7 +262,8 @@ int main(int argc, char *argv[])
     scenarios::processStart(run, QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillory")));
     scenarios::dailyEntry(run, *menu);
     for (int rep = 0; rep < run.reps; ++rep)
-        run.line(labels::durableCommit).times.add(EngineFloor::durableCommitMs(QDir(work.path()).filePath(QStringLiteral("scratch.db"))));
+        run.line(labels::durableCommit)
+            .times.add(EngineFloor::durableCommitMs(QDir(work.path()).filePath(QStringLiteral("scratch.db"))));
     scenarios::kindManager(run, *menu);
     scenarios::queries(run, *menu);
     menu->close();

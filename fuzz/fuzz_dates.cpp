@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     if (!date->isValid())
         std::abort();
-    for (const QString &written : {DateText::defaultText(*date), DateText::slashed(*date), DateText::iso(*date)}) {
+    for (const QString &written : { DateText::defaultText(*date), DateText::slashed(*date), DateText::iso(*date) }) {
         const auto again = DateText::read(written);
         if (!again || *again != *date)
             std::abort();

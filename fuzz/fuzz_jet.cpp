@@ -74,8 +74,8 @@ void readFile(const QByteArray &content)
         const JetDatabase db(content);
         // The import reads these four by name; others are read too, a few of them, for the
         // parts of the format the ledger's own tables may not reach.
-        static const QStringList ledgerTables{QStringLiteral("data_main"), QStringLiteral("kind"),
-                                              QStringLiteral("data_note"), QStringLiteral("inout")};
+        static const QStringList ledgerTables { QStringLiteral("data_main"), QStringLiteral("kind"),
+            QStringLiteral("data_note"), QStringLiteral("inout") };
         for (const QString &name : ledgerTables)
             if (db.hasTable(name))
                 readTable(db, name);

@@ -15,29 +15,78 @@ namespace LedgerGenerator {
 namespace {
 
 const QStringList extraKinds = {
-    QStringLiteral("早餐"), QStringLiteral("午餐"), QStringLiteral("晚餐"), QStringLiteral("飲料"),
-    QStringLiteral("水電"), QStringLiteral("瓦斯"), QStringLiteral("電話"), QStringLiteral("網路"),
-    QStringLiteral("房租"), QStringLiteral("保險"), QStringLiteral("稅金"), QStringLiteral("汽油"),
-    QStringLiteral("停車"), QStringLiteral("書籍"), QStringLiteral("旅遊"), QStringLiteral("禮金"),
-    QStringLiteral("寵物"), QStringLiteral("孝親"), QStringLiteral("捐款"), QStringLiteral("獎金"),
-    QStringLiteral("利息"), QStringLiteral("股利"), QStringLiteral("兼差"), QStringLiteral("Misc"),
-    QStringLiteral("Gym"), QStringLiteral("Software"),
+    QStringLiteral("早餐"),
+    QStringLiteral("午餐"),
+    QStringLiteral("晚餐"),
+    QStringLiteral("飲料"),
+    QStringLiteral("水電"),
+    QStringLiteral("瓦斯"),
+    QStringLiteral("電話"),
+    QStringLiteral("網路"),
+    QStringLiteral("房租"),
+    QStringLiteral("保險"),
+    QStringLiteral("稅金"),
+    QStringLiteral("汽油"),
+    QStringLiteral("停車"),
+    QStringLiteral("書籍"),
+    QStringLiteral("旅遊"),
+    QStringLiteral("禮金"),
+    QStringLiteral("寵物"),
+    QStringLiteral("孝親"),
+    QStringLiteral("捐款"),
+    QStringLiteral("獎金"),
+    QStringLiteral("利息"),
+    QStringLiteral("股利"),
+    QStringLiteral("兼差"),
+    QStringLiteral("Misc"),
+    QStringLiteral("Gym"),
+    QStringLiteral("Software"),
 };
 
 const QStringList words = {
-    QStringLiteral("便當"), QStringLiteral("咖啡"), QStringLiteral("牛奶"), QStringLiteral("麵包"),
-    QStringLiteral("捷運"), QStringLiteral("公車"), QStringLiteral("計程車"), QStringLiteral("衛生紙"),
-    QStringLiteral("洗衣精"), QStringLiteral("襯衫"), QStringLiteral("電影"), QStringLiteral("掛號費"),
-    QStringLiteral("藥"), QStringLiteral("燈泡"), QStringLiteral("學費"), QStringLiteral("月薪"),
-    QStringLiteral("紅包"), QStringLiteral("水果"), QStringLiteral("早午餐"), QStringLiteral("火鍋"),
-    QStringLiteral("coffee"), QStringLiteral("lunch"), QStringLiteral("taxi"), QStringLiteral("book"),
-    QStringLiteral("movie"), QStringLiteral("groceries"), QStringLiteral("rent"), QStringLiteral("salary"),
-    QStringLiteral("bonus"), QStringLiteral("gift"), QStringLiteral("7-11"), QStringLiteral("全聯"),
+    QStringLiteral("便當"),
+    QStringLiteral("咖啡"),
+    QStringLiteral("牛奶"),
+    QStringLiteral("麵包"),
+    QStringLiteral("捷運"),
+    QStringLiteral("公車"),
+    QStringLiteral("計程車"),
+    QStringLiteral("衛生紙"),
+    QStringLiteral("洗衣精"),
+    QStringLiteral("襯衫"),
+    QStringLiteral("電影"),
+    QStringLiteral("掛號費"),
+    QStringLiteral("藥"),
+    QStringLiteral("燈泡"),
+    QStringLiteral("學費"),
+    QStringLiteral("月薪"),
+    QStringLiteral("紅包"),
+    QStringLiteral("水果"),
+    QStringLiteral("早午餐"),
+    QStringLiteral("火鍋"),
+    QStringLiteral("coffee"),
+    QStringLiteral("lunch"),
+    QStringLiteral("taxi"),
+    QStringLiteral("book"),
+    QStringLiteral("movie"),
+    QStringLiteral("groceries"),
+    QStringLiteral("rent"),
+    QStringLiteral("salary"),
+    QStringLiteral("bonus"),
+    QStringLiteral("gift"),
+    QStringLiteral("7-11"),
+    QStringLiteral("全聯"),
 };
 
 const QStringList notes = {
-    QStringLiteral("下雨"), QStringLiteral("發薪日"), QStringLiteral("和朋友聚餐"), QStringLiteral("回老家"),
-    QStringLiteral("出差"), QStringLiteral("sunny day"), QStringLiteral("颱風假"), QStringLiteral("大掃除"),
+    QStringLiteral("下雨"),
+    QStringLiteral("發薪日"),
+    QStringLiteral("和朋友聚餐"),
+    QStringLiteral("回老家"),
+    QStringLiteral("出差"),
+    QStringLiteral("sunny day"),
+    QStringLiteral("颱風假"),
+    QStringLiteral("大掃除"),
 };
 
 } // namespace
@@ -52,14 +101,12 @@ void generate(const QString &folder, const Settings &settings)
         LedgerSchema::createLedger(QStringLiteral("db1.mdb"));
         Open_DB(QStringLiteral("db1.mdb"));
         std::mt19937_64 random(settings.seed);
-        const auto below = [&random](qint64 n) {
-            return std::uniform_int_distribution<qint64>(0, n - 1)(random);
-        };
+        const auto below = [&random](qint64 n) { return std::uniform_int_distribution<qint64>(0, n - 1)(random); };
 
         Transaction transaction;
         qint64 order = LedgerSchema::starterKinds().size();
         for (const QString &kind : extraKinds)
-            Exec_SQL(QStringLiteral("INSERT INTO kind (name, key_order) VALUES (?, ?)"), {kind, ++order});
+            Exec_SQL(QStringLiteral("INSERT INTO kind (name, key_order) VALUES (?, ?)"), { kind, ++order });
         const qint64 kindCount = order;
         const QDate firstDay = settings.lastDay.addYears(-settings.years).addDays(1);
         const qint64 dayCount = firstDay.daysTo(settings.lastDay) + 1;
@@ -83,12 +130,13 @@ void generate(const QString &folder, const Settings &settings)
                 amount += double(below(100)) / 100.0;
             const QString note = below(6) == 0 ? notes.at(below(notes.size())) : QString();
             Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                     {date, kind, inout, content, amount, note, ++key, QString()});
+                { date, kind, inout, content, amount, note, ++key, QString() });
         }
-        Exec_SQL(QStringLiteral("UPDATE data_main SET a_kind_name = (SELECT name FROM kind WHERE kind.a_kind = data_main.a_kind)"));
+        Exec_SQL(QStringLiteral(
+            "UPDATE data_main SET a_kind_name = (SELECT name FROM kind WHERE kind.a_kind = data_main.a_kind)"));
         for (qint64 day = 0; day < dayCount; day += 1 + below(12))
             Exec_SQL(QStringLiteral("INSERT INTO data_note (a_date, a_note) VALUES (?, ?)"),
-                     {DateText::iso(firstDay.addDays(day)), notes.at(below(notes.size()))});
+                { DateText::iso(firstDay.addDays(day)), notes.at(below(notes.size())) });
         transaction.commit();
 
         SKinds_File = QStringLiteral("SKinds.txt");

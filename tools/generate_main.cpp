@@ -14,12 +14,16 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Creates FOLDER/db1.mdb and FOLDER/SKinds.txt with generated entries."));
+    parser.setApplicationDescription(
+        QStringLiteral("Creates FOLDER/db1.mdb and FOLDER/SKinds.txt with generated entries."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("Folder for the new ledger."));
-    parser.addOption({QStringLiteral("entries"), QStringLiteral("Number of entries (100000)."), QStringLiteral("n"), QStringLiteral("100000")});
-    parser.addOption({QStringLiteral("years"), QStringLiteral("Years the entries span (30)."), QStringLiteral("y"), QStringLiteral("30")});
-    parser.addOption({QStringLiteral("seed"), QStringLiteral("Random seed (1)."), QStringLiteral("s"), QStringLiteral("1")});
+    parser.addOption({ QStringLiteral("entries"), QStringLiteral("Number of entries (100000)."), QStringLiteral("n"),
+        QStringLiteral("100000") });
+    parser.addOption({ QStringLiteral("years"), QStringLiteral("Years the entries span (30)."), QStringLiteral("y"),
+        QStringLiteral("30") });
+    parser.addOption(
+        { QStringLiteral("seed"), QStringLiteral("Random seed (1)."), QStringLiteral("s"), QStringLiteral("1") });
     parser.process(app);
     if (parser.positionalArguments().size() != 1)
         parser.showHelp(1);
@@ -44,6 +48,6 @@ int main(int argc, char *argv[])
         return 1;
     }
     std::printf("quillory-generate: %lld entries over %d years in %.1f s\n", static_cast<long long>(settings.entries),
-                settings.years, double(timer.elapsed()) / 1000.0);
+        settings.years, double(timer.elapsed()) / 1000.0);
     return 0;
 }

@@ -37,22 +37,26 @@ void tellBackupOutcome(QWidget *parent, const Backup::Outcome &outcome)
     if (outcome.ledgerDamaged) {
         const QString ledger = QFileInfo(database_access::DB_Path).fileName();
         const QString restore = outcome.newestCopy.isEmpty()
-                                    ? QStringLiteral("目前沒有完好的備份。請先把 %1 另外複製一份保留，再設法修復。").arg(ledger)
-                                    : QStringLiteral("最新的完好備份是 %1。請關閉 Quillory，依照說明文件 README 的「Backups and "
-                                                     "how to restore one」還原：把損壞的 %2 改名保留，再把這份備份複製到帳本資料夾並命名為 %2。")
-                                          .arg(QDir::current().relativeFilePath(outcome.newestCopy), ledger);
+            ? QStringLiteral("目前沒有完好的備份。請先把 %1 另外複製一份保留，再設法修復。").arg(ledger)
+            : QStringLiteral(
+                "最新的完好備份是 %1。請關閉 Quillory，依照說明文件 README 的「Backups and "
+                "how to restore one」還原：把損壞的 %2 改名保留，再把這份備份複製到帳本資料夾並命名為 %2。")
+                  .arg(QDir::current().relativeFilePath(outcome.newestCopy), ledger);
         // Writing into a damaged file can only spread the damage.
         if (database_access::Is_Open())
             database_access::Refuse_Writes(
-                QStringLiteral("帳本 %1 已經損壞，這次執行不再寫入帳本，所以這項變更沒有儲存。%2").arg(ledger, restore));
-        ui::showMessage(parent, QStringLiteral("帳本 %1 已經損壞：它沒有通過完整性檢查。\n這次執行不會再寫入帳本：可以查看，"
-                                               "但新增、修改和刪除都會被拒絕。\n%2\n%3")
-                                    .arg(ledger, restore, outcome.error));
+                QStringLiteral("帳本 %1 已經損壞，這次執行不再寫入帳本，所以這項變更沒有儲存。%2")
+                    .arg(ledger, restore));
+        ui::showMessage(parent,
+            QStringLiteral("帳本 %1 已經損壞：它沒有通過完整性檢查。\n這次執行不會再寫入帳本：可以查看，"
+                           "但新增、修改和刪除都會被拒絕。\n%2\n%3")
+                .arg(ledger, restore, outcome.error));
         return;
     }
     // A copy that cannot be made must not keep anyone from their ledger: say so once, go on.
     if (!outcome.error.isEmpty())
-        ui::showMessage(parent, QStringLiteral("今天的自動備份沒有成功，帳本本身沒有受到影響。\n%1").arg(outcome.error));
+        ui::showMessage(
+            parent, QStringLiteral("今天的自動備份沒有成功，帳本本身沒有受到影響。\n%1").arg(outcome.error));
 }
 
 DailyBackup::DailyBackup(QWidget *parent)

@@ -22,9 +22,10 @@ bool takeLedgerLock(const QString &ledger)
 {
     if (LedgerLock::take(ledger) != LedgerLock::Outcome::HeldElsewhere)
         return true;
-    ui::showMessage(nullptr, QStringLiteral("這本帳本（%1）已經在另一個 Quillory 視窗裡開著了。\n"
-                                            "同一本帳本一次只能由一個 Quillory 開啟，請回到已開著的那個視窗。")
-                                 .arg(QFileInfo(ledger).absoluteFilePath()));
+    ui::showMessage(nullptr,
+        QStringLiteral("這本帳本（%1）已經在另一個 Quillory 視窗裡開著了。\n"
+                       "同一本帳本一次只能由一個 Quillory 開啟，請回到已開著的那個視窗。")
+            .arg(QFileInfo(ledger).absoluteFilePath()));
     return false;
 }
 

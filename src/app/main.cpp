@@ -28,7 +28,7 @@ int main(int argc, char *argv[])
                    "Quillory is a desktop program and needs a graphical session.\n"
                    "Without one, run it under a virtual display, for example:\n"
                    "    xvfb-run -a quillory\n",
-                   stderr);
+            stderr);
         return 2;
     }
     QApplication app(argc, argv);

@@ -47,7 +47,7 @@ QStringList DescriptionIndex::matches(const QString &typed, int limit) const
     for (auto it = m_counts.cbegin(); it != m_counts.cend(); ++it) {
         const int at = int(it.key().indexOf(wanted, 0, Qt::CaseInsensitive));
         if (at >= 0)
-            found.append({&it.key(), it.value(), at == 0});
+            found.append({ &it.key(), it.value(), at == 0 });
     }
     const auto before = [](const Match &a, const Match &b) {
         if (a.prefix != b.prefix)

@@ -42,9 +42,8 @@ input_keyin::input_keyin(QWidget *parent)
     buildLayout();
     connectHandlers();
     setUpUndoAndSuggestions();
-    GridExport::install(DGrid, [this] {
-        return m_shownDay.isValid() ? DateText::iso(m_shownDay) + QStringLiteral(".csv") : QString();
-    });
+    GridExport::install(DGrid,
+        [this] { return m_shownDay.isValid() ? DateText::iso(m_shownDay) + QStringLiteral(".csv") : QString(); });
     ui::FieldEnter::watchAll(this);
 
     date_new->setText(DateText::defaultText(Clock::today()));
@@ -66,14 +65,14 @@ void input_keyin::connectHandlers()
     ui::FieldLeave::watch(note_day, &m_leaveGuard, [this] { leaveNote(); });
     connect(note_day, &QPlainTextEdit::textChanged, this, [this] { note_changed = true; });
 
-    for (QWidget *field : {static_cast<QWidget *>(date_new), static_cast<QWidget *>(kind),
-                           static_cast<QWidget *>(account_name), static_cast<QWidget *>(inout),
-                           static_cast<QWidget *>(money_inout), static_cast<QWidget *>(note_one),
-                           static_cast<QWidget *>(note_day)})
+    for (QWidget *field : { static_cast<QWidget *>(date_new), static_cast<QWidget *>(kind),
+             static_cast<QWidget *>(account_name), static_cast<QWidget *>(inout), static_cast<QWidget *>(money_inout),
+             static_cast<QWidget *>(note_one), static_cast<QWidget *>(note_day) })
         field->installEventFilter(this);
 
     const auto handle = [this](QPushButton *button, void (input_keyin::*action)()) {
-        connect(button, &QPushButton::clicked, this, [this, action] { ui::guarded(this, [this, action] { (this->*action)(); }); });
+        connect(button, &QPushButton::clicked, this,
+            [this, action] { ui::guarded(this, [this, action] { (this->*action)(); }); });
     };
     handle(data_add, &input_keyin::addEntry);
     handle(data_modifty, &input_keyin::modifyEntry);
@@ -81,7 +80,8 @@ void input_keyin::connectHandlers()
     handle(kind_man, &input_keyin::openKindManager);
     connect(data_exit, &QPushButton::clicked, this, &QWidget::close);
     for (int i = 0; i < 2; ++i)
-        connect(cmd_up_down[i], &QPushButton::clicked, this, [this, i] { ui::guarded(this, [this, i] { moveEntry(i); }); });
+        connect(
+            cmd_up_down[i], &QPushButton::clicked, this, [this, i] { ui::guarded(this, [this, i] { moveEntry(i); }); });
 
     connect(DGrid, &DGrid::gridClick, this, [this] { ui::guarded(this, [this] { gridClicked(); }); });
     connect(DGrid, &DGrid::gridKeyUp, this, &input_keyin::collapseSelection);
@@ -200,9 +200,10 @@ bool input_keyin::loadDay()
             const int r = int(i + 1);
             DGrid->setTextAt(r, 1, DateText::defaultText(e.date));
             DGrid->setTextAt(r, 2, kindNames.value(e.kind));
-            DGrid->setTextAt(r, 3, e.inout == 0   ? QStringLiteral("支出")
-                                   : e.inout == 1 ? QStringLiteral("收入")
-                                                  : QString());
+            DGrid->setTextAt(r, 3,
+                e.inout == 0       ? QStringLiteral("支出")
+                    : e.inout == 1 ? QStringLiteral("收入")
+                                   : QString());
             DGrid->setTextAt(r, 4, e.content);
             DGrid->setTextAt(r, 5, Numbers::text(e.count));
             DGrid->setTextAt(r, 6, e.note);
@@ -273,6 +274,6 @@ void input_keyin::leaveNote()
     if ((next == data_add || next == data_modifty) && !note_day->text().isValidUtf16())
         return;
     if ((next == data_add || next == data_modifty) && m_shownDay.isValid())
-        m_noteBeforeLeave = NoteBeforeLeave{m_shownDay, EntryHistoryStore::noteState(m_shownDay)};
+        m_noteBeforeLeave = NoteBeforeLeave { m_shownDay, EntryHistoryStore::noteState(m_shownDay) };
     Check_Note_Day();
 }

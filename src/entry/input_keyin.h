@@ -36,22 +36,22 @@ public:
     explicit input_keyin(QWidget *parent = nullptr);
 
     // Day view.
-    QLabel *Label1;      // 日期
+    QLabel *Label1; // 日期
     QLineEdit *date_new;
-    QLabel *Label7;      // weekday of the day shown
-    QLabel *Label2;      // 類別
+    QLabel *Label7; // weekday of the day shown
+    QLabel *Label2; // 類別
     QComboBox *kind;
     QComboBox *inout;
-    QLabel *Label6;      // the day's expense total
+    QLabel *Label6; // the day's expense total
     ::DGrid *DGrid;
     ui::RichTextBox *note_day;
 
     // Entry fields and commands.
-    QLabel *Label3;      // 帳目名稱
+    QLabel *Label3; // 帳目名稱
     QLineEdit *account_name;
     QLineEdit *money_inout;
-    QLabel *Label5;      // 元
-    QLabel *Label4;      // 註解
+    QLabel *Label5; // 元
+    QLabel *Label4; // 註解
     QLineEdit *note_one;
     ui::PushButton *data_add;
     ui::PushButton *data_modifty;
@@ -136,8 +136,8 @@ private:
         std::optional<QString> note;
     };
     std::optional<NoteBeforeLeave> m_noteBeforeLeave;
-    QVector<qint64> kind_ids;  // kind id of each position of the kind box
-    QVector<qint64> row_keys;  // entry key of each grid row; 0 for the header and the empty row
+    QVector<qint64> kind_ids; // kind id of each position of the kind box
+    QVector<qint64> row_keys; // entry key of each grid row; 0 for the header and the empty row
     bool note_changed = false; // the note box's text changed since it last got the focus
-    QDate m_shownDay;          // the day the grid, total and note box belong to
+    QDate m_shownDay; // the day the grid, total and note box belong to
 };

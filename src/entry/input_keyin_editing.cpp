@@ -154,7 +154,7 @@ void input_keyin::addEntry()
     // A new entry keeps its description as typed; a modified one is trimmed.
     entry->content = account_name->text();
     entry->key = EntryStore::nextKey();
-    EntryHistoryStore::Change change = beginChange({entry->key}, true);
+    EntryHistoryStore::Change change = beginChange({ entry->key }, true);
     EntryStore::addEntry(*entry);
 
     // The entry is in; a note that cannot be saved is reported without hiding it.
@@ -182,7 +182,7 @@ void input_keyin::modifyEntry()
     const std::optional<EntryStore::Entry> entry = entryFromFields();
     if (!entry)
         return;
-    EntryHistoryStore::Change change = beginChange({row_keys.at(row)}, true);
+    EntryHistoryStore::Change change = beginChange({ row_keys.at(row) }, true);
     EntryStore::updateEntry(row_keys.at(row), *entry);
 
     ui::guarded(this, [this] { Check_Note_Day(); });
@@ -212,10 +212,10 @@ void input_keyin::deleteEntry()
         return;
     }
     const QString question = QStringLiteral("真的嗎?...要刪除") + DateText::defaultText(doomed->date)
-                             + QStringLiteral(" ") + doomed->content + QStringLiteral(" 這筆資料嗎");
+        + QStringLiteral(" ") + doomed->content + QStringLiteral(" 這筆資料嗎");
     if (!ui::askYesNo(this, question))
         return;
-    EntryHistoryStore::Change change = beginChange({key}, false);
+    EntryHistoryStore::Change change = beginChange({ key }, false);
     EntryStore::deleteEntry(key);
     finishChange(std::move(change));
     loadDay();
@@ -245,7 +245,7 @@ void input_keyin::moveEntry(int index)
     const qint64 b = row_keys.value(other);
     if (a == 0 || b == 0)
         return;
-    EntryHistoryStore::Change change = beginChange({a, b}, false);
+    EntryHistoryStore::Change change = beginChange({ a, b }, false);
     EntryStore::exchangeKeys(a, b);
     finishChange(std::move(change));
     loadDay();

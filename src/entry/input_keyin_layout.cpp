@@ -23,16 +23,15 @@ Control *named(Control *control, const char *name, const QString &accessibleName
     return control;
 }
 
-QLabel *label(QWidget *parent, const char *name, const QString &caption, int left, int top, int width,
-              int height)
+QLabel *label(QWidget *parent, const char *name, const QString &caption, int left, int top, int width, int height)
 {
     auto *l = named(new QLabel(caption, parent), name);
     ui::place(l, left, top, width, height);
     return l;
 }
 
-ui::PushButton *button(QWidget *parent, const char *name, const QString &caption, int left, int top, int width,
-                       int height)
+ui::PushButton *button(
+    QWidget *parent, const char *name, const QString &caption, int left, int top, int width, int height)
 {
     auto *b = named(new ui::PushButton(caption, parent), name, caption);
     ui::place(b, left, top, width, height);
@@ -47,7 +46,13 @@ struct Column
 
 // The grid's columns: a narrow fixed column, then one per field of an entry.
 const Column gridColumns[] = {
-    {"", 300}, {"日期", 1300}, {"種類", 1200}, {"收支", 1000}, {"內容", 2000}, {"數目", 1000}, {"備註", 3000},
+    { "", 300 },
+    { "日期", 1300 },
+    { "種類", 1200 },
+    { "收支", 1000 },
+    { "內容", 2000 },
+    { "數目", 1000 },
+    { "備註", 3000 },
 };
 
 } // namespace
@@ -140,9 +145,8 @@ void input_keyin::buildLayout()
     for (ui::PushButton *b : cmd_up_down)
         fit->follow(b, { 1, 0, 0, 0 }, b->size());
 
-    const QList<QWidget *> tabOrder = {date_new, kind,         account_name, inout,    money_inout,
-                                       note_one, data_add,     data_modifty, data_del, note_day,
-                                       data_exit, kind_man,    DGrid,        cmd_up_down[0], cmd_up_down[1]};
+    const QList<QWidget *> tabOrder = { date_new, kind, account_name, inout, money_inout, note_one, data_add,
+        data_modifty, data_del, note_day, data_exit, kind_man, DGrid, cmd_up_down[0], cmd_up_down[1] };
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
 }

@@ -43,7 +43,7 @@ QString refusal(EntryHistoryStore::Outcome outcome, bool undo)
 
 void input_keyin::setUpUndoAndSuggestions()
 {
-    for (QLineEdit *field : {date_new, account_name, money_inout, note_one, kind->lineEdit()}) {
+    for (QLineEdit *field : { date_new, account_name, money_inout, note_one, kind->lineEdit() }) {
         connect(field, &QLineEdit::textEdited, this, [this, field] { m_typedFields.insert(field); });
     }
 
@@ -58,7 +58,8 @@ void input_keyin::setUpUndoAndSuggestions()
     shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &input_keyin::redoChange);
 
     // After the window's own filter is on account_name, so the open list sees Enter first.
-    m_suggestions = new ui::SuggestionList(account_name, [this](const QString &typed) { return suggestionsFor(typed); });
+    m_suggestions
+        = new ui::SuggestionList(account_name, [this](const QString &typed) { return suggestionsFor(typed); });
 }
 
 QStringList input_keyin::suggestionsFor(const QString &typed)
@@ -97,11 +98,12 @@ EntryHistoryStore::Change input_keyin::beginChange(const QVector<qint64> &keys, 
     change.day = m_shownDay;
     const QVector<std::optional<EntryStore::Entry>> before = EntryHistoryStore::entryStates(keys);
     for (qsizetype i = 0; i < keys.size(); ++i)
-        change.entries.append({keys.at(i), before.at(i), std::nullopt});
+        change.entries.append({ keys.at(i), before.at(i), std::nullopt });
     if (withNote) {
         const bool savedOnLeaving = m_noteBeforeLeave && m_noteBeforeLeave->day == m_shownDay;
-        change.note = EntryHistoryStore::NoteState{
-            savedOnLeaving ? m_noteBeforeLeave->note : EntryHistoryStore::noteState(m_shownDay), std::nullopt};
+        change.note = EntryHistoryStore::NoteState {
+            savedOnLeaving ? m_noteBeforeLeave->note : EntryHistoryStore::noteState(m_shownDay), std::nullopt
+        };
     }
     return change;
 }

@@ -13,7 +13,10 @@ class JetBytes
 {
 public:
     JetBytes() = default;
-    explicit JetBytes(QByteArrayView data) : m_data(data) {}
+    explicit JetBytes(QByteArrayView data)
+        : m_data(data)
+    {
+    }
 
     qsizetype size() const { return m_data.size(); }
     QByteArrayView view() const { return m_data; }

@@ -36,7 +36,9 @@ int JetTableDef::columnIndex(const QString &wanted) const
     return -1;
 }
 
-JetDatabase::JetDatabase(QByteArray bytes) : m_bytes(std::move(bytes)), m_file(m_bytes)
+JetDatabase::JetDatabase(QByteArray bytes)
+    : m_bytes(std::move(bytes))
+    , m_file(m_bytes)
 {
     checkHeader();
     readCatalogue();
@@ -73,8 +75,9 @@ void JetDatabase::checkHeader() const
     if (m_bytes.size() < 3 * PageSize || m_bytes.size() % PageSize != 0)
         throw JetError(damaged(QStringLiteral("檔案長度不是完整的頁數，檔案可能只複製了一部分。")));
 
-    static const char key[] = {'\xC7', '\xDA', '\x39', '\x6B'};
-    const QByteArray block = JetText::rc4(QByteArrayView(key, 4), m_file.sub(HeaderBlockOffset, HeaderBlockSize).view());
+    static const char key[] = { '\xC7', '\xDA', '\x39', '\x6B' };
+    const QByteArray block
+        = JetText::rc4(QByteArrayView(key, 4), m_file.sub(HeaderBlockOffset, HeaderBlockSize).view());
     const JetBytes header(block);
     if (header.u32(PageKeyOffset - HeaderBlockOffset) != 0)
         throw JetError(QStringLiteral("這個 Access 檔已經加密，無法匯入；請先在 Access 裡解除加密。"));
@@ -114,16 +117,15 @@ void JetDatabase::readCatalogue()
         if (id.kind != JetValue::Kind::Integer || name.kind != JetValue::Kind::Text
             || type.kind != JetValue::Kind::Integer)
             continue;
-        const std::int64_t flags = flagsColumn >= 0 && row[flagsColumn].kind == JetValue::Kind::Integer
-                                       ? row[flagsColumn].integer
-                                       : 0;
+        const std::int64_t flags
+            = flagsColumn >= 0 && row[flagsColumn].kind == JetValue::Kind::Integer ? row[flagsColumn].integer : 0;
         const int objectType = static_cast<int>(type.integer & 0x7FFF);
         // Tables (1) and linked tables (4, 6); system tables carry the flag 0x80000000.
         if ((objectType != 1 && objectType != 4 && objectType != 6) || (flags & 0x80000000LL) != 0)
             continue;
         if (name.text.startsWith(QStringLiteral("MSys"), Qt::CaseInsensitive))
             continue;
-        m_tables.append({name.text, static_cast<std::uint32_t>(id.integer) & 0x00FFFFFF, objectType});
+        m_tables.append({ name.text, static_cast<std::uint32_t>(id.integer) & 0x00FFFFFF, objectType });
     }
 }
 

@@ -14,8 +14,8 @@ struct JetColumn
 {
     QString name;
     int type = 0;
-    int number = 0;      // position of its bit in a row's null mask
-    int varIndex = 0;    // for variable-size columns: which entry of the row's offset table
+    int number = 0; // position of its bit in a row's null mask
+    int varIndex = 0; // for variable-size columns: which entry of the row's offset table
     int fixedOffset = 0; // for fixed-size columns: where in the fixed part
     int length = 0;
     bool fixed = false;

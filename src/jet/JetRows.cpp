@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr int DataHead = 14;        // bytes before a data page's row offsets
+constexpr int DataHead = 14; // bytes before a data page's row offsets
 constexpr int RowOffsetMask = 0x1FFF;
 constexpr int DeletedRow = 0x8000;
 constexpr int MovedRow = 0x4000;
@@ -74,7 +74,7 @@ JetBytes JetDatabase::rowAt(Location at) const
 
 QList<std::uint32_t> JetDatabase::dataPages(const JetTableDef &table) const
 {
-    const JetBytes map = rowAt({table.usedPagesMap >> 8, static_cast<int>(table.usedPagesMap & 0xFF)});
+    const JetBytes map = rowAt({ table.usedPagesMap >> 8, static_cast<int>(table.usedPagesMap & 0xFF) });
     std::vector<bool> used(pageCount(), false);
     const auto mark = [&](qint64 number) {
         if (number >= 0 && number < pageCount())
@@ -137,7 +137,7 @@ QList<JetRow> JetDatabase::readRows(const JetTableDef &table, const std::functio
                 const std::uint32_t pointer = bytes.u32(0);
                 movedTargets.insert(pointer);
             }
-            slots.push_back({{p, r}, bytes, moved});
+            slots.push_back({ { p, r }, bytes, moved });
         }
     }
     qint64 memoBudget = 4 * qint64(m_bytes.size()) + (1 << 20);
@@ -148,7 +148,7 @@ QList<JetRow> JetDatabase::readRows(const JetTableDef &table, const std::functio
         JetBytes bytes = slot.bytes;
         if (slot.moved) {
             const std::uint32_t pointer = bytes.u32(0);
-            const Location target{pointer >> 8, static_cast<int>(pointer & 0xFF)};
+            const Location target { pointer >> 8, static_cast<int>(pointer & 0xFF) };
             const JetBytes pg = page(target.page);
             if (pg.u8(0) != 0x01 || pg.u32(4) != table.definitionPage)
                 throw JetError(damaged(QStringLiteral("表格 %1 的一筆資料搬到了別的表格的頁上。").arg(table.name)));
@@ -171,7 +171,7 @@ QList<JetRow> JetDatabase::readRows(const JetTableDef &table, const std::functio
                            .arg(table.name)
                            .arg(table.storedRows)
                            .arg(result.size() > qsizetype(table.storedRows) ? QStringLiteral("更多")
-                                                                             : QString::number(result.size())));
+                                                                            : QString::number(result.size())));
     return result;
 }
 
@@ -213,7 +213,8 @@ JetRow JetDatabase::decodeRow(const JetTableDef &table, const JetBytes &row, qin
             const int size = fixedSize(column.type);
             const qint64 at = 2 + qint64(column.fixedOffset);
             if (at + qMax(size, column.length) > varTable)
-                throw JetError(damaged(QStringLiteral("表格 %1 的欄位 %2 超出資料範圍。").arg(table.name, column.name)));
+                throw JetError(
+                    damaged(QStringLiteral("表格 %1 的欄位 %2 超出資料範圍。").arg(table.name, column.name)));
             switch (column.type) {
             case JetType::Byte:
                 value.kind = JetValue::Kind::Integer;
@@ -250,7 +251,8 @@ JetRow JetDatabase::decodeRow(const JetTableDef &table, const JetBytes &row, qin
             const qint64 start = varOffset(column.varIndex);
             const qint64 end = varOffset(column.varIndex + 1);
             if (start < 2 || end < start || end > varTable)
-                throw JetError(damaged(QStringLiteral("表格 %1 的欄位 %2 超出資料範圍。").arg(table.name, column.name)));
+                throw JetError(
+                    damaged(QStringLiteral("表格 %1 的欄位 %2 超出資料範圍。").arg(table.name, column.name)));
             const JetBytes data = row.sub(start, end - start);
             if (column.type == JetType::Text) {
                 value.kind = JetValue::Kind::Text;
@@ -279,7 +281,7 @@ JetValue JetDatabase::memoValue(const JetColumn &column, const JetBytes &head, q
         *memoBudget -= 4;
         if (*memoBudget < 0)
             throw JetError(damaged(QStringLiteral("欄位 %1 的長備註一再指向同樣的資料。").arg(column.name)));
-        return rowAt({place >> 8, static_cast<int>(place & 0xFF)});
+        return rowAt({ place >> 8, static_cast<int>(place & 0xFF) });
     };
     QByteArray data;
     if (length == 0) {
@@ -295,7 +297,7 @@ JetValue JetDatabase::memoValue(const JetColumn &column, const JetBytes &head, q
             // A chain of rows on long-value pages, each starting with the place of the next.
             data.reserve(length);
             JetBytes part = first;
-            QSet<std::uint32_t> seen{pointer};
+            QSet<std::uint32_t> seen { pointer };
             while (true) {
                 const qint64 take = qMin<qint64>(part.size() - 4, length - data.size());
                 data.append(part.sub(4, take).view());

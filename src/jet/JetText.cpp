@@ -39,7 +39,7 @@ QString decode(const JetBytes &bytes)
 
 QByteArray rc4(QByteArrayView key, QByteArrayView data)
 {
-    std::array<unsigned char, 256> s{};
+    std::array<unsigned char, 256> s {};
     for (int i = 0; i < 256; ++i)
         s[i] = static_cast<unsigned char>(i);
     unsigned j = 0;
@@ -60,4 +60,3 @@ QByteArray rc4(QByteArrayView key, QByteArrayView data)
 }
 
 } // namespace JetText
-

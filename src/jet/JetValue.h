@@ -15,10 +15,10 @@ struct JetValue
 
     Kind kind = Kind::Null;
     std::int64_t integer = 0; // Integer, Currency (1/10000)
-    double number = 0;        // Double (also Single), DateTime
-    QString text;             // Text, Memo
-    QByteArray bytes;         // OLE object
-    int type = 0;             // the column's type code, for Unsupported
+    double number = 0; // Double (also Single), DateTime
+    QString text; // Text, Memo
+    QByteArray bytes; // OLE object
+    int type = 0; // the column's type code, for Unsupported
 
     bool isNull() const { return kind == Kind::Null; }
 };

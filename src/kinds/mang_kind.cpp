@@ -58,8 +58,8 @@ void mang_kind::connectControls()
     connect(cmd_down, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { moveKind(1); }); });
     connect(kind_del, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { deleteKind(); }); });
     connect(kind, &QListWidget::itemDoubleClicked, this, [this] { ui::guarded(this, [this] { addSummaryKind(); }); });
-    connect(skinds, &QListWidget::itemDoubleClicked, this,
-            [this] { ui::guarded(this, [this] { removeSummaryKind(); }); });
+    connect(
+        skinds, &QListWidget::itemDoubleClicked, this, [this] { ui::guarded(this, [this] { removeSummaryKind(); }); });
 }
 
 void mang_kind::loadWindow()
@@ -183,10 +183,11 @@ void mang_kind::deleteKind()
     if (entries > 0) {
         mang_kind_assign dialog(name, id, this);
         if (dialog.choiceCount() == 0) {
-            ui::showMessage(this, QStringLiteral("無法刪除種類「%1」：它還有 %2 筆帳目，卻沒有其他種類可以接收。"
-                                                 "請先新增另一個種類。")
-                                      .arg(name)
-                                      .arg(entries));
+            ui::showMessage(this,
+                QStringLiteral("無法刪除種類「%1」：它還有 %2 筆帳目，卻沒有其他種類可以接收。"
+                               "請先新增另一個種類。")
+                    .arg(name)
+                    .arg(entries));
             return;
         }
         ui::showModal(&dialog);
@@ -229,13 +230,13 @@ void mang_kind::addSummaryKind()
     const qint64 id = kind_ids.at(position);
     for (int row = 0; row < skinds->count(); ++row) {
         if (idOf(skinds->item(row)) == id) {
-            ui::showMessage(this, QStringLiteral("此種類,") + kind->item(position)->text()
-                                      + QStringLiteral(",已是結算分類之一了"));
+            ui::showMessage(
+                this, QStringLiteral("此種類,") + kind->item(position)->text() + QStringLiteral(",已是結算分類之一了"));
             return;
         }
     }
     // The new summary kind goes first; the list still shows it in its place.
-    QVector<qint64> ids{id};
+    QVector<qint64> ids { id };
     ids += database_access::SKinds_List();
     database_access::Save_SKinds(joinIds(ids));
     database_access::Load_SKinds();

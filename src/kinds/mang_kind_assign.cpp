@@ -44,7 +44,7 @@ mang_kind_assign::mang_kind_assign(const QString &deletedName, qint64 deletedId,
     connect(cmd_ok, &QPushButton::clicked, this, &QDialog::accept);
 
     Label1->setText(QStringLiteral("注意!!您所要刪除的種類,") + deletedName
-                    + QStringLiteral(",已經有關聯的資料,請選擇另一種類重建關聯!"));
+        + QStringLiteral(",已經有關聯的資料,請選擇另一種類重建關聯!"));
     for (const KindStore::Kind &kind : KindStore::kindsByOrder()) {
         if (kind.id != deletedId)
             cob_kind->addItem(kind.name, kind.id);

@@ -13,8 +13,7 @@
 
 namespace {
 
-template <typename Control>
-Control *named(Control *control, const char *name, double pointSize)
+template <typename Control> Control *named(Control *control, const char *name, double pointSize)
 {
     control->setObjectName(QString::fromLatin1(name));
     control->setFont(ui::mingFont(pointSize));

@@ -38,8 +38,7 @@ std::optional<QDate> read(const QString &text)
     // is part of the text and not a blank.
 
     // y/m/d, y-m-d, y.m.d with one separator used throughout.
-    static const QRegularExpression full(
-        QStringLiteral(R"(^([0-9]{4}|[0-9]{2})([/\-.])([0-9]{1,2})\2([0-9]{1,2})\z)"));
+    static const QRegularExpression full(QStringLiteral(R"(^([0-9]{4}|[0-9]{2})([/\-.])([0-9]{1,2})\2([0-9]{1,2})\z)"));
     if (const auto m = full.match(t); m.hasMatch())
         return makeDate(expandYear(m.captured(1)), m.captured(3).toInt(), m.captured(4).toInt());
 
@@ -115,10 +114,7 @@ QString defaultText(const QDate &date)
 {
     if (plainYear(date))
         return joined(date, '/', 1);
-    return QStringLiteral("%1/%2/%3")
-        .arg(date.year(), 4, 10, QLatin1Char('0'))
-        .arg(date.month())
-        .arg(date.day());
+    return QStringLiteral("%1/%2/%3").arg(date.year(), 4, 10, QLatin1Char('0')).arg(date.month()).arg(date.day());
 }
 
 QString slashed(const QDate &date)
@@ -133,9 +129,7 @@ QString slashed(const QDate &date)
 
 QString yearMonth(const QDate &date)
 {
-    return QStringLiteral("%1/%2")
-        .arg(date.year(), 4, 10, QLatin1Char('0'))
-        .arg(date.month(), 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1/%2").arg(date.year(), 4, 10, QLatin1Char('0')).arg(date.month(), 2, 10, QLatin1Char('0'));
 }
 
 QString iso(const QDate &date)

@@ -16,7 +16,7 @@ constexpr int maxDigits = 36;
 
 constexpr std::array<Magnitude, 39> makePowers()
 {
-    std::array<Magnitude, 39> p{};
+    std::array<Magnitude, 39> p {};
     p[0] = 1;
     for (std::size_t i = 1; i < p.size(); ++i)
         p[i] = p[i - 1] * 10;
@@ -106,7 +106,9 @@ bool isDigit(QChar c)
 
 } // namespace
 
-Decimal::Decimal(long long coefficient, int exponent) : m_coefficient(coefficient), m_exponent(exponent)
+Decimal::Decimal(long long coefficient, int exponent)
+    : m_coefficient(coefficient)
+    , m_exponent(exponent)
 {
 }
 
@@ -297,7 +299,8 @@ double Decimal::toDouble() const
     double value = 0;
     const auto r = std::from_chars(t.data(), t.data() + t.size(), value);
     if (r.ec == std::errc::result_out_of_range)
-        return static_cast<long long>(digits.size()) + m_exponent > 0 ? (m_coefficient < 0 ? -HUGE_VAL : HUGE_VAL) : 0.0;
+        return static_cast<long long>(digits.size()) + m_exponent > 0 ? (m_coefficient < 0 ? -HUGE_VAL : HUGE_VAL)
+                                                                      : 0.0;
     return value;
 }
 

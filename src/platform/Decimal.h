@@ -55,7 +55,11 @@ public:
     friend std::strong_ordering operator<=>(const Decimal &a, const Decimal &b);
 
 private:
-    Decimal(Coefficient coefficient, int exponent, int) : m_coefficient(coefficient), m_exponent(exponent) {}
+    Decimal(Coefficient coefficient, int exponent, int)
+        : m_coefficient(coefficient)
+        , m_exponent(exponent)
+    {
+    }
 
     Coefficient m_coefficient = 0;
     int m_exponent = 0;

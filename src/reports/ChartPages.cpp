@@ -82,8 +82,9 @@ QValueAxis *moneyAxis(double low, double high)
     axis->setRange(low, high);
     axis->applyNiceNumbers();
     const double step = (axis->max() - axis->min()) / std::max(1, axis->tickCount() - 1);
-    axis->setLabelFormat(step >= 1 ? QStringLiteral("%.0f") : step >= 0.1 ? QStringLiteral("%.1f")
-                                                                           : QStringLiteral("%.2f"));
+    axis->setLabelFormat(step >= 1 ? QStringLiteral("%.0f")
+            : step >= 0.1          ? QStringLiteral("%.1f")
+                                   : QStringLiteral("%.2f"));
     axis->setTitleText(QStringLiteral("元"));
     axis->setTitleFont(ui::mingFont(10));
     axis->setLabelsFont(ui::mingFont(9));
@@ -157,7 +158,8 @@ QVector<KindBar> rankKinds(QVector<ChartStore::KindSum> sums, const QSet<QString
         if (bar.summary)
             name = summaryMark + name;
         const QString part = share(bar.sum, total);
-        bar.label = name + QStringLiteral("  ") + yuan(bar.sum) + (part.isEmpty() ? QString() : QStringLiteral("  ") + part);
+        bar.label
+            = name + QStringLiteral("  ") + yuan(bar.sum) + (part.isEmpty() ? QString() : QStringLiteral("  ") + part);
     }
     return bars;
 }
@@ -261,7 +263,8 @@ QChart *kindChart(const QString &title, const QString &noneText, const QVector<K
 QChart *yearsChart(const QVector<ChartStore::YearFlow> &years)
 {
     if (years.isEmpty()) {
-        QChart *chart = newChart(QStringLiteral("歷年收支") + QStringLiteral("\n") + QStringLiteral("帳本裡還沒有帳目"));
+        QChart *chart
+            = newChart(QStringLiteral("歷年收支") + QStringLiteral("\n") + QStringLiteral("帳本裡還沒有帳目"));
         chart->legend()->hide();
         return chart;
     }

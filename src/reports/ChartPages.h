@@ -26,8 +26,8 @@ struct KindBar
 };
 
 // The kinds largest first (equal sums by name); with more than maxKindBars of them, every
-// summary kind and the largest others, maxKindBars - 1 in all, and then 其他 for the rest. Each label is the name (with a star
-// for a summary kind), the amount in 元 and, when the total is above zero, the share of it.
+// summary kind and the largest others, maxKindBars - 1 in all, and then 其他 for the rest. Each label is the name (with
+// a star for a summary kind), the amount in 元 and, when the total is above zero, the share of it.
 QVector<KindBar> rankKinds(QVector<ChartStore::KindSum> sums, const QSet<QString> &summaryNames);
 // The label's star marks a summary kind.
 inline const QString summaryMark = QStringLiteral("★");

@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-
 namespace {
 
 const QString incomeWord = QStringLiteral("收入");
@@ -100,9 +99,10 @@ void markDaysAndIncome(DGrid *grid, const QVector<RowMark> &marks)
 {
     for (int r = 1; r < grid->rows(); ++r) {
         const RowMark mark = r - 1 < marks.size() ? marks.at(r - 1) : RowMark::Plain;
-        grid->setRowBackground(r, mark == RowMark::Income    ? incomeColour
-                                  : mark == RowMark::Weekend ? weekendColour
-                                                             : white);
+        grid->setRowBackground(r,
+            mark == RowMark::Income        ? incomeColour
+                : mark == RowMark::Weekend ? weekendColour
+                                           : white);
     }
     grid->setResultColumnFormat(0, [](const QVariant &, const QString &text) {
         const QDate day = dateOfCell(text);

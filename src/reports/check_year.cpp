@@ -116,8 +116,7 @@ void check::runYearReport()
         DGrid->setCol(0);
     }
 
-    msg_field->setText(QStringLiteral("本次查詢的年收入: ") + income.text() + QStringLiteral(" 元")
-        + QLatin1Char('\n') + QStringLiteral("          年支出: ") + expense.text() + QStringLiteral(" 元")
-        + QLatin1Char('\n') + QStringLiteral("            總結: ") + (income - expense).text()
-        + QStringLiteral(" 元"));
+    msg_field->setText(QStringLiteral("本次查詢的年收入: ") + income.text() + QStringLiteral(" 元") + QLatin1Char('\n')
+        + QStringLiteral("          年支出: ") + expense.text() + QStringLiteral(" 元") + QLatin1Char('\n')
+        + QStringLiteral("            總結: ") + (income - expense).text() + QStringLiteral(" 元"));
 }

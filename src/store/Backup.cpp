@@ -28,7 +28,7 @@ QString baseName(const QString &ledgerPath)
 QRegularExpression copyPattern(const QString &ledgerPath)
 {
     return QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(baseName(ledgerPath))
-                              + QStringLiteral("-([0-9]{8}-[0-9]{6})\\.mdb$"));
+        + QStringLiteral("-([0-9]{8}-[0-9]{6})\\.mdb$"));
 }
 
 QDateTime stampOf(const QString &fileName, const QRegularExpression &pattern)
@@ -137,8 +137,9 @@ void clearLeftovers(const QString &ledgerPath)
 {
     const QDir folder = backupFolder(ledgerPath);
     const QString base = baseName(ledgerPath);
-    const QStringList leftovers = folder.entryList(
-        {base + QStringLiteral("-*.mdb.partial"), base + QStringLiteral("-*.mdb.partial-*")}, QDir::Files | QDir::Hidden);
+    const QStringList leftovers
+        = folder.entryList({ base + QStringLiteral("-*.mdb.partial"), base + QStringLiteral("-*.mdb.partial-*") },
+            QDir::Files | QDir::Hidden);
     for (const QString &leftover : leftovers)
         QFile::remove(folder.filePath(leftover));
 }
@@ -207,8 +208,8 @@ Outcome backupIfDue(const QString &ledgerPath, const QDateTime &now)
     if (!isDue(ledgerPath, now))
         return outcome;
     QDir folder = backupFolder(ledgerPath);
-    const QString finalName = folder.filePath(baseName(ledgerPath) + QLatin1Char('-') + now.toString(stampFormat)
-                                              + QStringLiteral(".mdb"));
+    const QString finalName
+        = folder.filePath(baseName(ledgerPath) + QLatin1Char('-') + now.toString(stampFormat) + QStringLiteral(".mdb"));
     const QString partial = finalName + QStringLiteral(".partial");
     try {
         if (!folder.exists() && !QDir().mkpath(folder.path()))

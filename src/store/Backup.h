@@ -13,12 +13,12 @@ constexpr int keptCopies = 10;
 
 struct Outcome
 {
-    bool made = false;   // a new copy was written and verified
-    QString path;        // the new copy
-    QString error;       // why no copy could be made; empty when all went well
+    bool made = false; // a new copy was written and verified
+    QString path; // the new copy
+    QString error; // why no copy could be made; empty when all went well
     // The ledger itself failed its integrity check: it must not be written until restored.
     bool ledgerDamaged = false;
-    QString newestCopy;  // the newest verified copy, when no new one was made
+    QString newestCopy; // the newest verified copy, when no new one was made
 };
 
 // Whether a new copy is due: there is none yet, the newest is from an earlier day (or

@@ -15,8 +15,7 @@ namespace {
 // An amount the engine may add exactly: a whole number of cents, small enough that millions
 // of them stay inside its 64-bit sum. The test is exact: an amount passes only when the
 // double it is stored as is the very one its cents divided by 100 give.
-const QString wholeCents
-    = QStringLiteral("(abs(D.a_count) < 1e9 AND round(D.a_count * 100) / 100.0 = D.a_count)");
+const QString wholeCents = QStringLiteral("(abs(D.a_count) < 1e9 AND round(D.a_count * 100) / 100.0 = D.a_count)");
 
 QString centsSum()
 {
@@ -72,8 +71,10 @@ ReportStore::Statement statementOf(const Grouping &g, Part part)
     if (part == Part::Sums)
         return { QStringLiteral("SELECT %1, %2, %3%4 GROUP BY %1").arg(g.keys, centsSum(), otherCount(), g.from),
             g.values };
-    return { QStringLiteral("SELECT %1, D.a_count%2 AND D.a_count IS NOT NULL AND NOT %3").arg(g.keys, g.from, wholeCents),
-        g.values };
+    return {
+        QStringLiteral("SELECT %1, D.a_count%2 AND D.a_count IS NOT NULL AND NOT %3").arg(g.keys, g.from, wholeCents),
+        g.values
+    };
 }
 
 // The exact sum of the amounts of each group, in the engine's order. The second statement

@@ -43,7 +43,8 @@ QVector<YearFlow> yearFlows();
 // The statements the sums above run, for checking their plans and timing the engine alone:
 // the grouped sums, and the amounts that are not whole cents (run only when there are some).
 enum class Part { Sums, OtherAmounts };
-ReportStore::Statement kindSumsStatement(const ReportStore::RangeFilter &filter, Direction direction, Part part = Part::Sums);
+ReportStore::Statement kindSumsStatement(
+    const ReportStore::RangeFilter &filter, Direction direction, Part part = Part::Sums);
 ReportStore::Statement monthFlowsStatement(int year, Part part = Part::Sums);
 ReportStore::Statement yearFlowsStatement(Part part = Part::Sums);
 

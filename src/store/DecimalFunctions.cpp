@@ -97,10 +97,10 @@ int compareDecimals(void *, int lengthA, const void *a, int lengthB, const void 
 
 bool install(sqlite3 *db)
 {
-    return sqlite3_create_function_v2(db, "decimal_sum", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, nullptr,
-                                      sumStep, sumFinal, nullptr)
-               == SQLITE_OK
-           && sqlite3_create_collation_v2(db, "decimal", SQLITE_UTF8, nullptr, compareDecimals, nullptr) == SQLITE_OK;
+    return sqlite3_create_function_v2(
+               db, "decimal_sum", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, nullptr, sumStep, sumFinal, nullptr)
+        == SQLITE_OK
+        && sqlite3_create_collation_v2(db, "decimal", SQLITE_UTF8, nullptr, compareDecimals, nullptr) == SQLITE_OK;
 }
 
 } // namespace DecimalFunctions

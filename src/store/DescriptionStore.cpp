@@ -12,7 +12,7 @@ QVector<Use> descriptionUses()
     QVector<Use> uses;
     uses.reserve(result.rowCount());
     for (; !result.atEnd(); result.moveNext())
-        uses.append({result.text(QStringLiteral("a_content")), result.integer(QStringLiteral("uses"))});
+        uses.append({ result.text(QStringLiteral("a_content")), result.integer(QStringLiteral("uses")) });
     return uses;
 }
 

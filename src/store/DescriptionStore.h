@@ -8,7 +8,7 @@ namespace DescriptionStore {
 
 struct Use
 {
-    QString text;     // a_content as stored
+    QString text; // a_content as stored
     qint64 count = 0; // how many entries carry it
 };
 

@@ -15,7 +15,7 @@ bool same(const std::optional<EntryStore::Entry> &a, const std::optional<EntrySt
     if (!a)
         return true;
     return a->date == b->date && a->kind == b->kind && a->inout == b->inout && a->content == b->content
-           && a->count == b->count && a->note == b->note && a->key == b->key && a->kindName == b->kindName;
+        && a->count == b->count && a->note == b->note && a->key == b->key && a->kindName == b->kindName;
 }
 
 void putEntry(qint64 key, const std::optional<EntryStore::Entry> &target, bool exists)

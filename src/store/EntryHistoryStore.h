@@ -28,9 +28,9 @@ struct NoteState
 
 struct Change
 {
-    QDate day;                      // the day the change was made on
+    QDate day; // the day the change was made on
     QVector<EntryState> entries;
-    std::optional<NoteState> note;  // only when the change saved the day's note too
+    std::optional<NoteState> note; // only when the change saved the day's note too
 };
 
 // The stored state of the day's note: its text, or nothing when the day has no note row.
@@ -42,7 +42,7 @@ QVector<std::optional<EntryStore::Entry>> entryStates(const QVector<qint64> &key
 enum class Outcome {
     Done,
     ChangedElsewhere, // an entry no longer holds what the change left; nothing was written
-    KindGone,         // an entry would come back with a kind that has been deleted
+    KindGone, // an entry would come back with a kind that has been deleted
 };
 
 // Puts back the before side of the change (undo), or the after side (redo), in one

@@ -26,7 +26,7 @@ Entry entryOf(const ResultSet &result)
 QVector<Entry> entriesOfDay(const QDate &day)
 {
     ResultSet result = database_access::Open_Query(
-        QStringLiteral("SELECT * FROM data_main WHERE a_date=? ORDER BY a_key"), {DateText::iso(day)});
+        QStringLiteral("SELECT * FROM data_main WHERE a_date=? ORDER BY a_key"), { DateText::iso(day) });
     QVector<Entry> entries;
     entries.reserve(result.rowCount());
     for (; !result.atEnd(); result.moveNext())
@@ -36,8 +36,8 @@ QVector<Entry> entriesOfDay(const QDate &day)
 
 std::optional<Entry> entryByKey(qint64 key)
 {
-    const ResultSet result =
-        database_access::Open_Query(QStringLiteral("SELECT * FROM data_main WHERE a_key=?"), {key});
+    const ResultSet result
+        = database_access::Open_Query(QStringLiteral("SELECT * FROM data_main WHERE a_key=?"), { key });
     if (result.atEnd())
         return std::nullopt;
     return entryOf(result);
@@ -45,8 +45,8 @@ std::optional<Entry> entryByKey(qint64 key)
 
 qint64 nextKey()
 {
-    const ResultSet result =
-        database_access::Open_Query(QStringLiteral("SELECT a_key FROM data_main ORDER BY a_key DESC LIMIT 1"));
+    const ResultSet result
+        = database_access::Open_Query(QStringLiteral("SELECT a_key FROM data_main ORDER BY a_key DESC LIMIT 1"));
     if (result.atEnd())
         return 1;
     return result.integer(QStringLiteral("a_key")) + 1;
@@ -56,8 +56,8 @@ void addEntry(const Entry &entry)
 {
     // No column list: the values follow the table's column order.
     database_access::Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES(?,?,?,?,?,?,?,?)"),
-                              {DateText::iso(entry.date), entry.kind, entry.inout, entry.content, entry.count,
-                               entry.note, entry.key, entry.kindName});
+        { DateText::iso(entry.date), entry.kind, entry.inout, entry.content, entry.count, entry.note, entry.key,
+            entry.kindName });
 }
 
 void updateEntry(qint64 key, const Entry &entry)
@@ -65,22 +65,22 @@ void updateEntry(qint64 key, const Entry &entry)
     database_access::Exec_SQL(
         QStringLiteral("UPDATE data_main SET a_date=?,a_kind=?,a_inout=?,a_content=?,a_count=?,a_note=?,"
                        "a_kind_name=? WHERE a_key = ?"),
-        {DateText::iso(entry.date), entry.kind, entry.inout, entry.content, entry.count, entry.note,
-         entry.kindName, key});
+        { DateText::iso(entry.date), entry.kind, entry.inout, entry.content, entry.count, entry.note, entry.kindName,
+            key });
 }
 
 void deleteEntry(qint64 key)
 {
-    database_access::Exec_SQL(QStringLiteral("DELETE FROM data_main WHERE a_key=?"), {key});
+    database_access::Exec_SQL(QStringLiteral("DELETE FROM data_main WHERE a_key=?"), { key });
 }
 
 void exchangeKeys(qint64 a, qint64 b)
 {
     // Key 0 is free outside this exchange and carries one entry past the unique index.
     database_access::Transaction transaction;
-    database_access::Exec_SQL(QStringLiteral("UPDATE data_main SET a_key=0 WHERE a_key=?"), {a});
-    database_access::Exec_SQL(QStringLiteral("UPDATE data_main SET a_key=? WHERE a_key=?"), {a, b});
-    database_access::Exec_SQL(QStringLiteral("UPDATE data_main SET a_key=? WHERE a_key=0"), {b});
+    database_access::Exec_SQL(QStringLiteral("UPDATE data_main SET a_key=0 WHERE a_key=?"), { a });
+    database_access::Exec_SQL(QStringLiteral("UPDATE data_main SET a_key=? WHERE a_key=?"), { a, b });
+    database_access::Exec_SQL(QStringLiteral("UPDATE data_main SET a_key=? WHERE a_key=0"), { b });
     transaction.commit();
 }
 

@@ -11,14 +11,14 @@ namespace EntryStore {
 
 struct Entry
 {
-    QDate date;          // a_date
-    qint64 kind = 0;     // a_kind
-    int inout = 0;       // a_inout: 0 expense, 1 income
-    QString content;     // a_content
-    double count = 0;    // a_count
-    QString note;        // a_note
-    qint64 key = 0;      // a_key
-    QString kindName;    // a_kind_name
+    QDate date; // a_date
+    qint64 kind = 0; // a_kind
+    int inout = 0; // a_inout: 0 expense, 1 income
+    QString content; // a_content
+    double count = 0; // a_count
+    QString note; // a_note
+    qint64 key = 0; // a_key
+    QString kindName; // a_kind_name
 };
 
 // The entries of one day by ascending key, which is their order within the day.

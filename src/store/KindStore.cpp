@@ -20,8 +20,8 @@ constexpr auto writeBits = QFileDevice::WriteOwner | QFileDevice::WriteGroup | Q
 
 Kind kindOf(const ResultSet &result)
 {
-    return {result.integer(QStringLiteral("a_kind")), result.text(QStringLiteral("name")),
-            result.integer(QStringLiteral("key_order"))};
+    return { result.integer(QStringLiteral("a_kind")), result.text(QStringLiteral("name")),
+        result.integer(QStringLiteral("key_order")) };
 }
 
 QVector<Kind> readKinds(const QString &sql, const QVariantList &values = {})
@@ -49,7 +49,8 @@ void checkSummaryFileWritable()
         throw StoreError(QStringLiteral("結算分類檔 %1 不是一般的檔案，無法更新它。沒有刪除任何資料。").arg(name));
     const bool fileWritable = !file.exists() || (file.isWritable() && (file.permissions() & writeBits) != 0);
     if (!fileWritable || !QFileInfo(file.absolutePath()).isWritable())
-        throw StoreError(QStringLiteral("無法儲存結算分類檔 %1：檔案或它所在的資料夾是唯讀的。沒有刪除任何資料。").arg(name));
+        throw StoreError(
+            QStringLiteral("無法儲存結算分類檔 %1：檔案或它所在的資料夾是唯讀的。沒有刪除任何資料。").arg(name));
 }
 
 } // namespace
@@ -71,7 +72,7 @@ QVector<Kind> allKinds()
 
 std::optional<Kind> kindById(qint64 id)
 {
-    const QVector<Kind> found = readKinds(QStringLiteral("SELECT * FROM kind WHERE a_kind=?"), {id});
+    const QVector<Kind> found = readKinds(QStringLiteral("SELECT * FROM kind WHERE a_kind=?"), { id });
     if (found.isEmpty())
         return std::nullopt;
     return found.first();
@@ -98,7 +99,7 @@ QVector<Kind> kindsInList(const QVector<qint64> &ids)
         }
         kinds += readKinds(QStringLiteral("SELECT * FROM kind WHERE a_kind IN (%1) ORDER BY key_order, a_kind")
                                .arg(marks.join(QLatin1Char(','))),
-                           values);
+            values);
     }
     // Each piece came sorted; together they need sorting once more.
     std::stable_sort(kinds.begin(), kinds.end(), byOrder);
@@ -108,14 +109,14 @@ QVector<Kind> kindsInList(const QVector<qint64> &ids)
 bool nameTaken(const QString &name, qint64 exceptId)
 {
     const ResultSet result = database_access::Open_Query(
-        QStringLiteral("SELECT a_kind FROM kind WHERE name=? AND a_kind<>? LIMIT 1"), {name, exceptId});
+        QStringLiteral("SELECT a_kind FROM kind WHERE name=? AND a_kind<>? LIMIT 1"), { name, exceptId });
     return result.rowCount() > 0;
 }
 
 qint64 nextKeyOrder()
 {
-    ResultSet result = database_access::Open_Query(
-        QStringLiteral("SELECT key_order FROM kind ORDER BY key_order DESC LIMIT 1"));
+    ResultSet result
+        = database_access::Open_Query(QStringLiteral("SELECT key_order FROM kind ORDER BY key_order DESC LIMIT 1"));
     if (result.atEnd())
         return 1;
     return result.integer(QStringLiteral("key_order")) + 1;
@@ -123,14 +124,14 @@ qint64 nextKeyOrder()
 
 qint64 addKind(const QString &name, qint64 keyOrder)
 {
-    database_access::Exec_SQL(QStringLiteral("INSERT INTO kind (name, key_order) VALUES (?, ?)"), {name, keyOrder});
+    database_access::Exec_SQL(QStringLiteral("INSERT INTO kind (name, key_order) VALUES (?, ?)"), { name, keyOrder });
     ResultSet result = database_access::Open_Query(QStringLiteral("SELECT last_insert_rowid() AS a_kind"));
     return result.integer(QStringLiteral("a_kind"));
 }
 
 void renameKind(qint64 id, const QString &name)
 {
-    database_access::Exec_SQL(QStringLiteral("UPDATE kind SET name = ? WHERE a_kind=?"), {name, id});
+    database_access::Exec_SQL(QStringLiteral("UPDATE kind SET name = ? WHERE a_kind=?"), { name, id });
 }
 
 void swapKeyOrder(qint64 firstId, qint64 secondId)
@@ -138,22 +139,22 @@ void swapKeyOrder(qint64 firstId, qint64 secondId)
     database_access::Transaction transaction;
     // The stored values are exchanged as they are, whatever their type.
     const auto orderOf = [](qint64 id) {
-        ResultSet result = database_access::Open_Query(QStringLiteral("SELECT * FROM kind WHERE a_kind=?"), {id});
+        ResultSet result = database_access::Open_Query(QStringLiteral("SELECT * FROM kind WHERE a_kind=?"), { id });
         if (result.atEnd())
             throw StoreError(QStringLiteral("找不到要移動的種類，它可能已被刪除。"));
         return result.value(QStringLiteral("key_order"));
     };
     const QVariant firstOrder = orderOf(firstId);
     const QVariant secondOrder = orderOf(secondId);
-    database_access::Exec_SQL(QStringLiteral("UPDATE kind SET key_order = ? WHERE a_kind=?"), {secondOrder, firstId});
-    database_access::Exec_SQL(QStringLiteral("UPDATE kind SET key_order = ? WHERE a_kind=?"), {firstOrder, secondId});
+    database_access::Exec_SQL(QStringLiteral("UPDATE kind SET key_order = ? WHERE a_kind=?"), { secondOrder, firstId });
+    database_access::Exec_SQL(QStringLiteral("UPDATE kind SET key_order = ? WHERE a_kind=?"), { firstOrder, secondId });
     transaction.commit();
 }
 
 qint64 entryCountOfKind(qint64 id)
 {
     ResultSet result = database_access::Open_Query(
-        QStringLiteral("SELECT count(*) AS entries FROM data_main WHERE a_kind=?"), {id});
+        QStringLiteral("SELECT count(*) AS entries FROM data_main WHERE a_kind=?"), { id });
     return result.integer(QStringLiteral("entries"));
 }
 
@@ -166,11 +167,11 @@ void deleteKind(qint64 id, std::optional<qint64> reassignTo, const std::optional
     if (reassignTo) {
         if (*reassignTo == id || !kindById(*reassignTo))
             throw StoreError(QStringLiteral("要接收帳目的種類不存在，沒有刪除任何資料。"));
-        database_access::Exec_SQL(QStringLiteral("UPDATE data_main SET a_kind=? WHERE a_kind=?"), {*reassignTo, id});
+        database_access::Exec_SQL(QStringLiteral("UPDATE data_main SET a_kind=? WHERE a_kind=?"), { *reassignTo, id });
     } else if (entryCountOfKind(id) > 0) {
         throw StoreError(QStringLiteral("這個種類還有帳目，必須先把帳目移到另一個種類，沒有刪除任何資料。"));
     }
-    database_access::Exec_SQL(QStringLiteral("DELETE FROM kind WHERE a_kind=?"), {id});
+    database_access::Exec_SQL(QStringLiteral("DELETE FROM kind WHERE a_kind=?"), { id });
     transaction.commit();
     if (!summaryLine)
         return;
@@ -182,8 +183,8 @@ void deleteKind(qint64 id, std::optional<qint64> reassignTo, const std::optional
         database_access::Save_SKinds(*summaryLine);
     } catch (const StoreError &error) {
         database_access::Load_SKinds();
-        throw StoreError(QStringLiteral("種類已經刪除，但結算分類檔沒有更新：%1\n下次啟動時會自動更正。")
-                             .arg(error.message()));
+        throw StoreError(
+            QStringLiteral("種類已經刪除，但結算分類檔沒有更新：%1\n下次啟動時會自動更正。").arg(error.message()));
     }
     database_access::Load_SKinds();
 }

@@ -10,9 +10,9 @@ namespace KindStore {
 
 struct Kind
 {
-    qint64 id = 0;     // a_kind
-    QString name;      // name
-    qint64 order = 0;  // key_order
+    qint64 id = 0; // a_kind
+    QString name; // name
+    qint64 order = 0; // key_order
 };
 
 // Every kind by ascending key_order: the order the kind lists show.

@@ -49,19 +49,14 @@ struct Table
 
 // The program adds rows by position, so the order of the columns matters as much as names.
 const Table tables[] = {
-    {"data_main",
-     {{"a_date", Holds::Date},
-      {"a_kind", Holds::Whole},
-      {"a_inout", Holds::Whole},
-      {"a_content", Holds::Text},
-      {"a_count", Holds::Amount},
-      {"a_note", Holds::Text},
-      {"a_key", Holds::Whole},
-      {"a_kind_name", Holds::Text}},
-     "a_key"},
-    {"kind", {{"a_kind", Holds::Whole}, {"name", Holds::Text}, {"key_order", Holds::Whole}}, "a_kind"},
-    {"data_note", {{"a_date", Holds::Date}, {"a_note", Holds::Text}}, "a_date"},
-    {"inout", {{"inout", Holds::Whole}, {"text", Holds::Text}}, "inout"},
+    { "data_main",
+        { { "a_date", Holds::Date }, { "a_kind", Holds::Whole }, { "a_inout", Holds::Whole },
+            { "a_content", Holds::Text }, { "a_count", Holds::Amount }, { "a_note", Holds::Text },
+            { "a_key", Holds::Whole }, { "a_kind_name", Holds::Text } },
+        "a_key" },
+    { "kind", { { "a_kind", Holds::Whole }, { "name", Holds::Text }, { "key_order", Holds::Whole } }, "a_kind" },
+    { "data_note", { { "a_date", Holds::Date }, { "a_note", Holds::Text } }, "a_date" },
+    { "inout", { { "inout", Holds::Whole }, { "text", Holds::Text } }, "inout" },
 };
 
 bool fits(Holds holds, Affinity affinity)
@@ -105,16 +100,16 @@ QString columnsProblem(const Table &table)
     const QString name = QString::fromLatin1(table.name);
     const ResultSet shape = database_access::Open_Query(
         QStringLiteral("SELECT type, wr FROM pragma_table_list WHERE schema = 'main' AND name = ? COLLATE NOCASE"),
-        {name});
+        { name });
     if (shape.rowCount() != 1 || shape.rows().first().at(0).toString() != QLatin1String("table"))
         return QStringLiteral("%1 不是一般的資料表（可能是虛擬資料表）。").arg(name);
     if (shape.rows().first().at(1).toInt() != 0)
         return QStringLiteral("資料表 %1 沒有列編號（WITHOUT ROWID）。").arg(name);
 
     // Hidden and computed columns are listed too.
-    const QVector<ResultSet::Row> found =
-        database_access::Open_Query(QStringLiteral("SELECT name, type FROM pragma_table_xinfo(?) ORDER BY cid"), {name})
-            .rows();
+    const QVector<ResultSet::Row> found = database_access::Open_Query(
+        QStringLiteral("SELECT name, type FROM pragma_table_xinfo(?) ORDER BY cid"), { name })
+                                              .rows();
     QStringList expected;
     for (const Column &column : table.columns)
         expected << QString::fromLatin1(column.name);
@@ -133,8 +128,8 @@ QString columnsProblem(const Table &table)
         const QString declared = found.at(index++).at(1).toString();
         if (!fits(column.holds, affinityOf(declared)))
             return QStringLiteral("資料表 %1 的 %2 欄宣告為 %3，應該是%4。")
-                .arg(name, QString::fromLatin1(column.name),
-                     declared.isEmpty() ? QStringLiteral("沒有型別") : declared, wanted(column.holds));
+                .arg(name, QString::fromLatin1(column.name), declared.isEmpty() ? QStringLiteral("沒有型別") : declared,
+                    wanted(column.holds));
     }
     return {};
 }
@@ -143,15 +138,15 @@ QString columnsProblem(const Table &table)
 // primary key, or a unique index over every row covers it alone.
 bool keptUnique(const QString &table, const QString &column)
 {
-    const ResultSet primary =
-        database_access::Open_Query(QStringLiteral("SELECT name FROM pragma_table_xinfo(?) WHERE pk > 0"), {table});
+    const ResultSet primary
+        = database_access::Open_Query(QStringLiteral("SELECT name FROM pragma_table_xinfo(?) WHERE pk > 0"), { table });
     if (primary.rowCount() == 1 && sameName(primary.rows().first().at(0), column))
         return true;
     const ResultSet indexes = database_access::Open_Query(
-        QStringLiteral("SELECT name FROM pragma_index_list(?) WHERE \"unique\" = 1 AND partial = 0"), {table});
+        QStringLiteral("SELECT name FROM pragma_index_list(?) WHERE \"unique\" = 1 AND partial = 0"), { table });
     for (const ResultSet::Row &index : indexes.rows()) {
         const ResultSet covered = database_access::Open_Query(
-            QStringLiteral("SELECT name FROM pragma_index_xinfo(?) WHERE key = 1"), {index.at(0)});
+            QStringLiteral("SELECT name FROM pragma_index_xinfo(?) WHERE key = 1"), { index.at(0) });
         if (covered.rowCount() == 1 && sameName(covered.rows().first().at(0), column))
             return true;
     }
@@ -184,12 +179,12 @@ QString kindNumberProblem()
 // number wrong and hide the entry from changes by number.
 QString entryNumberProblem()
 {
-    const qint64 odd = database_access::Open_Query(
-                           QStringLiteral("SELECT count(*) FROM data_main WHERE typeof(a_key) <> 'integer'"))
-                           .rows()
-                           .first()
-                           .first()
-                           .toLongLong();
+    const qint64 odd
+        = database_access::Open_Query(QStringLiteral("SELECT count(*) FROM data_main WHERE typeof(a_key) <> 'integer'"))
+              .rows()
+              .first()
+              .first()
+              .toLongLong();
     if (odd == 0)
         return {};
     return QStringLiteral("資料表 data_main 有 %1 筆帳目的 a_key 不是整數。").arg(odd);

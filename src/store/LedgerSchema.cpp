@@ -56,16 +56,15 @@ void run(QSqlQuery &query, const QString &sql, const QVariantList &values = {})
 
 QStringList tableNames()
 {
-    return {QStringLiteral("data_main"), QStringLiteral("kind"), QStringLiteral("data_note"),
-            QStringLiteral("inout")};
+    return { QStringLiteral("data_main"), QStringLiteral("kind"), QStringLiteral("data_note"),
+        QStringLiteral("inout") };
 }
 
 QStringList starterKinds()
 {
-    return {QStringLiteral("餐費"), QStringLiteral("交通"), QStringLiteral("日用品"),
-            QStringLiteral("服飾"), QStringLiteral("娛樂"), QStringLiteral("醫療"),
-            QStringLiteral("居家"), QStringLiteral("教育"), QStringLiteral("薪資"),
-            QStringLiteral("其他")};
+    return { QStringLiteral("餐費"), QStringLiteral("交通"), QStringLiteral("日用品"), QStringLiteral("服飾"),
+        QStringLiteral("娛樂"), QStringLiteral("醫療"), QStringLiteral("居家"), QStringLiteral("教育"),
+        QStringLiteral("薪資"), QStringLiteral("其他") };
 }
 
 void createLedger(const QString &path, bool withKinds)
@@ -93,7 +92,7 @@ void createLedger(const QString &path, bool withKinds)
                     int order = 0;
                     for (const QString &kind : starterKinds())
                         run(query, QStringLiteral("INSERT INTO kind (name, key_order) VALUES (?, ?)"),
-                            {kind, ++order});
+                            { kind, ++order });
                 }
                 if (!db.commit())
                     throw StoreError(db.lastError().text());

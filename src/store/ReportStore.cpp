@@ -63,8 +63,7 @@ QString sortClause(const QString &field, bool descending)
     if (field == dateField)
         return descending ? QStringLiteral(" ORDER BY D.a_date desc") : QStringLiteral(" ORDER BY D.a_date");
     // The day sums are exact decimal texts, which must be compared as numbers.
-    const QString expression
-        = field == daySumField ? QStringLiteral("decimal_sum(a_count) COLLATE decimal") : field;
+    const QString expression = field == daySumField ? QStringLiteral("decimal_sum(a_count) COLLATE decimal") : field;
     return QStringLiteral(" ORDER BY ") + expression
         + (descending ? QStringLiteral(" desc , D.a_date asc") : QStringLiteral(" , D.a_date asc"));
 }
@@ -88,8 +87,7 @@ Statement rangeStatement(RangeMode mode, const RangeFilter &filter, const QStrin
     const QString order = sortClause(sortField, descending);
     Statement statement;
     statement.sql = mode == RangeMode::Detailed ? detailedSelect : simpleSelect;
-    statement.values
-        = { DateText::iso(filter.begin), DateText::iso(filter.end), containsPattern(filter.description) };
+    statement.values = { DateText::iso(filter.begin), DateText::iso(filter.end), containsPattern(filter.description) };
     if (filter.kindName) {
         statement.sql += kindCondition;
         statement.values.append(*filter.kindName);
@@ -139,8 +137,7 @@ Statement summaryKindStatement(const RangeFilter &filter, const QVector<qint64> 
             ids.append(id);
     }
     QStringList marks;
-    statement.values
-        = { DateText::iso(filter.begin), DateText::iso(filter.end), containsPattern(filter.description) };
+    statement.values = { DateText::iso(filter.begin), DateText::iso(filter.end), containsPattern(filter.description) };
     for (qint64 id : ids) {
         marks << QStringLiteral("?");
         statement.values.append(id);
@@ -178,8 +175,9 @@ QVector<KindExpense> summaryKindExpenses(const RangeFilter &filter, const QVecto
 Statement monthSumsStatement(int year)
 {
     // One pass over the year on the date index instead of two statements a month.
-    return { QStringLiteral("SELECT substr(a_date, 6, 2) AS month, a_inout, decimal_sum(a_count) AS sum_a FROM data_main"
-                            " WHERE a_date BETWEEN ? AND ? GROUP BY substr(a_date, 6, 2), a_inout"),
+    return { QStringLiteral(
+                 "SELECT substr(a_date, 6, 2) AS month, a_inout, decimal_sum(a_count) AS sum_a FROM data_main"
+                 " WHERE a_date BETWEEN ? AND ? GROUP BY substr(a_date, 6, 2), a_inout"),
         { DateText::iso(QDate(year, 1, 1)), DateText::iso(QDate(year, 12, 31)) } };
 }
 

@@ -79,7 +79,7 @@ void Open_DB(const QString &path)
     writeRefusal().clear();
     // A missing file must not be created: open read-write only, through a file URI.
     const QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded)
-                        + QStringLiteral("?mode=rw");
+        + QStringLiteral("?mode=rw");
     QString openError;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
@@ -96,8 +96,7 @@ void Open_DB(const QString &path)
         refuseOpen(path, openError);
     // A file that is not SQLite still opens; the first read tells.
     try {
-        const ResultSet tables = Open_Query(
-            QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+        const ResultSet tables = Open_Query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
         QStringList names;
         for (const ResultSet::Row &row : tables.rows())
             names << row.value(0).toString().toLower();
@@ -123,9 +122,10 @@ void Open_DB(const QString &path)
                 mode = error.message();
             }
             if (mode.toLower() != QLatin1String("delete"))
-                refuseOpen(path, QStringLiteral("帳本被其他程式改成 WAL 模式，而且現在無法改回一般的日誌模式"
-                                                "（可能另一個程式正開著它）。請關閉其他程式後再開啟。%1")
-                                     .arg(mode.toLower() == QLatin1String("wal") ? QString() : mode));
+                refuseOpen(path,
+                    QStringLiteral("帳本被其他程式改成 WAL 模式，而且現在無法改回一般的日誌模式"
+                                   "（可能另一個程式正開著它）。請關閉其他程式後再開啟。%1")
+                        .arg(mode.toLower() == QLatin1String("wal") ? QString() : mode));
         }
     } catch (const StoreError &error) {
         if (!Is_Open())
@@ -158,8 +158,7 @@ void Close_DB()
 
 bool Is_Open()
 {
-    return QSqlDatabase::contains(connectionName)
-           && QSqlDatabase::database(connectionName, false).isOpen();
+    return QSqlDatabase::contains(connectionName) && QSqlDatabase::database(connectionName, false).isOpen();
 }
 
 ResultSet Open_Query(const QString &sql, const QVariantList &values)

@@ -17,8 +17,8 @@ void setupApplication(QApplication &app)
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::Taiwan));
 
     static QTranslator standardButtons;
-    if (standardButtons.load(QLocale(QLocale::Chinese, QLocale::Taiwan), QStringLiteral("qtbase"),
-                             QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (standardButtons.load(QLocale(QLocale::Chinese, QLocale::Taiwan), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&standardButtons);
 }
 

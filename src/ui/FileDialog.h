@@ -12,8 +12,7 @@ namespace ui {
 // Proposes the suggested name in the folder that the last save of this run went to (the
 // home folder at first) and returns the chosen path, or an empty text when the person
 // cancelled.
-QString askSaveFileName(QWidget *parent, const QString &caption, const QString &suggestedName,
-                        const QString &filter);
+QString askSaveFileName(QWidget *parent, const QString &caption, const QString &suggestedName, const QString &filter);
 
 // Test seam: while set, no dialog opens; the hook gets the proposed path (folder and
 // suggested name) and answers.

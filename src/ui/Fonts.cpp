@@ -21,10 +21,11 @@ QFont face(const QString &family, double pointSize, bool bold)
 
 void installFontSubstitutions()
 {
-    QFont::insertSubstitutions(ming, {QStringLiteral("AR PL UMing TW"), QStringLiteral("AR PL UMing TW MBE"),
-                                      QStringLiteral("AR PL UMing HK"), QStringLiteral("AR PL UKai TW")});
-    QFont::insertSubstitutions(kai, {QStringLiteral("AR PL UKai TW"), QStringLiteral("AR PL UKai TW MBE"),
-                                     QStringLiteral("AR PL UMing TW")});
+    QFont::insertSubstitutions(ming,
+        { QStringLiteral("AR PL UMing TW"), QStringLiteral("AR PL UMing TW MBE"), QStringLiteral("AR PL UMing HK"),
+            QStringLiteral("AR PL UKai TW") });
+    QFont::insertSubstitutions(kai,
+        { QStringLiteral("AR PL UKai TW"), QStringLiteral("AR PL UKai TW MBE"), QStringLiteral("AR PL UMing TW") });
 }
 
 QFont mingFont(double pointSize, bool bold)

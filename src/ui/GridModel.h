@@ -2,8 +2,8 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
-#include <QString>
 #include <QHash>
+#include <QString>
 #include <QVariant>
 #include <QVector>
 

@@ -15,8 +15,7 @@ namespace ui {
 // Runs an event handler. A store error (or any other exception) is shown to the person
 // and the run goes on; nothing escapes into the event loop. Returns false when the handler
 // failed.
-template <typename Handler>
-bool guarded(QWidget *parent, Handler &&handler)
+template <typename Handler> bool guarded(QWidget *parent, Handler &&handler)
 {
     try {
         std::forward<Handler>(handler)();

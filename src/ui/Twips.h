@@ -17,12 +17,12 @@ constexpr int twips(int value)
 
 inline QRect twipsRect(int left, int top, int width, int height)
 {
-    return {twips(left), twips(top), twips(width), twips(height)};
+    return { twips(left), twips(top), twips(width), twips(height) };
 }
 
 inline QSize twipsSize(int width, int height)
 {
-    return {twips(width), twips(height)};
+    return { twips(width), twips(height) };
 }
 
 // Places a control at left, top with width and height, all in twips.

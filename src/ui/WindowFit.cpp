@@ -83,10 +83,12 @@ void WindowFit::updateMinimum()
         extraY = std::max(extraY, r.bottom() + 1 - m_design.height());
     }
     for (const Follower &f : m_followers) {
-        extraX = std::max(extraX, leastExtra(f.design.right() + 1, f.design.width(), m_design.width(),
-                                      f.share.moveX, f.share.growX, f.least.width()));
-        extraY = std::max(extraY, leastExtra(f.design.bottom() + 1, f.design.height(), m_design.height(),
-                                      f.share.moveY, f.share.growY, f.least.height()));
+        extraX = std::max(extraX,
+            leastExtra(f.design.right() + 1, f.design.width(), m_design.width(), f.share.moveX, f.share.growX,
+                f.least.width()));
+        extraY = std::max(extraY,
+            leastExtra(f.design.bottom() + 1, f.design.height(), m_design.height(), f.share.moveY, f.share.growY,
+                f.least.height()));
     }
     m_window->setMinimumSize(m_design.width() + std::min(0, extraX), m_design.height() + std::min(0, extraY));
 }

@@ -43,9 +43,11 @@ void MainMenuTest::laysOutTheFiveButtons()
         const char *name;
         const char *caption;
     } expected[] = {
-        {menu.Input, "Input", "帳目輸入"},     {menu.cmd_check, "cmd_check", "查詢"},
-        {menu.Command1, "Command1", "帳目種類管理"}, {menu.exit, "exit", "離開"},
-        {menu.cmd_about, "cmd_about", "關於我"},
+        { menu.Input, "Input", "帳目輸入" },
+        { menu.cmd_check, "cmd_check", "查詢" },
+        { menu.Command1, "Command1", "帳目種類管理" },
+        { menu.exit, "exit", "離開" },
+        { menu.cmd_about, "cmd_about", "關於我" },
     };
     for (const auto &e : expected) {
         QCOMPARE(e.button->objectName(), QString::fromLatin1(e.name));
@@ -67,7 +69,7 @@ void MainMenuTest::tabWalksInItsOwnOrder()
     Form1 menu;
     menu.show();
     QVERIFY(QTest::qWaitForWindowActive(&menu));
-    const QList<QWidget *> order = {menu.exit, menu.Command1, menu.cmd_check, menu.cmd_about, menu.Input};
+    const QList<QWidget *> order = { menu.exit, menu.Command1, menu.cmd_check, menu.cmd_about, menu.Input };
     for (QWidget *next : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
@@ -84,7 +86,7 @@ void MainMenuTest::enterAndSpacePressTheFocusedButton()
     menu.cmd_about->setFocus();
     QTest::keyClick(menu.cmd_about, Qt::Key_Return);
     QTest::keyClick(menu.cmd_about, Qt::Key_Space);
-    QCOMPARE(boxes.texts(), QStringList({aboutText(), aboutText()}));
+    QCOMPARE(boxes.texts(), QStringList({ aboutText(), aboutText() }));
     QTest::keyClick(menu.exit, Qt::Key_Return);
     QVERIFY(!menu.isVisible());
 }
@@ -97,7 +99,7 @@ void MainMenuTest::aboutBoxText()
     QVERIFY(!text.endsWith(QLatin1Char('\n')));
     QCOMPARE(lines.at(1), QString(12, QChar(0x3000)) + QStringLiteral("=============="));
     QVERIFY(lines.at(5).isEmpty());
-    for (int i : {0, 2, 3, 4, 6, 7, 8})
+    for (int i : { 0, 2, 3, 4, 6, 7, 8 })
         QVERIFY2(!lines.at(i).isEmpty(), qPrintable(QString::number(i)));
     QVERIFY(lines.at(7).contains(QLatin1Char('@')));
     QVERIFY(lines.at(8).contains(QStringLiteral("telnet://")));
@@ -129,7 +131,7 @@ void MainMenuTest::startUpWithLedgerButNoSummaryFile()
 {
     TestLedger ledger;
     Close_DB();
-    SKinds = {9};
+    SKinds = { 9 };
     ScriptedBoxes boxes;
     QVERIFY(startUp());
     QVERIFY(boxes.texts().isEmpty());
@@ -171,7 +173,7 @@ void MainMenuTest::buttonsOpenTheirWindows()
     testing::click(menu.Input);
     testing::click(menu.cmd_check);
     testing::click(menu.Command1);
-    QCOMPARE(modal.shown(), QStringList({"input_keyin", "check", "mang_kind"}));
+    QCOMPARE(modal.shown(), QStringList({ "input_keyin", "check", "mang_kind" }));
     QVERIFY(modal.unexpected().isEmpty());
     QVERIFY(Is_Open());
 }

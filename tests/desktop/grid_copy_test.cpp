@@ -31,8 +31,8 @@ QStringList rightClickRow(DGrid *grid, int gridRow, const std::function<void(QMe
     });
     const QRect cell = grid->visualRect(grid->model()->index(gridRow - grid->fixedRows(), 1));
     QWidget *window = grid->window();
-    QTest::mouseClick(window->windowHandle(), Qt::RightButton, Qt::NoModifier,
-                      grid->viewport()->mapTo(window, cell.center()));
+    QTest::mouseClick(
+        window->windowHandle(), Qt::RightButton, Qt::NoModifier, grid->viewport()->mapTo(window, cell.center()));
     QTest::qWait(0);
     if (!opened)
         captions << QStringLiteral("<no menu>");
@@ -56,7 +56,7 @@ QString clipboard()
     return QApplication::clipboard()->text();
 }
 
-const QStringList menuCaptions{QStringLiteral("複製"), QStringLiteral("匯出 CSV…")};
+const QStringList menuCaptions { QStringLiteral("複製"), QStringLiteral("匯出 CSV…") };
 
 } // namespace
 
@@ -121,13 +121,13 @@ void GridCopyTest::rangeResultGoesToTheClipboardAndToCsv()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray expected = QByteArray("\xEF\xBB\xBF")
-                                + QStringLiteral("日期,種類,收支,帳目名,帳目,註解\r\n"
-                                                 "2024/05/01(三),餐費,支出,\"午餐, 兩人\",120.5,\"他說 \"\"好\"\"\"\r\n"
-                                                 "2024/05/04(六),餐費,支出,\"第一行\n第二行\",35,tab\there\r\n"
-                                                 "2024/05/05(日),餐費,收入,退款,-3,\r\n")
-                                      .toUtf8();
+        + QStringLiteral("日期,種類,收支,帳目名,帳目,註解\r\n"
+                         "2024/05/01(三),餐費,支出,\"午餐, 兩人\",120.5,\"他說 \"\"好\"\"\"\r\n"
+                         "2024/05/04(六),餐費,支出,\"第一行\n第二行\",35,tab\there\r\n"
+                         "2024/05/05(日),餐費,收入,退款,-3,\r\n")
+              .toUtf8();
     QCOMPARE(file.readAll(), expected);
-    QCOMPARE(boxes.texts(), QStringList({QStringLiteral("已匯出到 ") + QDir::toNativeSeparators(path)}));
+    QCOMPARE(boxes.texts(), QStringList({ QStringLiteral("已匯出到 ") + QDir::toNativeSeparators(path) }));
 }
 
 void GridCopyTest::yearReportCopies()
@@ -148,8 +148,9 @@ void GridCopyTest::yearReportCopies()
     const QStringList lines = clipboard().split(QLatin1Char('\n'));
     QCOMPARE(lines.size(), 14); // header, twelve months, and the empty piece after the last line
     QCOMPARE(lines.at(0), QStringLiteral("年月份\t月收入\t月支出\t月結"));
-    QCOMPARE(lines.at(3), QStringLiteral("2024/03\t") + window.DGrid->textAt(3, 1) + QLatin1Char('\t')
-                              + window.DGrid->textAt(3, 2) + QLatin1Char('\t') + window.DGrid->textAt(3, 3));
+    QCOMPARE(lines.at(3),
+        QStringLiteral("2024/03\t") + window.DGrid->textAt(3, 1) + QLatin1Char('\t') + window.DGrid->textAt(3, 2)
+            + QLatin1Char('\t') + window.DGrid->textAt(3, 3));
     QVERIFY(lines.at(3).contains(QStringLiteral("1234")));
     QCOMPARE(rightClickRow(window.DGrid, 4, [](QMenu *menu) { menu->close(); }), menuCaptions);
     QCOMPARE(boxes.texts(), QStringList());
@@ -165,9 +166,10 @@ void GridCopyTest::dayGridCopiesAndTheRightButtonKeepsTheRow()
     // One row current: the whole day, without the narrow marker column.
     s.clickRow(1);
     QTest::keyClick(w->DGrid, Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(clipboard(), QStringLiteral("日期\t種類\t收支\t內容\t數目\t備註\n"
-                                         "2024/5/15\t餐費\t支出\t早餐\t45\t豆漿, 蛋餅\n"
-                                         "2024/5/15\t交通\t支出\t公車\t15\t\n"));
+    QCOMPARE(clipboard(),
+        QStringLiteral("日期\t種類\t收支\t內容\t數目\t備註\n"
+                       "2024/5/15\t餐費\t支出\t早餐\t45\t豆漿, 蛋餅\n"
+                       "2024/5/15\t交通\t支出\t公車\t15\t\n"));
 
     // A right click on another row opens the menu but leaves row 1 current, so 修改 still
     // changes the entry whose fields are shown.
@@ -176,7 +178,7 @@ void GridCopyTest::dayGridCopiesAndTheRightButtonKeepsTheRow()
     EntryWindow::retype(w->money_inout, "50");
     s.press(w->data_modifty);
     QCOMPARE(s.ledger.rows("SELECT a_content, a_count FROM data_main ORDER BY a_key"),
-             QList<QVariantList>({{"早餐", 50.0}, {"公車", 15.0}}));
+        QList<QVariantList>({ { "早餐", 50.0 }, { "公車", 15.0 } }));
     QCOMPARE(s.boxes.texts(), QStringList());
 }
 

@@ -67,7 +67,7 @@ void KeyboardPathsTest::enterThroughTheEntryFieldsTypesOverEachOne()
     // Enter in the remark adds the entry, with exactly what was typed.
     keyOnFocus(Qt::Key_Return);
     QCOMPARE(s.ledger.rows("SELECT a_kind, a_content, a_count, a_note FROM data_main ORDER BY a_key"),
-             QList<QVariantList>({{s.food, "早餐", 45.0, "豆漿, 蛋餅"}, {s.transport, "公車", 15.0, "悠遊卡"}}));
+        QList<QVariantList>({ { s.food, "早餐", 45.0, "豆漿, 蛋餅" }, { s.transport, "公車", 15.0, "悠遊卡" } }));
     QCOMPARE(s.boxes.texts(), QStringList());
 }
 
@@ -112,7 +112,7 @@ void KeyboardPathsTest::aRefusedDateIsSelectedForTheNextTry()
     EntryWindow::retype(w->date_new, QStringLiteral("2024/13/40"));
     key(w->date_new, Qt::Key_Return);
     // Said once on Enter and once more as the focus tries to move on; the field keeps it.
-    QCOMPARE(s.boxes.take(), QStringList({QStringLiteral("請輸入正確的日期"), QStringLiteral("請輸入正確的日期")}));
+    QCOMPARE(s.boxes.take(), QStringList({ QStringLiteral("請輸入正確的日期"), QStringLiteral("請輸入正確的日期") }));
     QCOMPARE(s.focus(), w->date_new);
     QCOMPARE(selected(w->date_new), QStringLiteral("2024/13/40"));
     testing::typeText(w->date_new, QStringLiteral("2024/5/16"));
@@ -139,7 +139,7 @@ void KeyboardPathsTest::kindManagerNameIsTypedOver()
     testing::typeText(window->kind_name, QStringLiteral("伙食"));
     boxes.answer(true);
     testing::click(window->kind_modify);
-    QCOMPARE(ledger.rows("SELECT name FROM kind ORDER BY key_order"), QList<QVariantList>({{"伙食"}, {"交通"}}));
+    QCOMPARE(ledger.rows("SELECT name FROM kind ORDER BY key_order"), QList<QVariantList>({ { "伙食" }, { "交通" } }));
     QCOMPARE(boxes.unexpected(), QStringList());
 }
 
@@ -159,7 +159,7 @@ void KeyboardPathsTest::enterInTheDescriptionFilterRunsTheRangeQuery()
     testing::click(window.account_name);
     testing::typeText(window.account_name, QStringLiteral("午餐"));
     key(window.account_name, Qt::Key_Return);
-    QCOMPARE(querywindow::column(window.DGrid, 3), QStringList({"午餐", "午餐便當"}));
+    QCOMPARE(querywindow::column(window.DGrid, 3), QStringList({ "午餐", "午餐便當" }));
     QVERIFY(window.msg_field->toPlainText().contains(QStringLiteral("總支出 : 200")));
     QCOMPARE(QApplication::focusWidget(), window.account_name);
 
@@ -169,14 +169,14 @@ void KeyboardPathsTest::enterInTheDescriptionFilterRunsTheRangeQuery()
     QCOMPARE(selected(window.account_name), QStringLiteral("午餐"));
     testing::typeText(window.account_name, QStringLiteral("晚"));
     key(window.account_name, Qt::Key_Enter);
-    QCOMPARE(querywindow::column(window.DGrid, 3), QStringList({"晚餐"}));
+    QCOMPARE(querywindow::column(window.DGrid, 3), QStringList({ "晚餐" }));
 
     // The button's checks come with it: a range that ends before it begins is refused.
     querywindow::typeRange(window, "2024/6/10", "2024/6/1");
     testing::click(window.account_name);
     key(window.account_name, Qt::Key_Return);
-    QCOMPARE(boxes.take(), QStringList({QStringLiteral("錯誤! 結束日期竟然比起始日期晚??")}));
-    QCOMPARE(querywindow::column(window.DGrid, 3), QStringList({"晚餐"}));
+    QCOMPARE(boxes.take(), QStringList({ QStringLiteral("錯誤! 結束日期竟然比起始日期晚??") }));
+    QCOMPARE(querywindow::column(window.DGrid, 3), QStringList({ "晚餐" }));
 }
 
 QUILLORY_TEST_MAIN(KeyboardPathsTest)

@@ -67,16 +67,16 @@ void SuggestionsTest::offersUsedDescriptionsMostUsedFirst()
     input_keyin *w = s.open();
 
     typeName(s, "早");
-    QCOMPARE(shown(w), QStringList({"早餐", "早午餐", "吃早餐"}));
+    QCOMPARE(shown(w), QStringList({ "早餐", "早午餐", "吃早餐" }));
     QCOMPARE(w->account_name->text(), QStringLiteral("早"));
     QCOMPARE(s.focus(), w->account_name);
 
     typeName(s, "餐");
     const QStringList many = shown(w);
     QCOMPARE(many.size(), 10);
-    QCOMPARE(many.mid(0, 3), QStringList({"餐券00", "餐券01", "餐券02"}));
+    QCOMPARE(many.mid(0, 3), QStringList({ "餐券00", "餐券01", "餐券02" }));
     typeName(s, "coff");
-    QCOMPARE(shown(w), QStringList({"Coffee"}));
+    QCOMPARE(shown(w), QStringList({ "Coffee" }));
     // What stands in the field already is not offered again; nothing matching, nothing shown.
     typeName(s, "Coffee");
     QCOMPARE(shown(w), QStringList());
@@ -96,7 +96,7 @@ void SuggestionsTest::enterTakesAPickedSuggestionAndStays()
     input_keyin *w = s.open();
 
     typeName(s, "牛");
-    QCOMPARE(shown(w), QStringList({"牛奶", "牛肉麵"}));
+    QCOMPARE(shown(w), QStringList({ "牛奶", "牛肉麵" }));
     key(s, Qt::Key_Down);
     key(s, Qt::Key_Down);
     key(s, Qt::Key_Down); // stays on the last
@@ -143,7 +143,7 @@ void SuggestionsTest::keysWithoutAPickBehaveAsBefore()
 
     // Enter with the list open and nothing picked closes it and walks on.
     typeName(s, "公");
-    QCOMPARE(shown(w), QStringList({"公車"}));
+    QCOMPARE(shown(w), QStringList({ "公車" }));
     key(s, Qt::Key_Return);
     QCOMPARE(s.focus(), w->inout);
     QCOMPARE(w->account_name->text(), QStringLiteral("公"));
@@ -186,7 +186,7 @@ void SuggestionsTest::suggestionsFollowTheWindowsChanges()
     input_keyin *w = s.open();
 
     typeName(s, "咖");
-    QCOMPARE(shown(w), QStringList({"咖啡"}));
+    QCOMPARE(shown(w), QStringList({ "咖啡" }));
     // A new description is offered at once; one used more often moves up.
     typeName(s, "咖哩飯");
     EntryWindow::retype(w->money_inout, "110");
@@ -194,7 +194,7 @@ void SuggestionsTest::suggestionsFollowTheWindowsChanges()
     s.press(w->data_add);
     testing::click(w->account_name);
     typeName(s, "咖");
-    QCOMPARE(shown(w), QStringList({"咖哩飯", "咖啡"}));
+    QCOMPARE(shown(w), QStringList({ "咖哩飯", "咖啡" }));
 
     // A modify moves a use from the old description to the new one.
     s.clickRow(1);
@@ -202,20 +202,20 @@ void SuggestionsTest::suggestionsFollowTheWindowsChanges()
     s.press(w->data_modifty);
     testing::click(w->account_name);
     typeName(s, "咖");
-    QCOMPARE(shown(w), QStringList({"咖哩飯", "拿鐵咖啡"}));
+    QCOMPARE(shown(w), QStringList({ "咖哩飯", "拿鐵咖啡" }));
 
     // Undo and redo count as well.
     w->DGrid->setFocus();
     QTest::keyClick(w->DGrid, Qt::Key_Z, Qt::ControlModifier);
     testing::click(w->account_name);
     typeName(s, "咖");
-    QCOMPARE(shown(w), QStringList({"咖哩飯", "咖啡"}));
+    QCOMPARE(shown(w), QStringList({ "咖哩飯", "咖啡" }));
 
     // A delete drops the last use.
     s.deleteRow(1);
     testing::click(w->account_name);
     typeName(s, "咖");
-    QCOMPARE(shown(w), QStringList({"咖哩飯"}));
+    QCOMPARE(shown(w), QStringList({ "咖哩飯" }));
 }
 
 void SuggestionsTest::quickOnALargeLedger()
@@ -226,8 +226,8 @@ void SuggestionsTest::quickOnALargeLedger()
         for (qint64 key = 1; key <= 100000; ++key) {
             const QDate day = QDate(2000, 1, 1).addDays(key / 10);
             database_access::Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES(?,?,?,?,?,?,?,?)"),
-                                      {day.toString(Qt::ISODate), s.food, 0,
-                                       QStringLiteral("項目%1").arg(key % 5000), 1.0, QStringLiteral(""), key, QStringLiteral("")});
+                { day.toString(Qt::ISODate), s.food, 0, QStringLiteral("項目%1").arg(key % 5000), 1.0,
+                    QStringLiteral(""), key, QStringLiteral("") });
         }
         transaction.commit();
     }

@@ -21,7 +21,7 @@ struct Snapshot
 
 Snapshot snapshot(const EntryWindow &s)
 {
-    return {s.entries(), s.notes()};
+    return { s.entries(), s.notes() };
 }
 
 void undo(EntryWindow &s)
@@ -71,8 +71,8 @@ void UndoTest::everyKindOfChangeGoesBackAndForth()
 {
     EntryWindow s;
     input_keyin *w = arrange(s);
-    QList<Snapshot> states{snapshot(s)};
-    QList<QStringList> grids{s.contents()};
+    QList<Snapshot> states { snapshot(s) };
+    QList<QStringList> grids { s.contents() };
     const auto done = [&] {
         QCOMPARE(s.boxes.texts(), QStringList());
         states << snapshot(s);
@@ -101,7 +101,7 @@ void UndoTest::everyKindOfChangeGoesBackAndForth()
         s.press(w->cmd_up_down[0]);
         done();
     }
-    QCOMPARE(s.contents(), QStringList({"計程車", "早午餐", "薪水"}));
+    QCOMPARE(s.contents(), QStringList({ "計程車", "早午餐", "薪水" }));
 
     // Back through every step, one Ctrl+Z each, the day showing each state again.
     s.clickRow(1);
@@ -113,7 +113,7 @@ void UndoTest::everyKindOfChangeGoesBackAndForth()
     }
     QCOMPARE(w->note_day->text(), QStringLiteral("發薪日"));
     // The undone delete brought 公車 back with its key, kind and texts, and selected it.
-    QCOMPARE(s.entries().at(2), QVariantList({"2024-05-15", s.transport, 0, "公車", 15.0, "", 3, "交通"}));
+    QCOMPARE(s.entries().at(2), QVariantList({ "2024-05-15", s.transport, 0, "公車", 15.0, "", 3, "交通" }));
     undo(s); // nothing more to take back
     QCOMPARE(snapshot(s), states.first());
 
@@ -139,19 +139,19 @@ void UndoTest::undoWorksWhereverTheFocusIs()
     s.deleteRow(1);
     EntryWindow::retype(w->date_new, "2024/5/14");
     QTest::keyClick(w->date_new, Qt::Key_Tab);
-    QCOMPARE(s.contents(), QStringList({"昨天"}));
+    QCOMPARE(s.contents(), QStringList({ "昨天" }));
 
     w->inout->setFocus();
     undo(s);
     QCOMPARE(s.entries(), before.entries);
     QCOMPARE(w->date_new->text(), QStringLiteral("2024/5/15"));
-    QCOMPARE(s.contents(), QStringList({"早餐", "公車", "薪水"}));
+    QCOMPARE(s.contents(), QStringList({ "早餐", "公車", "薪水" }));
     QCOMPARE(w->DGrid->row(), 1);
 
     // Back and forth from a button, the grid, the note box and a field nobody typed in.
-    const QStringList afterDelete{"公車", "薪水"};
-    const QStringList whole{"早餐", "公車", "薪水"};
-    const std::initializer_list<QWidget *> places{w->data_exit, w->DGrid, w->note_day, w->note_one};
+    const QStringList afterDelete { "公車", "薪水" };
+    const QStringList whole { "早餐", "公車", "薪水" };
+    const std::initializer_list<QWidget *> places { w->data_exit, w->DGrid, w->note_day, w->note_one };
     bool deleted = false;
     for (QWidget *place : places) {
         place->setFocus();
@@ -171,29 +171,29 @@ void UndoTest::typingInAFieldKeepsItsOwnUndo()
     EntryWindow s;
     input_keyin *w = arrange(s);
     s.deleteRow(3);
-    QCOMPARE(s.contents(), QStringList({"早餐", "公車"}));
+    QCOMPARE(s.contents(), QStringList({ "早餐", "公車" }));
 
     // While the person types, Ctrl+Z takes back the typing, not the delete.
     EntryWindow::retype(w->account_name, "牛奶");
     undo(s);
     QVERIFY(w->account_name->text() != QStringLiteral("牛奶"));
-    QCOMPARE(s.contents(), QStringList({"早餐", "公車"}));
+    QCOMPARE(s.contents(), QStringList({ "早餐", "公車" }));
     testing::click(w->note_day);
     testing::typeText(w->note_day, "!");
     undo(s);
     QCOMPARE(w->note_day->text(), QStringLiteral("發薪日"));
-    QCOMPARE(s.contents(), QStringList({"早餐", "公車"}));
+    QCOMPARE(s.contents(), QStringList({ "早餐", "公車" }));
 
     // Once the box's own history is used up, the next Ctrl+Z is the window's.
     undo(s);
-    QCOMPARE(s.contents(), QStringList({"早餐", "公車", "薪水"}));
+    QCOMPARE(s.contents(), QStringList({ "早餐", "公車", "薪水" }));
 
     // Text typed before a change is not the person typing now: the change is undone.
     s.add("豆花", "30");
-    QCOMPARE(s.contents(), QStringList({"早餐", "公車", "薪水", "豆花"}));
+    QCOMPARE(s.contents(), QStringList({ "早餐", "公車", "薪水", "豆花" }));
     testing::click(w->account_name);
     undo(s);
-    QCOMPARE(s.contents(), QStringList({"早餐", "公車", "薪水"}));
+    QCOMPARE(s.contents(), QStringList({ "早餐", "公車", "薪水" }));
     QCOMPARE(w->account_name->text(), QStringLiteral("豆花"));
 }
 
@@ -210,13 +210,13 @@ void UndoTest::noteSavedWithTheCommandComesBack()
     w->note_day->selectAll();
     testing::typeText(w->note_day, "改了!");
     s.press(w->data_modifty);
-    QCOMPARE(s.notes(), Rows({{"2024-05-15", "改了!"}}));
+    QCOMPARE(s.notes(), Rows({ { "2024-05-15", "改了!" } }));
     undo(s);
     QCOMPARE(s.notes(), noteBefore);
     QCOMPARE(w->note_day->text(), QStringLiteral("發薪日"));
     QCOMPARE(s.ledger.scalar("SELECT a_count FROM data_main WHERE a_key=3").toDouble(), 15.0);
     redo(s);
-    QCOMPARE(s.notes(), Rows({{"2024-05-15", "改了!"}}));
+    QCOMPARE(s.notes(), Rows({ { "2024-05-15", "改了!" } }));
 
     // A note saved on its own after the command stays when the command is undone.
     s.add("晚餐", "200");
@@ -226,8 +226,8 @@ void UndoTest::noteSavedWithTheCommandComesBack()
     QTest::keyClick(w->note_day, Qt::Key_Tab);
     s.settle();
     undo(s);
-    QCOMPARE(s.contents(), QStringList({"早餐", "公車", "薪水"}));
-    QCOMPARE(s.notes(), Rows({{"2024-05-15", "後來寫的"}}));
+    QCOMPARE(s.contents(), QStringList({ "早餐", "公車", "薪水" }));
+    QCOMPARE(s.notes(), Rows({ { "2024-05-15", "後來寫的" } }));
     QCOMPARE(s.boxes.texts(), QStringList());
 }
 
@@ -243,14 +243,14 @@ void UndoTest::changesMadeElsewhereAreNotTouched()
     const Snapshot elsewhere = snapshot(s);
     w->DGrid->setFocus();
     undo(s);
-    QCOMPARE(s.boxes.take(), QStringList({"這筆資料已在別處變更，無法復原。"}));
+    QCOMPARE(s.boxes.take(), QStringList({ "這筆資料已在別處變更，無法復原。" }));
     QCOMPARE(snapshot(s), elsewhere);
 
     // The refused step is dropped; the add before it is still undone, unless its entry
     // was changed as well (here: another window gave it another kind).
     KindStore::deleteKind(s.food, s.transport, std::nullopt);
     undo(s);
-    QCOMPARE(s.boxes.take(), QStringList({"這筆資料已在別處變更，無法復原。"}));
+    QCOMPARE(s.boxes.take(), QStringList({ "這筆資料已在別處變更，無法復原。" }));
     QCOMPARE(s.ledger.scalar("SELECT count(*) FROM data_main WHERE a_content='午餐'").toInt(), 1);
     undo(s);
     QCOMPARE(s.boxes.texts(), QStringList());
@@ -261,9 +261,10 @@ void UndoTest::changesMadeElsewhereAreNotTouched()
     w->kind->setCurrentIndex(1);
     s.press(w->data_add);
     undo(s);
-    s.ledger.addEntry("2024-05-15", s.transport, 0, "搶先", 5, "", s.ledger.scalar("SELECT max(a_key)+1 FROM data_main").toLongLong());
+    s.ledger.addEntry("2024-05-15", s.transport, 0, "搶先", 5, "",
+        s.ledger.scalar("SELECT max(a_key)+1 FROM data_main").toLongLong());
     redo(s);
-    QCOMPARE(s.boxes.take(), QStringList({"這筆資料已在別處變更，無法重做。"}));
+    QCOMPARE(s.boxes.take(), QStringList({ "這筆資料已在別處變更，無法重做。" }));
     QCOMPARE(s.ledger.scalar("SELECT count(*) FROM data_main WHERE a_content='宵夜'").toInt(), 0);
 }
 
@@ -282,7 +283,7 @@ void UndoTest::entryOfADeletedKindIsNotBroughtBack()
     const Snapshot after = snapshot(s);
     w->DGrid->setFocus();
     undo(s);
-    QCOMPARE(s.boxes.take(), QStringList({"這筆資料的類別已經刪除，無法復原。"}));
+    QCOMPARE(s.boxes.take(), QStringList({ "這筆資料的類別已經刪除，無法復原。" }));
     QCOMPARE(snapshot(s), after);
 }
 
@@ -300,7 +301,7 @@ void UndoTest::newChangeEndsRedo()
     QCOMPARE(snapshot(s), withB);
     // Undo takes back 乙; nothing brings 甲 back any more.
     undo(s);
-    QCOMPARE(s.contents(), QStringList({"早餐", "公車", "薪水"}));
+    QCOMPARE(s.contents(), QStringList({ "早餐", "公車", "薪水" }));
     QCOMPARE(s.boxes.texts(), QStringList());
 }
 
@@ -322,11 +323,11 @@ void UndoTest::failedUndoChangesNothingAndCanBeTriedAgain()
     w->DGrid->setFocus();
     undo(s);
     database_access::Set_Statement_Hook({});
-    QCOMPARE(s.boxes.take(), QStringList({"磁碟已滿"}));
+    QCOMPARE(s.boxes.take(), QStringList({ "磁碟已滿" }));
     QCOMPARE(snapshot(s), moved);
     undo(s);
     QCOMPARE(snapshot(s), before);
-    QCOMPARE(s.contents(), QStringList({"早餐", "公車", "薪水"}));
+    QCOMPARE(s.contents(), QStringList({ "早餐", "公車", "薪水" }));
     QCOMPARE(w->DGrid->row(), 3);
     QCOMPARE(s.boxes.texts(), QStringList());
 }

@@ -70,7 +70,8 @@ private Q_SLOTS:
         querywindow::press(window.chk_mon_detail);
         querywindow::press(window.chk_month);
         QCOMPARE(boxes.texts(), QStringList());
-        QCOMPARE(querywindow::column(window.DGrid, 3), (QStringList{ QStringLiteral("午餐"), QStringLiteral("晚餐") }));
+        QCOMPARE(
+            querywindow::column(window.DGrid, 3), (QStringList { QStringLiteral("午餐"), QStringLiteral("晚餐") }));
 
         querywindow::press(window.chk_year);
         querywindow::retype(window.chkyeartxt, QStringLiteral("２０２４"));

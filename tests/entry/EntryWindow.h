@@ -21,7 +21,7 @@
 // and the daily-entry window open and active on it.
 struct EntryWindow
 {
-    testing::FixedClock clock{QDate(2024, 5, 15)};
+    testing::FixedClock clock { QDate(2024, 5, 15) };
     TestLedger ledger;
     ScriptedBoxes boxes;
     qint64 food = 0;

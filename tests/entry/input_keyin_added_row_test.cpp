@@ -36,14 +36,14 @@ void AddedRowTest::deleteRightAfterAddTakesTheNewEntry()
     // No keeps everything.
     s.boxes.answer(false);
     s.press(w->data_del);
-    QCOMPARE(s.boxes.take(), QStringList({"真的嗎?...要刪除2024/5/15 便當 這筆資料嗎"}));
-    QCOMPARE(contentsByKey(s), QList<QVariantList>({{1, "早餐", 40.0}, {2, "午餐", 80.0}, {3, "便當", 95.0}}));
+    QCOMPARE(s.boxes.take(), QStringList({ "真的嗎?...要刪除2024/5/15 便當 這筆資料嗎" }));
+    QCOMPARE(contentsByKey(s), QList<QVariantList>({ { 1, "早餐", 40.0 }, { 2, "午餐", 80.0 }, { 3, "便當", 95.0 } }));
 
     s.boxes.answer(true);
     s.press(w->data_del);
-    QCOMPARE(s.boxes.take(), QStringList({"真的嗎?...要刪除2024/5/15 便當 這筆資料嗎"}));
-    QCOMPARE(contentsByKey(s), QList<QVariantList>({{1, "早餐", 40.0}, {2, "午餐", 80.0}}));
-    QCOMPARE(s.contents(), QStringList({"早餐", "午餐"}));
+    QCOMPARE(s.boxes.take(), QStringList({ "真的嗎?...要刪除2024/5/15 便當 這筆資料嗎" }));
+    QCOMPARE(contentsByKey(s), QList<QVariantList>({ { 1, "早餐", 40.0 }, { 2, "午餐", 80.0 } }));
+    QCOMPARE(s.contents(), QStringList({ "早餐", "午餐" }));
     QCOMPARE(w->DGrid->row(), 0);
 
     // The first entry of an empty day is row 1 and is the one deleted.
@@ -52,7 +52,7 @@ void AddedRowTest::deleteRightAfterAddTakesTheNewEntry()
     QCOMPARE(w->DGrid->row(), 1);
     s.boxes.answer(true);
     s.press(w->data_del);
-    QCOMPARE(s.boxes.take(), QStringList({"真的嗎?...要刪除2024/5/16 咖啡 這筆資料嗎"}));
+    QCOMPARE(s.boxes.take(), QStringList({ "真的嗎?...要刪除2024/5/16 咖啡 這筆資料嗎" }));
     QCOMPARE(s.ledger.scalar("SELECT count(*) FROM data_main WHERE a_date = '2024-05-16'").toInt(), 0);
     QCOMPARE(contentsByKey(s).size(), 2);
 }
@@ -67,14 +67,14 @@ void AddedRowTest::modifyRightAfterAddChangesTheNewEntry()
     EntryWindow::retype(w->money_inout, "90");
     s.press(w->data_modifty);
     QCOMPARE(s.boxes.texts(), QStringList());
-    QCOMPARE(contentsByKey(s), QList<QVariantList>({{1, "早餐", 40.0}, {2, "便當", 90.0}}));
+    QCOMPARE(contentsByKey(s), QList<QVariantList>({ { 1, "早餐", 40.0 }, { 2, "便當", 90.0 } }));
     QCOMPARE(w->Label6->text(), QStringLiteral("今天支出 130元"));
 
     // The rest of 修改 stays: the header row is current and a second one asks for an entry.
     QCOMPARE(w->DGrid->row(), 0);
     s.press(w->data_modifty);
-    QCOMPARE(s.boxes.take(), QStringList({"請指定一筆資料再來做修正儲存的動作"}));
-    QCOMPARE(contentsByKey(s), QList<QVariantList>({{1, "早餐", 40.0}, {2, "便當", 90.0}}));
+    QCOMPARE(s.boxes.take(), QStringList({ "請指定一筆資料再來做修正儲存的動作" }));
+    QCOMPARE(contentsByKey(s), QList<QVariantList>({ { 1, "早餐", 40.0 }, { 2, "便當", 90.0 } }));
 }
 
 void AddedRowTest::clickedRowThenAddThenDelete()
@@ -89,14 +89,13 @@ void AddedRowTest::clickedRowThenAddThenDelete()
     s.clickRow(2);
     EntryWindow::retype(w->money_inout, "30");
     s.press(w->data_add);
-    QCOMPARE(s.contents(), QStringList({"早餐", "公車", "晚餐", "公車"}));
+    QCOMPARE(s.contents(), QStringList({ "早餐", "公車", "晚餐", "公車" }));
     QCOMPARE(w->DGrid->row(), 4);
 
     s.boxes.answer(true);
     s.press(w->data_del);
-    QCOMPARE(s.boxes.take(), QStringList({"真的嗎?...要刪除2024/5/15 公車 這筆資料嗎"}));
-    QCOMPARE(contentsByKey(s),
-             QList<QVariantList>({{1, "早餐", 40.0}, {2, "公車", 15.0}, {3, "晚餐", 120.0}}));
+    QCOMPARE(s.boxes.take(), QStringList({ "真的嗎?...要刪除2024/5/15 公車 這筆資料嗎" }));
+    QCOMPARE(contentsByKey(s), QList<QVariantList>({ { 1, "早餐", 40.0 }, { 2, "公車", 15.0 }, { 3, "晚餐", 120.0 } }));
     QCOMPARE(w->Label6->text(), QStringLiteral("今天支出 175元"));
 }
 

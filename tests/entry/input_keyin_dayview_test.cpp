@@ -39,10 +39,9 @@ void DayViewTest::tabWalksTheControlsInOrder()
 {
     EntryWindow s;
     input_keyin *w = s.open();
-    const QList<QWidget *> expected = {w->kind,         w->account_name, w->inout,    w->money_inout,
-                                       w->note_one,     w->data_add,     w->data_modifty, w->data_del,
-                                       w->note_day,     w->data_exit,    w->kind_man, w->DGrid,
-                                       w->cmd_up_down[0], w->cmd_up_down[1], w->date_new};
+    const QList<QWidget *> expected
+        = { w->kind, w->account_name, w->inout, w->money_inout, w->note_one, w->data_add, w->data_modifty, w->data_del,
+              w->note_day, w->data_exit, w->kind_man, w->DGrid, w->cmd_up_down[0], w->cmd_up_down[1], w->date_new };
     for (QWidget *next : expected) {
         QTest::keyClick(s.focus(), Qt::Key_Tab);
         QCOMPARE(s.focus(), next);
@@ -62,10 +61,10 @@ void DayViewTest::showsTheDayInKeyOrderWithKindsAndTotal()
     input_keyin *w = s.open();
 
     QCOMPARE(w->DGrid->rows(), 5);
-    QCOMPARE(s.row(1), QStringList({"2024/5/15", "薪資", "收入", "薪水", "1000", "五月"}));
-    QCOMPARE(s.row(2), QStringList({"2024/5/15", "", "支出", "沒有類別", "50", ""}));
-    QCOMPARE(s.row(3), QStringList({"2024/5/15", "餐費", "支出", "晚餐", "100", ""}));
-    QCOMPARE(s.row(4), QStringList({"2024/5/15", "交通", "支出", "公車", "0", "小數"}));
+    QCOMPARE(s.row(1), QStringList({ "2024/5/15", "薪資", "收入", "薪水", "1000", "五月" }));
+    QCOMPARE(s.row(2), QStringList({ "2024/5/15", "", "支出", "沒有類別", "50", "" }));
+    QCOMPARE(s.row(3), QStringList({ "2024/5/15", "餐費", "支出", "晚餐", "100", "" }));
+    QCOMPARE(s.row(4), QStringList({ "2024/5/15", "交通", "支出", "公車", "0", "小數" }));
     QCOMPARE(w->Label6->text(), QStringLiteral("今天支出 150元"));
     QCOMPARE(w->DGrid->row(), 0);
 }
@@ -81,7 +80,7 @@ void DayViewTest::emptyDayShowsOneEmptyRowAndItsNote()
 
     QTest::keyClick(w->date_new, Qt::Key_Down);
     QCOMPARE(w->DGrid->rows(), 2);
-    QCOMPARE(s.row(1), QStringList({"", "", "", "", "", ""}));
+    QCOMPARE(s.row(1), QStringList({ "", "", "", "", "", "" }));
     QCOMPARE(w->Label6->text(), QStringLiteral("今天支出 0元"));
     QCOMPARE(w->note_day->text(), QStringLiteral("休假"));
     QCOMPARE(w->DGrid->row(), 0);
@@ -91,13 +90,14 @@ void DayViewTest::totalRoundsHalvesToEvenAfterEachExpense_data()
 {
     QTest::addColumn<QList<double>>("amounts");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("0.5 + 0.5") << QList<double>{0.5, 0.5} << QStringLiteral("今天支出 0元");
-    QTest::newRow("1.5 + 1") << QList<double>{1.5, 1} << QStringLiteral("今天支出 3元");
-    QTest::newRow("2.5 + 0.4") << QList<double>{2.5, 0.4} << QStringLiteral("今天支出 2元");
-    QTest::newRow("large") << QList<double>{3000000000.0, 1} << QStringLiteral("今天支出 3000000001元");
+    QTest::newRow("0.5 + 0.5") << QList<double> { 0.5, 0.5 } << QStringLiteral("今天支出 0元");
+    QTest::newRow("1.5 + 1") << QList<double> { 1.5, 1 } << QStringLiteral("今天支出 3元");
+    QTest::newRow("2.5 + 0.4") << QList<double> { 2.5, 0.4 } << QStringLiteral("今天支出 2元");
+    QTest::newRow("large") << QList<double> { 3000000000.0, 1 } << QStringLiteral("今天支出 3000000001元");
     // Past 2^53 a double can hold only even whole numbers; the total stays exact.
-    QTest::newRow("past 2^53") << QList<double>(11, 999999999999999.0) << QStringLiteral("今天支出 10999999999999989元");
-    QTest::newRow("negative") << QList<double>{-2.5, 0.75, -1.5} << QStringLiteral("今天支出 -2元");
+    QTest::newRow("past 2^53") << QList<double>(11, 999999999999999.0)
+                               << QStringLiteral("今天支出 10999999999999989元");
+    QTest::newRow("negative") << QList<double> { -2.5, 0.75, -1.5 } << QStringLiteral("今天支出 -2元");
 }
 
 void DayViewTest::totalRoundsHalvesToEvenAfterEachExpense()
@@ -124,8 +124,8 @@ void DayViewTest::weekendIsDarkRed()
         const char *date;
         const char *caption;
         bool weekend;
-    } days[] = {{"2024/5/18", "(六)", true}, {"2024/5/19", "(日)", true}, {"2024/5/20", "(一)", false},
-                {"2024/5/17", "(五)", false}};
+    } days[] = { { "2024/5/18", "(六)", true }, { "2024/5/19", "(日)", true }, { "2024/5/20", "(一)", false },
+        { "2024/5/17", "(五)", false } };
     for (const auto &day : days) {
         EntryWindow::retype(w->date_new, QString::fromLatin1(day.date));
         QTest::keyClick(w->date_new, Qt::Key_Return);
@@ -142,30 +142,30 @@ void DayViewTest::invalidDateKeepsThePreviousDay()
     s.ledger.setDayNote("2024-05-15", "原本的註解");
     input_keyin *w = s.open();
 
-    for (const QString &bad : {QStringLiteral("2024/2/30"), QStringLiteral("明天"), QStringLiteral("")}) {
+    for (const QString &bad : { QStringLiteral("2024/2/30"), QStringLiteral("明天"), QStringLiteral("") }) {
         EntryWindow::retype(w->date_new, bad);
         QTest::keyClick(w->date_new, Qt::Key_Tab);
-        QCOMPARE(s.boxes.take(), QStringList({"請輸入正確的日期"}));
+        QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確的日期" }));
         QCOMPARE(s.focus(), w->date_new);
         QCOMPARE(w->date_new->text(), bad);
         QCOMPARE(w->Label7->text(), QString());
-        QCOMPARE(s.contents(), QStringList({"午餐"}));
+        QCOMPARE(s.contents(), QStringList({ "午餐" }));
         QCOMPARE(w->note_day->text(), QStringLiteral("原本的註解"));
     }
 
     // Enter on a bad date complains twice and stays; on a good one it loads the day and moves on.
     EntryWindow::retype(w->date_new, "2024/13/1");
     QTest::keyClick(w->date_new, Qt::Key_Return);
-    QCOMPARE(s.boxes.take(), QStringList({"請輸入正確的日期", "請輸入正確的日期"}));
+    QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確的日期", "請輸入正確的日期" }));
     QCOMPARE(s.focus(), w->date_new);
-    QCOMPARE(s.contents(), QStringList({"午餐"}));
+    QCOMPARE(s.contents(), QStringList({ "午餐" }));
 
     // Any form the date reader knows is accepted and shows that day.
     EntryWindow::retype(w->date_new, "2024-05-16");
     QTest::keyClick(w->date_new, Qt::Key_Return);
     QCOMPARE(s.boxes.texts(), QStringList());
     QCOMPARE(s.focus(), w->kind);
-    QCOMPARE(s.contents(), QStringList({"隔天"}));
+    QCOMPARE(s.contents(), QStringList({ "隔天" }));
     QCOMPARE(w->Label7->text(), QStringLiteral("(四)"));
     QCOMPARE(w->note_day->text(), QString());
 }
@@ -180,9 +180,9 @@ void DayViewTest::arrowsStepAcrossMonthAndYearEnds()
         const char *from;
         Qt::Key key;
         const char *to;
-    } steps[] = {{"2024/5/31", Qt::Key_Down, "2024/6/1"},   {"2024/12/31", Qt::Key_Down, "2025/1/1"},
-                 {"2025/1/1", Qt::Key_Up, "2024/12/31"},    {"2024/3/1", Qt::Key_Up, "2024/2/29"},
-                 {"2023/2/28", Qt::Key_Down, "2023/3/1"},   {"2024/05/09", Qt::Key_Down, "2024/5/10"}};
+    } steps[] = { { "2024/5/31", Qt::Key_Down, "2024/6/1" }, { "2024/12/31", Qt::Key_Down, "2025/1/1" },
+        { "2025/1/1", Qt::Key_Up, "2024/12/31" }, { "2024/3/1", Qt::Key_Up, "2024/2/29" },
+        { "2023/2/28", Qt::Key_Down, "2023/3/1" }, { "2024/05/09", Qt::Key_Down, "2024/5/10" } };
     for (const auto &step : steps) {
         EntryWindow::retype(w->date_new, QString::fromLatin1(step.from));
         QTest::keyClick(w->date_new, step.key);
@@ -193,7 +193,7 @@ void DayViewTest::arrowsStepAcrossMonthAndYearEnds()
     QTest::keyClick(w->date_new, Qt::Key_Down);
     QTest::keyClick(w->date_new, Qt::Key_Down);
     QCOMPARE(w->date_new->text(), QStringLiteral("2025/1/1"));
-    QCOMPARE(s.contents(), QStringList({"元旦"}));
+    QCOMPARE(s.contents(), QStringList({ "元旦" }));
     QCOMPARE(w->Label7->text(), QStringLiteral("(三)"));
 
     // Text that is no date steps from today.
@@ -219,7 +219,7 @@ void DayViewTest::aFailedReadLeavesTheDayShownAndTheWindowUsable()
     const QStringList shown = s.boxes.take();
     QCOMPARE(shown.size(), 1);
     QVERIFY(shown.first().contains("data_note"));
-    QCOMPARE(s.contents(), QStringList({"午餐"}));
+    QCOMPARE(s.contents(), QStringList({ "午餐" }));
     QCOMPARE(w->note_day->text(), QStringLiteral("今天"));
     QCOMPARE(w->Label6->text(), QStringLiteral("今天支出 80元"));
 
@@ -228,7 +228,7 @@ void DayViewTest::aFailedReadLeavesTheDayShownAndTheWindowUsable()
     QCOMPARE(s.boxes.texts(), QStringList());
     QCOMPARE(w->date_new->text(), QStringLiteral("2024/5/17"));
     QTest::keyClick(w->date_new, Qt::Key_Up);
-    QCOMPARE(s.contents(), QStringList({"隔天"}));
+    QCOMPARE(s.contents(), QStringList({ "隔天" }));
 }
 
 QUILLORY_TEST_MAIN(DayViewTest)

@@ -8,8 +8,8 @@
 namespace {
 
 // Fills the entry fields as a person would, kind picked from the list.
-void fill(EntryWindow &s, int kindIndex, int inoutIndex, const QString &name, const QString &amount,
-          const QString &remark)
+void fill(
+    EntryWindow &s, int kindIndex, int inoutIndex, const QString &name, const QString &amount, const QString &remark)
 {
     s.w->kind->setCurrentIndex(kindIndex);
     s.w->inout->setCurrentIndex(inoutIndex);
@@ -18,10 +18,10 @@ void fill(EntryWindow &s, int kindIndex, int inoutIndex, const QString &name, co
     EntryWindow::retype(s.w->note_one, remark);
 }
 
-QVariantList entry(const char *date, qint64 kind, int inout, const QString &content, double count,
-                   const QString &note, qint64 key, const QString &kindName)
+QVariantList entry(const char *date, qint64 kind, int inout, const QString &content, double count, const QString &note,
+    qint64 key, const QString &kindName)
 {
-    return {QString::fromLatin1(date), kind, inout, content, count, note, key, kindName};
+    return { QString::fromLatin1(date), kind, inout, content, count, note, key, kindName };
 }
 
 } // namespace
@@ -56,7 +56,7 @@ void EditingTest::addWritesTheFieldsAndGetsReadyForTheNext()
 
     QCOMPARE(s.boxes.texts(), QStringList());
     QCOMPARE(s.entries().last(), entry("2024-05-15", s.transport, 1, "  計程車", 80, "回家", 8, "交通"));
-    QCOMPARE(s.contents(), QStringList({"早餐", "  計程車"}));
+    QCOMPARE(s.contents(), QStringList({ "早餐", "  計程車" }));
     QCOMPARE(w->Label6->text(), QStringLiteral("今天支出 40元"));
     QCOMPARE(w->note_one->text(), QString());
     QCOMPARE(w->account_name->text(), QStringLiteral("  計程車"));
@@ -86,7 +86,7 @@ void EditingTest::newKeysFollowTheHighestKey()
     for (int key = 1; key <= 41; ++key)
         s.ledger.addEntry(key >= 40 ? "2024-05-15" : "2024-05-01", s.food, 0, QString::number(key), 1, "", key);
     QTest::keyClick(w->date_new, Qt::Key_Return);
-    QCOMPARE(s.contents(), QStringList({"40", "41"}));
+    QCOMPARE(s.contents(), QStringList({ "40", "41" }));
 
     // Deleting the highest key frees it; deleting a lower one does not.
     s.deleteRow(2);
@@ -95,7 +95,7 @@ void EditingTest::newKeysFollowTheHighestKey()
     s.deleteRow(1);
     s.press(w->data_add);
     QCOMPARE(s.ledger.rows("SELECT a_key FROM data_main WHERE a_key >= 40 ORDER BY a_key"),
-             QList<QVariantList>({{41}, {42}}));
+        QList<QVariantList>({ { 41 }, { 42 } }));
 
     // Keys are 64-bit: nothing wraps past 32767.
     s.ledger.addEntry("2024-05-01", s.food, 0, "大", 1, "", 40000);
@@ -111,10 +111,10 @@ void EditingTest::amountAndNameAreCheckedBeforeWriting()
     input_keyin *w = s.open();
     EntryWindow::retype(w->account_name, "晚餐");
 
-    for (const QString &bad : {QStringLiteral("abc"), QStringLiteral("   ")}) {
+    for (const QString &bad : { QStringLiteral("abc"), QStringLiteral("   ") }) {
         EntryWindow::retype(w->money_inout, bad);
         QTest::keyClick(w->money_inout, Qt::Key_Tab);
-        QCOMPARE(s.boxes.take(), QStringList({"請輸入正確的金錢數字"}));
+        QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確的金錢數字" }));
         QCOMPARE(s.focus(), w->money_inout);
         QCOMPARE(w->money_inout->selectedText(), bad);
     }
@@ -124,27 +124,27 @@ void EditingTest::amountAndNameAreCheckedBeforeWriting()
     QTest::keyClick(w->money_inout, Qt::Key_Tab);
     QCOMPARE(s.focus(), w->note_one);
     s.press(w->data_add);
-    QCOMPARE(s.boxes.take(), QStringList({"請輸入正確錢的數目"}));
+    QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確錢的數目" }));
     QCOMPARE(s.focus(), w->money_inout);
     s.clickRow(1);
     w->money_inout->clear();
     s.press(w->data_modifty);
-    QCOMPARE(s.boxes.take(), QStringList({"請輸入正確錢的數目"}));
+    QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確錢的數目" }));
     QCOMPARE(s.focus(), w->money_inout);
 
     // The amount is checked before the name; a blank name is refused by both commands.
     w->account_name->setText("   ");
     s.press(w->data_add);
-    QCOMPARE(s.boxes.take(), QStringList({"請輸入正確錢的數目"}));
+    QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確錢的數目" }));
     w->money_inout->setText("5");
     s.press(w->data_add);
-    QCOMPARE(s.boxes.take(), QStringList({"請輸入正確的帳目名稱"}));
+    QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確的帳目名稱" }));
     QCOMPARE(s.focus(), w->account_name);
     s.clickRow(1);
     w->account_name->setText("   ");
     s.press(w->data_modifty);
-    QCOMPARE(s.boxes.take(), QStringList({"請輸入正確的帳目名稱"}));
-    QCOMPARE(s.entries(), QList<QVariantList>({entry("2024-05-15", s.food, 0, "午餐", 80, "", 1, "")}));
+    QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確的帳目名稱" }));
+    QCOMPARE(s.entries(), QList<QVariantList>({ entry("2024-05-15", s.food, 0, "午餐", 80, "", 1, "") }));
 }
 
 void EditingTest::enterWalksTheFieldsAndAddsFromTheRemark()
@@ -176,17 +176,17 @@ void EditingTest::enterWalksTheFieldsAndAddsFromTheRemark()
     enter();
 
     QCOMPARE(s.boxes.texts(), QStringList());
-    QCOMPARE(s.entries(), QList<QVariantList>({entry("2024-05-15", s.food, 0, "公車", 15, "上班", 1, "餐費")}));
+    QCOMPARE(s.entries(), QList<QVariantList>({ entry("2024-05-15", s.food, 0, "公車", 15, "上班", 1, "餐費") }));
     QCOMPARE(s.focus(), w->kind);
     QCOMPARE(w->note_one->text(), QString());
 
     // Enter in the remark runs the same checks as the button, and a bad amount stops the walk.
     w->account_name->clear();
     QTest::keyClick(w->note_one, Qt::Key_Return);
-    QCOMPARE(s.boxes.take(), QStringList({"請輸入正確的帳目名稱"}));
+    QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確的帳目名稱" }));
     EntryWindow::retype(w->money_inout, "十元");
     QTest::keyClick(w->money_inout, Qt::Key_Return);
-    QCOMPARE(s.boxes.take(), QStringList({"請輸入正確的金錢數字"}));
+    QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確的金錢數字" }));
     QCOMPARE(s.focus(), w->money_inout);
     QCOMPARE(s.entries().size(), 1);
 }
@@ -211,14 +211,14 @@ void EditingTest::kindMustBeOneOfTheList()
         input_keyin *w = s.open();
         QCOMPARE(s.boxes.texts(), QStringList());
         QCOMPARE(w->kind->count(), 0);
-        QCOMPARE(s.row(1), QStringList({"2024/5/15", "", "支出", "舊帳", "10", ""}));
+        QCOMPARE(s.row(1), QStringList({ "2024/5/15", "", "支出", "舊帳", "10", "" }));
         QCOMPARE(w->Label6->text(), QStringLiteral("今天支出 10元"));
         fill(s, -1, 0, "咖啡", "60", "");
         s.press(w->data_add);
         s.clickRow(1);
         s.press(w->data_modifty);
-        QCOMPARE(s.boxes.take(), QStringList({"請選擇正確的類別", "請選擇正確的類別"}));
-        QCOMPARE(s.entries(), QList<QVariantList>({entry("2024-05-15", 1, 0, "舊帳", 10, "", 1, "")}));
+        QCOMPARE(s.boxes.take(), QStringList({ "請選擇正確的類別", "請選擇正確的類別" }));
+        QCOMPARE(s.entries(), QList<QVariantList>({ entry("2024-05-15", 1, 0, "舊帳", 10, "", 1, "") }));
     }
 }
 
@@ -283,8 +283,9 @@ void EditingTest::modifyChangesTheCurrentRowOnly()
     s.settle();
 
     QCOMPARE(s.boxes.texts(), QStringList());
-    QCOMPARE(s.entries(), QList<QVariantList>({entry("2024-05-15", s.food, 0, "午餐", 80, "", 1, "餐費"),
-                                               entry("2024-05-15", s.transport, 1, "退款", 30, "發票", 2, "交通")}));
+    QCOMPARE(s.entries(),
+        QList<QVariantList>({ entry("2024-05-15", s.food, 0, "午餐", 80, "", 1, "餐費"),
+            entry("2024-05-15", s.transport, 1, "退款", 30, "發票", 2, "交通") }));
     QCOMPARE(w->DGrid->row(), 0);
     QCOMPARE(w->account_name->text(), QStringLiteral("  退款  "));
     QCOMPARE(s.focus(), w->data_modifty);
@@ -292,7 +293,7 @@ void EditingTest::modifyChangesTheCurrentRowOnly()
 
     // Straight after that reload the header row is current, so a second modify is refused.
     s.press(w->data_modifty);
-    QCOMPARE(s.boxes.take(), QStringList({"請指定一筆資料再來做修正儲存的動作"}));
+    QCOMPARE(s.boxes.take(), QStringList({ "請指定一筆資料再來做修正儲存的動作" }));
 }
 
 void EditingTest::modifyAndDeleteNeedAnEntryRow()
@@ -305,13 +306,14 @@ void EditingTest::modifyAndDeleteNeedAnEntryRow()
     s.press(w->data_modifty);
     s.press(w->data_del);
     s.press(w->cmd_up_down[0]);
-    QCOMPARE(s.boxes.take(), QStringList({"請指定一筆資料再來做修正儲存的動作", "請選擇一筆資料", "請選擇一列來進行上下移!"}));
+    QCOMPARE(s.boxes.take(),
+        QStringList({ "請指定一筆資料再來做修正儲存的動作", "請選擇一筆資料", "請選擇一列來進行上下移!" }));
 
     QTest::keyClick(w->date_new, Qt::Key_Down);
     s.clickRow(1);
     s.press(w->data_modifty);
     s.press(w->data_del);
-    QCOMPARE(s.boxes.take(), QStringList({"請指定一筆資料再來做修正儲存的動作", "請指定一筆資料再來做刪除的動作"}));
+    QCOMPARE(s.boxes.take(), QStringList({ "請指定一筆資料再來做修正儲存的動作", "請指定一筆資料再來做刪除的動作" }));
     QCOMPARE(s.entries().size(), 1);
     QCOMPARE(s.entries().first().at(3).toString(), QStringLiteral("午餐"));
 }
@@ -330,7 +332,7 @@ void EditingTest::deleteAsksAboutTheCurrentRowAndActsOnlyOnYes()
     // The question names the entry that goes, read from its row, not the fields' 午餐.
     w->date_new->setText(" 2024/5/15");
     EntryWindow::retype(w->account_name, "別的名字");
-    const QStringList question{"真的嗎?...要刪除2024/5/15 晚餐 這筆資料嗎"};
+    const QStringList question { "真的嗎?...要刪除2024/5/15 晚餐 這筆資料嗎" };
     s.boxes.answer(false);
     s.press(w->data_del);
     QCOMPARE(s.boxes.take(), question);
@@ -339,8 +341,8 @@ void EditingTest::deleteAsksAboutTheCurrentRowAndActsOnlyOnYes()
     s.boxes.answer(true);
     s.press(w->data_del);
     QCOMPARE(s.boxes.take(), question);
-    QCOMPARE(s.ledger.rows("SELECT a_content FROM data_main"), QList<QVariantList>({{"午餐"}}));
-    QCOMPARE(s.contents(), QStringList({"午餐"}));
+    QCOMPARE(s.ledger.rows("SELECT a_content FROM data_main"), QList<QVariantList>({ { "午餐" } }));
+    QCOMPARE(s.contents(), QStringList({ "午餐" }));
     QCOMPARE(w->DGrid->row(), 0);
     QCOMPARE(s.focus(), w->date_new);
     QCOMPARE(w->account_name->text(), QStringLiteral("別的名字"));
@@ -363,8 +365,8 @@ void EditingTest::editedDateIsLoadedBeforeTheCommand()
     editDateThenPress("2024/5/16", w->data_modifty);
     editDateThenPress("2024/5/16", w->data_del);
     editDateThenPress("2024/5/17", w->data_del);
-    QCOMPARE(s.boxes.take(), QStringList({"請指定一筆資料再來做修正儲存的動作", "請選擇一筆資料",
-                                          "請指定一筆資料再來做刪除的動作"}));
+    QCOMPARE(s.boxes.take(),
+        QStringList({ "請指定一筆資料再來做修正儲存的動作", "請選擇一筆資料", "請指定一筆資料再來做刪除的動作" }));
     QCOMPARE(s.entries().size(), 2);
 
     fill(s, 0, 0, "咖啡", "60", "");
@@ -372,8 +374,8 @@ void EditingTest::editedDateIsLoadedBeforeTheCommand()
     s.press(w->data_add);
     QCOMPARE(s.boxes.texts(), QStringList());
     QCOMPARE(s.ledger.rows("SELECT a_date, a_content FROM data_main WHERE a_key = 3"),
-             QList<QVariantList>({{"2024-05-18", "咖啡"}}));
-    QCOMPARE(s.contents(), QStringList({"咖啡"}));
+        QList<QVariantList>({ { "2024-05-18", "咖啡" } }));
+    QCOMPARE(s.contents(), QStringList({ "咖啡" }));
     QCOMPARE(w->Label7->text(), QStringLiteral("(六)"));
 }
 
@@ -388,17 +390,17 @@ void EditingTest::moveExchangesKeysWithNeighboursButNotPastTheEnds()
 
     s.clickRow(2);
     s.press(w->cmd_up_down[1]);
-    QCOMPARE(s.contents(), QStringList({"A", "C", "B"}));
+    QCOMPARE(s.contents(), QStringList({ "A", "C", "B" }));
     QCOMPARE(w->DGrid->row(), 3);
     QCOMPARE(s.ledger.rows("SELECT a_content, a_key FROM data_main ORDER BY a_key"),
-             QList<QVariantList>({{"A", 5}, {"C", 7}, {"別天", 8}, {"B", 9}}));
+        QList<QVariantList>({ { "A", 5 }, { "C", 7 }, { "別天", 8 }, { "B", 9 } }));
 
     // The moved entry stays current, so pressing the other way puts it back.
     s.press(w->cmd_up_down[0]);
-    QCOMPARE(s.contents(), QStringList({"A", "B", "C"}));
+    QCOMPARE(s.contents(), QStringList({ "A", "B", "C" }));
     QCOMPARE(w->DGrid->row(), 2);
     s.press(w->cmd_up_down[0]);
-    QCOMPARE(s.contents(), QStringList({"B", "A", "C"}));
+    QCOMPARE(s.contents(), QStringList({ "B", "A", "C" }));
     QCOMPARE(w->DGrid->row(), 1);
     QCOMPARE(s.boxes.texts(), QStringList());
     QCOMPARE(s.ledger.scalar("SELECT count(*) FROM data_main WHERE a_key = 0").toInt(), 0);
@@ -416,7 +418,7 @@ void EditingTest::moveExchangesKeysWithNeighboursButNotPastTheEnds()
     }
     const QString up = QStringLiteral("請選擇一正確的列來進行上移!");
     const QString down = QStringLiteral("請選擇一正確的列來進行下移!");
-    QCOMPARE(s.boxes.take(), QStringList({up, down, up, down, up, down}));
+    QCOMPARE(s.boxes.take(), QStringList({ up, down, up, down, up, down }));
     QCOMPARE(s.ledger.rows("SELECT a_content, a_key FROM data_main ORDER BY a_key"), keys);
 }
 
@@ -431,13 +433,13 @@ void EditingTest::kindManagerRefreshesTheKinds()
     ModalDriver driver;
     driver.next([&](QDialog *manager) {
         // What the kind manager might do: rename one kind and put a new one first.
-        database_access::Exec_SQL("UPDATE kind SET name = '外食' WHERE a_kind = ?", {s.food});
+        database_access::Exec_SQL("UPDATE kind SET name = '外食' WHERE a_kind = ?", { s.food });
         s.ledger.addKind("房租", 0);
         manager->close();
     });
     s.press(w->kind_man);
 
-    QCOMPARE(driver.shown(), QStringList({"mang_kind"}));
+    QCOMPARE(driver.shown(), QStringList({ "mang_kind" }));
     QCOMPARE(w->kind->count(), 4);
     QCOMPARE(w->kind->itemText(0), QStringLiteral("房租"));
     QCOMPARE(w->kind->currentIndex(), 0);

@@ -70,17 +70,17 @@ void NoteTest::leavingAfterAChangeInsertsUpdatesAndDeletes()
     QTest::keyClick(w->note_day, Qt::Key_Tab);
     QCOMPARE(s.focus(), w->data_exit);
     QVERIFY(w->isVisible());
-    QCOMPARE(s.notes(), QList<QVariantList>({{"2024-05-15", "下雨\t帶傘\n  記得"}}));
+    QCOMPARE(s.notes(), QList<QVariantList>({ { "2024-05-15", "下雨\t帶傘\n  記得" } }));
     QCOMPARE(w->note_day->text(), QStringLiteral("  下雨\t帶傘\n  記得  "));
 
     typeNote(s, "It's 100% \\ 😀");
     QTest::keyClick(w->note_day, Qt::Key_Tab);
-    QCOMPARE(s.notes(), QList<QVariantList>({{"2024-05-15", "It's 100% \\ 😀"}}));
+    QCOMPARE(s.notes(), QList<QVariantList>({ { "2024-05-15", "It's 100% \\ 😀" } }));
 
     typeNote(s, "   ");
     QTest::keyClick(w->note_day, Qt::Key_Tab);
     QCOMPARE(s.notes(), QList<QVariantList>());
-    QCOMPARE(statements.take(), QStringList({"INSERT", "UPDATE", "DELETE"}));
+    QCOMPARE(statements.take(), QStringList({ "INSERT", "UPDATE", "DELETE" }));
     QCOMPARE(s.boxes.texts(), QStringList());
 }
 
@@ -101,7 +101,7 @@ void NoteTest::visitingWithoutTypingWritesNothing()
     // After a change, every way out saves.
     typeNote(s, "改過");
     testing::click(w->account_name);
-    QCOMPARE(s.notes(), QList<QVariantList>({{"2024-05-15", "改過"}}));
+    QCOMPARE(s.notes(), QList<QVariantList>({ { "2024-05-15", "改過" } }));
 }
 
 void NoteTest::anotherWindowInBetweenDoesNotForgetTheChange()
@@ -121,7 +121,7 @@ void NoteTest::anotherWindowInBetweenDoesNotForgetTheChange()
     QCOMPARE(s.focus(), w->note_day);
 
     QTest::keyClick(w->note_day, Qt::Key_Tab);
-    QCOMPARE(s.notes(), QList<QVariantList>({{"2024-05-15", "寫到一半"}}));
+    QCOMPARE(s.notes(), QList<QVariantList>({ { "2024-05-15", "寫到一半" } }));
 }
 
 void NoteTest::addAndModifyWriteTheNoteOfTheDay()
@@ -136,21 +136,21 @@ void NoteTest::addAndModifyWriteTheNoteOfTheDay()
     w->money_inout->setText("60");
     s.press(w->data_add);
     QCOMPARE(statements.take(), QStringList());
-    QCOMPARE(s.notes(), QList<QVariantList>({{"2024-05-16", "有註解"}}));
+    QCOMPARE(s.notes(), QList<QVariantList>({ { "2024-05-16", "有註解" } }));
 
     QTest::keyClick(w->date_new, Qt::Key_Down);
     s.clickRow(1);
     s.press(w->data_modifty);
-    QCOMPARE(statements.take(), QStringList({"UPDATE"}));
-    QCOMPARE(s.notes(), QList<QVariantList>({{"2024-05-16", "有註解"}}));
+    QCOMPARE(statements.take(), QStringList({ "UPDATE" }));
+    QCOMPARE(s.notes(), QList<QVariantList>({ { "2024-05-16", "有註解" } }));
 
     // A stored note of blanks only counts as none: the next add removes its row.
     s.ledger.setDayNote("2024-05-17", "   ");
     statements.take();
     QTest::keyClick(w->date_new, Qt::Key_Down);
     s.press(w->data_add);
-    QCOMPARE(statements.take(), QStringList({"DELETE"}));
-    QCOMPARE(s.notes(), QList<QVariantList>({{"2024-05-16", "有註解"}}));
+    QCOMPARE(statements.take(), QStringList({ "DELETE" }));
+    QCOMPARE(s.notes(), QList<QVariantList>({ { "2024-05-16", "有註解" } }));
 }
 
 void NoteTest::aClickedButtonActsOnTheSavedNote()
@@ -164,13 +164,13 @@ void NoteTest::aClickedButtonActsOnTheSavedNote()
     NoteStatements statements;
     typeNote(s, "先存");
     s.press(w->data_modifty);
-    QCOMPARE(statements.take(), QStringList({"INSERT", "UPDATE"}));
-    QCOMPARE(s.notes(), QList<QVariantList>({{"2024-05-15", "先存"}}));
+    QCOMPARE(statements.take(), QStringList({ "INSERT", "UPDATE" }));
+    QCOMPARE(s.notes(), QList<QVariantList>({ { "2024-05-15", "先存" } }));
 
     typeNote(s, "再改");
     s.press(w->data_del);
-    QCOMPARE(s.boxes.take(), QStringList({"請選擇一筆資料"}));
-    QCOMPARE(s.notes(), QList<QVariantList>({{"2024-05-15", "再改"}}));
+    QCOMPARE(s.boxes.take(), QStringList({ "請選擇一筆資料" }));
+    QCOMPARE(s.notes(), QList<QVariantList>({ { "2024-05-15", "再改" } }));
 }
 
 void NoteTest::changingTheDayDoesNotMoveTheNote()
@@ -185,7 +185,7 @@ void NoteTest::changingTheDayDoesNotMoveTheNote()
     QCOMPARE(w->note_day->text(), QStringLiteral("明天的"));
     QTest::keyClick(w->date_new, Qt::Key_Up);
     QCOMPARE(w->note_day->text(), QStringLiteral("今天的"));
-    QCOMPARE(s.notes(), QList<QVariantList>({{"2024-05-15", "今天的"}, {"2024-05-16", "明天的"}}));
+    QCOMPARE(s.notes(), QList<QVariantList>({ { "2024-05-15", "今天的" }, { "2024-05-16", "明天的" } }));
 }
 
 void NoteTest::closingTheWindowKeepsTheNote_data()
@@ -209,7 +209,7 @@ void NoteTest::closingTheWindowKeepsTheNote()
     else
         s.press(w->data_exit);
     QVERIFY(!w->isVisible());
-    QCOMPARE(s.notes(), QList<QVariantList>({{"2024-05-15", "最後一句"}}));
+    QCOMPARE(s.notes(), QList<QVariantList>({ { "2024-05-15", "最後一句" } }));
     QCOMPARE(s.boxes.texts(), QStringList());
 }
 
@@ -223,13 +223,13 @@ void NoteTest::aNoteThatCannotBeSavedIsNotLostOnClosing()
     s.boxes.answer(false);
     w->close();
     QVERIFY(w->isVisible());
-    QCOMPARE(s.boxes.take(), QStringList({"資料庫錯誤：disk I/O error", "日註解沒有存檔，仍要離開嗎?"}));
+    QCOMPARE(s.boxes.take(), QStringList({ "資料庫錯誤：disk I/O error", "日註解沒有存檔，仍要離開嗎?" }));
     QCOMPARE(w->note_day->text(), QStringLiteral("很重要"));
 
     database_access::Set_Statement_Hook({});
     w->close();
     QVERIFY(!w->isVisible());
-    QCOMPARE(s.notes(), QList<QVariantList>({{"2024-05-15", "很重要"}}));
+    QCOMPARE(s.notes(), QList<QVariantList>({ { "2024-05-15", "很重要" } }));
 }
 
 QUILLORY_TEST_MAIN(NoteTest)

@@ -27,7 +27,7 @@ double storedDays(const QString &text)
     if (m.hasCaptured(4)) {
         const QString fraction = m.captured(7).isEmpty() ? QStringLiteral("0") : m.captured(7);
         seconds = m.captured(4).toInt() * 3600 + m.captured(5).toInt() * 60 + m.captured(6).toInt()
-                  + fraction.toInt() / std::pow(10.0, fraction.size());
+            + fraction.toInt() / std::pow(10.0, fraction.size());
     }
     const double t = seconds / 86400.0;
     return days < 0 ? days - t : days + t;
@@ -47,18 +47,22 @@ QString difference(const JetValue &got, const QJsonValue &want, const QString &t
     if (want.isNull())
         return got.isNull() ? QString() : QStringLiteral("expected NULL");
     if (type == QLatin1String("text") || type == QLatin1String("memo"))
-        return got.kind == K::Text && got.text == want.toString()
-                   ? QString()
-                   : QStringLiteral("text %1 (%2 chars) for %3 chars").arg(got.text.left(40)).arg(got.text.size()).arg(want.toString().size());
+        return got.kind == K::Text && got.text == want.toString() ? QString()
+                                                                  : QStringLiteral("text %1 (%2 chars) for %3 chars")
+                                                                        .arg(got.text.left(40))
+                                                                        .arg(got.text.size())
+                                                                        .arg(want.toString().size());
     if (type == QLatin1String("double") || type == QLatin1String("single"))
-        return got.kind == K::Double && sameBits(got.number, type == QLatin1String("single") ? double(float(want.toDouble())) : want.toDouble())
-                   ? QString()
-                   : QStringLiteral("double %1").arg(got.number, 0, 'g', 17);
+        return got.kind == K::Double
+                && sameBits(
+                    got.number, type == QLatin1String("single") ? double(float(want.toDouble())) : want.toDouble())
+            ? QString()
+            : QStringLiteral("double %1").arg(got.number, 0, 'g', 17);
     if (type == QLatin1String("currency")) {
         const auto expected = want.isString() ? Decimal::fromText(want.toString()) : Decimal(want.toInteger());
         return got.kind == K::Currency && expected && Decimal(got.integer, -4) == *expected
-                   ? QString()
-                   : QStringLiteral("currency %1").arg(Decimal(got.integer, -4).text());
+            ? QString()
+            : QStringLiteral("currency %1").arg(Decimal(got.integer, -4).text());
     }
     if (type == QLatin1String("datetime")) {
         const double days = want.isString() ? storedDays(want.toString()) : want.toDouble();
@@ -69,7 +73,8 @@ QString difference(const JetValue &got, const QJsonValue &want, const QString &t
             return QStringLiteral("day %1").arg(JetDays::day(got.number).value_or(QDate()).toString(Qt::ISODate));
         return {};
     }
-    return got.kind == K::Integer && got.integer == want.toInteger() ? QString() : QStringLiteral("integer %1").arg(got.integer);
+    return got.kind == K::Integer && got.integer == want.toInteger() ? QString()
+                                                                     : QStringLiteral("integer %1").arg(got.integer);
 }
 
 // Reads every table of the layout from the file and compares row by row.
@@ -99,10 +104,11 @@ void compareWithLayout(const QString &path)
                 const QJsonObject column = columns[c].toObject();
                 QCOMPARE(def.columns[c].name, column.value(QStringLiteral("name")).toString());
                 const QString diff = difference(rows[r][c], values[c], column.value(QStringLiteral("type")).toString());
-                QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("%1 %2 row %3 column %4: %5")
-                                                        .arg(QFileInfo(path).fileName(), name)
-                                                        .arg(r + 1)
-                                                        .arg(def.columns[c].name, diff)));
+                QVERIFY2(diff.isEmpty(),
+                    qPrintable(QStringLiteral("%1 %2 row %3 column %4: %5")
+                                   .arg(QFileInfo(path).fileName(), name)
+                                   .arg(r + 1)
+                                   .arg(def.columns[c].name, diff)));
             }
         }
     }
@@ -137,26 +143,28 @@ private Q_SLOTS:
     {
         QVERIFY(m_dir.isValid());
         QString error;
-        if (!jetcases::runPython({jetcases::script(QStringLiteral("make_cases.py")), m_dir.path(),
-                                  QStringLiteral("--seeds"), m_dir.filePath(QStringLiteral("seeds"))},
-                                 &error))
+        if (!jetcases::runPython({ jetcases::script(QStringLiteral("make_cases.py")), m_dir.path(),
+                                     QStringLiteral("--seeds"), m_dir.filePath(QStringLiteral("seeds")) },
+                &error))
             QFAIL(qPrintable(error));
         const QString ledger = m_dir.filePath(QStringLiteral("ledger.mdb"));
         const QString currency = m_dir.filePath(QStringLiteral("ledger_currency.mdb"));
-        QVERIFY2(jetcases::runPython({jetcases::script(QStringLiteral("ledger_jet.py")), ledger}, &error), qPrintable(error));
-        QVERIFY2(jetcases::runPython({jetcases::script(QStringLiteral("ledger_jet.py")), currency, QStringLiteral("--amount"),
-                                      QStringLiteral("currency"), QStringLiteral("--memo-overflow"), QStringLiteral("--seed"),
-                                      QStringLiteral("7")},
-                                     &error),
-                 qPrintable(error));
+        QVERIFY2(jetcases::runPython({ jetcases::script(QStringLiteral("ledger_jet.py")), ledger }, &error),
+            qPrintable(error));
+        QVERIFY2(
+            jetcases::runPython({ jetcases::script(QStringLiteral("ledger_jet.py")), currency,
+                                    QStringLiteral("--amount"), QStringLiteral("currency"),
+                                    QStringLiteral("--memo-overflow"), QStringLiteral("--seed"), QStringLiteral("7") },
+                &error),
+            qPrintable(error));
     }
 
     void readsEveryCaseValueForValue_data()
     {
         QTest::addColumn<QString>("file");
-        for (const char *name : {"nulls", "duplicate_key", "key_zero", "vanished_kind", "dates_out_of_range",
-                                 "kind_order", "deleted_rows", "memo_overflow", "column_order", "no_data_note",
-                                 "no_inout", "ledger", "ledger_currency"})
+        for (const char *name :
+            { "nulls", "duplicate_key", "key_zero", "vanished_kind", "dates_out_of_range", "kind_order", "deleted_rows",
+                "memo_overflow", "column_order", "no_data_note", "no_inout", "ledger", "ledger_currency" })
             QTest::newRow(name) << m_dir.filePath(QString::fromLatin1(name) + QStringLiteral(".mdb"));
     }
 
@@ -174,7 +182,7 @@ private Q_SLOTS:
     // ledgers: every table in them reads to its stored row count.
     void fuzzSeedsReadWhole()
     {
-        for (const char *name : {"ledger.mdb", "memo.mdb", "deleted.mdb"}) {
+        for (const char *name : { "ledger.mdb", "memo.mdb", "deleted.mdb" }) {
             const QByteArray bytes = fileBytes(m_dir.filePath(QStringLiteral("seeds/") + QString::fromLatin1(name)));
             QVERIFY2(!bytes.isEmpty(), name);
             const QString message = refusal(bytes);
@@ -227,13 +235,13 @@ private Q_SLOTS:
             stored = def.storedRows;
             QCOMPARE(db.readRows(def).size(), qsizetype(stored));
         }
-        for (const std::uint32_t count : {stored + 30, stored - 1}) {
+        for (const std::uint32_t count : { stored + 30, stored - 1 }) {
             QByteArray changed = bytes;
             for (int i = 0; i < 4; ++i)
                 changed[qsizetype(page) * 4096 + 16 + i] = char((count >> (8 * i)) & 0xFF);
             const QString message = refusal(changed);
             QVERIFY2(message.contains(QStringLiteral("data_main")) && message.contains(QString::number(count)),
-                     qPrintable(message));
+                qPrintable(message));
         }
     }
 

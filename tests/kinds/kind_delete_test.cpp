@@ -39,15 +39,18 @@ struct Arranged
 
 Arranged arrange(TestLedger &ledger)
 {
-    Arranged k{};
+    Arranged k {};
     k.a = ledger.addKind(QStringLiteral("A"), 1);
     k.b = ledger.addKind(QStringLiteral("B"), 3);
     k.c = ledger.addKind(QStringLiteral("C"), 7);
     k.d = ledger.addKind(QStringLiteral("B"), 9);
-    ledger.addEntry(QStringLiteral("2024-05-01"), k.a, 0, QStringLiteral("早餐"), 50, QStringLiteral("-"), 1, QStringLiteral("A"));
-    ledger.addEntry(QStringLiteral("2024-05-01"), k.b, 0, QStringLiteral("公車"), 15, QStringLiteral("-"), 2, QStringLiteral("B"));
-    ledger.addEntry(QStringLiteral("2024-05-02"), k.b, 1, QStringLiteral("退款"), 30, QStringLiteral("-"), 3, QStringLiteral("B"));
-    ledger.writeSKinds(idLine({k.c, k.b, k.a}));
+    ledger.addEntry(
+        QStringLiteral("2024-05-01"), k.a, 0, QStringLiteral("早餐"), 50, QStringLiteral("-"), 1, QStringLiteral("A"));
+    ledger.addEntry(
+        QStringLiteral("2024-05-01"), k.b, 0, QStringLiteral("公車"), 15, QStringLiteral("-"), 2, QStringLiteral("B"));
+    ledger.addEntry(
+        QStringLiteral("2024-05-02"), k.b, 1, QStringLiteral("退款"), 30, QStringLiteral("-"), 3, QStringLiteral("B"));
+    ledger.writeSKinds(idLine({ k.c, k.b, k.a }));
     return k;
 }
 
@@ -70,17 +73,17 @@ struct Snapshot
 
 Snapshot snapshot(const TestLedger &ledger)
 {
-    return {ledger.rows(QStringLiteral("SELECT * FROM kind ORDER BY a_kind")),
-            ledger.rows(QStringLiteral("SELECT * FROM data_main ORDER BY a_key")), ledger.readSKinds(), SKinds};
+    return { ledger.rows(QStringLiteral("SELECT * FROM kind ORDER BY a_kind")),
+        ledger.rows(QStringLiteral("SELECT * FROM data_main ORDER BY a_key")), ledger.readSKinds(), SKinds };
 }
 
-#define COMPARE_SNAPSHOTS(actual, expected)                                                                   \
-    do {                                                                                                      \
-        const Snapshot now = (actual);                                                                        \
-        QCOMPARE(now.kinds, (expected).kinds);                                                                \
-        QCOMPARE(now.entries, (expected).entries);                                                            \
-        QCOMPARE(now.file, (expected).file);                                                                  \
-        QCOMPARE(now.table, (expected).table);                                                                \
+#define COMPARE_SNAPSHOTS(actual, expected)                                                                            \
+    do {                                                                                                               \
+        const Snapshot now = (actual);                                                                                 \
+        QCOMPARE(now.kinds, (expected).kinds);                                                                         \
+        QCOMPARE(now.entries, (expected).entries);                                                                     \
+        QCOMPARE(now.file, (expected).file);                                                                           \
+        QCOMPARE(now.table, (expected).table);                                                                         \
     } while (false)
 
 } // namespace
@@ -105,10 +108,10 @@ private Q_SLOTS:
         clickItem(window->kind, 2);
         boxes.answer(true);
         testing::click(window->kind_del);
-        QCOMPARE(boxes.take(), QStringList({askDelete, deleted}));
+        QCOMPARE(boxes.take(), QStringList({ askDelete, deleted }));
         QVERIFY(driver.shown().isEmpty());
         QCOMPARE(ledger.rows(QStringLiteral("SELECT name, key_order FROM kind ORDER BY key_order")),
-                 QList<QVariantList>({{"A", 1}, {"B", 4}}));
+            QList<QVariantList>({ { "A", 1 }, { "B", 4 } }));
         QCOMPARE(ledger.readSKinds(), line);
         QCOMPARE(window->kind->currentRow(), 0);
         QCOMPARE(window->kind_name->text(), QStringLiteral("A"));
@@ -154,21 +157,21 @@ private Q_SLOTS:
         boxes.answer(true);
         testing::click(window->kind_del);
 
-        QCOMPARE(driver.shown(), QStringList{QStringLiteral("mang_kind_assign")});
+        QCOMPARE(driver.shown(), QStringList { QStringLiteral("mang_kind_assign") });
         QCOMPARE(explanation, QStringLiteral("注意!!您所要刪除的種類,B,已經有關聯的資料,請選擇另一種類重建關聯!"));
         // The other kind that happens to bear the same name is still a place for the entries.
-        QCOMPARE(choices, QStringList({"A", "C", "B"}));
+        QCOMPARE(choices, QStringList({ "A", "C", "B" }));
         QCOMPARE(firstSelected, 0);
-        QCOMPARE(boxes.take(), QStringList({askDelete, deleted}));
-        QCOMPARE(entryKinds(ledger), QList<qint64>({k.a, k.c, k.c}));
+        QCOMPARE(boxes.take(), QStringList({ askDelete, deleted }));
+        QCOMPARE(entryKinds(ledger), QList<qint64>({ k.a, k.c, k.c }));
         QCOMPARE(ledger.rows(QStringLiteral("SELECT a_kind_name FROM data_main ORDER BY a_key")),
-                 QList<QVariantList>({{"A"}, {"B"}, {"B"}}));
+            QList<QVariantList>({ { "A" }, { "B" }, { "B" } }));
         QCOMPARE(ledger.rows(QStringLiteral("SELECT a_kind, key_order FROM kind ORDER BY key_order")),
-                 QList<QVariantList>({{k.a, 1}, {k.c, 7}, {k.d, 9}}));
+            QList<QVariantList>({ { k.a, 1 }, { k.c, 7 }, { k.d, 9 } }));
         // The summary kinds left are written in the order the list shows them.
-        QCOMPARE(ledger.readSKinds(), idLine({k.a, k.c}));
-        QCOMPARE(SKinds, QVector<qint64>({k.a, k.c}));
-        QCOMPARE(itemTexts(window->skinds), QStringList({"A", "C"}));
+        QCOMPARE(ledger.readSKinds(), idLine({ k.a, k.c }));
+        QCOMPARE(SKinds, QVector<qint64>({ k.a, k.c }));
+        QCOMPARE(itemTexts(window->skinds), QStringList({ "A", "C" }));
         QCOMPARE(window->kind_name->text(), QStringLiteral("A"));
     }
 
@@ -195,7 +198,7 @@ private Q_SLOTS:
         clickItem(window->kind, 1);
         boxes.answer(false);
         testing::click(window->kind_del);
-        QCOMPARE(boxes.take(), QStringList{askDelete});
+        QCOMPARE(boxes.take(), QStringList { askDelete });
         COMPARE_SNAPSHOTS(snapshot(ledger), before);
         QCOMPARE(window->kind->count(), 4);
 
@@ -203,8 +206,8 @@ private Q_SLOTS:
         clickItem(window->kind, 1);
         boxes.answer(true);
         testing::click(window->kind_del);
-        QCOMPARE(boxes.take(), QStringList({askDelete, deleted}));
-        QCOMPARE(entryKinds(ledger), QList<qint64>({k.a, k.a, k.a}));
+        QCOMPARE(boxes.take(), QStringList({ askDelete, deleted }));
+        QCOMPARE(entryKinds(ledger), QList<qint64>({ k.a, k.a, k.a }));
     }
 
     void theLastKindKeepsItsEntries()
@@ -246,7 +249,7 @@ private Q_SLOTS:
         QCOMPARE(texts.first(), askDelete);
         QVERIFY(texts.last() != deleted);
         COMPARE_SNAPSHOTS(snapshot(ledger), before);
-        QCOMPARE(itemTexts(window->kind), QStringList({"A", "B", "C", "B"}));
+        QCOMPARE(itemTexts(window->kind), QStringList({ "A", "B", "C", "B" }));
     }
 };
 

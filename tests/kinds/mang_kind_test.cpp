@@ -54,19 +54,20 @@ private Q_SLOTS:
 
         retype(window->kind_name, QStringLiteral("  書籍 "));
         testing::click(window->kind_add);
-        QCOMPARE(boxes.take(), QStringList{QStringLiteral("Done!")});
-        QCOMPARE(kindTable(ledger).last(), QVariantList({QStringLiteral("書籍"), 5}));
-        QCOMPARE(itemTexts(window->kind), QStringList({"餐費", "交通", "書籍"}));
+        QCOMPARE(boxes.take(), QStringList { QStringLiteral("Done!") });
+        QCOMPARE(kindTable(ledger).last(), QVariantList({ QStringLiteral("書籍"), 5 }));
+        QCOMPARE(itemTexts(window->kind), QStringList({ "餐費", "交通", "書籍" }));
         QCOMPARE(window->kind->currentRow(), 0);
         QCOMPARE(window->kind_name->text(), QStringLiteral("餐費"));
 
         const QList<QVariantList> before = kindTable(ledger);
         retype(window->kind_name, QStringLiteral(" 交通"));
         testing::click(window->kind_add);
-        QCOMPARE(boxes.take(), QStringList{QStringLiteral("Error!! ...There is a data as the same as what you key in!!")});
+        QCOMPARE(boxes.take(),
+            QStringList { QStringLiteral("Error!! ...There is a data as the same as what you key in!!") });
         retype(window->kind_name, QStringLiteral("   "));
         testing::click(window->kind_add);
-        QCOMPARE(boxes.take(), QStringList{QStringLiteral("Please key in correct data in the faild")});
+        QCOMPARE(boxes.take(), QStringList { QStringLiteral("Please key in correct data in the faild") });
         QCOMPARE(kindTable(ledger), before);
         QCOMPARE(window->kind->count(), 3);
     }
@@ -77,7 +78,8 @@ private Q_SLOTS:
         ledger.addKind(QStringLiteral("A"), 1);
         const qint64 b = ledger.addKind(QStringLiteral("B"), 2);
         ledger.addKind(QStringLiteral("C"), 3);
-        ledger.addEntry(QStringLiteral("2024-05-01"), b, 0, QStringLiteral("x"), 10, QStringLiteral("備註"), 1, QStringLiteral("B"));
+        ledger.addEntry(QStringLiteral("2024-05-01"), b, 0, QStringLiteral("x"), 10, QStringLiteral("備註"), 1,
+            QStringLiteral("B"));
         ScriptedBoxes boxes;
         auto window = openManager();
         const QString question = QStringLiteral("Are you sure to save data that you just changed?");
@@ -89,22 +91,22 @@ private Q_SLOTS:
             return boxes.take();
         };
 
-        QCOMPARE(renameTo(QStringLiteral("B2"), false), QStringList{question});
+        QCOMPARE(renameTo(QStringLiteral("B2"), false), QStringList { question });
         QCOMPARE(renameTo(QStringLiteral("  "), true),
-                 QStringList({question, QStringLiteral("Please key in correct data in the field!!")}));
+            QStringList({ question, QStringLiteral("Please key in correct data in the field!!") }));
         QCOMPARE(renameTo(QStringLiteral("C"), true),
-                 QStringList({question, QStringLiteral("Error!! ...There is a data as the same as what you key in!!")}));
-        QCOMPARE(ledger.scalar(QStringLiteral("SELECT name FROM kind WHERE a_kind=?"), {b}).toString(),
-                 QStringLiteral("B"));
+            QStringList({ question, QStringLiteral("Error!! ...There is a data as the same as what you key in!!") }));
+        QCOMPARE(ledger.scalar(QStringLiteral("SELECT name FROM kind WHERE a_kind=?"), { b }).toString(),
+            QStringLiteral("B"));
 
         // Its own name is no clash.
-        QCOMPARE(renameTo(QStringLiteral(" B "), true), QStringList({question, QStringLiteral("Modify\rDond!")}));
-        QCOMPARE(renameTo(QStringLiteral("B2 "), true), QStringList({question, QStringLiteral("Modify\rDond!")}));
-        QCOMPARE(ledger.scalar(QStringLiteral("SELECT name FROM kind WHERE a_kind=?"), {b}).toString(),
-                 QStringLiteral("B2"));
+        QCOMPARE(renameTo(QStringLiteral(" B "), true), QStringList({ question, QStringLiteral("Modify\rDond!") }));
+        QCOMPARE(renameTo(QStringLiteral("B2 "), true), QStringList({ question, QStringLiteral("Modify\rDond!") }));
+        QCOMPARE(ledger.scalar(QStringLiteral("SELECT name FROM kind WHERE a_kind=?"), { b }).toString(),
+            QStringLiteral("B2"));
         QCOMPARE(window->kind->currentRow(), 1);
         QCOMPARE(window->kind_name->text(), QStringLiteral("B2"));
-        QCOMPARE(itemTexts(window->kind), QStringList({"A", "B2", "C"}));
+        QCOMPARE(itemTexts(window->kind), QStringList({ "A", "B2", "C" }));
         // Entries keep the name they were written with.
         QCOMPARE(ledger.scalar(QStringLiteral("SELECT a_kind_name FROM data_main")).toString(), QStringLiteral("B"));
         QVERIFY(boxes.unexpected().isEmpty());
@@ -122,21 +124,21 @@ private Q_SLOTS:
         auto window = openManager();
 
         testing::click(window->cmd_up);
-        QCOMPARE(boxes.take(), QStringList{QStringLiteral("You can't move it up any more!")});
+        QCOMPARE(boxes.take(), QStringList { QStringLiteral("You can't move it up any more!") });
         testing::click(window->cmd_down);
         QCOMPARE(boxes.take(), QStringList());
-        QCOMPARE(kindTable(ledger), QList<QVariantList>({{"B", 2}, {"A", 5}, {"C", 9}, {"D", 20}}));
+        QCOMPARE(kindTable(ledger), QList<QVariantList>({ { "B", 2 }, { "A", 5 }, { "C", 9 }, { "D", 20 } }));
         QCOMPARE(window->kind->currentRow(), 1);
         QCOMPARE(window->kind_name->text(), QStringLiteral("A"));
         QCOMPARE(QApplication::focusWidget(), window->kind);
 
         clickItem(window->kind, 3);
         testing::click(window->cmd_down);
-        QCOMPARE(boxes.take(), QStringList{QStringLiteral("You can't move it down any more!")});
+        QCOMPARE(boxes.take(), QStringList { QStringLiteral("You can't move it down any more!") });
         testing::click(window->cmd_up);
         testing::click(window->cmd_up);
-        QCOMPARE(kindTable(ledger), QList<QVariantList>({{"B", 2}, {"D", 5}, {"A", 9}, {"C", 20}}));
-        QCOMPARE(itemTexts(window->kind), QStringList({"B", "D", "A", "C"}));
+        QCOMPARE(kindTable(ledger), QList<QVariantList>({ { "B", 2 }, { "D", 5 }, { "A", 9 }, { "C", 20 } }));
+        QCOMPARE(itemTexts(window->kind), QStringList({ "B", "D", "A", "C" }));
         QCOMPARE(window->kind_name->text(), QStringLiteral("D"));
         QVERIFY(boxes.texts().isEmpty());
     }
@@ -148,7 +150,7 @@ private Q_SLOTS:
         ScriptedBoxes boxes;
         ModalDriver driver;
         auto window = openManager();
-        for (ui::PushButton *button : {window->kind_modify, window->cmd_up, window->cmd_down, window->kind_del})
+        for (ui::PushButton *button : { window->kind_modify, window->cmd_up, window->cmd_down, window->kind_del })
             testing::click(button);
         QTest::mouseDClick(window->kind->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
         QTest::mouseDClick(window->skinds->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
@@ -159,8 +161,8 @@ private Q_SLOTS:
         // The first kind of an empty table comes first in the order.
         retype(window->kind_name, QStringLiteral("雜項"));
         testing::click(window->kind_add);
-        QCOMPARE(boxes.take(), QStringList{QStringLiteral("Done!")});
-        QCOMPARE(kindTable(ledger), QList<QVariantList>({{"雜項", 1}}));
+        QCOMPARE(boxes.take(), QStringList { QStringLiteral("Done!") });
+        QCOMPARE(kindTable(ledger), QList<QVariantList>({ { "雜項", 1 } }));
     }
 };
 

@@ -13,8 +13,8 @@ namespace {
 
 void addKindWithId(qint64 id, const QString &name, qint64 keyOrder)
 {
-    database_access::Exec_SQL(QStringLiteral("INSERT INTO kind (a_kind, name, key_order) VALUES (?, ?, ?)"),
-                              {id, name, keyOrder});
+    database_access::Exec_SQL(
+        QStringLiteral("INSERT INTO kind (a_kind, name, key_order) VALUES (?, ?, ?)"), { id, name, keyOrder });
 }
 
 } // namespace
@@ -34,27 +34,27 @@ private Q_SLOTS:
         ScriptedBoxes boxes;
         auto window = openManager();
         // The list follows the kinds' order, the file keeps its own.
-        QCOMPARE(itemTexts(window->skinds), QStringList({"醫療", "餐費"}));
+        QCOMPARE(itemTexts(window->skinds), QStringList({ "醫療", "餐費" }));
 
         doubleClickItem(window->kind, 0);
         QCOMPARE(ledger.readSKinds(), QByteArray("7,3,12\r\n"));
-        QCOMPARE(SKinds, QVector<qint64>({7, 3, 12}));
-        QCOMPARE(itemTexts(window->skinds), QStringList({"交通", "醫療", "餐費"}));
+        QCOMPARE(SKinds, QVector<qint64>({ 7, 3, 12 }));
+        QCOMPARE(itemTexts(window->skinds), QStringList({ "交通", "醫療", "餐費" }));
 
         doubleClickItem(window->kind, 2);
-        QCOMPARE(boxes.take(), QStringList{QStringLiteral("此種類,餐費,已是結算分類之一了")});
+        QCOMPARE(boxes.take(), QStringList { QStringLiteral("此種類,餐費,已是結算分類之一了") });
         QCOMPARE(ledger.readSKinds(), QByteArray("7,3,12\r\n"));
         QCOMPARE(window->kind_name->text(), QStringLiteral("餐費"));
 
         // 餐費 is last in the list but in the middle of the file.
         doubleClickItem(window->skinds, 2);
         QCOMPARE(ledger.readSKinds(), QByteArray("7,12\r\n"));
-        QCOMPARE(itemTexts(window->skinds), QStringList({"交通", "醫療"}));
+        QCOMPARE(itemTexts(window->skinds), QStringList({ "交通", "醫療" }));
         // One remaining id is written between two blanks and still reads back as that id.
         doubleClickItem(window->skinds, 0);
         QCOMPARE(ledger.readSKinds(), QByteArray(" 12 \r\n"));
-        QCOMPARE(SKinds, QVector<qint64>{12});
-        QCOMPARE(itemTexts(window->skinds), QStringList{"醫療"});
+        QCOMPARE(SKinds, QVector<qint64> { 12 });
+        QCOMPARE(itemTexts(window->skinds), QStringList { "醫療" });
         doubleClickItem(window->skinds, 0);
         QCOMPARE(ledger.readSKinds(), QByteArray("\r\n"));
         QVERIFY(SKinds.isEmpty());

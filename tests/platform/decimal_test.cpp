@@ -75,21 +75,36 @@ void DecimalTest::readsWhatTheNumericTestAccepts_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("text");
-    QTest::newRow("whole") << "120" << "120";
-    QTest::newRow("fraction") << "12.5" << "12.5";
-    QTest::newRow("trailing zeros") << "12.500" << "12.5";
-    QTest::newRow("point only") << "7." << "7";
-    QTest::newRow("leading point") << ".25" << "0.25";
-    QTest::newRow("plus") << "+3" << "3";
-    QTest::newRow("minus") << "-0.05" << "-0.05";
-    QTest::newRow("minus zero") << "-0.00" << "0";
-    QTest::newRow("leading zeros") << "000123.4500" << "123.45";
-    QTest::newRow("blanks") << "  8.8 " << "8.8";
-    QTest::newRow("exponent") << "1.5e3" << "1500";
-    QTest::newRow("negative exponent") << "15E-4" << "0.0015";
-    QTest::newRow("exponent with plus") << "2e+2" << "200";
-    QTest::newRow("large exponent") << "1e20" << "100000000000000000000";
-    QTest::newRow("zero with exponent") << "0e500" << "0";
+    QTest::newRow("whole") << "120"
+                           << "120";
+    QTest::newRow("fraction") << "12.5"
+                              << "12.5";
+    QTest::newRow("trailing zeros") << "12.500"
+                                    << "12.5";
+    QTest::newRow("point only") << "7."
+                                << "7";
+    QTest::newRow("leading point") << ".25"
+                                   << "0.25";
+    QTest::newRow("plus") << "+3"
+                          << "3";
+    QTest::newRow("minus") << "-0.05"
+                           << "-0.05";
+    QTest::newRow("minus zero") << "-0.00"
+                                << "0";
+    QTest::newRow("leading zeros") << "000123.4500"
+                                   << "123.45";
+    QTest::newRow("blanks") << "  8.8 "
+                            << "8.8";
+    QTest::newRow("exponent") << "1.5e3"
+                              << "1500";
+    QTest::newRow("negative exponent") << "15E-4"
+                                       << "0.0015";
+    QTest::newRow("exponent with plus") << "2e+2"
+                                        << "200";
+    QTest::newRow("large exponent") << "1e20"
+                                    << "100000000000000000000";
+    QTest::newRow("zero with exponent") << "0e500"
+                                        << "0";
 }
 
 void DecimalTest::readsWhatTheNumericTestAccepts()
@@ -105,12 +120,11 @@ void DecimalTest::readsWhatTheNumericTestAccepts()
 
 void DecimalTest::refusesWhatTheNumericTestRefuses()
 {
-    const QStringList refused = {QString(), QStringLiteral(" "), QStringLiteral("."), QStringLiteral("-"),
-                                 QStringLiteral("1e"), QStringLiteral("1e+"), QStringLiteral("1,000"),
-                                 QStringLiteral("$5"), QStringLiteral("1.2.3"), QStringLiteral("--1"),
-                                 QStringLiteral("\t1"), QStringLiteral("1\n"), QStringLiteral("1e400"),
-                                 QStringLiteral("-2e308"), QStringLiteral("１２"), QStringLiteral("e5"),
-                                 QStringLiteral("1 2")};
+    const QStringList refused
+        = { QString(), QStringLiteral(" "), QStringLiteral("."), QStringLiteral("-"), QStringLiteral("1e"),
+              QStringLiteral("1e+"), QStringLiteral("1,000"), QStringLiteral("$5"), QStringLiteral("1.2.3"),
+              QStringLiteral("--1"), QStringLiteral("\t1"), QStringLiteral("1\n"), QStringLiteral("1e400"),
+              QStringLiteral("-2e308"), QStringLiteral("１２"), QStringLiteral("e5"), QStringLiteral("1 2") };
     for (const QString &t : refused) {
         QVERIFY2(!Numbers::isNumeric(t), qPrintable(t));
         QVERIFY2(!Decimal::fromText(t).has_value(), qPrintable(t));
@@ -211,7 +225,7 @@ void DecimalTest::addsAndComparesExactly()
     QVERIFY(dec("-100") < dec("-99.9"));
     QVERIFY(dec("1e20") > dec("99999999999999.99"));
 
-    std::vector<Decimal> v = {dec("10"), dec("-2.5"), dec("0.1"), dec("9.99"), dec("-2.49"), dec("0")};
+    std::vector<Decimal> v = { dec("10"), dec("-2.5"), dec("0.1"), dec("9.99"), dec("-2.49"), dec("0") };
     std::sort(v.begin(), v.end());
     QStringList sorted;
     for (const Decimal &x : v)
@@ -233,8 +247,8 @@ void DecimalTest::staysExactPastTwoToThe53()
     QVERIFY(cents > (qint64(1) << 53));
     QCOMPARE((sum + dec("0.01")).text(), centsText(cents + 1));
     QCOMPARE((-sum).text(), centsText(-cents));
-    QCOMPARE((dec("123456789012345") + dec("0.000000000012345")).text(),
-             QStringLiteral("123456789012345.000000000012345"));
+    QCOMPARE(
+        (dec("123456789012345") + dec("0.000000000012345")).text(), QStringLiteral("123456789012345.000000000012345"));
 }
 
 void DecimalTest::roundsHalfToEven()
@@ -271,7 +285,7 @@ void DecimalTest::roundsOnlyWhatCannotBeHeld()
     QCOMPARE((wide + dec("0.5")).text(), QStringLiteral("123456789012345678901234567890123456"));
     QCOMPARE((wide + dec("0.6")).text(), QStringLiteral("123456789012345678901234567890123457"));
     QCOMPARE(dec("9999999999999999999999999999999999999").text(), // 37 nines round up
-             QStringLiteral("10000000000000000000000000000000000000"));
+        QStringLiteral("10000000000000000000000000000000000000"));
     Decimal near = dec("999999999999999999999999999999999999");
     near += dec("999999999999999999999999999999999999");
     QCOMPARE(near.text(), QStringLiteral("2000000000000000000000000000000000000"));

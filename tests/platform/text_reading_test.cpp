@@ -71,7 +71,8 @@ private Q_SLOTS:
                 const double expected = leadingNumberByPattern(t);
                 const double actual = Numbers::leadingNumber(t);
                 if (!sameBits(actual, expected))
-                    QFAIL(qPrintable(QStringLiteral("\"%1\": %2, the pattern reads %3").arg(t).arg(actual).arg(expected)));
+                    QFAIL(qPrintable(
+                        QStringLiteral("\"%1\": %2, the pattern reads %3").arg(t).arg(actual).arg(expected)));
                 ++compared;
             }
         }
@@ -86,8 +87,8 @@ private Q_SLOTS:
             days << d;
         for (QDate d(1995, 1, 1); d <= QDate(2031, 1, 1); d = d.addDays(1))
             days << d;
-        days << QDate(1, 1, 1) << QDate(9, 9, 9) << QDate(999, 12, 31) << QDate(9999, 12, 31)
-             << QDate(10000, 1, 1) << QDate(-5, 3, 4) << QDate();
+        days << QDate(1, 1, 1) << QDate(9, 9, 9) << QDate(999, 12, 31) << QDate(9999, 12, 31) << QDate(10000, 1, 1)
+             << QDate(-5, 3, 4) << QDate();
         for (const QDate &d : std::as_const(days)) {
             QCOMPARE(DateText::slashed(d), argDate(d, QLatin1Char('/'), 2));
             QCOMPARE(DateText::iso(d), argDate(d, QLatin1Char('-'), 2));
@@ -105,7 +106,8 @@ private Q_SLOTS:
               << QStringLiteral("2024-00-10") << QStringLiteral("2024-05-00") << QStringLiteral("0000-01-01")
               << QStringLiteral("2024-5-1") << QStringLiteral("2024/05/01") << QStringLiteral("24-05-01")
               << QStringLiteral("2024-05-01(三)") << QStringLiteral("2024-05-01 10:00") << QStringLiteral("2024-05-0x")
-              << QStringLiteral("+2024-05-01") << QStringLiteral("２０２４-05-01") << QString() << QStringLiteral("2024");
+              << QStringLiteral("+2024-05-01") << QStringLiteral("２０２４-05-01") << QString()
+              << QStringLiteral("2024");
         for (const QString &text : std::as_const(texts)) {
             const QDate expected = QDate::fromString(text.left(10), Qt::ISODate);
             const QDate actual = DateText::fromIso(text);

@@ -13,12 +13,12 @@
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
-#include <QPalette>
 #include <QClipboard>
 #include <QFileInfo>
 #include <QImage>
 #include <QLineSeries>
 #include <QMap>
+#include <QPalette>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -46,7 +46,8 @@ Decimal dec(const char *text)
 class Ledger
 {
 public:
-    explicit Ledger(const QList<Entry> &entries) : m_entries(entries)
+    explicit Ledger(const QList<Entry> &entries)
+        : m_entries(entries)
     {
         qint64 key = 0;
         for (const Entry &e : entries) {
@@ -278,7 +279,8 @@ void ChartViewTest::rangeQueryChartsKindsLargestFirstWithTheRestAsOthers()
                 sums[e.kind] += dec(e.amount);
         }
         QList<std::pair<QString, Decimal>> sorted(sums.keyValueBegin(), sums.keyValueEnd());
-        std::stable_sort(sorted.begin(), sorted.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
+        std::stable_sort(
+            sorted.begin(), sorted.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
         return sorted;
     };
 
@@ -325,14 +327,16 @@ void ChartViewTest::rangeQueryChartsKindsLargestFirstWithTheRestAsOthers()
         for (int i = 0; i < 11; ++i) {
             const auto &[name, sum] = named.at(i);
             const QString mark = summary.contains(name) ? QStringLiteral("★") : QString();
-            QCOMPARE(bars.at(i).label, mark + name + QStringLiteral("  ") + yuan(sum) + QStringLiteral("  ") + percent(sum, total));
+            QCOMPARE(bars.at(i).label,
+                mark + name + QStringLiteral("  ") + yuan(sum) + QStringLiteral("  ") + percent(sum, total));
             QCOMPARE(bars.at(i).value, sum.toDouble());
         }
         QCOMPARE(bars.first().label, QStringLiteral("★K14  1400.3元  14.3%"));
         QCOMPARE(bars.at(10).label, QStringLiteral("★K01  100.3元  1.0%")); // the smallest but one, kept
         // K04, K02 and K05 (below zero) as one bar.
         QCOMPARE(others, 3);
-        QCOMPARE(bars.at(11).label, QStringLiteral("其他（3 類）  ") + yuan(rest) + QStringLiteral("  ") + percent(rest, total));
+        QCOMPARE(bars.at(11).label,
+            QStringLiteral("其他（3 類）  ") + yuan(rest) + QStringLiteral("  ") + percent(rest, total));
         QCOMPARE(rest.text(), QStringLiteral("400.9"));
         QCOMPARE(bars.at(11).value, rest.toDouble());
         // Summary kinds are drawn in a set of their own.
@@ -431,7 +435,9 @@ void ChartViewTest::everyYearOfTheLedgerWithGapsAsZero()
     QVERIFY(openCharts(window, [&](chart_view *view) {
         QCOMPARE(tabCaptions(view), QStringList({ QStringLiteral("歷年收支") }));
         const Drawn d = drawnOf(view->chartAt(0));
-        QCOMPARE(d.categories, QStringList({ QStringLiteral("2022"), QStringLiteral("2023"), QStringLiteral("2024"), QStringLiteral("2025") }));
+        QCOMPARE(d.categories,
+            QStringList(
+                { QStringLiteral("2022"), QStringLiteral("2023"), QStringLiteral("2024"), QStringLiteral("2025") }));
         QCOMPARE(d.title, QStringLiteral("歷年收支　2022～2025年"));
         int i = 0;
         for (auto it = years.cbegin(); it != years.cend(); ++it, ++i) {
@@ -481,7 +487,8 @@ void ChartViewTest::picturesAreSavedAsPngAndCopied()
         answer = out.filePath(QStringLiteral("沒有/圖.png"));
         press(view->cmd_save);
         QCOMPARE(boxes.texts().size(), 1);
-        QVERIFY2(boxes.texts().first().startsWith(QStringLiteral("圖檔無法寫入：") + answer), qPrintable(boxes.texts().first()));
+        QVERIFY2(boxes.texts().first().startsWith(QStringLiteral("圖檔無法寫入：") + answer),
+            qPrintable(boxes.texts().first()));
 
         // Cancelling writes nothing and says nothing.
         answer.clear();
@@ -496,8 +503,9 @@ void ChartViewTest::picturesAreSavedAsPngAndCopied()
         QVERIFY(!view->isVisible());
     }));
     ui::setSaveFileHook({});
-    QCOMPARE(suggested, QStringList({ QStringLiteral("各月收支-2025.png"), QStringLiteral("各月收支-2025.png"),
-                            QStringLiteral("各月收支-2025.png") }));
+    QCOMPARE(suggested,
+        QStringList({ QStringLiteral("各月收支-2025.png"), QStringLiteral("各月收支-2025.png"),
+            QStringLiteral("各月收支-2025.png") }));
     QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList({ QStringLiteral("二〇二五.png") }));
 }
 

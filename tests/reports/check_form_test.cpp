@@ -68,10 +68,22 @@ void CheckFormTest::presetsFollowTheClock_data()
     QTest::addColumn<QString>("monthEnd");
     QTest::addColumn<QString>("lastBegin");
     QTest::addColumn<QString>("lastEnd");
-    QTest::newRow("first of a month") << QDate(2024, 5, 1) << "2024/05/01" << "2024/05/01" << "2024/04/01" << "2024/04/30";
-    QTest::newRow("January") << QDate(2024, 1, 15) << "2024/01/01" << "2024/01/15" << "2023/12/01" << "2023/12/31";
-    QTest::newRow("March, leap year") << QDate(2024, 3, 9) << "2024/03/01" << "2024/03/09" << "2024/02/01" << "2024/02/29";
-    QTest::newRow("March 31, common year") << QDate(2023, 3, 31) << "2023/03/01" << "2023/03/31" << "2023/02/01" << "2023/02/28";
+    QTest::newRow("first of a month") << QDate(2024, 5, 1) << "2024/05/01"
+                                      << "2024/05/01"
+                                      << "2024/04/01"
+                                      << "2024/04/30";
+    QTest::newRow("January") << QDate(2024, 1, 15) << "2024/01/01"
+                             << "2024/01/15"
+                             << "2023/12/01"
+                             << "2023/12/31";
+    QTest::newRow("March, leap year") << QDate(2024, 3, 9) << "2024/03/01"
+                                      << "2024/03/09"
+                                      << "2024/02/01"
+                                      << "2024/02/29";
+    QTest::newRow("March 31, common year") << QDate(2023, 3, 31) << "2023/03/01"
+                                           << "2023/03/31"
+                                           << "2023/02/01"
+                                           << "2023/02/28";
 }
 
 void CheckFormTest::presetsFollowTheClock()

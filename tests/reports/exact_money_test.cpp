@@ -103,8 +103,8 @@ struct Ledger
     {
         for (int i = 0; i < kindNames.size(); ++i)
             kindIds << ledger.addKind(kindNames.at(i), i + 1);
-        ledger.writeSKinds(QString(QString::number(kindIds.at(0)) + QLatin1Char(',') + QString::number(kindIds.at(1)))
-                               .toUtf8());
+        ledger.writeSKinds(
+            QString(QString::number(kindIds.at(0)) + QLatin1Char(',') + QString::number(kindIds.at(1))).toUtf8());
     }
 
     void add(const QVector<Entry> &more)
@@ -173,7 +173,8 @@ void ExactMoneyTest::tenthsCancelToZero()
     QCOMPARE(window.msg_field->text(), summary("0.3", "0.3/ 一般:0元 ; 餐費:0.3元", "0"));
     // The day's 0.1 and 0.2 show as the 0.3 they are, on screen and exported.
     QCOMPARE(column(window.DGrid, 2), (QStringList { "0.3", "0.3" }));
-    QVERIFY2(GridExport::csv(window.DGrid).contains(QStringLiteral(",0.3,")), qPrintable(GridExport::csv(window.DGrid)));
+    QVERIFY2(
+        GridExport::csv(window.DGrid).contains(QStringLiteral(",0.3,")), qPrintable(GridExport::csv(window.DGrid)));
     QVERIFY(GridExport::tsv(window.DGrid, GridExport::rowsToCopy(window.DGrid)).contains(QStringLiteral("\t0.3\t")));
 
     // 0.1 + 0.2 - 0.3 of income a month later: 0.
@@ -250,12 +251,12 @@ void ExactMoneyTest::summaryKindsFollowTheFilters()
 {
     Ledger l;
     QRandomGenerator rng(13);
-    const QStringList contents = { QStringLiteral("便當"), QStringLiteral("雞腿便當"), QStringLiteral("車票"),
-        QStringLiteral("咖啡") };
+    const QStringList contents
+        = { QStringLiteral("便當"), QStringLiteral("雞腿便當"), QStringLiteral("車票"), QStringLiteral("咖啡") };
     QVector<Entry> entries;
     for (int i = 0; i < 600; ++i)
-        entries << Entry { QDate(2024, 3, 1).addDays(rng.bounded(31)), int(rng.bounded(3)),
-            rng.bounded(5) == 0 ? 1 : 0, contents.at(rng.bounded(contents.size())), qint64(rng.bounded(50000)) + 1 };
+        entries << Entry { QDate(2024, 3, 1).addDays(rng.bounded(31)), int(rng.bounded(3)), rng.bounded(5) == 0 ? 1 : 0,
+            contents.at(rng.bounded(contents.size())), qint64(rng.bounded(50000)) + 1 };
     l.add(entries);
     ScriptedBoxes boxes;
     check window;
@@ -289,7 +290,8 @@ void ExactMoneyTest::daySumsSortByExactValue()
     // tie whichever way the sort goes; 10 is more than 9, though its text sorts first.
     l.add({ { QDate(2024, 5, 1), 2, 0, QStringLiteral("a"), 10 }, { QDate(2024, 5, 1), 2, 0, QStringLiteral("b"), 20 },
         { QDate(2024, 5, 2), 2, 0, QStringLiteral("c"), 30 }, { QDate(2024, 5, 3), 2, 0, QStringLiteral("d"), 1000 },
-        { QDate(2024, 5, 4), 2, 0, QStringLiteral("e"), 900 }, { QDate(2024, 5, 5), 2, 0, QStringLiteral("f"), -250 } });
+        { QDate(2024, 5, 4), 2, 0, QStringLiteral("e"), 900 },
+        { QDate(2024, 5, 5), 2, 0, QStringLiteral("f"), -250 } });
     ScriptedBoxes boxes;
     check window;
     QVERIFY(open(window));
@@ -329,7 +331,8 @@ void ExactMoneyTest::fifteenDigitAmountsPastTwoToThe53()
     for (const bool detailed : { true, false }) {
         runRange(window, QStringLiteral("2024/7/1"), QStringLiteral("2024/7/3"), detailed);
         QCOMPARE(window.msg_field->text(),
-            summary(income, centsText(expense) + QStringLiteral("/ 一般:") + centsText(expense) + QStringLiteral("元 ; "),
+            summary(income,
+                centsText(expense) + QStringLiteral("/ 一般:") + centsText(expense) + QStringLiteral("元 ; "),
                 centsText(999999999999999 - expense)));
     }
     QCOMPARE(column(window.DGrid, 2), (QStringList { "10999999999999989", "12345678901.24", income }));

@@ -72,9 +72,8 @@ private Q_SLOTS:
         TestLedger ledger(true);
         // Also when the result is narrowed by a description or a kind, whose conditions the sums
         // carry too.
-        const QList<ReportStore::RangeFilter> filters
-            = { mayOf2024(), mayOf2024(QStringLiteral("便當")), mayOf2024(QString(), QStringLiteral("餐費")),
-                  mayOf2024(QStringLiteral("便當"), QStringLiteral("餐費")) };
+        const QList<ReportStore::RangeFilter> filters = { mayOf2024(), mayOf2024(QStringLiteral("便當")),
+            mayOf2024(QString(), QStringLiteral("餐費")), mayOf2024(QStringLiteral("便當"), QStringLiteral("餐費")) };
         for (const ReportStore::RangeFilter &filter : filters) {
             for (const QVector<qint64> &kinds : { QVector<qint64> { 1 }, QVector<qint64> { 1, 2, 5, 9 } }) {
                 const QString plan = planOf(ReportStore::summaryKindStatement(filter, kinds));

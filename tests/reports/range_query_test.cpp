@@ -105,8 +105,8 @@ void RangeQueryTest::detailedListsEveryEntryWithColours()
     // What is drawn is what the grid reads out, weekdays included.
     for (int r = 1; r < grid->rows(); ++r) {
         for (int c = 0; c < grid->cols(); ++c)
-            QCOMPARE(grid->model()->data(grid->model()->index(r - grid->fixedRows(), c)).toString(),
-                expected.at(r).at(c));
+            QCOMPARE(
+                grid->model()->data(grid->model()->index(r - grid->fixedRows(), c)).toString(), expected.at(r).at(c));
     }
     // A weekday is white, a weekend light red, income red whatever the day.
     const QList<QColor> colours = { white, income, weekend, income, white, white };

@@ -55,7 +55,8 @@ void ReportStoreTest::monthSumsAgreeWithEachMonthAlone()
             const std::optional<Decimal> got = inout ? months.at(m - 1).income : months.at(m - 1).expense;
             QCOMPARE(got.has_value(), !alone.isNull());
             if (got)
-                QVERIFY2(qAbs(got->toDouble() - alone.toDouble()) < 1e-6, qPrintable(QStringLiteral("month %1").arg(m)));
+                QVERIFY2(
+                    qAbs(got->toDouble() - alone.toDouble()) < 1e-6, qPrintable(QStringLiteral("month %1").arg(m)));
         }
     }
     QVERIFY(!monthSums(1999).at(0).income.has_value());
@@ -86,8 +87,9 @@ void ReportStoreTest::summaryKindsSumExpenseOnly()
     QMap<QString, QString> sums;
     for (const KindExpense &k : summaryKindExpenses(may, { a, b, sameName, a }))
         sums.insert(k.name, k.sum.text());
-    QCOMPARE(sums, (QMap<QString, QString> { { QStringLiteral("甲"), QStringLiteral("150") },
-                       { QStringLiteral("乙"), QStringLiteral("7.5") } }));
+    QCOMPARE(sums,
+        (QMap<QString, QString> {
+            { QStringLiteral("甲"), QStringLiteral("150") }, { QStringLiteral("乙"), QStringLiteral("7.5") } }));
 }
 
 void ReportStoreTest::storedAmountsComeBackAsTyped()
@@ -105,8 +107,8 @@ void ReportStoreTest::storedAmountsComeBackAsTyped()
             QString mantissa = QString::number(1 + random.bounded(9));
             for (int i = 1; i < digits; ++i)
                 mantissa += QString::number(random.bounded(10));
-            const QString text = (exponent % 2 ? QStringLiteral("-") : QString()) + mantissa.left(1)
-                + QLatin1Char('.') + mantissa.mid(1) + QStringLiteral("e%1").arg(exponent);
+            const QString text = (exponent % 2 ? QStringLiteral("-") : QString()) + mantissa.left(1) + QLatin1Char('.')
+                + mantissa.mid(1) + QStringLiteral("e%1").arg(exponent);
             QVERIFY(Numbers::isNumeric(text));
             typed << text;
             ledger.addEntry(QStringLiteral("2024-01-01"), k, 0, QStringLiteral("x"), Numbers::toNumber(text),

@@ -166,12 +166,12 @@ private:
 } // namespace safety
 
 // Like QUILLORY_TEST_MAIN, as an ordinary user.
-#define SAFETY_TEST_MAIN(TestClass)                                                                   \
-    int main(int argc, char *argv[])                                                                  \
-    {                                                                                                 \
-        safety::dropRootPrivileges();                                                                 \
-        QApplication app(argc, argv);                                                                 \
-        ui::setupApplication(app);                                                                    \
-        TestClass test;                                                                               \
-        return QTest::qExec(&test, argc, argv);                                                       \
+#define SAFETY_TEST_MAIN(TestClass)                                                                                    \
+    int main(int argc, char *argv[])                                                                                   \
+    {                                                                                                                  \
+        safety::dropRootPrivileges();                                                                                  \
+        QApplication app(argc, argv);                                                                                  \
+        ui::setupApplication(app);                                                                                     \
+        TestClass test;                                                                                                \
+        return QTest::qExec(&test, argc, argv);                                                                        \
     }

@@ -118,8 +118,8 @@ void BadInputTest::entryTextsAreStoredAndShownExactly()
     s.press(w->data_add);
     QCOMPARE(s.boxes.take(), QStringList());
     const QList<QVariantList> stored = s.ledger.rows("SELECT a_content, a_note FROM data_main");
-    QCOMPARE(stored, QList<QVariantList>({{text, text + QStringLiteral("!")}}));
-    QCOMPARE(s.row(1).mid(3), QStringList({text, "12", text + QStringLiteral("!")}));
+    QCOMPARE(stored, QList<QVariantList>({ { text, text + QStringLiteral("!") } }));
+    QCOMPARE(s.row(1).mid(3), QStringList({ text, "12", text + QStringLiteral("!") }));
 
     // Clicking the row brings the texts back into the fields; saving them unchanged changes nothing.
     w->account_name->clear();
@@ -131,7 +131,7 @@ void BadInputTest::entryTextsAreStoredAndShownExactly()
     QCOMPARE(s.boxes.take(), QStringList());
     QCOMPARE(s.ledger.rows("SELECT a_content, a_note FROM data_main"), stored);
     QCOMPARE(s.ledger.rows("SELECT name FROM kind ORDER BY a_kind"),
-             QList<QVariantList>({{"餐費"}, {"交通"}, {"薪資"}}));
+        QList<QVariantList>({ { "餐費" }, { "交通" }, { "薪資" } }));
 }
 
 void BadInputTest::dayNoteIsStoredAndShownExactly()
@@ -145,7 +145,7 @@ void BadInputTest::dayNoteIsStoredAndShownExactly()
     QCOMPARE(shown, QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     testing::click(w->account_name);
     QCOMPARE(s.boxes.take(), QStringList());
-    QCOMPARE(s.notes(), QList<QVariantList>({{"2024-05-15", shown}}));
+    QCOMPARE(s.notes(), QList<QVariantList>({ { "2024-05-15", shown } }));
 
     EntryWindow::retype(w->date_new, "2024/5/14");
     QTest::keyClick(w->date_new, Qt::Key_Return);
@@ -167,14 +167,14 @@ void BadInputTest::kindNamesAreStoredAndUsableExactly()
         auto manager = kinds_testing::openManager();
         paste(manager->kind_name, text);
         testing::click(manager->kind_add);
-        QCOMPARE(boxes.take(), QStringList{"Done!"});
-        QCOMPARE(kinds_testing::itemTexts(manager->kind), QStringList({"餐費", text}));
+        QCOMPARE(boxes.take(), QStringList { "Done!" });
+        QCOMPARE(kinds_testing::itemTexts(manager->kind), QStringList({ "餐費", text }));
         // The same name again is refused, not stored twice.
         paste(manager->kind_name, text);
         testing::click(manager->kind_add);
-        QCOMPARE(boxes.take(), QStringList{"Error!! ...There is a data as the same as what you key in!!"});
+        QCOMPARE(boxes.take(), QStringList { "Error!! ...There is a data as the same as what you key in!!" });
     }
-    QCOMPARE(ledger.rows("SELECT name FROM kind ORDER BY key_order"), QList<QVariantList>({{"餐費"}, {text}}));
+    QCOMPARE(ledger.rows("SELECT name FROM kind ORDER BY key_order"), QList<QVariantList>({ { "餐費" }, { text } }));
 
     input_keyin w;
     w.show();
@@ -187,7 +187,7 @@ void BadInputTest::kindNamesAreStoredAndUsableExactly()
     testing::click(w.data_add);
     QCOMPARE(boxes.take(), QStringList());
     QCOMPARE(ledger.rows("SELECT k.name, d.a_kind_name FROM data_main d JOIN kind k ON k.a_kind = d.a_kind"),
-             QList<QVariantList>({{text, text}}));
+        QList<QVariantList>({ { text, text } }));
     QCOMPARE(w.DGrid->textAt(1, 2), text);
 }
 
@@ -200,7 +200,7 @@ void BadInputTest::typedKindThatIsNoKindIsRefused()
     EntryWindow::retype(w->account_name, "x");
     EntryWindow::retype(w->money_inout, "1");
     s.press(w->data_add);
-    QCOMPARE(s.boxes.take(), QStringList{"請選擇正確的類別"});
+    QCOMPARE(s.boxes.take(), QStringList { "請選擇正確的類別" });
     QCOMPARE(s.entries(), QList<QVariantList>());
     QCOMPARE(s.focus(), static_cast<QWidget *>(w->kind));
 }
@@ -218,7 +218,7 @@ void BadInputTest::entryDateThatIsNoDateIsRefused()
     for (const QString &shown : texts)
         QCOMPARE(shown, badDate);
     QCOMPARE(s.focus(), static_cast<QWidget *>(w->date_new));
-    QCOMPARE(s.contents(), QStringList{"早餐"});
+    QCOMPARE(s.contents(), QStringList { "早餐" });
 
     // A command refuses too, and writes nothing.
     EntryWindow::retype(w->account_name, "x");
@@ -232,8 +232,8 @@ void BadInputTest::entryDateThatIsNoDateIsRefused()
 void BadInputTest::amountsOfEveryWrongShapeAreRefused_data()
 {
     QTest::addColumn<QString>("text");
-    for (const char *amount : {"abc", "1,000", "$5", "5元", "1.2.3", "1e", "e5", "--5", "+-5", "1e400", "-1e400",
-                               "NaN", "inf", "0x10", "1 000", "5'", "5; DROP TABLE data_main", "5--", "."})
+    for (const char *amount : { "abc", "1,000", "$5", "5元", "1.2.3", "1e", "e5", "--5", "+-5", "1e400", "-1e400",
+             "NaN", "inf", "0x10", "1 000", "5'", "5; DROP TABLE data_main", "5--", "." })
         QTest::newRow(amount) << QString::fromUtf8(amount);
     QTest::newRow("full-width digits and a unit") << QStringLiteral("１２元");
     QTest::newRow("arabic-indic digits") << QStringLiteral("١٢");
@@ -251,11 +251,11 @@ void BadInputTest::amountsOfEveryWrongShapeAreRefused()
     EntryWindow::retype(w->account_name, "x");
     paste(w->money_inout, text);
     testing::click(w->note_one);
-    QCOMPARE(s.boxes.take(), QStringList{badAmountOnLeaving});
+    QCOMPARE(s.boxes.take(), QStringList { badAmountOnLeaving });
     QCOMPARE(s.focus(), static_cast<QWidget *>(w->money_inout));
     // Pressing 新增 leaves the field, which says so once more before the command refuses.
     s.press(w->data_add);
-    QCOMPARE(s.boxes.take(), QStringList({badAmountOnLeaving, badAmountOnAdding}));
+    QCOMPARE(s.boxes.take(), QStringList({ badAmountOnLeaving, badAmountOnAdding }));
     QCOMPARE(s.entries(), QList<QVariantList>());
 }
 
@@ -295,9 +295,9 @@ void BadInputTest::queryFindsTheDescriptionLiterally()
     testing::FixedClock clock(QDate(2024, 5, 15));
     TestLedger ledger;
     const qint64 food = ledger.addKind("餐費", 1);
-    const QStringList matching = {text, QStringLiteral("前") + text + QStringLiteral("後")};
+    const QStringList matching = { text, QStringLiteral("前") + text + QStringLiteral("後") };
     // Each would be found if a wildcard or quote in the text were taken for more than itself.
-    const QStringList others = {"1005", "axb", "C:/temp/", "say hi", "O", "plain", "上 下", "ab"};
+    const QStringList others = { "1005", "axb", "C:/temp/", "say hi", "O", "plain", "上 下", "ab" };
     qint64 key = 0;
     for (const QString &content : matching + others)
         querywindow::addEntry(ledger, "2024-05-03", food, 0, content, 1, ++key);
@@ -325,18 +325,18 @@ void BadInputTest::queryRangeThatIsNoDateIsRefused()
     testing::click(window.chkrange_3);
     paste(window.str_begin, text);
     querywindow::press(window.chk_month);
-    QCOMPARE(boxes.take(), QStringList{"請輸入正確的起始時間, 至少要有年,月"});
+    QCOMPARE(boxes.take(), QStringList { "請輸入正確的起始時間, 至少要有年,月" });
     querywindow::retype(window.str_begin, "2024/05/01");
     paste(window.str_end, text);
     querywindow::press(window.chk_month);
-    QCOMPARE(boxes.take(), QStringList{"請輸入正確的結束時間, 至少要有年,月"});
+    QCOMPARE(boxes.take(), QStringList { "請輸入正確的結束時間, 至少要有年,月" });
     QCOMPARE(window.msg_field->toPlainText(), summary);
 }
 
 void BadInputTest::yearThatIsNoYearIsRefused_data()
 {
     QTest::addColumn<QString>("text");
-    for (const char *year : {"", "abc", "2024'", "20 24", "-1", "0", "12345", "2024/1", "2024; --", "２０２４年"})
+    for (const char *year : { "", "abc", "2024'", "20 24", "-1", "0", "12345", "2024/1", "2024; --", "２０２４年" })
         QTest::newRow(year) << QString::fromUtf8(year);
     QTest::newRow("line feed") << QStringLiteral("2024\n");
     QTest::newRow("10,000 characters") << QString(10000, QLatin1Char('2'));
@@ -353,7 +353,7 @@ void BadInputTest::yearThatIsNoYearIsRefused()
     querywindow::press(window.chk_year);
     paste(window.chkyeartxt, text);
     querywindow::press(window.chk_year_go);
-    QCOMPARE(boxes.take(), QStringList{"請輸入正確的年份格式"});
+    QCOMPARE(boxes.take(), QStringList { "請輸入正確的年份格式" });
     QCOMPARE(window.chkyeartxt->text(), QStringLiteral("2024"));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(window.chkyeartxt));
 }

@@ -57,7 +57,7 @@ void CrashTest::killedAddsLeaveASoundLedgerWithEveryCompletedAdd()
     for (int run = 1; run <= runs; ++run) {
         QProcess process;
         process.setProgram(driver);
-        process.setArguments({folder.folder(), QString::number(run)});
+        process.setArguments({ folder.folder(), QString::number(run) });
         process.start();
         QVERIFY(process.waitForStarted());
         // Killed once it is under way: from its first completed add to well into the loop.
@@ -83,9 +83,10 @@ void CrashTest::killedAddsLeaveASoundLedgerWithEveryCompletedAdd()
     // As the next start would: the engine rolls back whatever the last kill left half done.
     database_access::Open_DB(QStringLiteral("db1.mdb"));
     QCOMPARE(database_access::Open_Query(QStringLiteral("PRAGMA integrity_check")).rows().first().first().toString(),
-             QStringLiteral("ok"));
+        QStringLiteral("ok"));
     QSet<QString> stored;
-    for (const ResultSet::Row &row : database_access::Open_Query(QStringLiteral("SELECT a_content FROM data_main")).rows())
+    for (const ResultSet::Row &row :
+        database_access::Open_Query(QStringLiteral("SELECT a_content FROM data_main")).rows())
         stored.insert(row.first().toString());
     qInfo("%lld adds reported, %lld entries stored", qint64(completed.size()), qint64(stored.size()));
     const QSet<QString> lost = completed - stored;
@@ -94,8 +95,11 @@ void CrashTest::killedAddsLeaveASoundLedgerWithEveryCompletedAdd()
     QVERIFY(stored.size() - completed.size() <= runs);
     // A move caught halfway would leave its entry parked on key 0.
     QCOMPARE(database_access::Open_Query(QStringLiteral("SELECT count(*) FROM data_main WHERE a_key <= 0"))
-                 .rows().first().first().toInt(),
-             0);
+                 .rows()
+                 .first()
+                 .first()
+                 .toInt(),
+        0);
     database_access::Close_DB();
 
     // Every backup that carries its final name was verified; a killed one must not look finished.

@@ -38,9 +38,10 @@ private Q_SLOTS:
 void DamagedLedgerTest::damagedLedgerIsToldAndNotWritten()
 {
     TestLedger ledger(true);
-    Exec_SQL(QStringLiteral("INSERT INTO data_main (a_key, a_date, a_kind, a_inout, a_content, a_count, a_note) "
-                            "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 4000) "
-                            "SELECT k, date('2020-01-01', '+' || (k % 1000) || ' days'), 1, 0, '午餐' || k, k, '' FROM n"));
+    Exec_SQL(
+        QStringLiteral("INSERT INTO data_main (a_key, a_date, a_kind, a_inout, a_content, a_count, a_note) "
+                       "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 4000) "
+                       "SELECT k, date('2020-01-01', '+' || (k % 1000) || ' days'), 1, 0, '午餐' || k, k, '' FROM n"));
     // Ten good copies, one a day.
     for (int day = 0; day < Backup::keptCopies; ++day)
         QVERIFY(Backup::backupIfDue(QStringLiteral("db1.mdb"), firstDay.addDays(day)).made);

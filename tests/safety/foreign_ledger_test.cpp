@@ -63,17 +63,17 @@ void ForeignLedgerTest::fileThatBreaksTheLayoutIsRefusedUntouched_data()
 {
     QTest::addColumn<QString>("statements");
     QTest::addColumn<QString>("named");
-    QTest::newRow("two entries with one key")
-        << QStringLiteral("DROP INDEX data_main_key;") + entries
-               + QStringLiteral("INSERT INTO data_main VALUES ('2024-04-09', 1, 0, '午餐', 90, '', 2, '餐費');")
-        << QStringLiteral("data_main 的 a_key 欄沒有設為主鍵或唯一");
-    QTest::newRow("key declared as text")
-        << remadeEntries(QString(usualColumns).replace(QStringLiteral("a_key INTEGER"), QStringLiteral("a_key TEXT UNIQUE")))
-        << QStringLiteral("data_main 的 a_key 欄宣告為 TEXT，應該是整數");
-    QTest::newRow("key holding a text")
-        << QStringLiteral("DROP INDEX data_main_key; CREATE UNIQUE INDEX k ON data_main (a_key);") + entries
-               + QStringLiteral("INSERT INTO data_main VALUES ('2024-04-09', 1, 0, '午餐', 90, '', 'k3', '餐費');")
-        << QStringLiteral("data_main 有 1 筆帳目的 a_key 不是整數");
+    QTest::newRow("two entries with one key") << QStringLiteral("DROP INDEX data_main_key;") + entries
+            + QStringLiteral("INSERT INTO data_main VALUES ('2024-04-09', 1, 0, '午餐', 90, '', 2, '餐費');")
+                                              << QStringLiteral("data_main 的 a_key 欄沒有設為主鍵或唯一");
+    QTest::newRow("key declared as text") << remadeEntries(
+        QString(usualColumns).replace(QStringLiteral("a_key INTEGER"), QStringLiteral("a_key TEXT UNIQUE")))
+                                          << QStringLiteral("data_main 的 a_key 欄宣告為 TEXT，應該是整數");
+    QTest::newRow("key holding a text") << QStringLiteral(
+                                               "DROP INDEX data_main_key; CREATE UNIQUE INDEX k ON data_main (a_key);")
+            + entries
+            + QStringLiteral("INSERT INTO data_main VALUES ('2024-04-09', 1, 0, '午餐', 90, '', 'k3', '餐費');")
+                                        << QStringLiteral("data_main 有 1 筆帳目的 a_key 不是整數");
     QTest::newRow("key unique only in part")
         << QStringLiteral("DROP INDEX data_main_key; CREATE UNIQUE INDEX k ON data_main (a_key) WHERE a_inout = 0;")
         << QStringLiteral("data_main 的 a_key 欄沒有設為主鍵或唯一");
@@ -85,30 +85,29 @@ void ForeignLedgerTest::fileThatBreaksTheLayoutIsRefusedUntouched_data()
                                         "a_content TEXT, a_count REAL, a_note TEXT, a_kind_name TEXT"))
         << QStringLiteral("資料表 data_main 的欄位不對：應該依序是 a_date、a_kind、a_inout、a_content、a_count、"
                           "a_note、a_key、a_kind_name，檔案裡是 a_key、a_date、");
-    QTest::newRow("a column more")
-        << QStringLiteral("ALTER TABLE kind ADD COLUMN colour TEXT;")
-        << QStringLiteral("資料表 kind 的欄位不對：應該依序是 a_kind、name、key_order，檔案裡是 a_kind、name、key_order、colour。");
+    QTest::newRow("a column more") << QStringLiteral("ALTER TABLE kind ADD COLUMN colour TEXT;")
+                                   << QStringLiteral(
+                                          "資料表 kind 的欄位不對：應該依序是 a_kind、name、key_order，檔案裡是 "
+                                          "a_kind、name、key_order、colour。");
     QTest::newRow("a computed column more")
         << QStringLiteral("ALTER TABLE data_note ADD COLUMN size INTEGER GENERATED ALWAYS AS (length(a_note));")
         << QStringLiteral("資料表 data_note 的欄位不對");
-    QTest::newRow("a column missing")
-        << QStringLiteral("ALTER TABLE data_main DROP COLUMN a_kind_name;")
-        << QStringLiteral("檔案裡是 a_date、a_kind、a_inout、a_content、a_count、a_note、a_key。");
-    QTest::newRow("description that would turn into a number")
-        << remadeEntries(QString(usualColumns).replace(QStringLiteral("a_content TEXT"), QStringLiteral("a_content NUMERIC"))
-                         + QStringLiteral(", UNIQUE (a_key)"))
-        << QStringLiteral("data_main 的 a_content 欄宣告為 NUMERIC，應該是文字");
+    QTest::newRow("a column missing") << QStringLiteral("ALTER TABLE data_main DROP COLUMN a_kind_name;")
+                                      << QStringLiteral(
+                                             "檔案裡是 a_date、a_kind、a_inout、a_content、a_count、a_note、a_key。");
+    QTest::newRow("description that would turn into a number") << remadeEntries(
+        QString(usualColumns).replace(QStringLiteral("a_content TEXT"), QStringLiteral("a_content NUMERIC"))
+        + QStringLiteral(", UNIQUE (a_key)")) << QStringLiteral("data_main 的 a_content 欄宣告為 NUMERIC，應該是文字");
     QTest::newRow("kind number the engine does not give")
         << QStringLiteral("DROP TABLE kind; CREATE TABLE kind (a_kind INT PRIMARY KEY, name TEXT, key_order INTEGER);")
         << QStringLiteral("kind 的 a_kind 欄不是 INTEGER PRIMARY KEY");
-    QTest::newRow("notes of one day twice")
-        << QStringLiteral("DROP INDEX data_note_date; INSERT INTO data_note VALUES ('2024-03-01', 'a'), ('2024-03-01', 'b');")
-        << QStringLiteral("data_note 的 a_date 欄沒有設為主鍵或唯一");
-    QTest::newRow("trigger")
-        << entries
-               + QStringLiteral("CREATE TRIGGER tidy AFTER INSERT ON data_main "
-                                "BEGIN DELETE FROM data_main WHERE a_key <> new.a_key; END;")
-        << QStringLiteral("觸發程序（trigger）tidy（資料表 data_main）");
+    QTest::newRow("notes of one day twice") << QStringLiteral(
+        "DROP INDEX data_note_date; INSERT INTO data_note VALUES ('2024-03-01', 'a'), ('2024-03-01', 'b');")
+                                            << QStringLiteral("data_note 的 a_date 欄沒有設為主鍵或唯一");
+    QTest::newRow("trigger") << entries
+            + QStringLiteral("CREATE TRIGGER tidy AFTER INSERT ON data_main "
+                             "BEGIN DELETE FROM data_main WHERE a_key <> new.a_key; END;")
+                             << QStringLiteral("觸發程序（trigger）tidy（資料表 data_main）");
     QTest::newRow("trigger on the notes")
         << QStringLiteral("CREATE TRIGGER keep BEFORE DELETE ON data_note BEGIN SELECT RAISE(IGNORE); END;")
         << QStringLiteral("觸發程序（trigger）keep（資料表 data_note）");
@@ -155,11 +154,10 @@ void ForeignLedgerTest::fileOfTheRightLayoutOpens_data()
                           "CREATE TABLE inout (inout INTEGER UNIQUE, text TEXT);"
                           "INSERT INTO inout VALUES (0, '支出'), (1, '收入');"
                           "INSERT INTO Kind (Name, Key_Order) VALUES ('餐費', 1), ('交通', 2);")
-               + entries;
-    QTest::newRow("views and indexes of its own")
-        << entries
-               + QStringLiteral("CREATE VIEW spent AS SELECT a_date, sum(a_count) FROM data_main GROUP BY a_date;"
-                                "CREATE INDEX by_note ON data_main (a_note);");
+            + entries;
+    QTest::newRow("views and indexes of its own") << entries
+            + QStringLiteral("CREATE VIEW spent AS SELECT a_date, sum(a_count) FROM data_main GROUP BY a_date;"
+                             "CREATE INDEX by_note ON data_main (a_note);");
 }
 
 void ForeignLedgerTest::fileOfTheRightLayoutOpens()
@@ -171,7 +169,7 @@ void ForeignLedgerTest::fileOfTheRightLayoutOpens()
     QVERIFY(startUp());
     QCOMPARE(boxes.texts(), QStringList());
     const ResultSet day = database_access::Open_Query(
-        QStringLiteral("SELECT a_content, a_key FROM data_main WHERE a_date = ?"), {QStringLiteral("2024-03-02")});
+        QStringLiteral("SELECT a_content, a_key FROM data_main WHERE a_date = ?"), { QStringLiteral("2024-03-02") });
     QCOMPARE(day.rowCount(), 1);
     QCOMPARE(day.rows().first().at(0).toString(), QStringLiteral("公車"));
 }

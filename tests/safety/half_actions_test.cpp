@@ -9,8 +9,8 @@
 #include "kinds/mang_kind_assign.h"
 #include "support/ModalDriver.h"
 
-#include <sys/resource.h>
 #include <csignal>
+#include <sys/resource.h>
 
 using namespace safety;
 using database_access::SKinds;
@@ -32,13 +32,12 @@ struct Picture
 
 Picture picture(const QString &folder)
 {
-    return {ledgerContent(), fileBytes(folder + QStringLiteral("/SKinds.txt")), SKinds};
+    return { ledgerContent(), fileBytes(folder + QStringLiteral("/SKinds.txt")), SKinds };
 }
 
 char *describe(const Picture &p)
 {
-    return QTest::toString(p.ledger.join(QLatin1Char('\n')) + QStringLiteral("\nfile: ")
-                           + QString::fromUtf8(p.file));
+    return QTest::toString(p.ledger.join(QLatin1Char('\n')) + QStringLiteral("\nfile: ") + QString::fromUtf8(p.file));
 }
 
 // Makes the chosen step of the next action fail. Statements count from 1 in the order they run.
@@ -50,10 +49,18 @@ public:
     {
         int failAt = 0;
         switch (step) {
-        case Step::Statement1: failAt = 1; break;
-        case Step::Statement2: failAt = 2; break;
-        case Step::Statement3: failAt = 3; break;
-        case Step::SummaryFile: setMode(folder + QStringLiteral("/SKinds.txt"), 0444); break;
+        case Step::Statement1:
+            failAt = 1;
+            break;
+        case Step::Statement2:
+            failAt = 2;
+            break;
+        case Step::Statement3:
+            failAt = 3;
+            break;
+        case Step::SummaryFile:
+            setMode(folder + QStringLiteral("/SKinds.txt"), 0444);
+            break;
         case Step::Commit:
             database_access::Set_Commit_Hook([] { throw StoreError(QStringLiteral("資料庫錯誤：disk I/O error")); });
             break;
@@ -87,8 +94,7 @@ Q_DECLARE_METATYPE(FileTrouble)
 Q_DECLARE_METATYPE(SummaryEdit)
 
 namespace QTest {
-template <>
-char *toString(const Picture &p)
+template <> char *toString(const Picture &p)
 {
     return describe(p);
 }
@@ -130,17 +136,17 @@ void HalfActionsTest::movingAnEntryIsAllOrNothing()
         Failing failing(step, s.ledger.folder());
         s.clickRow(2);
         s.press(w->cmd_up_down[1]);
-        QCOMPARE(s.boxes.take(), QStringList{"資料庫錯誤：disk I/O error"});
+        QCOMPARE(s.boxes.take(), QStringList { "資料庫錯誤：disk I/O error" });
         QCOMPARE(picture(s.ledger.folder()), before);
-        QCOMPARE(s.contents(), QStringList({"早餐", "午餐", "晚餐"}));
+        QCOMPARE(s.contents(), QStringList({ "早餐", "午餐", "晚餐" }));
     }
     // Nothing is left half open: the same move goes through now.
     s.clickRow(2);
     s.press(w->cmd_up_down[1]);
     QCOMPARE(s.boxes.take(), QStringList());
-    QCOMPARE(s.contents(), QStringList({"早餐", "晚餐", "午餐"}));
+    QCOMPARE(s.contents(), QStringList({ "早餐", "晚餐", "午餐" }));
     QCOMPARE(s.ledger.rows("SELECT a_content, a_key FROM data_main ORDER BY a_key"),
-             QList<QVariantList>({{"早餐", 3}, {"晚餐", 8}, {"午餐", 9}}));
+        QList<QVariantList>({ { "早餐", 3 }, { "晚餐", 8 }, { "午餐", 9 } }));
 }
 
 void HalfActionsTest::kindChangesAreAllOrNothing_data()
@@ -204,13 +210,15 @@ void HalfActionsTest::kindChangesAreAllOrNothing()
     QCOMPARE(driver.unexpected(), QStringList());
     boxes.take();
     if (action == KindAction::MoveDown) {
-        QCOMPARE(kinds_testing::itemTexts(window->kind), QStringList({"甲", "丙", "乙"}));
-        QCOMPARE(ledger.rows("SELECT a_kind FROM kind ORDER BY key_order"), QList<QVariantList>({{a}, {c}, {b}}));
+        QCOMPARE(kinds_testing::itemTexts(window->kind), QStringList({ "甲", "丙", "乙" }));
+        QCOMPARE(
+            ledger.rows("SELECT a_kind FROM kind ORDER BY key_order"), QList<QVariantList>({ { a }, { c }, { b } }));
     } else {
-        QCOMPARE(kinds_testing::itemTexts(window->kind), QStringList({"甲", "丙"}));
-        QCOMPARE(ledger.rows("SELECT a_kind FROM data_main ORDER BY a_key"), QList<QVariantList>({{c}, {c}, {c}}));
+        QCOMPARE(kinds_testing::itemTexts(window->kind), QStringList({ "甲", "丙" }));
+        QCOMPARE(
+            ledger.rows("SELECT a_kind FROM data_main ORDER BY a_key"), QList<QVariantList>({ { c }, { c }, { c } }));
         QCOMPARE(ledger.readSKinds(), QByteArray::number(a) + "," + QByteArray::number(c) + "\r\n");
-        QCOMPARE(SKinds, QVector<qint64>({a, c}));
+        QCOMPARE(SKinds, QVector<qint64>({ a, c }));
     }
 }
 
@@ -241,7 +249,7 @@ void HalfActionsTest::summaryFileThatCannotBeWrittenStaysWhole()
     const Picture before = picture(ledger.folder());
     const QStringList summaryShown = kinds_testing::itemTexts(window->skinds);
 
-    rlimit oldLimit{};
+    rlimit oldLimit {};
     getrlimit(RLIMIT_FSIZE, &oldLimit);
     switch (trouble) {
     case FileTrouble::ReadOnlyFile:
@@ -275,7 +283,7 @@ void HalfActionsTest::summaryFileThatCannotBeWrittenStaysWhole()
     // No temporary file is left beside it.
     QStringList files = QDir(ledger.folder()).entryList(QDir::Files);
     files.sort();
-    QCOMPARE(files, QStringList({"SKinds.txt", "db1.mdb"}));
+    QCOMPARE(files, QStringList({ "SKinds.txt", "db1.mdb" }));
 
     // With the trouble gone, the same edit goes through.
     if (edit == SummaryEdit::Add) {

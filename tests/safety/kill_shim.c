@@ -55,15 +55,15 @@ long quillory_kill_calls(void)
  * object pointer to a function pointer. */
 #define NEXT(name) (*(__typeof__(&name) *)(void *[]) { dlsym(RTLD_NEXT, #name) })
 
-#define OPEN_MODE                                                                                            \
-    mode_t mode = 0;                                                                                         \
-    if ((flags & (O_CREAT | O_TMPFILE)) != 0) {                                                              \
-        va_list args;                                                                                        \
-        va_start(args, flags);                                                                               \
-        mode = va_arg(args, mode_t);                                                                         \
-        va_end(args);                                                                                        \
-    }                                                                                                        \
-    if ((flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_TMPFILE)) != 0)                                 \
+#define OPEN_MODE                                                                                                      \
+    mode_t mode = 0;                                                                                                   \
+    if ((flags & (O_CREAT | O_TMPFILE)) != 0) {                                                                        \
+        va_list args;                                                                                                  \
+        va_start(args, flags);                                                                                         \
+        mode = va_arg(args, mode_t);                                                                                   \
+        va_end(args);                                                                                                  \
+    }                                                                                                                  \
+    if ((flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_TMPFILE)) != 0)                                            \
         point();
 
 int open(const char *path, int flags, ...)

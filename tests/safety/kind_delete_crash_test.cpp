@@ -25,9 +25,12 @@ void arrangeLedger()
     database_access::Open_DB(QStringLiteral("db1.mdb"));
     const QString insert = QStringLiteral("INSERT INTO data_main VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     const QVariantList rows[] = {
-        {"2024-03-01", 1, 0, "早餐", 65.5, "", 1, "餐費"}, {"2024-03-01", 2, 0, "公車", 15, "", 2, "交通"},
-        {"2024-03-02", 1, 0, "晚餐", 120, "", 3, "餐費"}, {"2024-03-02", 5, 0, "電影", 300, "", 4, "娛樂"},
-        {"2024-03-03", 9, 1, "薪水", 40000, "", 5, "薪資"}, {"2024-03-03", 1, 1, "退款", 20, "", 6, "餐費"},
+        { "2024-03-01", 1, 0, "早餐", 65.5, "", 1, "餐費" },
+        { "2024-03-01", 2, 0, "公車", 15, "", 2, "交通" },
+        { "2024-03-02", 1, 0, "晚餐", 120, "", 3, "餐費" },
+        { "2024-03-02", 5, 0, "電影", 300, "", 4, "娛樂" },
+        { "2024-03-03", 9, 1, "薪水", 40000, "", 5, "薪資" },
+        { "2024-03-03", 1, 1, "退款", 20, "", 6, "餐費" },
     };
     for (const QVariantList &row : rows)
         database_access::Exec_SQL(insert, row);
@@ -42,12 +45,12 @@ QString totals()
     ReportStore::RangeFilter filter;
     filter.begin = QDate(2024, 1, 1);
     filter.end = QDate(2024, 12, 31);
-    const ResultSet result = ReportStore::rangeEntries(ReportStore::RangeMode::Detailed, filter,
-                                                       QStringLiteral("D.a_date"), false);
+    const ResultSet result
+        = ReportStore::rangeEntries(ReportStore::RangeMode::Detailed, filter, QStringLiteral("D.a_date"), false);
     const ReportStore::RangeTotals sums = ReportStore::rangeTotals(result);
-    QStringList lines{sums.income.text(), sums.expense.text()};
+    QStringList lines { sums.income.text(), sums.expense.text() };
     for (const ReportStore::KindExpense &line :
-         ReportStore::summaryKindExpenses(filter, database_access::SKinds_List()))
+        ReportStore::summaryKindExpenses(filter, database_access::SKinds_List()))
         lines << line.name + QLatin1Char('=') + line.sum.text();
     lines.sort();
     return lines.join(QLatin1Char(' '));
@@ -87,9 +90,10 @@ Run runDriver(const QString &folder, long killAt)
     environment.insert(QStringLiteral("LD_PRELOAD"), bin + QStringLiteral("/libkill_shim.so"));
     environment.insert(QStringLiteral("QUILLORY_KILL_AT"), QString::number(killAt));
     process.setProcessEnvironment(environment);
-    process.start(bin + QStringLiteral("/kind_delete_crash_driver"), {folder, doomed});
+    process.start(bin + QStringLiteral("/kind_delete_crash_driver"), { folder, doomed });
     process.waitForFinished(30000);
-    return {process.exitStatus(), process.exitCode(), process.readAllStandardOutput() + process.readAllStandardError()};
+    return { process.exitStatus(), process.exitCode(),
+        process.readAllStandardOutput() + process.readAllStandardError() };
 }
 
 } // namespace
@@ -139,13 +143,14 @@ void KindDeleteCrashTest::everyKillPointGivesTheTotalsOfBeforeOrAfter()
         const Run killed = runDriver(folder, at);
         QVERIFY2(killed.status == QProcess::CrashExit, qPrintable(QStringLiteral("call %1 not killed").arg(at)));
         const QString seen = totalsAfterRestart(folder);
-        QVERIFY2(seen == before || seen == after, qPrintable(QStringLiteral("killed at call %1: %2").arg(at).arg(seen)));
+        QVERIFY2(
+            seen == before || seen == after, qPrintable(QStringLiteral("killed at call %1: %2").arg(at).arg(seen)));
         (seen == before ? endedBefore : endedAfter) += 1;
         // The file follows the ledger once the start has tidied it: as it was, or as the
         // whole deletion leaves it.
         const QByteArray summary = fileBytes(folder + QStringLiteral("/SKinds.txt"));
         QVERIFY2(summary == (seen == before ? summaryLine : summaryAfter),
-                 qPrintable(QStringLiteral("killed at call %1: SKinds.txt %2").arg(at).arg(QString::fromUtf8(summary))));
+            qPrintable(QStringLiteral("killed at call %1: SKinds.txt %2").arg(at).arg(QString::fromUtf8(summary))));
     }
     // Both sides of the commit were reached.
     QVERIFY(endedBefore > 0);

@@ -34,8 +34,8 @@ void fillLedger(int entries)
         database_access::Transaction transaction;
         for (int i = 1; i <= entries; ++i) {
             database_access::Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES (?, 1, 0, ?, ?, '', ?, '')"),
-                                      {QStringLiteral("2024-05-%1").arg(1 + i % 28, 2, 10, QLatin1Char('0')),
-                                       QStringLiteral("帳目 %1 ").repeated(8).arg(i), i, i});
+                { QStringLiteral("2024-05-%1").arg(1 + i % 28, 2, 10, QLatin1Char('0')),
+                    QStringLiteral("帳目 %1 ").repeated(8).arg(i), i, i });
         }
         transaction.commit();
     }
@@ -105,13 +105,13 @@ void LedgerFaultsTest::theConnectionUsesTheSafeSettings()
     // FULL is 2; the rollback journal keeps the ledger in db1.mdb alone once the run ends.
     QCOMPARE(database_access::Open_Query(QStringLiteral("PRAGMA synchronous")).rows().first().first().toInt(), 2);
     QCOMPARE(database_access::Open_Query(QStringLiteral("PRAGMA journal_mode")).rows().first().first().toString(),
-             QStringLiteral("delete"));
+        QStringLiteral("delete"));
     QCOMPARE(database_access::Open_Query(QStringLiteral("PRAGMA busy_timeout")).rows().first().first().toInt(), 3000);
     // As the end of a run leaves it: the connection closed and the ledger's lock given up.
     database_access::Close_DB();
     LedgerLock::release();
     const QStringList left = QDir(folder.folder()).entryList(QDir::Files);
-    QCOMPARE(left, QStringList{QStringLiteral("db1.mdb")});
+    QCOMPARE(left, QStringList { QStringLiteral("db1.mdb") });
 }
 
 void LedgerFaultsTest::damagedLedgerEndsTheRunUntouched_data()
@@ -190,8 +190,10 @@ void LedgerFaultsTest::readOnlyLedgerRefusesEveryWriteAndStaysUsable()
     LedgerFolder folder;
     const QString db = folder.path(QStringLiteral("db1.mdb"));
     database_access::Open_DB(QStringLiteral("db1.mdb"));
-    database_access::Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES ('2024-05-15', 1, 0, '早餐', 50, '', 1, '')"));
-    database_access::Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES ('2024-05-15', 1, 0, '午餐', 80, '', 2, '')"));
+    database_access::Exec_SQL(
+        QStringLiteral("INSERT INTO data_main VALUES ('2024-05-15', 1, 0, '早餐', 50, '', 1, '')"));
+    database_access::Exec_SQL(
+        QStringLiteral("INSERT INTO data_main VALUES ('2024-05-15', 1, 0, '午餐', 80, '', 2, '')"));
     database_access::Close_DB();
     setMode(db, 0444);
     const QByteArray before = fileBytes(db);
@@ -203,7 +205,7 @@ void LedgerFaultsTest::readOnlyLedgerRefusesEveryWriteAndStaysUsable()
     const QStringList content = ledgerContent();
     {
         auto w = openEntryWindow();
-        QCOMPARE(gridContents(*w), QStringList({"早餐", "午餐"}));
+        QCOMPARE(gridContents(*w), QStringList({ "早餐", "午餐" }));
 
         EntryWindow::retype(w->account_name, QStringLiteral("晚餐"));
         EntryWindow::retype(w->money_inout, QStringLiteral("120"));
@@ -213,7 +215,7 @@ void LedgerFaultsTest::readOnlyLedgerRefusesEveryWriteAndStaysUsable()
         QVERIFY2(texts.first().contains(QStringLiteral("readonly")), qPrintable(texts.first()));
         // What the person typed is still there to try again.
         QCOMPARE(w->account_name->text(), QStringLiteral("晚餐"));
-        QCOMPARE(gridContents(*w), QStringList({"早餐", "午餐"}));
+        QCOMPARE(gridContents(*w), QStringList({ "早餐", "午餐" }));
 
         // A move is several writes; none of them may stick.
         w->DGrid->setRow(2);
@@ -221,7 +223,7 @@ void LedgerFaultsTest::readOnlyLedgerRefusesEveryWriteAndStaysUsable()
         texts = boxes.take();
         QCOMPARE(texts.size(), 1);
         QVERIFY(texts.first().contains(QStringLiteral("readonly")));
-        QCOMPARE(gridContents(*w), QStringList({"早餐", "午餐"}));
+        QCOMPARE(gridContents(*w), QStringList({ "早餐", "午餐" }));
 
         // The day note is written on leaving the box.
         testing::click(w->note_day);
@@ -234,10 +236,10 @@ void LedgerFaultsTest::readOnlyLedgerRefusesEveryWriteAndStaysUsable()
         // Reading goes on: another day and back.
         EntryWindow::retype(w->date_new, QStringLiteral("2024/5/14"));
         QTest::keyClick(w->date_new, Qt::Key_Return);
-        QCOMPARE(gridContents(*w), QStringList({QString()}));
+        QCOMPARE(gridContents(*w), QStringList({ QString() }));
         EntryWindow::retype(w->date_new, QStringLiteral("2024/5/15"));
         QTest::keyClick(w->date_new, Qt::Key_Return);
-        QCOMPARE(gridContents(*w), QStringList({"早餐", "午餐"}));
+        QCOMPARE(gridContents(*w), QStringList({ "早餐", "午餐" }));
         w->close();
     }
     {
@@ -272,7 +274,7 @@ void LedgerFaultsTest::readOnlyFolderStillOpensAndReportsWrites()
     QStringList texts = boxes.take();
     QCOMPARE(texts.size(), 1);
     QVERIFY(texts.first().startsWith(QStringLiteral("今天的自動備份沒有成功")));
-    QCOMPARE(database_access::SKinds, QVector<qint64>{2});
+    QCOMPARE(database_access::SKinds, QVector<qint64> { 2 });
     const QStringList content = ledgerContent();
 
     auto w = openEntryWindow();
@@ -282,7 +284,7 @@ void LedgerFaultsTest::readOnlyFolderStillOpensAndReportsWrites()
     texts = boxes.take();
     QCOMPARE(texts.size(), 1);
     QVERIFY2(texts.first().startsWith(QStringLiteral("資料庫錯誤：")), qPrintable(texts.first()));
-    QCOMPARE(gridContents(*w), QStringList({QString()}));
+    QCOMPARE(gridContents(*w), QStringList({ QString() }));
     w->close();
     w.reset();
 
@@ -293,7 +295,7 @@ void LedgerFaultsTest::readOnlyFolderStillOpensAndReportsWrites()
     setMode(folder.folder(), 0700);
     QStringList left = QDir(folder.folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     left.sort();
-    QCOMPARE(left, QStringList({"SKinds.txt", "db1.mdb"}));
+    QCOMPARE(left, QStringList({ "SKinds.txt", "db1.mdb" }));
 }
 
 void LedgerFaultsTest::lockedLedgerMakesWritesWaitThenReport()
@@ -302,8 +304,10 @@ void LedgerFaultsTest::lockedLedgerMakesWritesWaitThenReport()
     testing::FixedClock clock(QDate(2024, 5, 15));
     ScriptedBoxes boxes;
     QVERIFY(startUp());
-    database_access::Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES ('2024-05-15', 1, 0, '早餐', 50, '', 1, '')"));
-    database_access::Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES ('2024-05-15', 1, 0, '午餐', 80, '', 2, '')"));
+    database_access::Exec_SQL(
+        QStringLiteral("INSERT INTO data_main VALUES ('2024-05-15', 1, 0, '早餐', 50, '', 1, '')"));
+    database_access::Exec_SQL(
+        QStringLiteral("INSERT INTO data_main VALUES ('2024-05-15', 1, 0, '午餐', 80, '', 2, '')"));
     const QStringList content = ledgerContent();
 
     auto w = openEntryWindow();
@@ -322,7 +326,7 @@ void LedgerFaultsTest::lockedLedgerMakesWritesWaitThenReport()
         const qint64 moveMs = waited.elapsed();
 
         // Each write waits for the other process a while, and then gives up rather than hang.
-        for (qint64 ms : {addMs, moveMs}) {
+        for (qint64 ms : { addMs, moveMs }) {
             QVERIFY2(ms >= 2500, qPrintable(QString::number(ms)));
             QVERIFY2(ms < 10000, qPrintable(QString::number(ms)));
         }
@@ -330,14 +334,14 @@ void LedgerFaultsTest::lockedLedgerMakesWritesWaitThenReport()
         QCOMPARE(texts.size(), 2);
         for (const QString &text : texts)
             QVERIFY2(text.contains(QStringLiteral("locked")), qPrintable(text));
-        QCOMPARE(gridContents(*w), QStringList({"早餐", "午餐"}));
+        QCOMPARE(gridContents(*w), QStringList({ "早餐", "午餐" }));
         QCOMPARE(ledgerContent(), content);
     }
 
     // Once the other process lets go, the same window writes again.
     testing::click(w->data_add);
     QCOMPARE(boxes.take(), QStringList());
-    QCOMPARE(gridContents(*w), QStringList({"早餐", "午餐", "晚餐"}));
+    QCOMPARE(gridContents(*w), QStringList({ "早餐", "午餐", "晚餐" }));
 }
 
 SAFETY_TEST_MAIN(LedgerFaultsTest)

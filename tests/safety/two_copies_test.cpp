@@ -108,7 +108,7 @@ void TwoCopiesTest::secondStartSaysSoAndTouchesNothing()
         QVERIFY(!startUp());
         QCOMPARE(boxes.texts().size(), 1);
         QVERIFY2(boxes.texts().first().contains(QStringLiteral("已經在另一個 Quillory 視窗裡開著")),
-                 qPrintable(boxes.texts().first()));
+            qPrintable(boxes.texts().first()));
         QVERIFY(boxes.texts().first().contains(QFileInfo(QStringLiteral("db1.mdb")).absoluteFilePath()));
     }
     QVERIFY(!database_access::Is_Open());

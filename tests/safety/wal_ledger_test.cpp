@@ -42,7 +42,7 @@ QString fileAlone(const QString &path)
     sqlite3 *db = nullptr;
     sqlite3_open_v2("alone.mdb", &db, SQLITE_OPEN_READONLY, nullptr);
     const QString text = answer(db, "PRAGMA journal_mode") + QLatin1Char(' ')
-                         + answer(db, "SELECT count(*) || ' ' || total(a_count) FROM data_main");
+        + answer(db, "SELECT count(*) || ' ' || total(a_count) FROM data_main");
     sqlite3_close(db);
     QFile::remove(alone);
     return text;
@@ -60,8 +60,9 @@ bool switchToWal(sqlite3 **keep = nullptr)
     }
     answer(db, "PRAGMA wal_autocheckpoint = 0");
     sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, static_cast<int *>(nullptr));
-    const QString added = answer(db, "INSERT INTO data_main (a_key, a_date, a_kind, a_inout, a_content, a_count, a_note) "
-                                     "VALUES (2, '2026-03-02', 1, 0, '晚餐', 120, ''), (3, '2026-03-03', 1, 0, '早餐', 35.5, '')");
+    const QString added = answer(db,
+        "INSERT INTO data_main (a_key, a_date, a_kind, a_inout, a_content, a_count, a_note) "
+        "VALUES (2, '2026-03-02', 1, 0, '晚餐', 120, ''), (3, '2026-03-03', 1, 0, '早餐', 35.5, '')");
     if (keep != nullptr)
         *keep = db;
     else
@@ -93,7 +94,7 @@ void WalLedgerTest::aWalLedgerGoesBackToTheRollbackJournal()
     Open_DB(QStringLiteral("db1.mdb"));
     QCOMPARE(ledger.scalar(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("delete"));
     QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) || ' ' || total(a_count) FROM data_main")).toString(),
-             QStringLiteral("3 235.5"));
+        QStringLiteral("3 235.5"));
     QVERIFY(!QFile::exists(QStringLiteral("db1.mdb-wal")));
     QCOMPARE(fileAlone(QStringLiteral("db1.mdb")), QStringLiteral("delete 3 235.5"));
 

@@ -60,9 +60,10 @@ QString otherLedger(const QString &name)
 {
     LedgerSchema::createLedger(name);
     for (int key = 1; key <= 4; ++key)
-        changeFile(name, QStringLiteral("INSERT INTO data_main (a_key, a_date, a_kind, a_inout, a_content, a_count, a_note) "
-                                        "VALUES (%1, '2025-01-0%1', 1, 0, '房租', 250, '')")
-                             .arg(key));
+        changeFile(name,
+            QStringLiteral("INSERT INTO data_main (a_key, a_date, a_kind, a_inout, a_content, a_count, a_note) "
+                           "VALUES (%1, '2025-01-0%1', 1, 0, '房租', 250, '')")
+                .arg(key));
     return name;
 }
 
@@ -102,7 +103,8 @@ void BackupTest::firstRunMakesAVerifiedCopy()
     QCOMPARE(QFileInfo(outcome.path).fileName(), QStringLiteral("db1-20260302-090000.mdb"));
     QCOMPARE(QFileInfo(outcome.path).dir().dirName(), QStringLiteral("backup"));
     QCOMPARE(readCopy(outcome.path, QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
-    QCOMPARE(readCopy(outcome.path, QStringLiteral("SELECT a_content FROM data_main")).toString(), QStringLiteral("午餐"));
+    QCOMPARE(
+        readCopy(outcome.path, QStringLiteral("SELECT a_content FROM data_main")).toString(), QStringLiteral("午餐"));
     // The ledger itself is still open and writable.
     ledger.addEntry(QStringLiteral("2026-03-02"), 1, 0, QStringLiteral("晚餐"), 120, {}, 2);
 }
@@ -163,7 +165,7 @@ void BackupTest::aLedgerReplacedTheSameDayIsCopied()
     // Started again with nothing changed: no new copy, whatever the file times say, also when
     // the ledger carries the very time of its copy (both written in one clock tick) or a later one.
     const QDateTime copied = QFileInfo(kept.last()).lastModified();
-    for (const QDateTime &time : {copied, copied.addSecs(5), copied.addSecs(-5)}) {
+    for (const QDateTime &time : { copied, copied.addSecs(5), copied.addSecs(-5) }) {
         Close_DB();
         setModified(QStringLiteral("db1.mdb"), time);
         Clock::set(monday.addSecs(7200));
@@ -181,12 +183,12 @@ void BackupTest::aLedgerReplacedTheSameDayIsCopied()
         QVariant expected;
     };
     const QList<Change> changes = {
-        {QStringLiteral("UPDATE data_main SET a_count = 300 WHERE a_key = 2"), copied.addSecs(-60),
-         QStringLiteral("SELECT total(a_count) FROM data_main"), 1050.0},
-        {QStringLiteral("UPDATE data_main SET a_content = '水費' WHERE a_key = 3"), copied.addSecs(-60),
-         QStringLiteral("SELECT a_content FROM data_main WHERE a_key = 3"), QStringLiteral("水費")},
-        {QStringLiteral("UPDATE data_main SET a_content = '電費' WHERE a_key = 3"), QDateTime(),
-         QStringLiteral("SELECT a_content FROM data_main WHERE a_key = 3"), QStringLiteral("電費")},
+        { QStringLiteral("UPDATE data_main SET a_count = 300 WHERE a_key = 2"), copied.addSecs(-60),
+            QStringLiteral("SELECT total(a_count) FROM data_main"), 1050.0 },
+        { QStringLiteral("UPDATE data_main SET a_content = '水費' WHERE a_key = 3"), copied.addSecs(-60),
+            QStringLiteral("SELECT a_content FROM data_main WHERE a_key = 3"), QStringLiteral("水費") },
+        { QStringLiteral("UPDATE data_main SET a_content = '電費' WHERE a_key = 3"), QDateTime(),
+            QStringLiteral("SELECT a_content FROM data_main WHERE a_key = 3"), QStringLiteral("電費") },
     };
     for (qsizetype i = 0; i < changes.size(); ++i) {
         Close_DB();
@@ -194,9 +196,9 @@ void BackupTest::aLedgerReplacedTheSameDayIsCopied()
         changeFile(QStringLiteral("db1.mdb"), changes[i].sql);
         QCOMPARE(QFileInfo(QStringLiteral("db1.mdb")).size(), size);
         // No time given: the newest copy's own.
-        setModified(QStringLiteral("db1.mdb"), changes[i].time.isValid()
-                                                   ? changes[i].time
-                                                   : QFileInfo(Backup::copies(QStringLiteral("db1.mdb")).last()).lastModified());
+        setModified(QStringLiteral("db1.mdb"),
+            changes[i].time.isValid() ? changes[i].time
+                                      : QFileInfo(Backup::copies(QStringLiteral("db1.mdb")).last()).lastModified());
         Clock::set(monday.addSecs((3 + i) * 60 + 3 * 3600));
         QVERIFY(startUp());
         kept = Backup::copies(QStringLiteral("db1.mdb"));
@@ -316,9 +318,9 @@ void BackupTest::piecesOfACutShortCopyGoAtTheNextStart()
     testing::FixedClock clock(monday);
     QVERIFY(Backup::backupIfDue(QStringLiteral("db1.mdb"), monday).made);
     // What a copy killed halfway leaves: the piece and its journal, and for a WAL copy more.
-    const QStringList pieces = {QStringLiteral("backup/db1-20260302-100000.mdb.partial"),
-                                QStringLiteral("backup/db1-20260302-100000.mdb.partial-journal"),
-                                QStringLiteral("backup/db1-20260302-100000.mdb.partial-wal")};
+    const QStringList pieces = { QStringLiteral("backup/db1-20260302-100000.mdb.partial"),
+        QStringLiteral("backup/db1-20260302-100000.mdb.partial-journal"),
+        QStringLiteral("backup/db1-20260302-100000.mdb.partial-wal") };
     for (const QString &name : pieces) {
         QFile piece(name);
         QVERIFY(piece.open(QIODevice::WriteOnly));

@@ -86,7 +86,8 @@ private Q_SLOTS:
         TestLedger ledger;
         const qint64 food = ledger.addKind(QStringLiteral("餐費"), 1);
         ledger.addEntry(QStringLiteral("2024-05-01"), food, 0, QStringLiteral("便當 'x'"), 85, QStringLiteral(""), 1);
-        ledger.addEntry(QStringLiteral("2024-05-01"), food, 1, QStringLiteral("refund"), 12.75, QStringLiteral("註"), 2);
+        ledger.addEntry(
+            QStringLiteral("2024-05-01"), food, 1, QStringLiteral("refund"), 12.75, QStringLiteral("註"), 2);
         ledger.addEntry(QStringLiteral("2024-05-03"), food, 0, QStringLiteral("😀"), -3.5, QStringLiteral("a\nb"), 7);
         ledger.setDayNote(QStringLiteral("2024-05-01"), QStringLiteral("下雨"));
 
@@ -112,8 +113,8 @@ private Q_SLOTS:
     void aNullTextIsBoundAsAnEmptyText()
     {
         TestLedger ledger;
-        const ResultSet result = database_access::Open_Query(QStringLiteral("SELECT ? IS NULL, length(?)"),
-                                                             { QVariant(QString()), QVariant(QString()) });
+        const ResultSet result = database_access::Open_Query(
+            QStringLiteral("SELECT ? IS NULL, length(?)"), { QVariant(QString()), QVariant(QString()) });
         QCOMPARE(result.rows().first().at(0).toLongLong(), 0);
         QCOMPARE(result.rows().first().at(1).toLongLong(), 0);
     }
@@ -131,8 +132,8 @@ private Q_SLOTS:
                                          << QStringLiteral("Parameter count mismatch");
         QTest::newRow("two statements") << QStringLiteral("SELECT 1; DELETE FROM data_main") << QVariantList()
                                         << QStringLiteral("multiple statements");
-        QTest::newRow("error while stepping") << QStringLiteral("SELECT abs(-9223372036854775807 - 1)") << QVariantList()
-                                              << QStringLiteral("integer overflow");
+        QTest::newRow("error while stepping") << QStringLiteral("SELECT abs(-9223372036854775807 - 1)")
+                                              << QVariantList() << QStringLiteral("integer overflow");
     }
 
     void refusalsNameTheEnginesReason()

@@ -37,10 +37,10 @@ void StoreTest::newLedgerHasTheSchema()
             names << row.at(1).toString();
         return names;
     }();
-    QCOMPARE(columns, QStringList({"a_date", "a_kind", "a_inout", "a_content", "a_count", "a_note", "a_key",
-                                   "a_kind_name"}));
+    QCOMPARE(columns,
+        QStringList({ "a_date", "a_kind", "a_inout", "a_content", "a_count", "a_note", "a_key", "a_kind_name" }));
     QCOMPARE(ledger.rows(QStringLiteral("SELECT inout, text FROM inout ORDER BY inout")),
-             QList<QVariantList>({{0, QStringLiteral("支出")}, {1, QStringLiteral("收入")}}));
+        QList<QVariantList>({ { 0, QStringLiteral("支出") }, { 1, QStringLiteral("收入") } }));
     const QList<QVariantList> kinds = ledger.rows(QStringLiteral("SELECT name, key_order FROM kind ORDER BY a_kind"));
     QCOMPARE(kinds.size(), LedgerSchema::starterKinds().size());
     for (int i = 0; i < kinds.size(); ++i) {
@@ -50,7 +50,7 @@ void StoreTest::newLedgerHasTheSchema()
     const QStringList indexes = [&] {
         QStringList names;
         for (const QVariantList &row :
-             ledger.rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL")))
+            ledger.rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL")))
             names << row.at(0).toString();
         return names;
     }();
@@ -79,7 +79,8 @@ void StoreTest::newLedgerToolRefusesToOverwrite()
 void StoreTest::emptyResultIsAtEndWithNoRows()
 {
     TestLedger ledger;
-    ResultSet result = Open_Query(QStringLiteral("SELECT * FROM data_main WHERE a_date = ?"), {QStringLiteral("2024-05-01")});
+    ResultSet result
+        = Open_Query(QStringLiteral("SELECT * FROM data_main WHERE a_date = ?"), { QStringLiteral("2024-05-01") });
     QVERIFY(result.atEnd());
     QCOMPARE(result.rowCount(), 0);
     QVERIFY_THROWS_EXCEPTION(StoreError, result.moveFirst());
@@ -116,9 +117,9 @@ void StoreTest::bindsTextsExactlyAsTyped()
 {
     TestLedger ledger;
     const QString nasty = QStringLiteral("O'Brien \"x\" 100% _a\\b; -- DROP TABLE kind;\n\t\u3000😀 שלום");
-    Exec_SQL(QStringLiteral("INSERT INTO kind (name, key_order) VALUES (?, ?)"), {nasty, 1});
+    Exec_SQL(QStringLiteral("INSERT INTO kind (name, key_order) VALUES (?, ?)"), { nasty, 1 });
     QCOMPARE(ledger.scalar(QStringLiteral("SELECT name FROM kind")).toString(), nasty);
-    QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM kind WHERE name = ?"), {nasty}).toInt(), 1);
+    QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM kind WHERE name = ?"), { nasty }).toInt(), 1);
     QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'kind'")).toInt(), 1);
 }
 
@@ -132,9 +133,9 @@ void StoreTest::highestKeyPlusOne()
     QCOMPARE(nextKey(), 1);
     for (int k = 1; k <= 41; ++k)
         ledger.addEntry(QStringLiteral("2024-05-01"), 1, 0, QStringLiteral("e"), 1, {}, k);
-    Exec_SQL(QStringLiteral("DELETE FROM data_main WHERE a_key = ?"), {41});
+    Exec_SQL(QStringLiteral("DELETE FROM data_main WHERE a_key = ?"), { 41 });
     QCOMPARE(nextKey(), 41);
-    Exec_SQL(QStringLiteral("DELETE FROM data_main WHERE a_key = ?"), {20});
+    Exec_SQL(QStringLiteral("DELETE FROM data_main WHERE a_key = ?"), { 20 });
     QCOMPARE(nextKey(), 41);
     // Keys are 64-bit: no ceiling at 32767.
     ledger.addEntry(QStringLiteral("2024-05-01"), 1, 0, QStringLiteral("e"), 1, {}, 5000000000LL);
@@ -151,7 +152,7 @@ void StoreTest::engineErrorsCarryTheEngineMessage()
         QVERIFY2(error.message().contains(QStringLiteral("no_such_table")), qPrintable(error.message()));
     }
     try {
-        Exec_SQL(QStringLiteral("INSERT INTO kind (nosuch) VALUES (?)"), {1});
+        Exec_SQL(QStringLiteral("INSERT INTO kind (nosuch) VALUES (?)"), { 1 });
         QFAIL("a bad statement must throw");
     } catch (const StoreError &error) {
         QVERIFY2(error.message().contains(QStringLiteral("nosuch")), qPrintable(error.message()));
@@ -167,15 +168,15 @@ void StoreTest::transactionRollsBackOnFailure()
     ledger.addEntry(QStringLiteral("2024-05-01"), 1, 0, QStringLiteral("b"), 1, {}, 2);
     try {
         Transaction transaction;
-        Exec_SQL(QStringLiteral("UPDATE data_main SET a_key = 0 WHERE a_key = ?"), {1});
-        Exec_SQL(QStringLiteral("UPDATE data_main SET a_key = ? WHERE a_key = ?"), {1, 2});
+        Exec_SQL(QStringLiteral("UPDATE data_main SET a_key = 0 WHERE a_key = ?"), { 1 });
+        Exec_SQL(QStringLiteral("UPDATE data_main SET a_key = ? WHERE a_key = ?"), { 1, 2 });
         Exec_SQL(QStringLiteral("UPDATE no_such_table SET x = 1"));
         transaction.commit();
         QFAIL("the third statement must fail");
     } catch (const StoreError &) {
     }
     QCOMPARE(ledger.rows(QStringLiteral("SELECT a_content, a_key FROM data_main ORDER BY a_key")),
-             QList<QVariantList>({{QStringLiteral("a"), 1}, {QStringLiteral("b"), 2}}));
+        QList<QVariantList>({ { QStringLiteral("a"), 1 }, { QStringLiteral("b"), 2 } }));
 }
 
 void StoreTest::transactionCommits()

@@ -46,20 +46,20 @@ QString TestLedger::path(const QString &name) const
 
 qint64 TestLedger::addKind(const QString &name, qint64 keyOrder)
 {
-    Exec_SQL(QStringLiteral("INSERT INTO kind (name, key_order) VALUES (?, ?)"), {name, keyOrder});
+    Exec_SQL(QStringLiteral("INSERT INTO kind (name, key_order) VALUES (?, ?)"), { name, keyOrder });
     return scalar(QStringLiteral("SELECT max(a_kind) FROM kind")).toLongLong();
 }
 
 void TestLedger::addEntry(const QString &isoDate, qint64 kind, int inout, const QString &content, double amount,
-                          const QString &note, qint64 key, const QString &kindName)
+    const QString &note, qint64 key, const QString &kindName)
 {
     Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-             {isoDate, kind, inout, content, amount, note, key, kindName});
+        { isoDate, kind, inout, content, amount, note, key, kindName });
 }
 
 void TestLedger::setDayNote(const QString &isoDate, const QString &note)
 {
-    Exec_SQL(QStringLiteral("INSERT INTO data_note (a_date, a_note) VALUES (?, ?)"), {isoDate, note});
+    Exec_SQL(QStringLiteral("INSERT INTO data_note (a_date, a_note) VALUES (?, ?)"), { isoDate, note });
 }
 
 QList<QVariantList> TestLedger::rows(const QString &sql, const QVariantList &values) const

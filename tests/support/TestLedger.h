@@ -22,7 +22,7 @@ public:
     // Direct writes and reads, for arranging a case and checking its outcome.
     qint64 addKind(const QString &name, qint64 keyOrder);
     void addEntry(const QString &isoDate, qint64 kind, int inout, const QString &content, double amount,
-                  const QString &note, qint64 key, const QString &kindName = QString());
+        const QString &note, qint64 key, const QString &kindName = QString());
     void setDayNote(const QString &isoDate, const QString &note);
     // Rows of a query as lists of values, for compact comparisons.
     QList<QVariantList> rows(const QString &sql, const QVariantList &values = {}) const;

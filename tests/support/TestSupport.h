@@ -32,11 +32,11 @@ public:
 } // namespace testing
 
 // Like QTEST_MAIN, with the program's fonts and translations set up.
-#define QUILLORY_TEST_MAIN(TestClass)                                                                 \
-    int main(int argc, char *argv[])                                                                  \
-    {                                                                                                 \
-        QApplication app(argc, argv);                                                                 \
-        ui::setupApplication(app);                                                                    \
-        TestClass test;                                                                               \
-        return QTest::qExec(&test, argc, argv);                                                       \
+#define QUILLORY_TEST_MAIN(TestClass)                                                                                  \
+    int main(int argc, char *argv[])                                                                                   \
+    {                                                                                                                  \
+        QApplication app(argc, argv);                                                                                  \
+        ui::setupApplication(app);                                                                                     \
+        TestClass test;                                                                                                \
+        return QTest::qExec(&test, argc, argv);                                                                        \
     }

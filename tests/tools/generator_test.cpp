@@ -17,8 +17,8 @@ QByteArray digestOf(const QString &folder)
 {
     Open_DB(QDir(folder).filePath(QStringLiteral("db1.mdb")));
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    for (const char *sql : {"SELECT * FROM data_main ORDER BY a_key", "SELECT * FROM kind ORDER BY a_kind",
-                            "SELECT * FROM data_note ORDER BY a_date"}) {
+    for (const char *sql : { "SELECT * FROM data_main ORDER BY a_key", "SELECT * FROM kind ORDER BY a_kind",
+             "SELECT * FROM data_note ORDER BY a_date" }) {
         for (const ResultSet::Row &row : Open_Query(QString::fromLatin1(sql)).rows())
             for (const QVariant &v : row)
                 hash.addData(v.toString().toUtf8() + '|');
@@ -66,9 +66,11 @@ void GeneratorTest::ledgerLooksLikeAHousehold()
     QVERIFY(skinds.open(QIODevice::ReadOnly));
     QVERIFY(skinds.readAll().endsWith("\r\n"));
     Open_DB(dir.filePath(QStringLiteral("db1.mdb")));
-    const ResultSet::Row stats = Open_Query(QStringLiteral(
-        "SELECT count(*), sum(a_inout), min(a_date), max(a_date), count(DISTINCT a_kind), max(a_key),"
-        " sum(a_count <> round(a_count)), count(DISTINCT a_date) FROM data_main")).rows().first();
+    const ResultSet::Row stats = Open_Query(
+        QStringLiteral("SELECT count(*), sum(a_inout), min(a_date), max(a_date), count(DISTINCT a_kind), max(a_key),"
+                       " sum(a_count <> round(a_count)), count(DISTINCT a_date) FROM data_main"))
+                                     .rows()
+                                     .first();
     QCOMPARE(stats.at(0).toInt(), 5000);
     const double incomeShare = stats.at(1).toDouble() / 5000;
     QVERIFY2(incomeShare > 0.15 && incomeShare < 0.25, qPrintable(QString::number(incomeShare)));
@@ -80,9 +82,18 @@ void GeneratorTest::ledgerLooksLikeAHousehold()
     QVERIFY(stats.at(7).toInt() < 5000); // several entries a day
     // Every entry names an existing kind, and keys rise with the dates.
     QCOMPARE(Open_Query(QStringLiteral("SELECT count(*) FROM data_main WHERE a_kind NOT IN (SELECT a_kind FROM kind)"))
-                 .rows().first().first().toInt(), 0);
+                 .rows()
+                 .first()
+                 .first()
+                 .toInt(),
+        0);
     QCOMPARE(Open_Query(QStringLiteral("SELECT count(*) FROM data_main a JOIN data_main b ON b.a_key = a.a_key + 1"
-                                       " WHERE b.a_date < a.a_date")).rows().first().first().toInt(), 0);
+                                       " WHERE b.a_date < a.a_date"))
+                 .rows()
+                 .first()
+                 .first()
+                 .toInt(),
+        0);
     QVERIFY(Open_Query(QStringLiteral("SELECT count(*) FROM data_note")).rows().first().first().toInt() > 20);
     Close_DB();
 }

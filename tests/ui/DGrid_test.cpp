@@ -43,7 +43,7 @@ struct ShownGrid
     {
         QHeaderView *header = grid.horizontalHeader();
         QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          QPoint(header->sectionViewportPosition(col) + 5, header->height() / 2));
+            QPoint(header->sectionViewportPosition(col) + 5, header->height() / 2));
         QTest::qWait(0);
     }
 
@@ -132,23 +132,22 @@ void DGridTest::clicksMakeTheCellCurrentBeforeClick()
     s.grid.setFixedCols(1);
     QStringList events;
     QObject::connect(&s.grid, &DGrid::gridMouseUp, &s.grid, [&] { events << QStringLiteral("up"); });
-    QObject::connect(&s.grid, &DGrid::gridClick, &s.grid, [&] {
-        events << QStringLiteral("click %1,%2").arg(s.grid.row()).arg(s.grid.col());
-    });
+    QObject::connect(&s.grid, &DGrid::gridClick, &s.grid,
+        [&] { events << QStringLiteral("click %1,%2").arg(s.grid.row()).arg(s.grid.col()); });
 
     s.clickCell(3, 2);
-    QCOMPARE(events, QStringList({"up", "click 3,2"}));
+    QCOMPARE(events, QStringList({ "up", "click 3,2" }));
 
     // Fixed cells are clicked too, but never become current.
     events.clear();
     s.clickHeader(2);
     s.clickCell(4, 0);
-    QCOMPARE(events, QStringList({"up", "click 3,2", "up", "click 3,2"}));
+    QCOMPARE(events, QStringList({ "up", "click 3,2", "up", "click 3,2" }));
 
     s.grid.setRow(0);
     events.clear();
     s.clickHeader(1);
-    QCOMPARE(events, QStringList({"up", "click 0,2"}));
+    QCOMPARE(events, QStringList({ "up", "click 0,2" }));
 }
 
 void DGridTest::selectionRunsFromTheCurrentRowToItsEnd()
@@ -160,23 +159,23 @@ void DGridTest::selectionRunsFromTheCurrentRowToItsEnd()
     s.grid.setRow(2);
     s.grid.setRowSel(5);
     QTest::qWait(0);
-    QCOMPARE(s.selectedGridRows(), QList<int>({2, 3, 4, 5}));
+    QCOMPARE(s.selectedGridRows(), QList<int>({ 2, 3, 4, 5 }));
     QCOMPARE(s.grid.row(), 2);
 
     s.grid.setRow(6);
     s.grid.setRowSel(3);
     QTest::qWait(0);
-    QCOMPARE(s.selectedGridRows(), QList<int>({3, 4, 5, 6}));
+    QCOMPARE(s.selectedGridRows(), QList<int>({ 3, 4, 5, 6 }));
 
     s.clickCell(1, 1);
     QTest::keyClick(&s.grid, Qt::Key_Down, Qt::ShiftModifier);
     QTest::keyClick(&s.grid, Qt::Key_Down, Qt::ShiftModifier);
     QCOMPARE(keyUps, 4); // each Down and each Shift released
     QCOMPARE(s.grid.row(), 3);
-    QCOMPARE(s.selectedGridRows(), QList<int>({1, 2, 3}));
+    QCOMPARE(s.selectedGridRows(), QList<int>({ 1, 2, 3 }));
     s.grid.setRowSel(s.grid.row());
     QTest::qWait(0);
-    QCOMPARE(s.selectedGridRows(), QList<int>({3}));
+    QCOMPARE(s.selectedGridRows(), QList<int>({ 3 }));
 }
 
 void DGridTest::widthsAreTwips()
@@ -197,9 +196,9 @@ void DGridTest::showResultReplacesEverything()
     ShownGrid s(4, 5);
     s.grid.setRow(2);
     s.grid.setCellBackColor(Qt::red);
-    ResultSet result({QStringLiteral("日期"), QStringLiteral("數目"), QStringLiteral("鍵"), QStringLiteral("備註")},
-                     {{QStringLiteral("2024/05/01"), 35.5, qlonglong(12), QVariant()},
-                      {QStringLiteral("2024/05/02"), 1e6, qlonglong(-3), QStringLiteral("it's")}});
+    ResultSet result({ QStringLiteral("日期"), QStringLiteral("數目"), QStringLiteral("鍵"), QStringLiteral("備註") },
+        { { QStringLiteral("2024/05/01"), 35.5, qlonglong(12), QVariant() },
+            { QStringLiteral("2024/05/02"), 1e6, qlonglong(-3), QStringLiteral("it's") } });
     s.grid.showResult(result);
     result.close();
     QTest::qWait(0);
@@ -220,10 +219,10 @@ void DGridTest::showResultReplacesEverything()
 void DGridTest::hiddenColumnsAndRowKeys()
 {
     ShownGrid s(2, 2);
-    ResultSet result({QStringLiteral("名"), QStringLiteral("數"), QStringLiteral("a_key")},
-                     {{QStringLiteral("午餐"), 80.0, qlonglong(7)}, {QStringLiteral("午餐"), 80.0, qlonglong(9)}});
+    ResultSet result({ QStringLiteral("名"), QStringLiteral("數"), QStringLiteral("a_key") },
+        { { QStringLiteral("午餐"), 80.0, qlonglong(7) }, { QStringLiteral("午餐"), 80.0, qlonglong(9) } });
     s.grid.showResult(result, 2);
-    s.grid.setRowKeys({0, 7, 9});
+    s.grid.setRowKeys({ 0, 7, 9 });
     QTest::qWait(0);
 
     // The last column is out of sight, in the grid and in the view alike.
@@ -245,7 +244,7 @@ void DGridTest::hiddenColumnsAndRowKeys()
     s.grid.showResult(result);
     QCOMPARE(s.grid.cols(), 3);
     QCOMPARE(s.grid.rowKey(1), 0);
-    s.grid.setRowKeys({0, 1});
+    s.grid.setRowKeys({ 0, 1 });
     s.grid.clearGrid();
     QCOMPARE(s.grid.rowKey(1), 0);
 }
@@ -253,8 +252,8 @@ void DGridTest::hiddenColumnsAndRowKeys()
 void DGridTest::resultCellsActAsTextOnceWritten()
 {
     ShownGrid s(2, 2);
-    ResultSet result({QStringLiteral("日"), QStringLiteral("數")},
-                     {{QStringLiteral("a"), 2.5}, {QStringLiteral("b"), 7.0}, {QStringLiteral("c")}});
+    ResultSet result({ QStringLiteral("日"), QStringLiteral("數") },
+        { { QStringLiteral("a"), 2.5 }, { QStringLiteral("b"), 7.0 }, { QStringLiteral("c") } });
     s.grid.showResult(result);
     result.close();
     QTest::qWait(0);
@@ -295,7 +294,7 @@ void DGridTest::resultCellsActAsTextOnceWritten()
     QCOMPARE(s.grid.textAt(1, 2), QStringLiteral("新"));
 
     // A new result forgets the formats and written cells of the last.
-    s.grid.showResult(ResultSet({QStringLiteral("日")}, {{QStringLiteral("x")}, {QStringLiteral("y")}}));
+    s.grid.showResult(ResultSet({ QStringLiteral("日") }, { { QStringLiteral("x") }, { QStringLiteral("y") } }));
     QCOMPARE(s.grid.textAt(1, 0), QStringLiteral("x"));
     QCOMPARE(s.grid.textAt(2, 0), QStringLiteral("y"));
     s.grid.clearGrid();
@@ -305,12 +304,12 @@ void DGridTest::resultCellsActAsTextOnceWritten()
 
 void DGridTest::aHundredThousandRowsShowFast()
 {
-    const QStringList columns = {"a", "b", "c", "d", "e", "f", "g"};
+    const QStringList columns = { "a", "b", "c", "d", "e", "f", "g" };
     QVector<ResultSet::Row> rows;
     rows.reserve(100000);
     for (int i = 0; i < 100000; ++i)
-        rows.append({QStringLiteral("2024/05/01"), QStringLiteral("餐費"), QStringLiteral("支出"),
-                     QStringLiteral("內容 %1").arg(i), double(i) / 4, QString(), qlonglong(i)});
+        rows.append({ QStringLiteral("2024/05/01"), QStringLiteral("餐費"), QStringLiteral("支出"),
+            QStringLiteral("內容 %1").arg(i), double(i) / 4, QString(), qlonglong(i) });
     const ResultSet result(columns, rows);
 
     ShownGrid s(2, 2);

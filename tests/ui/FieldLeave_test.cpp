@@ -22,7 +22,7 @@ struct Form
     {
         second->move(0, 40);
         button->move(0, 80);
-        for (QLineEdit *field : {first, second}) {
+        for (QLineEdit *field : { first, second }) {
             const QString name = field == first ? QStringLiteral("first") : QStringLiteral("second");
             ui::FieldLeave::watch(field, &guard, [this, field, name] {
                 events << QStringLiteral("leave ") + name;
@@ -55,7 +55,7 @@ void FieldLeaveTest::leaveRunsBeforeTheClickedButton()
     f.first->setFocus();
     f.first->setText(QStringLiteral("ok"));
     testing::click(f.button);
-    QCOMPARE(f.events, QStringList({"leave first", "click"}));
+    QCOMPARE(f.events, QStringList({ "leave first", "click" }));
 }
 
 void FieldLeaveTest::aFieldTakingTheFocusBackStaysWhole()
@@ -66,7 +66,7 @@ void FieldLeaveTest::aFieldTakingTheFocusBackStaysWhole()
     f.second->setText(QStringLiteral("bad"));
     QTest::keyClick(f.first, Qt::Key_Tab);
     // The second field's check stays quiet while the first one takes the focus back.
-    QCOMPARE(f.events, QStringList({"leave first"}));
+    QCOMPARE(f.events, QStringList({ "leave first" }));
     QCOMPARE(QApplication::focusWidget(), f.first);
     QCOMPARE(f.first->selectedText(), QStringLiteral("bad"));
     testing::typeText(f.first, QStringLiteral("好"));

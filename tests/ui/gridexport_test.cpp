@@ -18,10 +18,18 @@ void fill(DGrid &grid)
     grid.setCols(3);
     grid.setRows(4);
     const QStringList cells = {
-        QStringLiteral("日期"), QStringLiteral("帳目名"), QStringLiteral("帳目"),
-        QStringLiteral("2024/05/01(三)"), QStringLiteral("午餐, 兩人"), QStringLiteral("80"),
-        QStringLiteral("2024/05/04(六)"), QStringLiteral("他說 \"好\""), QStringLiteral("12.5"),
-        QStringLiteral("2024/05/05(日)"), QStringLiteral("第一行\n第二行\t尾"), QStringLiteral("-3"),
+        QStringLiteral("日期"),
+        QStringLiteral("帳目名"),
+        QStringLiteral("帳目"),
+        QStringLiteral("2024/05/01(三)"),
+        QStringLiteral("午餐, 兩人"),
+        QStringLiteral("80"),
+        QStringLiteral("2024/05/04(六)"),
+        QStringLiteral("他說 \"好\""),
+        QStringLiteral("12.5"),
+        QStringLiteral("2024/05/05(日)"),
+        QStringLiteral("第一行\n第二行\t尾"),
+        QStringLiteral("-3"),
     };
     for (int i = 0; i < cells.size(); ++i)
         grid.setTextAt(i / 3, i % 3, cells.at(i));
@@ -46,20 +54,20 @@ void GridExportTest::csvQuotesWhatNeedsQuoting()
     DGrid grid;
     fill(grid);
     QCOMPARE(GridExport::csv(&grid),
-             QStringLiteral("日期,帳目名,帳目\r\n"
-                            "2024/05/01(三),\"午餐, 兩人\",80\r\n"
-                            "2024/05/04(六),\"他說 \"\"好\"\"\",12.5\r\n"
-                            "2024/05/05(日),\"第一行\n第二行\t尾\",-3\r\n"));
+        QStringLiteral("日期,帳目名,帳目\r\n"
+                       "2024/05/01(三),\"午餐, 兩人\",80\r\n"
+                       "2024/05/04(六),\"他說 \"\"好\"\"\",12.5\r\n"
+                       "2024/05/05(日),\"第一行\n第二行\t尾\",-3\r\n"));
 }
 
 void GridExportTest::tsvPastesIntoASpreadsheet()
 {
     DGrid grid;
     fill(grid);
-    QCOMPARE(GridExport::tsv(&grid, {1, 3}),
-             QStringLiteral("日期\t帳目名\t帳目\n"
-                            "2024/05/01(三)\t午餐, 兩人\t80\n"
-                            "2024/05/05(日)\t\"第一行\n第二行\t尾\"\t-3\n"));
+    QCOMPARE(GridExport::tsv(&grid, { 1, 3 }),
+        QStringLiteral("日期\t帳目名\t帳目\n"
+                       "2024/05/01(三)\t午餐, 兩人\t80\n"
+                       "2024/05/05(日)\t\"第一行\n第二行\t尾\"\t-3\n"));
 }
 
 void GridExportTest::copiesSelectedRowsOrTheWholeGrid()
@@ -68,14 +76,14 @@ void GridExportTest::copiesSelectedRowsOrTheWholeGrid()
     fill(grid);
     grid.show();
     QVERIFY(QTest::qWaitForWindowExposed(&grid));
-    QCOMPARE(GridExport::rowsToCopy(&grid), QVector<int>({1, 2, 3}));
+    QCOMPARE(GridExport::rowsToCopy(&grid), QVector<int>({ 1, 2, 3 }));
     grid.setRow(2);
     QTest::qWait(0);
-    QCOMPARE(GridExport::rowsToCopy(&grid), QVector<int>({1, 2, 3}));
+    QCOMPARE(GridExport::rowsToCopy(&grid), QVector<int>({ 1, 2, 3 }));
     grid.setRow(3);
     grid.setRowSel(2);
     QTest::qWait(0);
-    QCOMPARE(GridExport::rowsToCopy(&grid), QVector<int>({2, 3}));
+    QCOMPARE(GridExport::rowsToCopy(&grid), QVector<int>({ 2, 3 }));
 }
 
 void GridExportTest::exportCancelledOrUnwritable()

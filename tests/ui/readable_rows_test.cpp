@@ -128,7 +128,7 @@ private Q_SLOTS:
             press(window.chk_month);
             QCOMPARE(window.DGrid->rows(), 5);
             const QSet<QRgb> seen = checkRows(window.DGrid, "range");
-            QCOMPARE(seen, (QSet<QRgb>{ white.rgb(), weekend.rgb(), income.rgb() }));
+            QCOMPARE(seen, (QSet<QRgb> { white.rgb(), weekend.rgb(), income.rgb() }));
         }
         press(window.chk_year);
         window.chkyeartxt->setText(QStringLiteral("2024"));
@@ -146,7 +146,8 @@ private Q_SLOTS:
         input_keyin *w = e.open();
         const QColor window = w->palette().color(QPalette::Window);
         // Saturday and Sunday in red, a Monday in the normal text colour.
-        for (const QString &day : { QStringLiteral("2024/5/4"), QStringLiteral("2024/5/5"), QStringLiteral("2024/5/6") }) {
+        for (const QString &day :
+            { QStringLiteral("2024/5/4"), QStringLiteral("2024/5/5"), QStringLiteral("2024/5/6") }) {
             EntryWindow::retype(w->date_new, day);
             QTest::keyClick(w->date_new, Qt::Key_Return);
             const QColor text = w->Label7->palette().color(QPalette::WindowText);

@@ -69,19 +69,19 @@ struct Subject
 QList<Subject> subjects()
 {
     return {
-        { "main menu", [] { return new Form1; }, [](QWidget *) { return QList<QWidget *>{}; } },
+        { "main menu", [] { return new Form1; }, [](QWidget *) { return QList<QWidget *> {}; } },
         { "daily entry", [] { return new input_keyin; },
             [](QWidget *w) {
                 auto *d = static_cast<input_keyin *>(w);
-                return QList<QWidget *>{ d->DGrid, d->note_day, d->cmd_up_down[0], d->cmd_up_down[1] };
+                return QList<QWidget *> { d->DGrid, d->note_day, d->cmd_up_down[0], d->cmd_up_down[1] };
             } },
-        { "kind manager", [] { return new mang_kind; }, [](QWidget *) { return QList<QWidget *>{}; } },
+        { "kind manager", [] { return new mang_kind; }, [](QWidget *) { return QList<QWidget *> {}; } },
         { "reassignment", [] { return new mang_kind_assign(QStringLiteral("餐費"), 1); },
-            [](QWidget *) { return QList<QWidget *>{}; } },
+            [](QWidget *) { return QList<QWidget *> {}; } },
         { "query", [] { return new check; },
             [](QWidget *w) {
                 auto *c = static_cast<check *>(w);
-                return QList<QWidget *>{ c->DGrid, c->msg_field };
+                return QList<QWidget *> { c->DGrid, c->msg_field };
             } },
     };
 }
@@ -115,10 +115,7 @@ class WindowFitTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_ledger = std::make_unique<TestLedger>(true);
-    }
+    void initTestCase() { m_ledger = std::make_unique<TestLedger>(true); }
 
     void windowsFollowTheirSize()
     {
@@ -136,23 +133,26 @@ private Q_SLOTS:
             const QHash<QWidget *, QRect> before = places(w.get());
             const QList<QWidget *> growing = s.growing(w.get());
 
-            for (const QSize &size : { designed * 1.6, QSize(designed.width() + 40, designed.height()),
-                     designed / 3, QSize(designed.width(), designed.height() - 60) }) {
+            for (const QSize &size : { designed * 1.6, QSize(designed.width() + 40, designed.height()), designed / 3,
+                     QSize(designed.width(), designed.height() - 60) }) {
                 w->resize(size);
                 settle(w.get());
-                const QString what = QStringLiteral("%1 at %2x%3").arg(QString::fromUtf8(s.name)).arg(w->width()).arg(w->height());
+                const QString what
+                    = QStringLiteral("%1 at %2x%3").arg(QString::fromUtf8(s.name)).arg(w->width()).arg(w->height());
                 QVERIFY2(w->width() >= w->minimumWidth() && w->height() >= w->minimumHeight(), qPrintable(what));
                 QVERIFY2(outside(w.get()).isEmpty(), qPrintable(what + QStringLiteral(": ") + outside(w.get())));
                 for (auto it = before.cbegin(); it != before.cend(); ++it) {
                     if (!growing.contains(it.key()))
-                        QVERIFY2(it.key()->geometry() == it.value(), qPrintable(what + QLatin1Char(' ') + it.key()->objectName()));
+                        QVERIFY2(it.key()->geometry() == it.value(),
+                            qPrintable(what + QLatin1Char(' ') + it.key()->objectName()));
                 }
                 const int dw = w->width() - designed.width();
                 const int dh = w->height() - designed.height();
                 for (QWidget *box : boxes(w.get())) {
                     const QRect was = before.value(box);
                     QVERIFY2(dw == 0 || (box->width() > was.width()) == (dw > 0), qPrintable(what + box->objectName()));
-                    QVERIFY2(dh == 0 || (box->height() > was.height()) == (dh > 0), qPrintable(what + box->objectName()));
+                    QVERIFY2(
+                        dh == 0 || (box->height() > was.height()) == (dh > 0), qPrintable(what + box->objectName()));
                 }
             }
             // Smaller than designed is possible where a grid or note can give up room.
