@@ -1,23 +1,27 @@
 // Start-up in a folder whose db1.mdb is an old Access ledger: the offer to bring it over, and
 // what each answer and each way the importer can end leave in the folder and on the screen.
-// The importer is a double here that honours quillory-import's command line.
+// Most cases use a double that honours quillory-import's command line and misbehaves on
+// request; the last ones run the real quillory-import on old ledgers written by the test writer.
 
 #include "app/Form1.h"
 #include "app/ImportProgress.h"
 #include "app/ImportRunner.h"
 #include "app/OldLedgerFile.h"
 #include "app/Startup.h"
+#include "import/ImportRun.h"
 #include "store/LedgerSchema.h"
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
 #include "support/ScriptedBoxes.h"
 #include "support/TestSupport.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -54,6 +58,35 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
             files.insert(name, file.readAll());
     }
     return files;
+}
+
+// Every entry of a folder (hidden ones and folders too) with its size and SHA-256.
+QMap<QString, QString> fingerprints(const QString &folder)
+{
+    QMap<QString, QString> prints;
+    const QDir dir(folder);
+    for (const QFileInfo &info :
+        dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+        if (info.isDir()) {
+            prints.insert(info.fileName(), QStringLiteral("folder"));
+            continue;
+        }
+        QFile file(info.filePath());
+        QCryptographicHash sha(QCryptographicHash::Sha256);
+        if (!file.open(QIODevice::ReadOnly) || !sha.addData(&file)) {
+            prints.insert(info.fileName(), QStringLiteral("unreadable"));
+            continue;
+        }
+        prints.insert(info.fileName(),
+            QStringLiteral("%1 bytes, %2").arg(info.size()).arg(QString::fromLatin1(sha.result().toHex())));
+    }
+    return prints;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // A folder holding an old ledger, made the working directory, with the double as the importer.
@@ -98,6 +131,16 @@ private Q_SLOTS:
     void aFailedImportLeavesTheFolderAsItWas_data();
     void aFailedImportLeavesTheFolderAsItWas();
     void cancellingStopsTheImport();
+
+    // The real quillory-import, on old ledgers written by the test writer.
+    void writeOldLedgers();
+    void yesWithTheRealImporterBringsEveryEntryOver();
+    void noWithARealOldLedgerLeavesEveryByte();
+    void aDamagedOldLedgerIsRefusedAndLeavesTheFolder_data();
+    void aDamagedOldLedgerIsRefusedAndLeavesTheFolder();
+
+private:
+    QTemporaryDir m_written;
 };
 
 void JetOfferTest::recognisesOldLedgersByTheirFirstPage()
@@ -274,6 +317,137 @@ void JetOfferTest::cancellingStopsTheImport()
     QVERIFY(clock.elapsed() < 5000);
     QCOMPARE(snapshot(folder.folder()), before);
     QVERIFY(boxes.texts().at(1).contains(QStringLiteral("已經取消轉入")));
+}
+
+void JetOfferTest::writeOldLedgers()
+{
+    QVERIFY(m_written.isValid());
+    QString error;
+    QVERIFY2(jetcases::runPython(
+                 { jetcases::script(QStringLiteral("ledger_jet.py")), m_written.filePath(QStringLiteral("family.mdb")),
+                     QStringLiteral("--entries"), QStringLiteral("300"), QStringLiteral("--years"),
+                     QStringLiteral("2023,2024"), QStringLiteral("--seed"), QStringLiteral("21") },
+                 &error),
+        qPrintable(error));
+    // The writer's damaged files, among its other cases.
+    QVERIFY2(jetcases::runPython({ jetcases::script(QStringLiteral("make_cases.py")), m_written.path() }, &error),
+        qPrintable(error));
+}
+
+void JetOfferTest::yesWithTheRealImporterBringsEveryEntryOver()
+{
+    const QString written = m_written.filePath(QStringLiteral("family.mdb"));
+    const QByteArray old = fileBytes(written);
+    QVERIFY(!old.isEmpty());
+    OldLedgerFolder folder(old);
+    QCOMPARE(oldLedgerFormatOf(QStringLiteral("db1.mdb")), OldLedgerFormat::Jet4);
+    ImportRunner::setProgramForTests(QStringLiteral(QUILLORY_IMPORT_PROGRAM));
+    ScriptedBoxes boxes;
+    boxes.answer(true);
+    QVERIFY(startUp());
+    QVERIFY(boxes.unexpected().isEmpty());
+
+    const QJsonObject entries = jetcases::tableOf(jetcases::layoutOf(written), QStringLiteral("data_main"));
+    const QJsonArray rows = entries.value(QStringLiteral("rows")).toArray();
+    QCOMPARE(rows.size(), 300);
+    const QStringList texts = boxes.texts();
+    QCOMPARE(texts.size(), 2);
+    QVERIFY(texts.at(0).contains(QStringLiteral("要把它轉入成 Quillory 的帳本嗎？")));
+    QVERIFY2(texts.at(1).contains(QStringLiteral("轉入核對：全部相符")), qPrintable(texts.at(1)));
+    QVERIFY2(texts.at(1).contains(QStringLiteral("data_main：讀 300 筆（檔案記錄 300 筆），寫 300 筆")),
+        qPrintable(texts.at(1)));
+
+    // The old file kept byte for byte beside the report; nothing unfinished left.
+    const QDir dir(folder.folder());
+    const QStringList copies = dir.entryList({ QStringLiteral("db1-jet-*.mdb") }, QDir::Files);
+    QCOMPARE(copies.size(), 1);
+    QVERIFY(QRegularExpression(QStringLiteral("^db1-jet-\\d{8}-\\d{6}\\.mdb$")).match(copies.first()).hasMatch());
+    QCOMPARE(fileBytes(dir.filePath(copies.first())), old);
+    QVERIFY(texts.at(1).contains(copies.first()));
+    const QString report = QString::fromUtf8(fileBytes(dir.filePath(QStringLiteral("import-report.txt"))));
+    QVERIFY2(report.startsWith(QStringLiteral("轉入核對：全部相符\n")), qPrintable(report));
+    QVERIFY(report.contains(QStringLiteral("PRAGMA integrity_check）：ok")));
+    QVERIFY(!dir.exists(QStringLiteral("db1-import.mdb.partial")));
+    QCOMPARE(fileBytes(dir.filePath(QStringLiteral("SKinds.txt"))), QByteArray("1,2\r\n"));
+
+    // db1.mdb is now the ledger open, and it holds every entry as written.
+    QCOMPARE(oldLedgerFormatOf(dir.filePath(QStringLiteral("db1.mdb"))), OldLedgerFormat::NotAccess);
+    QVERIFY(Is_Open());
+    QMap<qint64, std::pair<QString, double>> stored;
+    for (const ResultSet::Row &row :
+        Open_Query(QStringLiteral("SELECT a_key, a_content, a_count FROM data_main")).rows())
+        stored.insert(row.value(0).toLongLong(), { row.value(1).toString(), row.value(2).toDouble() });
+    QCOMPARE(stored.size(), rows.size());
+    const QMap<QString, int> c = importrun::columnsOf(entries);
+    const QString amountType = entries.value(QStringLiteral("columns"))
+                                   .toArray()
+                                   .at(c.value(QStringLiteral("a_count")))
+                                   .toObject()
+                                   .value(QStringLiteral("type"))
+                                   .toString();
+    for (const QJsonValue &v : rows) {
+        const QJsonArray row = v.toArray();
+        const qint64 key = row.at(c.value(QStringLiteral("a_key"))).toInteger();
+        QVERIFY2(stored.contains(key), qPrintable(QString::number(key)));
+        QCOMPARE(stored.value(key).first, row.at(c.value(QStringLiteral("a_content"))).toString());
+        QVERIFY2(
+            importrun::sameAmount(row.at(c.value(QStringLiteral("a_count"))), amountType, stored.value(key).second),
+            qPrintable(QString::number(key)));
+    }
+
+    Form1 menu;
+    menu.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&menu));
+    QCOMPARE(SKinds_List(), QVector<qint64>({ 1, 2 }));
+}
+
+void JetOfferTest::noWithARealOldLedgerLeavesEveryByte()
+{
+    OldLedgerFolder folder(fileBytes(m_written.filePath(QStringLiteral("family.mdb"))));
+    ImportRunner::setProgramForTests(QStringLiteral(QUILLORY_IMPORT_PROGRAM));
+    const QMap<QString, QString> before = fingerprints(folder.folder());
+    QCOMPARE(before.size(), 2);
+    ScriptedBoxes boxes;
+    boxes.answer(false);
+    QVERIFY(!startUp());
+    QVERIFY(!Is_Open());
+    QCOMPARE(fingerprints(folder.folder()), before);
+    QCOMPARE(boxes.texts().size(), 2);
+    QVERIFY(boxes.texts().at(1).contains(QStringLiteral("沒有轉入")));
+    QVERIFY(boxes.unexpected().isEmpty());
+}
+
+void JetOfferTest::aDamagedOldLedgerIsRefusedAndLeavesTheFolder_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("definition page lost") << "damaged.mdb";
+    QTest::newRow("cut short") << "damaged_truncated.mdb";
+}
+
+void JetOfferTest::aDamagedOldLedgerIsRefusedAndLeavesTheFolder()
+{
+    QFETCH(QString, file);
+    OldLedgerFolder folder(fileBytes(m_written.filePath(file)));
+    QCOMPARE(oldLedgerFormatOf(QStringLiteral("db1.mdb")), OldLedgerFormat::Jet4);
+    ImportRunner::setProgramForTests(QStringLiteral(QUILLORY_IMPORT_PROGRAM));
+    const QMap<QString, QString> before = fingerprints(folder.folder());
+    ScriptedBoxes boxes;
+    boxes.answer(true);
+    QVERIFY(!startUp());
+    QVERIFY(!Is_Open());
+    QCOMPARE(fingerprints(folder.folder()), before);
+    QVERIFY(boxes.unexpected().isEmpty());
+    QCOMPARE(boxes.texts().size(), 2);
+    const QString told = boxes.texts().at(1);
+    QVERIFY2(told.contains(QStringLiteral("損壞")), qPrintable(told));
+    QVERIFY(told.contains(QStringLiteral("舊的 db1.mdb 沒有更動")));
+
+    // The program stays usable: the same folder, once it holds a ledger, starts as usual.
+    QVERIFY(QFile::remove(QStringLiteral("db1.mdb")));
+    LedgerSchema::createLedger(QStringLiteral("db1.mdb"));
+    ScriptedBoxes again;
+    QVERIFY(startUp());
+    QVERIFY(again.unexpected().isEmpty());
 }
 
 QUILLORY_TEST_MAIN(JetOfferTest)
