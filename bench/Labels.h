@@ -31,5 +31,7 @@ inline const QString wholeDetailed = QStringLiteral("range query, whole ledger, 
 // The longest the window's event loop waited for a turn while the query ran (from a 50 ms timer).
 inline const QString wholeSimplePause = QStringLiteral("  longest event-loop pause in it, simple");
 inline const QString wholeDetailedPause = QStringLiteral("  longest event-loop pause in it, detailed");
+// The whole run of quillory-import on an old Access ledger, from its start to its exit.
+inline const QString importOld = QStringLiteral("old Access ledger import (quillory-import)");
 
 } // namespace labels

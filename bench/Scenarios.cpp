@@ -12,13 +12,17 @@
 #include "reports/chart_view.h"
 #include "reports/check.h"
 #include "store/ReportStore.h"
+#include "store/StoreError.h"
 #include "store/SummaryKinds.h"
+#include "store/database_access.h"
 #include "ui/DGrid.h"
 #include "ui/PushButton.h"
 #include "ui/RichTextBox.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
@@ -27,6 +31,8 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <optional>
 
 Measurement &BenchRun::line(const QString &action)
@@ -345,6 +351,93 @@ void queries(BenchRun &run, Form1 &menu)
         since.start();
         click(menu.cmd_check);
         settle();
+    }
+}
+
+void importOldLedger(BenchRun &run, const QString &program, const QString &scripts, qint64 entries, const QString &work)
+{
+    if (!QFileInfo(program).isExecutable()) {
+        run.problems << QStringLiteral("import not measured: %1 not found").arg(program);
+        return;
+    }
+    const QString old = QDir(work).filePath(QStringLiteral("old-ledger.mdb"));
+    QStringList years;
+    for (int year = 2006; year <= 2025; ++year)
+        years << QString::number(year);
+    QProcess writer;
+    writer.setProcessChannelMode(QProcess::MergedChannels);
+    QElapsedTimer writing;
+    writing.start();
+    writer.start(QStringLiteral("python3"),
+        { QDir(scripts).filePath(QStringLiteral("ledger_jet.py")), old, QStringLiteral("--entries"),
+            QString::number(entries), QStringLiteral("--years"), years.join(QLatin1Char(',')), QStringLiteral("--seed"),
+            QStringLiteral("100") });
+    if (!writer.waitForFinished(30 * 60 * 1000) || writer.exitStatus() != QProcess::NormalExit
+        || writer.exitCode() != 0) {
+        run.problems << QStringLiteral("import not measured: the old ledger was not written: %1 %2")
+                            .arg(writer.errorString(), QString::fromUtf8(writer.readAll()).trimmed());
+        return;
+    }
+    std::printf("old Access ledger for the import: %lld entries, %.1f MB, written in %.0f s\n",
+        static_cast<long long>(entries), double(QFileInfo(old).size()) / (1024.0 * 1024.0),
+        driving::elapsedMs(writing) / 1000.0);
+
+    // An import takes seconds; a few runs say enough.
+    const int reps = std::min(run.reps, 3);
+    for (int rep = 0; rep < reps; ++rep) {
+        const QDir folder(QDir(work).filePath(QStringLiteral("import-%1").arg(rep)));
+        if (!folder.mkpath(QStringLiteral(".")) || !QFile::copy(old, folder.filePath(QStringLiteral("db1.mdb")))) {
+            run.problems << QStringLiteral("import: no folder for run %1").arg(rep + 1);
+            return;
+        }
+        QFile summary(folder.filePath(QStringLiteral("SKinds.txt")));
+        if (!summary.open(QIODevice::WriteOnly) || summary.write("1,2\r\n") != 5) {
+            run.problems << QStringLiteral("import: SKinds.txt not written");
+            return;
+        }
+        summary.close();
+
+        // As the program runs it: with progress lines, into the old file's folder.
+        QProcess importer;
+        importer.setWorkingDirectory(folder.path());
+        importer.setStandardInputFile(QProcess::nullDevice());
+        importer.setStandardOutputFile(QProcess::nullDevice());
+        QElapsedTimer timer;
+        timer.start();
+        importer.start(
+            program, { QStringLiteral("--progress"), folder.filePath(QStringLiteral("db1.mdb")), folder.path() });
+        const bool finished = importer.waitForFinished(10 * 60 * 1000);
+        const double ms = driving::elapsedMs(timer);
+        if (!finished || importer.exitStatus() != QProcess::NormalExit || importer.exitCode() != 0) {
+            importer.kill();
+            importer.waitForFinished(5000);
+            const QStringList said
+                = QString::fromUtf8(importer.readAllStandardError()).trimmed().split(QLatin1Char('\n'));
+            run.problems << QStringLiteral("import: quillory-import failed: %1").arg(said.last());
+            return;
+        }
+        QFile report(folder.filePath(QStringLiteral("import-report.txt")));
+        if (!report.open(QIODevice::ReadOnly) || !report.readLine().startsWith("轉入核對：全部相符")) {
+            run.problems << QStringLiteral("import: the report does not say that everything agrees");
+            return;
+        }
+        qint64 brought = -1;
+        try {
+            database_access::Open_DB(folder.filePath(QStringLiteral("db1.mdb")));
+            brought = database_access::Open_Query(QStringLiteral("SELECT count(*) FROM data_main"))
+                          .rows()
+                          .first()
+                          .value(0)
+                          .toLongLong();
+        } catch (const StoreError &error) {
+            run.problems << QStringLiteral("import: the new ledger does not open: %1").arg(error.message());
+        }
+        database_access::Close_DB();
+        if (brought != entries) {
+            run.problems << QStringLiteral("import: the new ledger holds %1 entries of %2").arg(brought).arg(entries);
+            return;
+        }
+        run.line(labels::importOld).times.add(ms);
     }
 }
 

@@ -49,4 +49,11 @@ void kindManager(BenchRun &run, Form1 &menu);
 // a sort press and the year report, each beside the engine's time for its statements.
 void queries(BenchRun &run, Form1 &menu);
 
+// An old Access ledger of the given entries, written by the tests' writer (its scripts in
+// scripts, run with python3) into work, then brought over by the real importer, each time
+// into a fresh folder, timed from its start to its exit. Each new ledger is opened and its
+// entries counted. Run with no ledger of the program open.
+void importOldLedger(
+    BenchRun &run, const QString &program, const QString &scripts, qint64 entries, const QString &work);
+
 } // namespace scenarios

@@ -38,8 +38,20 @@ void setTargets(BenchRun &run, bool large)
             m.limitMs = 300;
             continue;
         }
+        // The import of an old ledger of 100,000 entries, every run of it.
+        if (a == labels::importOld) {
+            m.limitMs = 10000;
+            m.limitOnSlowest = true;
+            continue;
+        }
         if (a == labels::chartYear || a == labels::chartMonths) {
             m.limitMs = 100;
+            continue;
+        }
+        // The import of an old ledger of 100,000 entries, every run of it.
+        if (a == labels::importOld) {
+            m.limitMs = 10000;
+            m.limitOnSlowest = true;
             continue;
         }
         if (a == labels::chartYears) {
@@ -190,6 +202,9 @@ int main(int argc, char *argv[])
     parser.addOption({ QStringLiteral("whole-reps"), QStringLiteral("Repetitions of the whole-ledger queries (5)."),
         QStringLiteral("n"), QStringLiteral("5") });
     parser.addOption({ QStringLiteral("no-whole"), QStringLiteral("Skip the whole-ledger queries (for quick runs).") });
+    parser.addOption({ QStringLiteral("import-entries"),
+        QStringLiteral("Entries of the old Access ledger whose import is timed (100000; 0: no import)."),
+        QStringLiteral("n"), QStringLiteral("100000") });
     parser.addOption({ QStringLiteral("targets"),
         QStringLiteral("Targets to check: 100k or 1m (default: by the ledger's size)."), QStringLiteral("set") });
     parser.process(app);
@@ -269,6 +284,10 @@ int main(int argc, char *argv[])
     menu->close();
     menu.reset();
     database_access::Close_DB();
+    const qint64 importEntries = parser.value(QStringLiteral("import-entries")).toLongLong();
+    if (importEntries > 0)
+        scenarios::importOldLedger(run, QStringLiteral(QUILLORY_IMPORT_PROGRAM), QStringLiteral(QUILLORY_JET_SCRIPTS),
+            importEntries, work.path());
 
     setTargets(run, large);
     return report(run, entries, large) == 0 ? 0 : 1;
