@@ -18,6 +18,8 @@ foreach(size IN LISTS QUILLORY_ICON_SIZES)
           RENAME quillory.png)
 endforeach()
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillory)
+# The licence, in the machine-readable form that Debian keeps beside every package's documents.
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillory)
 
 # The launcher also sits beside the programs in the build folder, where it finds them first:
 # scripts/run.sh starts a build through it just as an installed copy starts.
@@ -30,6 +32,7 @@ set(QUILLORY_PACKAGE_MAINTAINER "Quillory developers <quillory@example.org>"
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillory)
 set(CPACK_PACKAGE_VENDOR Quillory)
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "household ledger of daily income and expenses (家庭記帳)")
 set(CPACK_PACKAGE_DESCRIPTION

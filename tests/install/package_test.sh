@@ -28,7 +28,7 @@ expect_eq "package name" quillory "$(field Package)"
 expect_eq "version is the project's" \
     "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")" "$(field Version)"
 expect_eq "architecture" "$(dpkg --print-architecture)" "$(field Architecture)"
-expect "has a maintainer" test -n "$(field Maintainer)"
+expect "the maintainer is a name and an address" grep -Eq '^[^<>]+ <[^<>@ ]+@[^<>@ ]+>$' <<<"$(field Maintainer)"
 
 section "file list"
 # "mode owner path" for every entry, without the leading "./"
@@ -45,6 +45,30 @@ expect_eq "everything lies under usr/" "" "$(awk '$3 != "" && $3 !~ /^usr\// { p
 expect_eq "everything belongs to root" "" "$(awk '$2 != "root/root" { print $3 }' "$tmp/list")"
 expect_eq "no tests, libraries, headers or build files" "" \
     "$(awk '$3 ~ /(_test|\.a|\.h|\.o|\.cmake|CMakeFiles\/.*)$/ { print $3 }' "$tmp/list")"
+
+section "licence"
+copyright=usr/share/doc/quillory/copyright
+expect_eq "$copyright, readable by all" "-rw-r--r-- root/root" "$(entry "$copyright")"
+expect "$copyright is the one in the sources" cmp -s "$source/packaging/copyright" "$root/$copyright"
+expect "$copyright names the licence of every file" grep -q '^License: Expat$' "$root/$copyright"
+licence_body=$(sed -n '/^Permission/,$p' "$source/LICENSE" | tr -s ' \n' ' ')
+packaged_body=$(sed -n '/^ Permission/,$p' "$root/$copyright" | sed 's/^ \.$//; s/^ //' | tr -s ' \n' ' ')
+expect_eq "$copyright carries the licence text of LICENSE" "$licence_body" "$packaged_body"
+
+section "hardening"
+build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
+case "$build_type" in
+    Release | RelWithDebInfo)
+        for program in quillory quillory-import quillory-newdb quillory-notice; do
+            binary=$root/usr/bin/$program
+            expect "$program is position-independent" grep -q 'Type:[[:space:]]*DYN' <<<"$(readelf -h "$binary")"
+            expect "$program has a read-only relocation table" grep -q GNU_RELRO <<<"$(readelf -lW "$binary")"
+            expect "$program binds every symbol at start" grep -Eq 'FLAGS.*BIND_NOW|FLAGS_1.*NOW' <<<"$(readelf -dW "$binary")"
+            expect "$program checks its stack" grep -q __stack_chk_fail <<<"$(readelf -sW --dyn-syms "$binary")"
+        done
+        ;;
+    *) echo "build type $build_type is not hardened; hardening not checked" ;;
+esac
 
 section "menu entry"
 desktop=$root/usr/share/applications/quillory.desktop
