@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds Quillory and runs the whole test suite headless.
+# Checks the sources' layout, builds Quillory and runs the whole test suite headless.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+bash "$root/scripts/install-deps.sh"
+bash "$root/scripts/format.sh" --check
 bash "$root/scripts/build.sh"
 build="${BUILD_DIR:-$root/build}"
 cd "$build"
