@@ -11,8 +11,8 @@ packages=(
   sqlite3 libsqlite3-dev
   xvfb xauth openbox imagemagick x11-utils
   qt6-charts-dev libqt6opengl6-dev
-  # the layout check of the sources (scripts/format.sh)
-  clang-format
+  # style and lint checks of the sources (scripts/format.sh, scripts/lint.sh)
+  clang-format clang-tidy
   # tests only: reads back the Access files that the tests write
   mdbtools
 )

@@ -15,7 +15,7 @@ QString programOverride;
 int timeoutOverride = 0;
 constexpr int defaultTimeoutMs = 10 * 60 * 1000;
 // Neither stream of a hostile child may grow without bound in this process.
-constexpr qsizetype streamLimit = 64 * 1024;
+constexpr qsizetype streamLimit = qsizetype(64) * 1024;
 
 void keepTail(QByteArray &buffer)
 {
@@ -155,7 +155,7 @@ QString ImportRunner::failureMessage() const
 {
     const QStringList lines = QString::fromUtf8(m_err).split(QLatin1Char('\n'));
     for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
-        const QString text = line->trimmed();
+        QString text = line->trimmed();
         if (!text.isEmpty())
             return text;
     }
