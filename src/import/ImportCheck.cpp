@@ -4,7 +4,8 @@
 
 #include <QHash>
 
-#include <cstring>
+#include <bit>
+#include <cstdint>
 #include <set>
 
 namespace {
@@ -13,7 +14,7 @@ constexpr int shownDifferences = 20;
 
 bool sameBits(double a, double b)
 {
-    return std::memcmp(&a, &b, sizeof a) == 0;
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
 }
 
 QString entryDifference(const EntryStore::Entry &want, const EntryStore::Entry &got)
