@@ -93,7 +93,7 @@ double EngineFloor::durableCommitMs(const QString &path)
     };
     exec("PRAGMA synchronous = FULL");
     exec("CREATE TABLE IF NOT EXISTS t (x INTEGER)");
-    exec("INSERT INTO t SELECT 0 WHERE NOT EXISTS (SELECT 1 FROM t)");
+    exec("INSERT INTO t (x) SELECT 0 WHERE NOT EXISTS (SELECT 1 FROM t)");
     QElapsedTimer timer;
     timer.start();
     exec("UPDATE t SET x = x + 1");

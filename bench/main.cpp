@@ -7,6 +7,7 @@
 
 #include "LedgerGenerator.h"
 #include "app/Form1.h"
+#include "store/LedgerNames.h"
 #include "store/ResultSet.h"
 #include "store/StoreError.h"
 #include "store/database_access.h"
@@ -252,7 +253,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     const ResultSet extent
-        = database_access::Open_Query(QStringLiteral("SELECT count(*), min(a_date), max(a_date) FROM data_main"));
+        = database_access::Open_Query(QStringLiteral("SELECT count(*), min(%1), max(%1) FROM %2")
+                                          .arg(LedgerNames::Entries::date, LedgerNames::Entries::table));
     const QVector<ResultSet::Row> rows = extent.rows();
     const qint64 entries = rows.first().value(0).toLongLong();
     run.firstDay = QDate::fromString(rows.first().value(1).toString(), Qt::ISODate);

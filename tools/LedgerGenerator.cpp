@@ -1,6 +1,7 @@
 #include "LedgerGenerator.h"
 
 #include "platform/DateText.h"
+#include "store/LedgerNames.h"
 #include "store/LedgerSchema.h"
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
@@ -94,6 +95,7 @@ const QStringList notes = {
 void generate(const QString &folder, const Settings &settings)
 {
     using namespace database_access;
+    using namespace LedgerNames;
     const QString previous = QDir::currentPath();
     if (!QDir().mkpath(folder) || !QDir::setCurrent(folder))
         throw StoreError(QStringLiteral("無法使用資料夾 %1").arg(folder));
@@ -105,8 +107,10 @@ void generate(const QString &folder, const Settings &settings)
 
         Transaction transaction;
         qint64 order = LedgerSchema::starterKinds().size();
+        const QString addKind
+            = QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)").arg(Kinds::table, Kinds::name, Kinds::order);
         for (const QString &kind : extraKinds)
-            Exec_SQL(QStringLiteral("INSERT INTO kind (name, key_order) VALUES (?, ?)"), { kind, ++order });
+            Exec_SQL(addKind, { kind, ++order });
         const qint64 kindCount = order;
         const QDate firstDay = settings.lastDay.addYears(-settings.years).addDays(1);
         const qint64 dayCount = firstDay.daysTo(settings.lastDay) + 1;
@@ -117,6 +121,8 @@ void generate(const QString &folder, const Settings &settings)
             day = below(dayCount);
         std::sort(days.begin(), days.end());
 
+        const QString addEntry = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                     .arg(Entries::table, columns(Entries::all), marks(Entries::all.size()));
         qint64 key = 0;
         for (qint64 day : days) {
             const QString date = DateText::iso(firstDay.addDays(day));
@@ -129,14 +135,14 @@ void generate(const QString &folder, const Settings &settings)
             if (below(4) == 0)
                 amount += double(below(100)) / 100.0;
             const QString note = below(6) == 0 ? notes.at(below(notes.size())) : QString();
-            Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                { date, kind, inout, content, amount, note, ++key, QString() });
+            Exec_SQL(addEntry, { date, kind, inout, content, amount, note, ++key, QString() });
         }
-        Exec_SQL(QStringLiteral(
-            "UPDATE data_main SET a_kind_name = (SELECT name FROM kind WHERE kind.a_kind = data_main.a_kind)"));
+        Exec_SQL(QStringLiteral("UPDATE %1 SET %2 = (SELECT %3 FROM %4 WHERE %4.%5 = %1.%6)")
+                     .arg(Entries::table, Entries::kindName, Kinds::name, Kinds::table, Kinds::id, Entries::kind));
+        const QString addNote
+            = QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)").arg(Notes::table, Notes::date, Notes::note);
         for (qint64 day = 0; day < dayCount; day += 1 + below(12))
-            Exec_SQL(QStringLiteral("INSERT INTO data_note (a_date, a_note) VALUES (?, ?)"),
-                { DateText::iso(firstDay.addDays(day)), notes.at(below(notes.size())) });
+            Exec_SQL(addNote, { DateText::iso(firstDay.addDays(day)), notes.at(below(notes.size())) });
         transaction.commit();
 
         SKinds_File = QStringLiteral("SKinds.txt");

@@ -9,6 +9,7 @@
 #include "store/LedgerLock.h"
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
+#include "ui/Guard.h"
 #include "ui/MessageBox.h"
 
 #include <QApplication>
@@ -48,7 +49,7 @@ bool startUp(BackupTiming timing)
         Open_DB(DB_Path);
     } catch (const StoreError &error) {
         LedgerLock::release();
-        ui::showMessage(nullptr, error.message());
+        ui::showStoreError(nullptr, error);
         return false;
     }
     // A summary file that is there but gave nothing is said, so that no one takes the missing

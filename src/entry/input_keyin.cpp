@@ -70,20 +70,15 @@ void input_keyin::connectHandlers()
              static_cast<QWidget *>(note_one), static_cast<QWidget *>(note_day) })
         field->installEventFilter(this);
 
-    const auto handle = [this](QPushButton *button, void (input_keyin::*action)()) {
-        connect(button, &QPushButton::clicked, this,
-            [this, action] { ui::guarded(this, [this, action] { (this->*action)(); }); });
-    };
-    handle(data_add, &input_keyin::addEntry);
-    handle(data_modifty, &input_keyin::modifyEntry);
-    handle(data_del, &input_keyin::deleteEntry);
-    handle(kind_man, &input_keyin::openKindManager);
+    ui::connectGuarded(data_add, &QPushButton::clicked, this, [this] { addEntry(); });
+    ui::connectGuarded(data_modifty, &QPushButton::clicked, this, [this] { modifyEntry(); });
+    ui::connectGuarded(data_del, &QPushButton::clicked, this, [this] { deleteEntry(); });
+    ui::connectGuarded(kind_man, &QPushButton::clicked, this, [this] { openKindManager(); });
     connect(data_exit, &QPushButton::clicked, this, &QWidget::close);
     for (int i = 0; i < 2; ++i)
-        connect(
-            cmd_up_down[i], &QPushButton::clicked, this, [this, i] { ui::guarded(this, [this, i] { moveEntry(i); }); });
+        ui::connectGuarded(cmd_up_down[i], &QPushButton::clicked, this, [this, i] { moveEntry(i); });
 
-    connect(DGrid, &DGrid::gridClick, this, [this] { ui::guarded(this, [this] { gridClicked(); }); });
+    ui::connectGuarded(DGrid, &DGrid::gridClick, this, [this] { gridClicked(); });
     connect(DGrid, &DGrid::gridKeyUp, this, &input_keyin::collapseSelection);
     connect(DGrid, &DGrid::gridMouseUp, this, &input_keyin::collapseSelection);
 }

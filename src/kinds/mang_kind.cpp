@@ -52,14 +52,13 @@ void mang_kind::connectControls()
     // Selecting a position from code counts as a click too: the reloads rely on it to keep
     // cur_kind and kind_name in step with the list.
     connect(kind, &QListWidget::currentRowChanged, this, &mang_kind::kind_Click);
-    connect(kind_add, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { addKind(); }); });
-    connect(kind_modify, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { renameKind(); }); });
-    connect(cmd_up, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { moveKind(-1); }); });
-    connect(cmd_down, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { moveKind(1); }); });
-    connect(kind_del, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { deleteKind(); }); });
-    connect(kind, &QListWidget::itemDoubleClicked, this, [this] { ui::guarded(this, [this] { addSummaryKind(); }); });
-    connect(
-        skinds, &QListWidget::itemDoubleClicked, this, [this] { ui::guarded(this, [this] { removeSummaryKind(); }); });
+    ui::connectGuarded(kind_add, &QPushButton::clicked, this, [this] { addKind(); });
+    ui::connectGuarded(kind_modify, &QPushButton::clicked, this, [this] { renameKind(); });
+    ui::connectGuarded(cmd_up, &QPushButton::clicked, this, [this] { moveKind(-1); });
+    ui::connectGuarded(cmd_down, &QPushButton::clicked, this, [this] { moveKind(1); });
+    ui::connectGuarded(kind_del, &QPushButton::clicked, this, [this] { deleteKind(); });
+    ui::connectGuarded(kind, &QListWidget::itemDoubleClicked, this, [this] { addSummaryKind(); });
+    ui::connectGuarded(skinds, &QListWidget::itemDoubleClicked, this, [this] { removeSummaryKind(); });
 }
 
 void mang_kind::loadWindow()

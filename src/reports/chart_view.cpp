@@ -112,8 +112,7 @@ chart_view::chart_view(const ChartQuery &query, QWidget *parent)
     PageSlot &first = m_pages.first();
     first.view->setChart(buildChart(first.page));
     first.built = true;
-    connect(tabs, &QTabWidget::currentChanged, this,
-        [this](int tab) { ui::guarded(this, [this, tab] { ensureBuilt(tab); }); });
+    ui::connectGuarded(tabs, &QTabWidget::currentChanged, this, [this](int tab) { ensureBuilt(tab); });
 }
 
 void chart_view::addPage(Page page, const QString &caption)

@@ -55,9 +55,8 @@ check::check(QWidget *parent)
     connect(chk_month, &QPushButton::clicked, this, &check::chk_month_Click);
     // Enter in the description filter presses 月查詢, so it does whatever the button does.
     connect(account_name, &QLineEdit::returnPressed, chk_month, &QAbstractButton::click);
-    connect(DGrid, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
-        ui::guarded(this, [this, row = index.row() + DGrid->fixedRows()] { openDayOfRow(row); });
-    });
+    ui::connectGuarded(DGrid, &QAbstractItemView::doubleClicked, this,
+        [this](const QModelIndex &index) { openDayOfRow(index.row() + DGrid->fixedRows()); });
     connect(chk_year, &QPushButton::clicked, this, &check::chk_year_Click);
     connect(chk_year_go, &QPushButton::clicked, this, &check::chk_year_go_Click);
     connect(cmd_chart, &QPushButton::clicked, this, &check::cmd_chart_Click);

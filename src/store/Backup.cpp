@@ -9,6 +9,8 @@
 
 #include <sqlite3.h>
 
+#include <memory>
+
 namespace Backup {
 
 namespace {
@@ -42,74 +44,93 @@ QString sqliteMessage(sqlite3 *db, int code)
     return QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(code));
 }
 
+// The engine's handles, each given back to it when it goes out of scope, however the
+// function holding it ends.
+struct CloseConnection
+{
+    void operator()(sqlite3 *db) const { sqlite3_close(db); }
+};
+struct FinishBackup
+{
+    void operator()(sqlite3_backup *backup) const { sqlite3_backup_finish(backup); }
+};
+struct FinalizeStatement
+{
+    void operator()(sqlite3_stmt *statement) const { sqlite3_finalize(statement); }
+};
+using Connection = std::unique_ptr<sqlite3, CloseConnection>;
+using BackupRun = std::unique_ptr<sqlite3_backup, FinishBackup>;
+using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
+
+// Opens a file on a connection of its own. Empty, with why it failed in problem, when the
+// engine cannot open it.
+Connection openFile(const QString &path, int flags, QString &problem)
+{
+    sqlite3 *handle = nullptr;
+    const QByteArray name = QFile::encodeName(path);
+    const int rc = sqlite3_open_v2(name.constData(), &handle, flags, nullptr);
+    // The engine hands out a handle even when the open fails; it is closed all the same.
+    Connection db(handle);
+    if (rc == SQLITE_OK)
+        return db;
+    problem = sqliteMessage(db.get(), rc);
+    return {};
+}
+
 // Copies the ledger at source into a new file at target through the online backup. The
 // source is read on a connection of its own, so the copy may run beside the program's
 // connection (on another thread too) and still be a consistent picture of one moment.
 void copyLedger(const QString &source, const QString &target)
 {
-    sqlite3 *from = nullptr;
-    const QByteArray sourceName = QFile::encodeName(source);
-    int rc = sqlite3_open_v2(sourceName.constData(), &from, SQLITE_OPEN_READONLY, nullptr);
-    if (rc != SQLITE_OK) {
-        const QString why = sqliteMessage(from, rc);
-        sqlite3_close(from);
-        throw StoreError(why);
-    }
-    sqlite3_busy_timeout(from, 3000);
-    sqlite3 *copy = nullptr;
-    const QByteArray name = QFile::encodeName(target);
-    rc = sqlite3_open_v2(name.constData(), &copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc != SQLITE_OK) {
-        const QString why = sqliteMessage(copy, rc);
-        sqlite3_close(copy);
-        sqlite3_close(from);
-        throw StoreError(why);
-    }
-    sqlite3_backup *backup = sqlite3_backup_init(copy, "main", from, "main");
-    if (backup == nullptr) {
-        const QString why = sqliteMessage(copy, SQLITE_ERROR);
-        sqlite3_close(copy);
-        sqlite3_close(from);
-        throw StoreError(why);
-    }
+    QString problem;
+    const Connection from = openFile(source, SQLITE_OPEN_READONLY, problem);
+    if (!from)
+        throw StoreError(problem);
+    sqlite3_busy_timeout(from.get(), 3000);
+    const Connection copy = openFile(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, problem);
+    if (!copy)
+        throw StoreError(problem);
+    BackupRun backup(sqlite3_backup_init(copy.get(), "main", from.get(), "main"));
+    if (!backup)
+        throw StoreError(sqliteMessage(copy.get(), SQLITE_ERROR));
+    int rc = SQLITE_OK;
     int attempts = 0;
     do {
-        rc = sqlite3_backup_step(backup, -1);
+        rc = sqlite3_backup_step(backup.get(), -1);
         if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
             sqlite3_sleep(50);
     } while (rc == SQLITE_OK || ((rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && ++attempts < 100));
-    sqlite3_backup_finish(backup);
-    const QString why = rc == SQLITE_DONE ? QString() : sqliteMessage(copy, rc);
-    sqlite3_close(copy);
-    sqlite3_close(from);
-    if (!why.isEmpty())
-        throw StoreError(why);
+    // Finished before the message is read: finishing leaves the copy's connection with the
+    // backup's own error.
+    backup.reset();
+    if (rc != SQLITE_DONE)
+        throw StoreError(sqliteMessage(copy.get(), rc));
 }
 
-// Opens a copy on its own and asks the engine whether every page of it is sound.
+// Why the copy at path is not sound, empty when it is: the engine opens it on its own and
+// checks every page.
+QString integrityProblem(const QString &path)
+{
+    QString problem;
+    const Connection db = openFile(path, SQLITE_OPEN_READONLY, problem);
+    if (!db)
+        return problem;
+    sqlite3_stmt *prepared = nullptr;
+    int rc = sqlite3_prepare_v2(db.get(), "PRAGMA integrity_check", -1, &prepared, nullptr);
+    const Statement statement(prepared);
+    if (rc != SQLITE_OK)
+        return sqliteMessage(db.get(), rc);
+    rc = sqlite3_step(statement.get());
+    const auto *text = rc == SQLITE_ROW ? sqlite3_column_text(statement.get(), 0) : nullptr;
+    const QString answer = text ? QString::fromUtf8(reinterpret_cast<const char *>(text)) : QString();
+    if (answer == QLatin1String("ok"))
+        return {};
+    return answer.isEmpty() ? sqliteMessage(db.get(), rc) : answer;
+}
+
 void verify(const QString &path)
 {
-    sqlite3 *db = nullptr;
-    const QByteArray name = QFile::encodeName(path);
-    int rc = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    QString problem;
-    if (rc != SQLITE_OK) {
-        problem = sqliteMessage(db, rc);
-    } else {
-        sqlite3_stmt *statement = nullptr;
-        rc = sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr);
-        if (rc != SQLITE_OK) {
-            problem = sqliteMessage(db, rc);
-        } else {
-            rc = sqlite3_step(statement);
-            const auto *text = rc == SQLITE_ROW ? sqlite3_column_text(statement, 0) : nullptr;
-            const QString answer = text ? QString::fromUtf8(reinterpret_cast<const char *>(text)) : QString();
-            if (answer != QLatin1String("ok"))
-                problem = answer.isEmpty() ? sqliteMessage(db, rc) : answer;
-        }
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(db);
+    const QString problem = integrityProblem(path);
     if (!problem.isEmpty())
         throw StoreError(QStringLiteral("備份檢查未通過：%1").arg(problem));
 }

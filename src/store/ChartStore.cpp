@@ -1,6 +1,7 @@
 #include "store/ChartStore.h"
 
 #include "platform/DateText.h"
+#include "store/LedgerNames.h"
 #include "store/database_access.h"
 
 #include <QHash>
@@ -12,19 +13,24 @@ namespace ChartStore {
 
 namespace {
 
+using namespace LedgerNames;
+
+// The entries' amount; in these statements the entries are D.
+const QString amount = QStringLiteral("D.") + Entries::count;
+
 // An amount the engine may add exactly: a whole number of cents, small enough that millions
 // of them stay inside its 64-bit sum. The test is exact: an amount passes only when the
 // double it is stored as is the very one its cents divided by 100 give.
-const QString wholeCents = QStringLiteral("(abs(D.a_count) < 1e9 AND round(D.a_count * 100) / 100.0 = D.a_count)");
+const QString wholeCents = QStringLiteral("(abs(%1) < 1e9 AND round(%1 * 100) / 100.0 = %1)").arg(amount);
 
 QString centsSum()
 {
-    return QStringLiteral("SUM(CASE WHEN %1 THEN CAST(round(D.a_count * 100) AS INTEGER) END)").arg(wholeCents);
+    return QStringLiteral("SUM(CASE WHEN %1 THEN CAST(round(%2 * 100) AS INTEGER) END)").arg(wholeCents, amount);
 }
 
 QString otherCount()
 {
-    return QStringLiteral("SUM(CASE WHEN D.a_count IS NOT NULL AND NOT %1 THEN 1 ELSE 0 END)").arg(wholeCents);
+    return QStringLiteral("SUM(CASE WHEN %1 IS NOT NULL AND NOT %2 THEN 1 ELSE 0 END)").arg(amount, wholeCents);
 }
 
 // A stored amount as the decimal it stands for. Text that is no number counts as 0, as it
@@ -71,10 +77,8 @@ ReportStore::Statement statementOf(const Grouping &g, Part part)
     if (part == Part::Sums)
         return { QStringLiteral("SELECT %1, %2, %3%4 GROUP BY %1").arg(g.keys, centsSum(), otherCount(), g.from),
             g.values };
-    return {
-        QStringLiteral("SELECT %1, D.a_count%2 AND D.a_count IS NOT NULL AND NOT %3").arg(g.keys, g.from, wholeCents),
-        g.values
-    };
+    return { QStringLiteral("SELECT %1, %2%3 AND %2 IS NOT NULL AND NOT %4").arg(g.keys, amount, g.from, wholeCents),
+        g.values };
 }
 
 // The exact sum of the amounts of each group, in the engine's order. The second statement
@@ -112,31 +116,37 @@ QVector<Group> exactSums(const Grouping &g)
 Grouping kindGrouping(const ReportStore::RangeFilter &filter, Direction direction)
 {
     Grouping g;
-    g.keys = QStringLiteral("kind.name");
-    g.from = QStringLiteral(" FROM data_main D INNER JOIN kind ON D.a_kind = kind.a_kind"
-                            " WHERE D.a_date BETWEEN ? AND ? AND D.a_content LIKE ? ESCAPE '\\'"
-                            " AND D.a_inout = ?");
+    g.keys = QStringLiteral("%1.%2").arg(Kinds::table, Kinds::name);
+    g.from = QStringLiteral(" FROM %1 D INNER JOIN %2 ON D.%3 = %2.%4"
+                            " WHERE D.%5 BETWEEN ? AND ? AND D.%6 LIKE ? ESCAPE '\\'"
+                            " AND D.%7 = ?")
+                 .arg(Entries::table, Kinds::table, Entries::kind, Kinds::id, Entries::date, Entries::content,
+                     Entries::inout);
     g.values = { DateText::iso(filter.begin), DateText::iso(filter.end),
         ReportStore::containsPattern(filter.description), int(direction) };
     if (filter.kindName) {
-        g.from += QStringLiteral(" AND kind.name = ?");
+        g.from += QStringLiteral(" AND %1.%2 = ?").arg(Kinds::table, Kinds::name);
         g.values.append(*filter.kindName);
     }
     return g;
 }
 
+// The entries of the days between two bound dates.
+QString entriesBetween()
+{
+    return QStringLiteral(" FROM %1 D WHERE D.%2 BETWEEN ? AND ?").arg(Entries::table, Entries::date);
+}
+
 Grouping monthGrouping(int year)
 {
-    return { QStringLiteral("substr(D.a_date, 6, 2), D.a_inout"), 2,
-        QStringLiteral(" FROM data_main D WHERE D.a_date BETWEEN ? AND ?"),
+    return { QStringLiteral("substr(D.%1, 6, 2), D.%2").arg(Entries::date, Entries::inout), 2, entriesBetween(),
         { DateText::iso(QDate(year, 1, 1)), DateText::iso(QDate(year, 12, 31)) } };
 }
 
 Grouping yearGrouping()
 {
     // Every stored date lies in these bounds; a text that is no date falls outside them.
-    return { QStringLiteral("substr(D.a_date, 1, 4), D.a_inout"), 2,
-        QStringLiteral(" FROM data_main D WHERE D.a_date BETWEEN ? AND ?"),
+    return { QStringLiteral("substr(D.%1, 1, 4), D.%2").arg(Entries::date, Entries::inout), 2, entriesBetween(),
         { QStringLiteral("0001-01-01"), QStringLiteral("9999-12-31") } };
 }
 

@@ -1,32 +1,41 @@
 #include "store/EntryStore.h"
 
 #include "platform/DateText.h"
+#include "store/LedgerNames.h"
 #include "store/database_access.h"
 
 namespace EntryStore {
 
 namespace {
 
+using namespace LedgerNames;
+
 Entry entryOf(const ResultSet &result)
 {
     Entry e;
-    e.date = DateText::fromIso(result.text(QStringLiteral("a_date")));
-    e.kind = result.integer(QStringLiteral("a_kind"));
-    e.inout = int(result.integer(QStringLiteral("a_inout")));
-    e.content = result.text(QStringLiteral("a_content"));
-    e.count = result.number(QStringLiteral("a_count"));
-    e.note = result.text(QStringLiteral("a_note"));
-    e.key = result.integer(QStringLiteral("a_key"));
-    e.kindName = result.text(QStringLiteral("a_kind_name"));
+    e.date = DateText::fromIso(result.text(Entries::date));
+    e.kind = result.integer(Entries::kind);
+    e.inout = int(result.integer(Entries::inout));
+    e.content = result.text(Entries::content);
+    e.count = result.number(Entries::count);
+    e.note = result.text(Entries::note);
+    e.key = result.integer(Entries::key);
+    e.kindName = result.text(Entries::kindName);
     return e;
+}
+
+// The entries with the given value in one column.
+QString entriesWhere(QLatin1String column)
+{
+    return QStringLiteral("SELECT %1 FROM %2 WHERE %3=?").arg(columns(Entries::all), Entries::table, column);
 }
 
 } // namespace
 
 QVector<Entry> entriesOfDay(const QDate &day)
 {
-    ResultSet result = database_access::Open_Query(
-        QStringLiteral("SELECT * FROM data_main WHERE a_date=? ORDER BY a_key"), { DateText::iso(day) });
+    static const QString sql = entriesWhere(Entries::date) + QStringLiteral(" ORDER BY ") + Entries::key;
+    ResultSet result = database_access::Open_Query(sql, { DateText::iso(day) });
     QVector<Entry> entries;
     entries.reserve(result.rowCount());
     for (; !result.atEnd(); result.moveNext())
@@ -36,8 +45,8 @@ QVector<Entry> entriesOfDay(const QDate &day)
 
 std::optional<Entry> entryByKey(qint64 key)
 {
-    const ResultSet result
-        = database_access::Open_Query(QStringLiteral("SELECT * FROM data_main WHERE a_key=?"), { key });
+    static const QString sql = entriesWhere(Entries::key);
+    const ResultSet result = database_access::Open_Query(sql, { key });
     if (result.atEnd())
         return std::nullopt;
     return entryOf(result);
@@ -45,42 +54,47 @@ std::optional<Entry> entryByKey(qint64 key)
 
 qint64 nextKey()
 {
-    const ResultSet result
-        = database_access::Open_Query(QStringLiteral("SELECT a_key FROM data_main ORDER BY a_key DESC LIMIT 1"));
+    static const QString sql
+        = QStringLiteral("SELECT %1 FROM %2 ORDER BY %1 DESC LIMIT 1").arg(Entries::key, Entries::table);
+    const ResultSet result = database_access::Open_Query(sql);
     if (result.atEnd())
         return 1;
-    return result.integer(QStringLiteral("a_key")) + 1;
+    return result.integer(Entries::key) + 1;
 }
 
 void addEntry(const Entry &entry)
 {
-    // No column list: the values follow the table's column order.
-    database_access::Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES(?,?,?,?,?,?,?,?)"),
+    static const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                   .arg(Entries::table, columns(Entries::all), marks(Entries::all.size()));
+    database_access::Exec_SQL(sql,
         { DateText::iso(entry.date), entry.kind, entry.inout, entry.content, entry.count, entry.note, entry.key,
             entry.kindName });
 }
 
 void updateEntry(qint64 key, const Entry &entry)
 {
-    database_access::Exec_SQL(
-        QStringLiteral("UPDATE data_main SET a_date=?,a_kind=?,a_inout=?,a_content=?,a_count=?,a_note=?,"
-                       "a_kind_name=? WHERE a_key = ?"),
+    static const QString sql = QStringLiteral("UPDATE %1 SET %2=?, %3=?, %4=?, %5=?, %6=?, %7=?, %8=? WHERE %9=?")
+                                   .arg(Entries::table, Entries::date, Entries::kind, Entries::inout, Entries::content,
+                                       Entries::count, Entries::note, Entries::kindName, Entries::key);
+    database_access::Exec_SQL(sql,
         { DateText::iso(entry.date), entry.kind, entry.inout, entry.content, entry.count, entry.note, entry.kindName,
             key });
 }
 
 void deleteEntry(qint64 key)
 {
-    database_access::Exec_SQL(QStringLiteral("DELETE FROM data_main WHERE a_key=?"), { key });
+    static const QString sql = QStringLiteral("DELETE FROM %1 WHERE %2=?").arg(Entries::table, Entries::key);
+    database_access::Exec_SQL(sql, { key });
 }
 
 void exchangeKeys(qint64 a, qint64 b)
 {
     // Key 0 is free outside this exchange and carries one entry past the unique index.
+    static const QString sql = QStringLiteral("UPDATE %1 SET %2=? WHERE %2=?").arg(Entries::table, Entries::key);
     database_access::Transaction transaction;
-    database_access::Exec_SQL(QStringLiteral("UPDATE data_main SET a_key=0 WHERE a_key=?"), { a });
-    database_access::Exec_SQL(QStringLiteral("UPDATE data_main SET a_key=? WHERE a_key=?"), { a, b });
-    database_access::Exec_SQL(QStringLiteral("UPDATE data_main SET a_key=? WHERE a_key=0"), { b });
+    database_access::Exec_SQL(sql, { 0, a });
+    database_access::Exec_SQL(sql, { a, b });
+    database_access::Exec_SQL(sql, { b, 0 });
     transaction.commit();
 }
 

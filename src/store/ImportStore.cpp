@@ -1,35 +1,49 @@
 #include "store/ImportStore.h"
 
 #include "platform/DateText.h"
+#include "store/LedgerNames.h"
 #include "store/database_access.h"
 
 namespace ImportStore {
 
 using database_access::Exec_SQL;
 using database_access::Open_Query;
+using namespace LedgerNames;
+
+namespace {
+
+template <typename Names> QString insertInto(QLatin1String table, const Names &names)
+{
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, columns(names), marks(qsizetype(names.size())));
+}
+
+template <typename Names> QString selectAll(QLatin1String table, const Names &names, QLatin1String orderedBy)
+{
+    return QStringLiteral("SELECT %1 FROM %2 ORDER BY %3").arg(columns(names), table, orderedBy);
+}
+
+} // namespace
 
 void fill(const Contents &contents)
 {
+    const QString kindSql = insertInto(Kinds::table, Kinds::all);
+    const QString entrySql = insertInto(Entries::table, Entries::all);
+    const QString noteSql = insertInto(Notes::table, Notes::all);
     database_access::Transaction transaction;
     for (const KindStore::Kind &kind : contents.kinds)
-        Exec_SQL(QStringLiteral("INSERT INTO kind (a_kind, name, key_order) VALUES (?, ?, ?)"),
-            { kind.id, kind.name, kind.order });
+        Exec_SQL(kindSql, { kind.id, kind.name, kind.order });
     for (const EntryStore::Entry &e : contents.entries)
-        Exec_SQL(QStringLiteral("INSERT INTO data_main (a_date, a_kind, a_inout, a_content, a_count, a_note, "
-                                "a_key, a_kind_name) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-            { DateText::iso(e.date), e.kind, e.inout, e.content, e.count, e.note, e.key, e.kindName });
+        Exec_SQL(entrySql, { DateText::iso(e.date), e.kind, e.inout, e.content, e.count, e.note, e.key, e.kindName });
     for (const DayNote &note : contents.notes)
-        Exec_SQL(QStringLiteral("INSERT INTO data_note (a_date, a_note) VALUES (?, ?)"),
-            { DateText::iso(note.date), note.note });
+        Exec_SQL(noteSql, { DateText::iso(note.date), note.note });
     transaction.commit();
 }
 
 Contents readAll()
 {
     Contents contents;
-    const ResultSet entries = Open_Query(
-        QStringLiteral("SELECT a_date, a_kind, a_inout, a_content, a_count, a_note, a_key, a_kind_name FROM data_main "
-                       "ORDER BY a_key"));
+    // The values of each row are read by their place in these column lists.
+    const ResultSet entries = Open_Query(selectAll(Entries::table, Entries::all, Entries::key));
     contents.entries.reserve(entries.rowCount());
     for (const ResultSet::Row &row : entries.rows()) {
         EntryStore::Entry e;
@@ -43,13 +57,13 @@ Contents readAll()
         e.kindName = row.at(7).toString();
         contents.entries.append(e);
     }
-    const ResultSet kinds = Open_Query(QStringLiteral("SELECT a_kind, name, key_order FROM kind ORDER BY a_kind"));
+    const ResultSet kinds = Open_Query(selectAll(Kinds::table, Kinds::all, Kinds::id));
     for (const ResultSet::Row &row : kinds.rows())
         contents.kinds.append({ row.at(0).toLongLong(), row.at(1).toString(), row.at(2).toLongLong() });
-    const ResultSet notes = Open_Query(QStringLiteral("SELECT a_date, a_note FROM data_note ORDER BY a_date"));
+    const ResultSet notes = Open_Query(selectAll(Notes::table, Notes::all, Notes::date));
     for (const ResultSet::Row &row : notes.rows())
         contents.notes.append({ DateText::fromIso(row.at(0).toString()), row.at(1).toString() });
-    const ResultSet directions = Open_Query(QStringLiteral("SELECT inout, text FROM inout ORDER BY inout"));
+    const ResultSet directions = Open_Query(selectAll(Directions::table, Directions::all, Directions::inout));
     for (const ResultSet::Row &row : directions.rows())
         contents.directions.append({ row.at(0).toInt(), row.at(1).toString() });
     return contents;
@@ -57,9 +71,10 @@ Contents readAll()
 
 QVector<YearSum> yearSums()
 {
-    const ResultSet sums = Open_Query(
-        QStringLiteral("SELECT CAST(substr(a_date, 1, 4) AS INTEGER) AS y, a_inout, decimal_sum(a_count), count(*) "
-                       "FROM data_main GROUP BY y, a_inout ORDER BY y, a_inout"));
+    const ResultSet sums
+        = Open_Query(QStringLiteral("SELECT CAST(substr(%1, 1, 4) AS INTEGER) AS y, %2, decimal_sum(%3), count(*) "
+                                    "FROM %4 GROUP BY y, %2 ORDER BY y, %2")
+                         .arg(Entries::date, Entries::inout, Entries::count, Entries::table));
     QVector<YearSum> result;
     for (const ResultSet::Row &row : sums.rows()) {
         YearSum sum;

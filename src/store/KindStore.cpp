@@ -1,5 +1,6 @@
 #include "store/KindStore.h"
 
+#include "store/LedgerNames.h"
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
 
@@ -13,6 +14,8 @@ namespace KindStore {
 
 namespace {
 
+using namespace LedgerNames;
+
 // Kept well under the engine's limit on bound values in one statement.
 constexpr qsizetype idsPerQuery = 500;
 
@@ -20,8 +23,23 @@ constexpr auto writeBits = QFileDevice::WriteOwner | QFileDevice::WriteGroup | Q
 
 Kind kindOf(const ResultSet &result)
 {
-    return { result.integer(QStringLiteral("a_kind")), result.text(QStringLiteral("name")),
-        result.integer(QStringLiteral("key_order")) };
+    return { result.integer(Kinds::id), result.text(Kinds::name), result.integer(Kinds::order) };
+}
+
+// Every kind, then what follows (a condition, an order).
+QString selectKinds(const QString &rest)
+{
+    return QStringLiteral("SELECT %1 FROM %2").arg(columns(Kinds::all), Kinds::table) + rest;
+}
+
+QString byOrderClause()
+{
+    return QStringLiteral(" ORDER BY %1, %2").arg(Kinds::order, Kinds::id);
+}
+
+QString byIdCondition()
+{
+    return QStringLiteral(" WHERE %1=?").arg(Kinds::id);
 }
 
 QVector<Kind> readKinds(const QString &sql, const QVariantList &values = {})
@@ -57,22 +75,26 @@ void checkSummaryFileWritable()
 
 QVector<Kind> kindsByOrder()
 {
-    return readKinds(QStringLiteral("SELECT a_kind, name, key_order FROM kind ORDER BY key_order, a_kind"));
+    static const QString sql = selectKinds(byOrderClause());
+    return readKinds(sql);
 }
 
 QVector<Kind> kindsById()
 {
-    return readKinds(QStringLiteral("SELECT a_kind, name, key_order FROM kind ORDER BY a_kind"));
+    static const QString sql = selectKinds(QStringLiteral(" ORDER BY ") + Kinds::id);
+    return readKinds(sql);
 }
 
 QVector<Kind> allKinds()
 {
-    return readKinds(QStringLiteral("SELECT a_kind, name, key_order FROM kind"));
+    static const QString sql = selectKinds({});
+    return readKinds(sql);
 }
 
 std::optional<Kind> kindById(qint64 id)
 {
-    const QVector<Kind> found = readKinds(QStringLiteral("SELECT * FROM kind WHERE a_kind=?"), { id });
+    static const QString sql = selectKinds(byIdCondition());
+    const QVector<Kind> found = readKinds(sql, { id });
     if (found.isEmpty())
         return std::nullopt;
     return found.first();
@@ -91,15 +113,11 @@ QVector<Kind> kindsInList(const QVector<qint64> &ids)
     QVector<Kind> kinds;
     for (qsizetype start = 0; start < distinct.size(); start += idsPerQuery) {
         const qsizetype count = std::min(idsPerQuery, distinct.size() - start);
-        QStringList marks;
         QVariantList values;
-        for (qsizetype i = start; i < start + count; ++i) {
-            marks << QStringLiteral("?");
+        for (qsizetype i = start; i < start + count; ++i)
             values << distinct.at(i);
-        }
-        kinds += readKinds(QStringLiteral("SELECT * FROM kind WHERE a_kind IN (%1) ORDER BY key_order, a_kind")
-                               .arg(marks.join(QLatin1Char(','))),
-            values);
+        kinds += readKinds(
+            selectKinds(QStringLiteral(" WHERE %1 IN (%2)").arg(Kinds::id, marks(count)) + byOrderClause()), values);
     }
     // Each piece came sorted; together they need sorting once more.
     std::stable_sort(kinds.begin(), kinds.end(), byOrder);
@@ -108,30 +126,36 @@ QVector<Kind> kindsInList(const QVector<qint64> &ids)
 
 bool nameTaken(const QString &name, qint64 exceptId)
 {
-    const ResultSet result = database_access::Open_Query(
-        QStringLiteral("SELECT a_kind FROM kind WHERE name=? AND a_kind<>? LIMIT 1"), { name, exceptId });
+    static const QString sql
+        = QStringLiteral("SELECT %1 FROM %2 WHERE %3=? AND %1<>? LIMIT 1").arg(Kinds::id, Kinds::table, Kinds::name);
+    const ResultSet result = database_access::Open_Query(sql, { name, exceptId });
     return result.rowCount() > 0;
 }
 
 qint64 nextKeyOrder()
 {
-    ResultSet result
-        = database_access::Open_Query(QStringLiteral("SELECT key_order FROM kind ORDER BY key_order DESC LIMIT 1"));
+    static const QString sql
+        = QStringLiteral("SELECT %1 FROM %2 ORDER BY %1 DESC LIMIT 1").arg(Kinds::order, Kinds::table);
+    ResultSet result = database_access::Open_Query(sql);
     if (result.atEnd())
         return 1;
-    return result.integer(QStringLiteral("key_order")) + 1;
+    return result.integer(Kinds::order) + 1;
 }
 
 qint64 addKind(const QString &name, qint64 keyOrder)
 {
-    database_access::Exec_SQL(QStringLiteral("INSERT INTO kind (name, key_order) VALUES (?, ?)"), { name, keyOrder });
-    ResultSet result = database_access::Open_Query(QStringLiteral("SELECT last_insert_rowid() AS a_kind"));
-    return result.integer(QStringLiteral("a_kind"));
+    static const QString sql
+        = QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)").arg(Kinds::table, Kinds::name, Kinds::order);
+    database_access::Exec_SQL(sql, { name, keyOrder });
+    ResultSet result = database_access::Open_Query(QStringLiteral("SELECT last_insert_rowid() AS added"));
+    return result.integer(QStringLiteral("added"));
 }
 
 void renameKind(qint64 id, const QString &name)
 {
-    database_access::Exec_SQL(QStringLiteral("UPDATE kind SET name = ? WHERE a_kind=?"), { name, id });
+    static const QString sql
+        = QStringLiteral("UPDATE %1 SET %2=? WHERE %3=?").arg(Kinds::table, Kinds::name, Kinds::id);
+    database_access::Exec_SQL(sql, { name, id });
 }
 
 void swapKeyOrder(qint64 firstId, qint64 secondId)
@@ -139,22 +163,27 @@ void swapKeyOrder(qint64 firstId, qint64 secondId)
     database_access::Transaction transaction;
     // The stored values are exchanged as they are, whatever their type.
     const auto orderOf = [](qint64 id) {
-        ResultSet result = database_access::Open_Query(QStringLiteral("SELECT * FROM kind WHERE a_kind=?"), { id });
+        static const QString sql
+            = QStringLiteral("SELECT %1 FROM %2 WHERE %3=?").arg(Kinds::order, Kinds::table, Kinds::id);
+        ResultSet result = database_access::Open_Query(sql, { id });
         if (result.atEnd())
             throw StoreError(QStringLiteral("找不到要移動的種類，它可能已被刪除。"));
-        return result.value(QStringLiteral("key_order"));
+        return result.value(Kinds::order);
     };
     const QVariant firstOrder = orderOf(firstId);
     const QVariant secondOrder = orderOf(secondId);
-    database_access::Exec_SQL(QStringLiteral("UPDATE kind SET key_order = ? WHERE a_kind=?"), { secondOrder, firstId });
-    database_access::Exec_SQL(QStringLiteral("UPDATE kind SET key_order = ? WHERE a_kind=?"), { firstOrder, secondId });
+    static const QString sql
+        = QStringLiteral("UPDATE %1 SET %2=? WHERE %3=?").arg(Kinds::table, Kinds::order, Kinds::id);
+    database_access::Exec_SQL(sql, { secondOrder, firstId });
+    database_access::Exec_SQL(sql, { firstOrder, secondId });
     transaction.commit();
 }
 
 qint64 entryCountOfKind(qint64 id)
 {
-    ResultSet result = database_access::Open_Query(
-        QStringLiteral("SELECT count(*) AS entries FROM data_main WHERE a_kind=?"), { id });
+    static const QString sql
+        = QStringLiteral("SELECT count(*) AS entries FROM %1 WHERE %2=?").arg(Entries::table, Entries::kind);
+    ResultSet result = database_access::Open_Query(sql, { id });
     return result.integer(QStringLiteral("entries"));
 }
 
@@ -167,11 +196,13 @@ void deleteKind(qint64 id, std::optional<qint64> reassignTo, const std::optional
     if (reassignTo) {
         if (*reassignTo == id || !kindById(*reassignTo))
             throw StoreError(QStringLiteral("要接收帳目的種類不存在，沒有刪除任何資料。"));
-        database_access::Exec_SQL(QStringLiteral("UPDATE data_main SET a_kind=? WHERE a_kind=?"), { *reassignTo, id });
+        static const QString sql = QStringLiteral("UPDATE %1 SET %2=? WHERE %2=?").arg(Entries::table, Entries::kind);
+        database_access::Exec_SQL(sql, { *reassignTo, id });
     } else if (entryCountOfKind(id) > 0) {
         throw StoreError(QStringLiteral("這個種類還有帳目，必須先把帳目移到另一個種類，沒有刪除任何資料。"));
     }
-    database_access::Exec_SQL(QStringLiteral("DELETE FROM kind WHERE a_kind=?"), { id });
+    static const QString sql = QStringLiteral("DELETE FROM %1 WHERE %2=?").arg(Kinds::table, Kinds::id);
+    database_access::Exec_SQL(sql, { id });
     transaction.commit();
     if (!summaryLine)
         return;

@@ -1,5 +1,6 @@
 #include "store/LedgerLayout.h"
 
+#include "store/LedgerNames.h"
 #include "store/database_access.h"
 
 #include <QStringList>
@@ -9,6 +10,8 @@
 namespace LedgerLayout {
 
 namespace {
+
+using namespace LedgerNames;
 
 // How the engine converts a value stored in a column of the declared type (its own rules,
 // applied in this order).
@@ -35,28 +38,31 @@ enum class Holds { Whole, Text, Amount, Date };
 
 struct Column
 {
-    const char *name;
+    QLatin1String name;
     Holds holds;
 };
 
 struct Table
 {
-    const char *name;
+    QLatin1String name;
     std::initializer_list<Column> columns;
     // The column that names one row: the program finds, changes and deletes rows by it.
-    const char *key;
+    QLatin1String key;
 };
 
-// The program adds rows by position, so the order of the columns matters as much as names.
+// The columns are checked in their order as well as by name: the ledger has always laid
+// them out so, and a file that another tool rebuilt in another order is taken for changed.
 const Table tables[] = {
-    { "data_main",
-        { { "a_date", Holds::Date }, { "a_kind", Holds::Whole }, { "a_inout", Holds::Whole },
-            { "a_content", Holds::Text }, { "a_count", Holds::Amount }, { "a_note", Holds::Text },
-            { "a_key", Holds::Whole }, { "a_kind_name", Holds::Text } },
-        "a_key" },
-    { "kind", { { "a_kind", Holds::Whole }, { "name", Holds::Text }, { "key_order", Holds::Whole } }, "a_kind" },
-    { "data_note", { { "a_date", Holds::Date }, { "a_note", Holds::Text } }, "a_date" },
-    { "inout", { { "inout", Holds::Whole }, { "text", Holds::Text } }, "inout" },
+    { Entries::table,
+        { { Entries::date, Holds::Date }, { Entries::kind, Holds::Whole }, { Entries::inout, Holds::Whole },
+            { Entries::content, Holds::Text }, { Entries::count, Holds::Amount }, { Entries::note, Holds::Text },
+            { Entries::key, Holds::Whole }, { Entries::kindName, Holds::Text } },
+        Entries::key },
+    { Kinds::table, { { Kinds::id, Holds::Whole }, { Kinds::name, Holds::Text }, { Kinds::order, Holds::Whole } },
+        Kinds::id },
+    { Notes::table, { { Notes::date, Holds::Date }, { Notes::note, Holds::Text } }, Notes::date },
+    { Directions::table, { { Directions::inout, Holds::Whole }, { Directions::text, Holds::Text } },
+        Directions::inout },
 };
 
 bool fits(Holds holds, Affinity affinity)
@@ -97,7 +103,7 @@ bool sameName(const QVariant &found, const QString &name)
 
 QString columnsProblem(const Table &table)
 {
-    const QString name = QString::fromLatin1(table.name);
+    const QString name = table.name;
     const ResultSet shape = database_access::Open_Query(
         QStringLiteral("SELECT type, wr FROM pragma_table_list WHERE schema = 'main' AND name = ? COLLATE NOCASE"),
         { name });
@@ -112,7 +118,7 @@ QString columnsProblem(const Table &table)
                                               .rows();
     QStringList expected;
     for (const Column &column : table.columns)
-        expected << QString::fromLatin1(column.name);
+        expected << column.name;
     QStringList actual;
     bool same = found.size() == expected.size();
     for (qsizetype i = 0; i < found.size(); ++i) {
@@ -128,7 +134,7 @@ QString columnsProblem(const Table &table)
         const QString declared = found.at(index++).at(1).toString();
         if (!fits(column.holds, affinityOf(declared)))
             return QStringLiteral("資料表 %1 的 %2 欄宣告為 %3，應該是%4。")
-                .arg(name, QString::fromLatin1(column.name), declared.isEmpty() ? QStringLiteral("沒有型別") : declared,
+                .arg(name, column.name, declared.isEmpty() ? QStringLiteral("沒有型別") : declared,
                     wanted(column.holds));
     }
     return {};
@@ -155,8 +161,8 @@ bool keptUnique(const QString &table, const QString &column)
 
 QString keyProblem(const Table &table)
 {
-    const QString name = QString::fromLatin1(table.name);
-    const QString key = QString::fromLatin1(table.key);
+    const QString name = table.name;
+    const QString key = table.key;
     if (!keptUnique(name, key))
         return QStringLiteral("資料表 %1 的 %2 欄沒有設為主鍵或唯一，可能有好幾筆資料的 %2 相同。").arg(name, key);
     return {};
@@ -167,27 +173,30 @@ QString keyProblem(const Table &table)
 QString kindNumberProblem()
 {
     const ResultSet number = database_access::Open_Query(
-        QStringLiteral("SELECT type, pk FROM pragma_table_xinfo('kind') WHERE name = 'a_kind' COLLATE NOCASE"));
+        QStringLiteral("SELECT type, pk FROM pragma_table_xinfo(?) WHERE name = ? COLLATE NOCASE"),
+        { Kinds::table, Kinds::id });
     const ResultSet::Row row = number.rows().value(0);
     if (row.size() == 2 && row.at(0).toString().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0
         && row.at(1).toInt() == 1)
         return {};
-    return QStringLiteral("資料表 kind 的 a_kind 欄不是 INTEGER PRIMARY KEY，新增的種類不會得到編號。");
+    return QStringLiteral("資料表 %1 的 %2 欄不是 INTEGER PRIMARY KEY，新增的種類不會得到編號。")
+        .arg(Kinds::table, Kinds::id);
 }
 
 // An entry's number that is not a whole number (a text, say) would make the next entry's
 // number wrong and hide the entry from changes by number.
 QString entryNumberProblem()
 {
-    const qint64 odd
-        = database_access::Open_Query(QStringLiteral("SELECT count(*) FROM data_main WHERE typeof(a_key) <> 'integer'"))
-              .rows()
-              .first()
-              .first()
-              .toLongLong();
+    const qint64 odd = database_access::Open_Query(
+        QStringLiteral("SELECT count(*) FROM %1 WHERE typeof(%2) <> 'integer'").arg(Entries::table, Entries::key))
+                           .rows()
+                           .first()
+                           .first()
+                           .toLongLong();
     if (odd == 0)
         return {};
-    return QStringLiteral("資料表 data_main 有 %1 筆帳目的 a_key 不是整數。").arg(odd);
+    return QStringLiteral("資料表 %1 有 %2 筆帳目的 %3 不是整數。")
+        .arg(Entries::table, QString::number(odd), Entries::key);
 }
 
 // A trigger changes data whenever the program does, behind its back: an add that deletes

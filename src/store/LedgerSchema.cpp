@@ -1,5 +1,6 @@
 #include "store/LedgerSchema.h"
 
+#include "store/LedgerNames.h"
 #include "store/StoreError.h"
 
 #include <QFile>
@@ -12,35 +13,53 @@ namespace LedgerSchema {
 
 namespace {
 
-const char *const schemaStatements[] = {
+using namespace LedgerNames;
+
+QStringList schemaStatements()
+{
     // The eight columns of an entry, in this order.
-    "CREATE TABLE data_main ("
-    " a_date TEXT NOT NULL,"
-    " a_kind INTEGER NOT NULL,"
-    " a_inout INTEGER NOT NULL CHECK (a_inout IN (0, 1)),"
-    " a_content TEXT NOT NULL DEFAULT '',"
-    " a_count REAL NOT NULL DEFAULT 0,"
-    " a_note TEXT NOT NULL DEFAULT '',"
-    " a_key INTEGER NOT NULL,"
-    " a_kind_name TEXT NOT NULL DEFAULT '')",
-    "CREATE UNIQUE INDEX data_main_key ON data_main (a_key)",
-    "CREATE INDEX data_main_date ON data_main (a_date)",
-    "CREATE INDEX data_main_kind ON data_main (a_kind)",
-    "CREATE INDEX data_main_content ON data_main (a_content)",
-    "CREATE TABLE kind ("
-    " a_kind INTEGER PRIMARY KEY AUTOINCREMENT,"
-    " name TEXT NOT NULL DEFAULT '',"
-    " key_order INTEGER NOT NULL DEFAULT 0)",
-    "CREATE TABLE data_note ("
-    " a_date TEXT NOT NULL,"
-    " a_note TEXT NOT NULL DEFAULT '')",
-    "CREATE UNIQUE INDEX data_note_date ON data_note (a_date)",
-    "CREATE TABLE inout ("
-    " inout INTEGER PRIMARY KEY,"
-    " text TEXT NOT NULL)",
-    "INSERT INTO inout (inout, text) VALUES (0, '支出')",
-    "INSERT INTO inout (inout, text) VALUES (1, '收入')",
-};
+    const QString entries = QStringLiteral("CREATE TABLE %1 ("
+                                           " %2 TEXT NOT NULL,"
+                                           " %3 INTEGER NOT NULL,"
+                                           " %4 INTEGER NOT NULL CHECK (%4 IN (0, 1)),"
+                                           " %5 TEXT NOT NULL DEFAULT '',"
+                                           " %6 REAL NOT NULL DEFAULT 0,"
+                                           " %7 TEXT NOT NULL DEFAULT '',"
+                                           " %8 INTEGER NOT NULL,"
+                                           " %9 TEXT NOT NULL DEFAULT '')")
+                                .arg(Entries::table, Entries::date, Entries::kind, Entries::inout, Entries::content,
+                                    Entries::count, Entries::note, Entries::key, Entries::kindName);
+    const auto index = [](const char *kind, QLatin1String table, QLatin1String column, const char *suffix) {
+        return QStringLiteral("CREATE %1INDEX %2_%3 ON %2 (%4)")
+            .arg(QLatin1String(kind), table, QLatin1String(suffix), column);
+    };
+    const QString direction = QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (%4, '%5')");
+    return {
+        entries,
+        index("UNIQUE ", Entries::table, Entries::key, "key"),
+        index("", Entries::table, Entries::date, "date"),
+        index("", Entries::table, Entries::kind, "kind"),
+        index("", Entries::table, Entries::content, "content"),
+        QStringLiteral("CREATE TABLE %1 ("
+                       " %2 INTEGER PRIMARY KEY AUTOINCREMENT,"
+                       " %3 TEXT NOT NULL DEFAULT '',"
+                       " %4 INTEGER NOT NULL DEFAULT 0)")
+            .arg(Kinds::table, Kinds::id, Kinds::name, Kinds::order),
+        QStringLiteral("CREATE TABLE %1 ("
+                       " %2 TEXT NOT NULL,"
+                       " %3 TEXT NOT NULL DEFAULT '')")
+            .arg(Notes::table, Notes::date, Notes::note),
+        index("UNIQUE ", Notes::table, Notes::date, "date"),
+        QStringLiteral("CREATE TABLE %1 ("
+                       " %2 INTEGER PRIMARY KEY,"
+                       " %3 TEXT NOT NULL)")
+            .arg(Directions::table, Directions::inout, Directions::text),
+        direction.arg(
+            Directions::table, Directions::inout, Directions::text, QStringLiteral("0"), QStringLiteral("支出")),
+        direction.arg(
+            Directions::table, Directions::inout, Directions::text, QStringLiteral("1"), QStringLiteral("收入")),
+    };
+}
 
 void run(QSqlQuery &query, const QString &sql, const QVariantList &values = {})
 {
@@ -56,8 +75,13 @@ void run(QSqlQuery &query, const QString &sql, const QVariantList &values = {})
 
 QStringList tableNames()
 {
-    return { QStringLiteral("data_main"), QStringLiteral("kind"), QStringLiteral("data_note"),
-        QStringLiteral("inout") };
+    return { Entries::table, Kinds::table, Notes::table, Directions::table };
+}
+
+QString contentIndex()
+{
+    return QStringLiteral("CREATE INDEX IF NOT EXISTS %1_%2 ON %1 (%3)")
+        .arg(Entries::table, QStringLiteral("content"), Entries::content);
 }
 
 QStringList starterKinds()
@@ -86,13 +110,14 @@ void createLedger(const QString &path, bool withKinds)
                 QSqlQuery query(db);
                 if (!db.transaction())
                     throw StoreError(db.lastError().text());
-                for (const char *statement : schemaStatements)
-                    run(query, QString::fromUtf8(statement));
+                for (const QString &statement : schemaStatements())
+                    run(query, statement);
                 if (withKinds) {
+                    const QString addKind = QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
+                                                .arg(Kinds::table, Kinds::name, Kinds::order);
                     int order = 0;
                     for (const QString &kind : starterKinds())
-                        run(query, QStringLiteral("INSERT INTO kind (name, key_order) VALUES (?, ?)"),
-                            { kind, ++order });
+                        run(query, addKind, { kind, ++order });
                 }
                 if (!db.commit())
                     throw StoreError(db.lastError().text());

@@ -9,6 +9,10 @@ namespace LedgerSchema {
 // The four tables a ledger file must hold.
 QStringList tableNames();
 
+// The index of the entries' descriptions, made where it is missing: ledgers made before
+// descriptions were indexed get it when first opened.
+QString contentIndex();
+
 // The kinds a new ledger starts with, in their order.
 QStringList starterKinds();
 

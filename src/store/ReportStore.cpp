@@ -1,6 +1,7 @@
 #include "store/ReportStore.h"
 
 #include "platform/DateText.h"
+#include "store/LedgerNames.h"
 #include "store/StoreError.h"
 #include "store/database_access.h"
 
@@ -10,25 +11,35 @@ namespace ReportStore {
 
 namespace {
 
-const QString dateField = QStringLiteral("D.a_date");
+using namespace LedgerNames;
 
-const QString detailedSelect = QStringLiteral(
-    "SELECT D.a_date AS \"日期\", kind.name AS \"種類\", I.text AS \"收支\", D.a_content AS \"帳目名\","
-    " D.a_count AS \"帳目\", D.a_note AS \"註解\", D.a_key AS a_key"
-    " FROM (data_main D INNER JOIN kind ON D.a_kind = kind.a_kind) INNER JOIN inout I ON D.a_inout = I.inout"
-    " WHERE D.a_date BETWEEN ? AND ?"
-    " AND D.a_content LIKE ? ESCAPE '\\'");
+// In the range statements the entries are D, the directions I and the notes n.
+const QString dateField = QStringLiteral("D.") + Entries::date;
 
-const QString simpleSelect = QStringLiteral(
-    "SELECT D.a_date AS \"日期\", I.text AS \"收支\", decimal_sum(a_count) AS \"日帳目\","
-    " (SELECT n.a_note FROM data_note n WHERE D.a_date = n.a_date) AS \"日註解\""
-    " FROM (kind INNER JOIN data_main D ON kind.a_kind = D.a_kind) INNER JOIN inout I ON D.a_inout = I.inout"
-    " WHERE D.a_date BETWEEN ? AND ?"
-    " AND D.a_content LIKE ? ESCAPE '\\'");
+// The range condition both kinds of result share: the days and the description.
+const QString rangeCondition
+    = QStringLiteral(" WHERE D.%1 BETWEEN ? AND ? AND D.%2 LIKE ? ESCAPE '\\'").arg(Entries::date, Entries::content);
 
-const QString kindCondition = QStringLiteral(" AND kind.name = ?");
-const QString daySumField = QStringLiteral("sum(a_count)");
-const QString simpleGrouping = QStringLiteral(" GROUP BY D.a_date, I.text");
+const QString detailedSelect
+    = QStringLiteral("SELECT D.%1 AS \"日期\", %2.%3 AS \"種類\", I.%4 AS \"收支\", D.%5 AS \"帳目名\","
+                     " D.%6 AS \"帳目\", D.%7 AS \"註解\", D.%8 AS %8"
+                     " FROM (%9 D INNER JOIN %2 ON D.%10 = %2.%11) INNER JOIN %12 I ON D.%13 = I.%14")
+          .arg(Entries::date, Kinds::table, Kinds::name, Directions::text, Entries::content, Entries::count,
+              Entries::note, Entries::key, Entries::table, Entries::kind, Kinds::id, Directions::table, Entries::inout,
+              Directions::inout)
+    + rangeCondition;
+
+const QString simpleSelect
+    = QStringLiteral("SELECT D.%1 AS \"日期\", I.%2 AS \"收支\", decimal_sum(%3) AS \"日帳目\","
+                     " (SELECT n.%4 FROM %5 n WHERE D.%1 = n.%6) AS \"日註解\""
+                     " FROM (%7 INNER JOIN %8 D ON %7.%9 = D.%10) INNER JOIN %11 I ON D.%12 = I.%13")
+          .arg(Entries::date, Directions::text, Entries::count, Notes::note, Notes::table, Notes::date, Kinds::table,
+              Entries::table, Kinds::id, Entries::kind, Directions::table, Entries::inout, Directions::inout)
+    + rangeCondition;
+
+const QString kindCondition = QStringLiteral(" AND %1.%2 = ?").arg(Kinds::table, Kinds::name);
+const QString daySumField = QStringLiteral("sum(%1)").arg(Entries::count);
+const QString simpleGrouping = QStringLiteral(" GROUP BY D.%1, I.%2").arg(Entries::date, Directions::text);
 
 // An amount as the engine hands it: a stored REAL, or the exact text of a decimal_sum.
 Decimal amountOf(const QVariant &value)
@@ -50,8 +61,8 @@ Decimal amountOf(const QVariant &value)
 
 bool isSortField(const QString &field)
 {
-    static const QStringList fields = { dateField, QStringLiteral("a_kind_name"), QStringLiteral("a_content"),
-        QStringLiteral("a_count"), QStringLiteral("a_note"), QStringLiteral("sum(a_count)") };
+    static const QStringList fields
+        = { dateField, Entries::kindName, Entries::content, Entries::count, Entries::note, daySumField };
     return fields.contains(field);
 }
 
@@ -61,11 +72,12 @@ QString sortClause(const QString &field, bool descending)
     if (!isSortField(field))
         throw StoreError(QStringLiteral("不支援的排序方式：%1").arg(field));
     if (field == dateField)
-        return descending ? QStringLiteral(" ORDER BY D.a_date desc") : QStringLiteral(" ORDER BY D.a_date");
+        return QStringLiteral(" ORDER BY ") + dateField + (descending ? QStringLiteral(" desc") : QString());
     // The day sums are exact decimal texts, which must be compared as numbers.
-    const QString expression = field == daySumField ? QStringLiteral("decimal_sum(a_count) COLLATE decimal") : field;
-    return QStringLiteral(" ORDER BY ") + expression
-        + (descending ? QStringLiteral(" desc , D.a_date asc") : QStringLiteral(" , D.a_date asc"));
+    const QString expression
+        = field == daySumField ? QStringLiteral("decimal_sum(%1) COLLATE decimal").arg(Entries::count) : field;
+    return QStringLiteral(" ORDER BY ") + expression + (descending ? QStringLiteral(" desc , ") : QStringLiteral(" , "))
+        + dateField + QStringLiteral(" asc");
 }
 
 QString containsPattern(const QString &text)
@@ -136,26 +148,23 @@ Statement summaryKindStatement(const RangeFilter &filter, const QVector<qint64> 
         if (!ids.contains(id))
             ids.append(id);
     }
-    QStringList marks;
     statement.values = { DateText::iso(filter.begin), DateText::iso(filter.end), containsPattern(filter.description) };
-    for (qint64 id : ids) {
-        marks << QStringLiteral("?");
+    for (qint64 id : ids)
         statement.values.append(id);
-    }
     // The unary + keeps the engine from walking every entry of each kind through the kind
     // index (all the years of them) instead of only the range's days through the date index.
     // The description and kind conditions are the range result's, so that 一般 is the result's
     // expense outside the summary kinds.
-    statement.sql = QStringLiteral("SELECT kind.name, decimal_sum(a_count) FROM data_main INNER JOIN kind ON "
-                                   "data_main.a_kind = kind.a_kind"
-                                   " WHERE a_date BETWEEN ? AND ? AND data_main.a_content LIKE ? ESCAPE '\\'"
-                                   " AND a_inout = 0 AND +data_main.a_kind IN (%1)")
-                        .arg(marks.join(QLatin1Char(',')));
+    statement.sql = QStringLiteral("SELECT %1.%2, decimal_sum(%3) FROM %4 INNER JOIN %1 ON %4.%5 = %1.%6"
+                                   " WHERE %7 BETWEEN ? AND ? AND %4.%8 LIKE ? ESCAPE '\\'"
+                                   " AND %9 = 0 AND +%4.%5 IN (%10)")
+                        .arg(Kinds::table, Kinds::name, Entries::count, Entries::table, Entries::kind, Kinds::id,
+                            Entries::date, Entries::content, Entries::inout, marks(ids.size()));
     if (filter.kindName) {
         statement.sql += kindCondition;
         statement.values.append(*filter.kindName);
     }
-    statement.sql += QStringLiteral(" GROUP BY kind.name");
+    statement.sql += QStringLiteral(" GROUP BY %1.%2").arg(Kinds::table, Kinds::name);
     return statement;
 }
 
@@ -175,10 +184,10 @@ QVector<KindExpense> summaryKindExpenses(const RangeFilter &filter, const QVecto
 Statement monthSumsStatement(int year)
 {
     // One pass over the year on the date index instead of two statements a month.
-    return { QStringLiteral(
-                 "SELECT substr(a_date, 6, 2) AS month, a_inout, decimal_sum(a_count) AS sum_a FROM data_main"
-                 " WHERE a_date BETWEEN ? AND ? GROUP BY substr(a_date, 6, 2), a_inout"),
-        { DateText::iso(QDate(year, 1, 1)), DateText::iso(QDate(year, 12, 31)) } };
+    static const QString sql = QStringLiteral("SELECT substr(%1, 6, 2) AS month, %2, decimal_sum(%3) AS sum_a FROM %4"
+                                              " WHERE %1 BETWEEN ? AND ? GROUP BY substr(%1, 6, 2), %2")
+                                   .arg(Entries::date, Entries::inout, Entries::count, Entries::table);
+    return { sql, { DateText::iso(QDate(year, 1, 1)), DateText::iso(QDate(year, 12, 31)) } };
 }
 
 QVector<MonthSums> monthSums(int year)

@@ -5,6 +5,7 @@
 #include "store/LedgerLayout.h"
 #include "store/LedgerSchema.h"
 #include "store/ReadConnection.h"
+#include "store/StoreLog.h"
 
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -63,6 +64,18 @@ QString engineMessage(const QSqlError &error)
     if (text.isEmpty())
         text = error.driverText();
     return text;
+}
+
+// Rolls back the transaction open on db. Empty when that is done, or when the engine had
+// already rolled it back on its own (as it does after some failed writes); otherwise why not.
+QString rollBack(QSqlDatabase &db)
+{
+    if (sqlite3_get_autocommit(Native_Handle()) != 0)
+        return {};
+    if (db.rollback())
+        return {};
+    const QString why = engineMessage(db.lastError());
+    return why.isEmpty() ? QStringLiteral("rollback refused") : why;
 }
 
 [[noreturn]] void refuseOpen(const QString &path, const QString &why)
@@ -138,7 +151,7 @@ void Open_DB(const QString &path)
     // Ledgers made before descriptions were indexed get the index once; one that cannot be
     // written (read-only) simply goes without it.
     try {
-        Exec_SQL(QStringLiteral("CREATE INDEX IF NOT EXISTS data_main_content ON data_main (a_content)"));
+        Exec_SQL(LedgerSchema::contentIndex());
     } catch (const StoreError &) {
     }
     DB_Path = path;
@@ -216,8 +229,14 @@ Transaction::Transaction()
 
 Transaction::~Transaction()
 {
-    if (m_open && Is_Open())
-        connection().rollback();
+    if (!m_open || !Is_Open())
+        return;
+    // Nothing may be thrown from here; the engine also rolls back what is still open when
+    // the connection closes.
+    QSqlDatabase db = connection();
+    const QString stuck = rollBack(db);
+    if (!stuck.isEmpty())
+        qCWarning(lcStore) << "rolling back an unfinished transaction failed:" << stuck;
 }
 
 void Transaction::commit()
@@ -228,8 +247,12 @@ void Transaction::commit()
         commitHook()();
     if (!db.commit()) {
         const QString why = engineMessage(db.lastError());
-        db.rollback();
         m_open = false;
+        const QString stuck = rollBack(db);
+        if (!stuck.isEmpty()) {
+            qCWarning(lcStore) << "rolling back after a failed commit failed:" << stuck;
+            throw StoreError(QStringLiteral("資料庫錯誤：%1\n變更也無法復原：%2").arg(why, stuck));
+        }
         throw StoreError(QStringLiteral("資料庫錯誤：%1").arg(why));
     }
     m_open = false;

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QLatin1String>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <initializer_list>
+
+// The names of the ledger's tables and columns, spelt once. Every statement of the store
+// takes them from here and names the columns it reads or writes, so no statement depends on
+// the order of a table's columns.
+namespace LedgerNames {
+
+// The entries: one row for each amount spent or received.
+namespace Entries {
+inline constexpr QLatin1String table("data_main");
+inline constexpr QLatin1String date("a_date");
+inline constexpr QLatin1String kind("a_kind");
+inline constexpr QLatin1String inout("a_inout");
+inline constexpr QLatin1String content("a_content");
+inline constexpr QLatin1String count("a_count");
+inline constexpr QLatin1String note("a_note");
+inline constexpr QLatin1String key("a_key");
+inline constexpr QLatin1String kindName("a_kind_name");
+// Every column, in the order the table lays them out.
+inline constexpr std::array<QLatin1String, 8> all { date, kind, inout, content, count, note, key, kindName };
+} // namespace Entries
+
+// The kinds an entry is filed under, in the order the person gave them.
+namespace Kinds {
+inline constexpr QLatin1String table("kind");
+inline constexpr QLatin1String id("a_kind");
+inline constexpr QLatin1String name("name");
+inline constexpr QLatin1String order("key_order");
+inline constexpr std::array<QLatin1String, 3> all { id, name, order };
+} // namespace Kinds
+
+// One note for a day.
+namespace Notes {
+inline constexpr QLatin1String table("data_note");
+inline constexpr QLatin1String date("a_date");
+inline constexpr QLatin1String note("a_note");
+inline constexpr std::array<QLatin1String, 2> all { date, note };
+} // namespace Notes
+
+// The two directions of an entry (0 spent, 1 received) and their words.
+namespace Directions {
+inline constexpr QLatin1String table("inout");
+inline constexpr QLatin1String inout("inout");
+inline constexpr QLatin1String text("text");
+inline constexpr std::array<QLatin1String, 2> all { inout, text };
+} // namespace Directions
+
+// "a, b, c": a column list for a statement.
+template <typename Names> QString columns(const Names &names)
+{
+    QStringList parts;
+    for (const QLatin1String &name : names)
+        parts << name;
+    return parts.join(QStringLiteral(", "));
+}
+
+inline QString columns(std::initializer_list<QLatin1String> names)
+{
+    return columns<std::initializer_list<QLatin1String>>(names);
+}
+
+// "?, ?, ?": the places of count bound values.
+inline QString marks(qsizetype count)
+{
+    QStringList parts;
+    for (qsizetype i = 0; i < count; ++i)
+        parts << QStringLiteral("?");
+    return parts.join(QStringLiteral(", "));
+}
+
+} // namespace LedgerNames
