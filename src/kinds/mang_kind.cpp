@@ -14,21 +14,12 @@
 
 #include <QLineEdit>
 #include <QListWidget>
-#include <QStringList>
 
 #include <optional>
 
 namespace {
 
 const QString nameExistsText = QStringLiteral("Error!! ...There is a data as the same as what you key in!!");
-
-QString joinIds(const QVector<qint64> &ids)
-{
-    QStringList pieces;
-    for (qint64 id : ids)
-        pieces << QString::number(id);
-    return pieces.join(QLatin1Char(','));
-}
 
 qint64 idOf(const QListWidgetItem *item)
 {
@@ -206,12 +197,12 @@ void mang_kind::deleteKind()
         else
             remaining.append(summaryId);
     }
-    std::optional<QString> summaryLine;
+    std::optional<QVector<qint64>> summaryKinds;
     if (wasSummaryKind)
-        summaryLine = joinIds(remaining);
+        summaryKinds = remaining;
 
     try {
-        KindStore::deleteKind(id, target, summaryLine);
+        KindStore::deleteKind(id, target, summaryKinds);
     } catch (const StoreError &) {
         // The kind may be gone already (only SKinds.txt failed): show what the ledger holds.
         loadWindow();
@@ -226,19 +217,12 @@ void mang_kind::addSummaryKind()
     const int position = kind->currentRow();
     if (position < 0 || position >= kind_ids.size())
         return;
-    const qint64 id = kind_ids.at(position);
-    for (int row = 0; row < skinds->count(); ++row) {
-        if (idOf(skinds->item(row)) == id) {
-            ui::showMessage(
-                this, QStringLiteral("此種類,") + kind->item(position)->text() + QStringLiteral(",已是結算分類之一了"));
-            return;
-        }
-    }
     // The new summary kind goes first; the list still shows it in its place.
-    QVector<qint64> ids { id };
-    ids += database_access::SKinds_List();
-    database_access::Save_SKinds(joinIds(ids));
-    database_access::Load_SKinds();
+    if (!database_access::Add_Summary_Kind(kind_ids.at(position))) {
+        ui::showMessage(
+            this, QStringLiteral("此種類,") + kind->item(position)->text() + QStringLiteral(",已是結算分類之一了"));
+        return;
+    }
     update_skinds();
 }
 
@@ -247,15 +231,6 @@ void mang_kind::removeSummaryKind()
     const QListWidgetItem *item = skinds->currentItem();
     if (!item)
         return;
-    const qint64 removed = idOf(item);
-    QVector<qint64> remaining;
-    for (qint64 id : database_access::SKinds_List()) {
-        if (id != removed)
-            remaining.append(id);
-    }
-    // A single id keeps the blanks around it that the file has always had in that case.
-    const QString line = remaining.size() == 1 ? QStringLiteral(" %1 ").arg(remaining.first()) : joinIds(remaining);
-    database_access::Save_SKinds(line);
-    database_access::Load_SKinds();
+    database_access::Remove_Summary_Kind(idOf(item));
     update_skinds();
 }

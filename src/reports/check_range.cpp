@@ -112,19 +112,17 @@ void markDaysAndIncome(DGrid *grid, const QVector<RowMark> &marks)
 
 // "/ 一般:...元 ; 甲:...元 ; ...": the expense outside the summary kinds, then each summary
 // kind's own. Empty when no summary kind is chosen.
-QString summaryKindText(bool anySummaryKind, const Decimal &expense, const QVector<ReportStore::KindExpense> &sums)
+QString summaryKindText(bool anySummaryKind, const ReportStore::RangeTotals &totals)
 {
     if (!anySummaryKind)
         return {};
     QString kinds;
-    Decimal kindSum;
-    for (const ReportStore::KindExpense &k : sums) {
+    for (const ReportStore::KindExpense &k : totals.kinds) {
         if (!kinds.isEmpty())
             kinds += QStringLiteral(" ; ");
         kinds += k.name + QLatin1Char(':') + k.sum.text() + QStringLiteral("元");
-        kindSum += k.sum;
     }
-    return QStringLiteral("/ 一般:") + (expense - kindSum).text() + QStringLiteral("元 ; ") + kinds;
+    return QStringLiteral("/ 一般:") + totals.general.text() + QStringLiteral("元 ; ") + kinds;
 }
 
 // What a row of the result stands for, by grid row (0 for the header): the entry's key in
@@ -221,14 +219,12 @@ void check::showRange(const RangeRequest &request)
     const QVector<qint64> summaryKinds = database_access::SKinds_List();
     ResultSet result;
     QVector<RowMark> marks;
-    QVector<ReportStore::KindExpense> kindSums;
     ReportStore::RangeTotals totals;
     QVector<qint64> keys;
     const bool read = readInBackground([&] {
         result = ReportStore::rangeEntries(request.mode, filter, request.order, request.descending);
-        kindSums = ReportStore::summaryKindExpenses(filter, summaryKinds);
         // Added up from what the engine returned, exactly, not from the texts the grid shows.
-        totals = ReportStore::rangeTotals(result);
+        totals = ReportStore::rangeTotals(result, ReportStore::summaryKindExpenses(filter, summaryKinds));
         marks = rowMarks(result);
         keys = rowKeysOf(result, detailed);
     });
@@ -254,6 +250,6 @@ void check::showRange(const RangeRequest &request)
 
     msg_field->setText(QStringLiteral("本次查詢的總收入為 : ") + totals.income.text() + QStringLiteral("元")
         + QLatin1Char('\n') + QStringLiteral("總支出 : ") + totals.expense.text()
-        + summaryKindText(!summaryKinds.isEmpty(), totals.expense, kindSums) + QLatin1Char('\n')
-        + QStringLiteral("總共為 : ") + (totals.income - totals.expense).text() + QStringLiteral("元"));
+        + summaryKindText(!summaryKinds.isEmpty(), totals) + QLatin1Char('\n') + QStringLiteral("總共為 : ")
+        + totals.balance.text() + QStringLiteral("元"));
 }

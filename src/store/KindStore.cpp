@@ -187,9 +187,9 @@ qint64 entryCountOfKind(qint64 id)
     return result.integer(QStringLiteral("entries"));
 }
 
-void deleteKind(qint64 id, std::optional<qint64> reassignTo, const std::optional<QString> &summaryLine)
+void deleteKind(qint64 id, std::optional<qint64> reassignTo, const std::optional<QVector<qint64>> &summaryKinds)
 {
-    if (summaryLine)
+    if (summaryKinds)
         checkSummaryFileWritable();
     database_access::Transaction transaction;
     // No entry may be left pointing at a kind that is gone.
@@ -204,14 +204,14 @@ void deleteKind(qint64 id, std::optional<qint64> reassignTo, const std::optional
     static const QString sql = QStringLiteral("DELETE FROM %1 WHERE %2=?").arg(Kinds::table, Kinds::id);
     database_access::Exec_SQL(sql, { id });
     transaction.commit();
-    if (!summaryLine)
+    if (!summaryKinds)
         return;
     // The ledger is the truth and the file follows it, only once the change has committed: a
     // crash or a failed save in between leaves the file naming a kind that is gone, which
     // counts for nothing and is dropped at the next start. Never the other way round, which
     // would silently stop counting a kind that still exists.
     try {
-        database_access::Save_SKinds(*summaryLine);
+        database_access::Save_SKinds(database_access::SKinds_Line(*summaryKinds));
     } catch (const StoreError &error) {
         database_access::Load_SKinds();
         throw StoreError(
@@ -225,19 +225,19 @@ void dropGoneSummaryKinds()
     QSet<qint64> existing;
     for (const Kind &each : allKinds())
         existing.insert(each.id);
-    QStringList kept;
+    QVector<qint64> kept;
     bool dropped = false;
     // A 0 stays where it is: it ends the list for the totals, as it did before.
     for (qint64 id : database_access::SKinds) {
         if (id != 0 && !existing.contains(id))
             dropped = true;
         else
-            kept << QString::number(id);
+            kept.append(id);
     }
     if (!dropped)
         return;
     try {
-        database_access::Save_SKinds(kept.join(QLatin1Char(',')));
+        database_access::Save_SKinds(database_access::SKinds_Line(kept));
     } catch (const StoreError &) {
         // The gone ids count for nothing; a file that cannot be written keeps them a while.
         return;

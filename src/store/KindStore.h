@@ -45,10 +45,10 @@ void swapKeyOrder(qint64 firstId, qint64 secondId);
 qint64 entryCountOfKind(qint64 id);
 
 // Deletes a kind as one change: its entries move to reassignTo (when given) and its row goes;
-// then, when summaryLine is given, SKinds.txt is rewritten with that line and SKinds loaded
-// again. A failure before the commit (SKinds.txt read-only included) changes nothing; a failed
+// then, when summaryKinds is given, SKinds.txt is rewritten naming those ids in that order and
+// SKinds loaded again. A failure before the commit (SKinds.txt read-only included) changes nothing; a failed
 // save of SKinds.txt after it is reported as StoreError with the kind deleted.
-void deleteKind(qint64 id, std::optional<qint64> reassignTo, const std::optional<QString> &summaryLine);
+void deleteKind(qint64 id, std::optional<qint64> reassignTo, const std::optional<QVector<qint64>> &summaryKinds);
 
 // Takes out of SKinds.txt and SKinds the ids whose kind no longer exists (left by a deletion
 // cut short after its commit). Ids of existing kinds are never touched; nothing is written

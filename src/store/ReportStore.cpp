@@ -116,7 +116,7 @@ ResultSet rangeEntries(RangeMode mode, const RangeFilter &filter, const QString 
     return database_access::Open_Query(statement.sql, statement.values);
 }
 
-RangeTotals rangeTotals(const ResultSet &result)
+RangeTotals rangeTotals(const ResultSet &result, const QVector<KindExpense> &kindSums)
 {
     RangeTotals totals;
     const QStringList columns = result.columns();
@@ -124,16 +124,21 @@ RangeTotals rangeTotals(const ResultSet &result)
     qsizetype amountCol = columns.indexOf(QStringLiteral("帳目"));
     if (amountCol < 0)
         amountCol = columns.indexOf(QStringLiteral("日帳目"));
-    if (inoutCol < 0 || amountCol < 0)
-        return totals;
-    const QString incomeWord = QStringLiteral("收入");
-    const QString expenseWord = QStringLiteral("支出");
-    for (const ResultSet::Row &row : result.rows()) {
-        const QString inout = row.at(inoutCol).toString();
-        Decimal *total = inout == incomeWord ? &totals.income : (inout == expenseWord ? &totals.expense : nullptr);
-        if (total != nullptr)
-            *total += amountOf(row.at(amountCol));
+    if (inoutCol >= 0 && amountCol >= 0) {
+        const QString incomeWord = QStringLiteral("收入");
+        const QString expenseWord = QStringLiteral("支出");
+        for (const ResultSet::Row &row : result.rows()) {
+            const QString inout = row.at(inoutCol).toString();
+            Decimal *total = inout == incomeWord ? &totals.income : (inout == expenseWord ? &totals.expense : nullptr);
+            if (total != nullptr)
+                *total += amountOf(row.at(amountCol));
+        }
     }
+    totals.balance = totals.income - totals.expense;
+    totals.general = totals.expense;
+    for (const KindExpense &kind : kindSums)
+        totals.general -= kind.sum;
+    totals.kinds = kindSums;
     return totals;
 }
 

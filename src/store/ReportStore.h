@@ -52,20 +52,28 @@ struct Statement
 ResultSet rangeEntries(RangeMode mode, const RangeFilter &filter, const QString &sortField, bool descending);
 Statement rangeStatement(RangeMode mode, const RangeFilter &filter, const QString &sortField, bool descending);
 
-// The income and expense of a range result, added up exactly from its 收支 and 帳目 (or 日帳目)
-// columns. A result without those columns totals 0.
-struct RangeTotals
-{
-    Decimal income;
-    Decimal expense;
-};
-RangeTotals rangeTotals(const ResultSet &result);
-
 struct KindExpense
 {
     QString name;
     Decimal sum;
 };
+
+// What a range result adds up to, all of it exact.
+struct RangeTotals
+{
+    Decimal income;
+    Decimal expense;
+    Decimal balance; // income less expense
+    // The expense outside the summary kinds: the expense less every summary kind's own.
+    Decimal general;
+    // Each summary kind's expense, in the order given.
+    QVector<KindExpense> kinds;
+};
+// Adds up a range result from its 收支 and 帳目 (or 日帳目) columns, an entry neither income
+// nor expense counting for neither; a result without those columns totals 0. kindSums are the
+// summary kinds' expenses over the same range (summaryKindExpenses). Reads nothing but the
+// values given.
+RangeTotals rangeTotals(const ResultSet &result, const QVector<KindExpense> &kindSums = {});
 // Expense of each of the given kinds over the filter's range, narrowed by its description and
 // kind as the range result is, grouped by kind name, in the order the database gives. No kinds,
 // no rows and no statement.

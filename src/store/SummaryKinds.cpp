@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringList>
 
 #include <cerrno>
 #include <cmath>
@@ -198,6 +199,34 @@ QVector<qint64> SKinds_List()
         ids.append(id);
     }
     return ids;
+}
+
+QString SKinds_Line(const QVector<qint64> &ids)
+{
+    QStringList pieces;
+    pieces.reserve(ids.size());
+    for (qint64 id : ids)
+        pieces << QString::number(id);
+    return pieces.join(QLatin1Char(','));
+}
+
+bool Add_Summary_Kind(qint64 id)
+{
+    if (SKinds.contains(id))
+        return false;
+    QVector<qint64> ids { id };
+    ids += SKinds_List();
+    Save_SKinds(SKinds_Line(ids));
+    Load_SKinds();
+    return true;
+}
+
+void Remove_Summary_Kind(qint64 id)
+{
+    QVector<qint64> remaining = SKinds_List();
+    remaining.removeAll(id);
+    Save_SKinds(remaining.size() == 1 ? QStringLiteral(" %1 ").arg(remaining.first()) : SKinds_Line(remaining));
+    Load_SKinds();
 }
 
 } // namespace database_access

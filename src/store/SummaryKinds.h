@@ -33,6 +33,21 @@ void Save_SKinds(const QString &line);
 // The ids that count as summary kinds: SKinds up to, not including, the first 0.
 QVector<qint64> SKinds_List();
 
+// The file's line for these ids: each id in order, joined by ",".
+QString SKinds_Line(const QVector<qint64> &ids);
+
+// Makes a kind a summary kind: it goes first, the summary kinds of SKinds_List after it in
+// their order, and the file is written and SKinds loaded again. False, and nothing written,
+// when the id is in SKinds already (after a 0 too: the kind manager lists those as well).
+// Throws StoreError when the file cannot be written; the old file and SKinds then stay.
+bool Add_Summary_Kind(qint64 id);
+
+// Takes a kind out of the summary kinds: the file is written with the rest of SKinds_List, in
+// their order, and SKinds loaded again. A single id left is written framed by blanks, as the
+// file has always had it. Throws StoreError when the file cannot be written; the old file and
+// SKinds then stay.
+void Remove_Summary_Kind(qint64 id);
+
 // Reads one line of the file's format into ids (the rules of Load_SKinds).
 QVector<qint64> Parse_SKinds_Line(const QString &line);
 
