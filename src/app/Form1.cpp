@@ -1,8 +1,8 @@
 #include "app/Form1.h"
 
 #include "app/AboutText.h"
+#include "app/WindowOpeners.h"
 #include "entry/input_keyin.h"
-#include "kinds/mang_kind.h"
 #include "reports/check.h"
 #include "store/database_access.h"
 #include "ui/Fonts.h"
@@ -69,21 +69,19 @@ Form1::Form1(QWidget *parent)
 
 void Form1::openInput()
 {
-    input_keyin window(this);
+    input_keyin window(this, windowOpeners());
     ui::showModal(&window);
 }
 
 void Form1::openCheck()
 {
-    check window(this);
+    check window(this, windowOpeners());
     ui::showModal(&window);
 }
 
 void Form1::openKindManager()
 {
-    mang_kind window(this);
-    window.move(pos() + QPoint(ui::twips(600), ui::twips(600)));
-    ui::showModal(&window);
+    windowOpeners().kindManager(this, pos() + QPoint(ui::twips(600), ui::twips(600)));
 }
 
 void Form1::showAbout()

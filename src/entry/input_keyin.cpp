@@ -36,8 +36,9 @@ bool isEnter(const QKeyEvent *event)
 
 } // namespace
 
-input_keyin::input_keyin(QWidget *parent)
+input_keyin::input_keyin(QWidget *parent, ui::Openers openers)
     : QDialog(parent)
+    , m_openers(std::move(openers))
 {
     buildLayout();
     connectHandlers();

@@ -3,6 +3,7 @@
 #include "entry/DescriptionIndex.h"
 #include "entry/EntryHistory.h"
 #include "ui/FieldLeave.h"
+#include "ui/Openers.h"
 
 #include <QDate>
 #include <QDialog>
@@ -33,7 +34,8 @@ class input_keyin : public QDialog
     Q_OBJECT
 
 public:
-    explicit input_keyin(QWidget *parent = nullptr);
+    // openers.kindManager is what the 種類管理 button opens.
+    explicit input_keyin(QWidget *parent = nullptr, ui::Openers openers = {});
 
     // Day view.
     QLabel *Label1; // 日期
@@ -122,6 +124,7 @@ private:
     // those too while the person is typing in a text field that can take back its own text.
     bool fieldKeepsHistoryKey(QObject *field, const QKeyEvent *key) const;
 
+    ui::Openers m_openers;
     ui::LeaveGuard m_leaveGuard;
     EntryHistory m_history;
     DescriptionIndex m_descriptions;

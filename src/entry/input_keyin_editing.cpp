@@ -1,13 +1,11 @@
 #include "entry/input_keyin.h"
 
-#include "kinds/mang_kind.h"
 #include "platform/DateText.h"
 #include "platform/Numbers.h"
 #include "store/EntryStore.h"
 #include "ui/DGrid.h"
 #include "ui/Guard.h"
 #include "ui/MessageBox.h"
-#include "ui/Modal.h"
 #include "ui/PushButton.h"
 #include "ui/RichTextBox.h"
 #include "ui/StorableText.h"
@@ -255,11 +253,9 @@ void input_keyin::moveEntry(int index)
 
 void input_keyin::openKindManager()
 {
-    {
-        mang_kind window(this);
-        window.move(pos() + QPoint(ui::twips(1500), ui::twips(800)));
-        ui::showModal(&window);
-    }
+    if (!m_openers.kindManager)
+        return;
+    m_openers.kindManager(this, pos() + QPoint(ui::twips(1500), ui::twips(800)));
     Kind_Reflash();
     loadDay();
 }

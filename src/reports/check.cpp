@@ -29,8 +29,9 @@ constexpr int sortFrameHeight = 375;
 
 } // namespace
 
-check::check(QWidget *parent)
+check::check(QWidget *parent, ui::Openers openers)
     : QDialog(parent)
+    , m_openers(std::move(openers))
 {
     setObjectName(QStringLiteral("check"));
     setWindowTitle(QStringLiteral("查詢功能"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reports/ChartQuery.h"
+#include "ui/Openers.h"
 
 #include <QDialog>
 #include <QString>
@@ -31,7 +32,8 @@ class check : public QDialog
     Q_OBJECT
 
 public:
-    explicit check(QWidget *parent = nullptr);
+    // openers.dailyEntry is what a double click on a result row opens.
+    explicit check(QWidget *parent = nullptr, ui::Openers openers = {});
 
     // Reads a cell by moving the grid's current cell there and back again.
     static QString Get_DGridText(::DGrid *D, int Col, int Row);
@@ -127,6 +129,7 @@ private:
     // Charts of the result shown (check_chart.cpp).
     void cmd_chart_Click();
 
+    ui::Openers m_openers;
     QString order_field;
     bool order_desc = false;
     bool grid_expanded = false;

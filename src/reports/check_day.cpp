@@ -1,15 +1,13 @@
 #include "reports/check.h"
 
-#include "entry/input_keyin.h"
 #include "store/EntryStore.h"
 #include "ui/BusyWork.h"
 #include "ui/DGrid.h"
 #include "ui/MessageBox.h"
-#include "ui/Modal.h"
 
 void check::openDayOfRow(int row)
 {
-    if (m_work->running() || !m_shownRange || row < DGrid->fixedRows() || row >= DGrid->rows())
+    if (!m_openers.dailyEntry || m_work->running() || !m_shownRange || row < DGrid->fixedRows() || row >= DGrid->rows())
         return;
     const qint64 rowKey = DGrid->rowKey(row);
     if (rowKey == 0)
@@ -31,11 +29,7 @@ void check::openDayOfRow(int row)
         day = QDate::fromJulianDay(rowKey);
     }
 
-    {
-        input_keyin window(this);
-        window.showEntry(day, entryKey);
-        ui::showModal(&window);
-    }
+    m_openers.dailyEntry(this, day, entryKey);
 
     // The result shows what the daily-entry window changed, at the same place when the row
     // is still there.

@@ -1,5 +1,7 @@
 #include "entry/EntryWindow.h"
 
+#include "app/WindowOpeners.h"
+
 #include "store/KindStore.h"
 #include "store/StoreError.h"
 #include "store/database_access.h"
@@ -271,6 +273,7 @@ void UndoTest::changesMadeElsewhereAreNotTouched()
 void UndoTest::entryOfADeletedKindIsNotBroughtBack()
 {
     EntryWindow s;
+    s.openers = windowOpeners();
     input_keyin *w = arrange(s);
     s.deleteRow(2); // 公車, the only entry of 交通
 

@@ -5,6 +5,7 @@
 #include "support/TestLedger.h"
 #include "support/TestSupport.h"
 #include "ui/DGrid.h"
+#include "ui/Openers.h"
 #include "ui/PushButton.h"
 #include "ui/RichTextBox.h"
 
@@ -27,6 +28,8 @@ struct EntryWindow
     qint64 food = 0;
     qint64 transport = 0;
     qint64 salary = 0;
+    // What the window opens from itself; none unless a test gives the program's own.
+    ui::Openers openers;
     std::unique_ptr<input_keyin> w;
 
     explicit EntryWindow(bool withKinds = true)
@@ -40,7 +43,7 @@ struct EntryWindow
 
     input_keyin *open()
     {
-        w = std::make_unique<input_keyin>();
+        w = std::make_unique<input_keyin>(nullptr, openers);
         w->show();
         if (!QTest::qWaitForWindowActive(w.get()))
             qWarning("input_keyin did not become active");

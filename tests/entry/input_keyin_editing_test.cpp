@@ -1,5 +1,7 @@
 #include "entry/EntryWindow.h"
 
+#include "app/WindowOpeners.h"
+
 #include "store/database_access.h"
 #include "support/ModalDriver.h"
 
@@ -425,6 +427,7 @@ void EditingTest::moveExchangesKeysWithNeighboursButNotPastTheEnds()
 void EditingTest::kindManagerRefreshesTheKinds()
 {
     EntryWindow s;
+    s.openers = windowOpeners();
     s.ledger.addEntry("2024-05-15", s.food, 0, "午餐", 80, "", 1);
     input_keyin *w = s.open();
     w->kind->setCurrentIndex(2);

@@ -1,5 +1,7 @@
 #include "reports/QueryWindow.h"
 
+#include "app/WindowOpeners.h"
+
 #include "entry/input_keyin.h"
 #include "store/database_access.h"
 #include "support/ModalDriver.h"
@@ -73,7 +75,7 @@ void DayFromResultTest::detailedRowOpensItsEntryAndTheResultFollows()
     Ledger data;
     ScriptedBoxes boxes;
     ModalDriver modal;
-    check window;
+    check window(nullptr, windowOpeners());
     QVERIFY(querywindow::open(window));
     querywindow::typeRange(window, "2025/5/1", "2025/5/31");
     testing::click(window.chk_mon_detail);
@@ -140,7 +142,7 @@ void DayFromResultTest::summedRowOpensItsDay()
     Ledger data;
     ScriptedBoxes boxes;
     ModalDriver modal;
-    check window;
+    check window(nullptr, windowOpeners());
     QVERIFY(querywindow::open(window));
     querywindow::typeRange(window, "2025/5/1", "2025/5/31");
     testing::click(window.chk_mon_easy);
@@ -179,7 +181,7 @@ void DayFromResultTest::aGoneEntryIsToldAndOtherViewsOpenNothing()
     Ledger data;
     ScriptedBoxes boxes;
     ModalDriver modal;
-    check window;
+    check window(nullptr, windowOpeners());
     QVERIFY(querywindow::open(window));
     querywindow::typeRange(window, "2025/5/1", "2025/5/31");
     testing::click(window.chk_mon_detail);
