@@ -19,7 +19,7 @@ void openCharts(BenchRun &run, check &w, ChartTiming &timing, const QString &lab
     timing.label = label;
     for (int rep = 0; rep < run.reps; ++rep) {
         timing.since.start();
-        driving::click(w.cmd_chart);
+        testing::click(w.cmd_chart);
         driving::settle();
     }
 }

@@ -1,7 +1,6 @@
 #include "Driving.h"
 
 #include "ui/DGrid.h"
-#include "ui/MessageBox.h"
 #include "ui/Modal.h"
 
 #include <QApplication>
@@ -63,11 +62,6 @@ double timed(const std::function<void()> &action)
     return elapsedMs(timer);
 }
 
-void click(QWidget *widget)
-{
-    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, widget->rect().center());
-}
-
 void clickCell(::DGrid *grid, int gridRow, int col)
 {
     const QModelIndex index = grid->model()->index(gridRow - grid->fixedRows(), col);
@@ -93,26 +87,6 @@ EventLoopTicks::EventLoopTicks()
 double EventLoopTicks::longestGapMs() const
 {
     return double(std::max(m_longestNs, m_clock.nsecsElapsed() - m_lastNs)) / 1e6;
-}
-
-Boxes::Boxes()
-{
-    ui::setMessageHook([this](ui::BoxKind, const QString &text) {
-        m_texts << text;
-        return true;
-    });
-}
-
-Boxes::~Boxes()
-{
-    ui::setMessageHook({});
-}
-
-QStringList Boxes::take()
-{
-    QStringList texts;
-    texts.swap(m_texts);
-    return texts;
 }
 
 Windows::Windows(const QElapsedTimer *since, Drive drive)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "support/ScriptedBoxes.h"
+#include "support/TestSupport.h"
+
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
@@ -25,7 +28,6 @@ bool waitActive(QWidget *window);
 double timed(const std::function<void()> &action);
 double elapsedMs(const QElapsedTimer &timer);
 
-void click(QWidget *widget);
 // Clicks a cell of the grid by the grid's row numbering (the header row is 0).
 void clickCell(::DGrid *grid, int gridRow, int col);
 
@@ -53,19 +55,10 @@ private:
 
 // Answers the program's message boxes while it lives: Yes to every question, and keeps
 // the texts of every box, so that a refused action is not mistaken for a fast one.
-class Boxes
+class Boxes : public ScriptedBoxes
 {
 public:
-    Boxes();
-    ~Boxes();
-    Boxes(const Boxes &) = delete;
-    Boxes &operator=(const Boxes &) = delete;
-
-    // The texts shown since the last call.
-    QStringList take();
-
-private:
-    QStringList m_texts;
+    Boxes() { answerEveryQuestion(true); }
 };
 
 // While it lives, each window the program opens modally is shown, handed to drive, and

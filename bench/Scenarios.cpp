@@ -19,7 +19,9 @@
 #include "ui/PushButton.h"
 #include "ui/RichTextBox.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -33,6 +35,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <optional>
 
 Measurement &BenchRun::line(const QString &action)
@@ -49,9 +52,9 @@ namespace scenarios {
 
 namespace {
 
-using driving::click;
 using driving::settle;
 using driving::timed;
+using testing::click;
 
 void expectNoBoxes(BenchRun &run, driving::Boxes &boxes, const QString &action)
 {
@@ -220,6 +223,37 @@ void playQuerySession(BenchRun &run, check &w, driving::Boxes &boxes, ChartTimin
     run.peakRssMb = double(usage.ru_maxrss) / 1024.0;
 }
 
+// Opens a window from the main menu run.reps times, timing each opening under openLabel, and
+// plays the person's session in the first one (when a session is given). The chart window the
+// query window opens is timed from the press of 圖表, not from the opening of the query window.
+template <typename Window>
+void openFromMenu(BenchRun &run, QAbstractButton *opener, const QString &openLabel,
+    const std::function<void(Window &, driving::Boxes &, ChartTiming &)> &play)
+{
+    driving::Boxes boxes;
+    QElapsedTimer since;
+    bool played = false;
+    ChartTiming charts;
+    driving::Windows windows(&since, [&](QDialog *dialog, double openMs) {
+        if (auto *view = qobject_cast<chart_view *>(dialog)) {
+            driveCharts(run, *view, driving::elapsedMs(charts.since), charts);
+            return;
+        }
+        run.line(openLabel).times.add(openMs);
+        expectNoBoxes(run, boxes, openLabel);
+        auto *w = qobject_cast<Window *>(dialog);
+        if (w == nullptr || played || !play)
+            return;
+        played = true;
+        play(*w, boxes, charts);
+    });
+    for (int rep = 0; rep < run.reps; ++rep) {
+        since.start();
+        click(opener);
+        settle();
+    }
+}
+
 } // namespace
 
 std::unique_ptr<Form1> startUp(BenchRun &run)
@@ -287,71 +321,19 @@ void processStart(BenchRun &run, const QString &program)
 
 void dailyEntry(BenchRun &run, Form1 &menu)
 {
-    driving::Boxes boxes;
-    QElapsedTimer since;
-    bool played = false;
-    ChartTiming charts;
-    driving::Windows windows(&since, [&](QDialog *dialog, double openMs) {
-        if (auto *view = qobject_cast<chart_view *>(dialog)) {
-            // Timed from the press of 圖表, not from the opening of the query window.
-            driveCharts(run, *view, driving::elapsedMs(charts.since), charts);
-            return;
-        }
-        run.line(labels::openEntry).times.add(openMs);
-        expectNoBoxes(run, boxes, labels::openEntry);
-        auto *w = qobject_cast<input_keyin *>(dialog);
-        if (w == nullptr || played)
-            return;
-        played = true;
-        playEntrySession(run, *w, boxes);
-    });
-    for (int rep = 0; rep < run.reps; ++rep) {
-        since.start();
-        click(menu.Input);
-        settle();
-    }
+    openFromMenu<input_keyin>(run, menu.Input, labels::openEntry,
+        [&](input_keyin &w, driving::Boxes &boxes, ChartTiming &) { playEntrySession(run, w, boxes); });
 }
 
 void kindManager(BenchRun &run, Form1 &menu)
 {
-    driving::Boxes boxes;
-    QElapsedTimer since;
-    driving::Windows windows(&since, [&](QDialog *, double openMs) {
-        run.line(labels::openKinds).times.add(openMs);
-        expectNoBoxes(run, boxes, labels::openKinds);
-    });
-    for (int rep = 0; rep < run.reps; ++rep) {
-        since.start();
-        click(menu.Command1);
-        settle();
-    }
+    openFromMenu<QDialog>(run, menu.Command1, labels::openKinds, {});
 }
 
 void queries(BenchRun &run, Form1 &menu)
 {
-    driving::Boxes boxes;
-    QElapsedTimer since;
-    bool played = false;
-    ChartTiming charts;
-    driving::Windows windows(&since, [&](QDialog *dialog, double openMs) {
-        if (auto *view = qobject_cast<chart_view *>(dialog)) {
-            // Timed from the press of 圖表, not from the opening of the query window.
-            driveCharts(run, *view, driving::elapsedMs(charts.since), charts);
-            return;
-        }
-        run.line(labels::openCheck).times.add(openMs);
-        expectNoBoxes(run, boxes, labels::openCheck);
-        auto *w = qobject_cast<check *>(dialog);
-        if (w == nullptr || played)
-            return;
-        played = true;
-        playQuerySession(run, *w, boxes, charts);
-    });
-    for (int rep = 0; rep < run.reps; ++rep) {
-        since.start();
-        click(menu.cmd_check);
-        settle();
-    }
+    openFromMenu<check>(run, menu.cmd_check, labels::openCheck,
+        [&](check &w, driving::Boxes &boxes, ChartTiming &charts) { playQuerySession(run, w, boxes, charts); });
 }
 
 void importOldLedger(BenchRun &run, const QString &program, const QString &scripts, qint64 entries, const QString &work)

@@ -11,6 +11,7 @@
 #include "store/ResultSet.h"
 #include "store/StoreError.h"
 #include "store/database_access.h"
+#include "support/TestSupport.h"
 #include "ui/AppSetup.h"
 
 #include <QApplication>
@@ -181,8 +182,7 @@ bool copyLedger(const QString &from, const QString &to)
 int main(int argc, char *argv[])
 {
     // Headless unless told otherwise.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    testing::headlessUnlessTold();
     QApplication app(argc, argv);
     ui::setupApplication(app);
 

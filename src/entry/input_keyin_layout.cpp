@@ -1,6 +1,7 @@
 #include "entry/input_keyin.h"
 
 #include "ui/AsciiInput.h"
+#include "ui/Controls.h"
 #include "ui/DGrid.h"
 #include "ui/Fonts.h"
 #include "ui/PushButton.h"
@@ -14,29 +15,9 @@
 
 namespace {
 
-template <typename Control>
-Control *named(Control *control, const char *name, const QString &accessibleName = QString())
-{
-    control->setObjectName(QString::fromLatin1(name));
-    if (!accessibleName.isEmpty())
-        control->setAccessibleName(accessibleName);
-    return control;
-}
-
-QLabel *label(QWidget *parent, const char *name, const QString &caption, int left, int top, int width, int height)
-{
-    auto *l = named(new QLabel(caption, parent), name);
-    ui::place(l, left, top, width, height);
-    return l;
-}
-
-ui::PushButton *button(
-    QWidget *parent, const char *name, const QString &caption, int left, int top, int width, int height)
-{
-    auto *b = named(new ui::PushButton(caption, parent), name, caption);
-    ui::place(b, left, top, width, height);
-    return b;
-}
+using ui::button;
+using ui::label;
+using ui::named;
 
 struct Column
 {
@@ -69,9 +50,8 @@ void input_keyin::buildLayout()
 
     Label1 = label(this, "Label1", QStringLiteral("日期"), 120, 0, 615, 255);
     Label1->setFont(field);
-    date_new = named(new QLineEdit(this), "date_new", QStringLiteral("日期"));
+    date_new = ui::textBox(this, "date_new", QStringLiteral("日期"), 720, 0, 1575, 315);
     date_new->setFont(field);
-    ui::place(date_new, 720, 0, 1575, 315);
     ui::readWideAsAscii(date_new);
     Label7 = label(this, "Label7", QString(), 2280, 0, 735, 375);
     Label7->setFont(heading);
@@ -86,21 +66,18 @@ void input_keyin::buildLayout()
 
     Label3 = label(this, "Label3", QStringLiteral("帳目名稱"), 0, 480, 1095, 255);
     Label3->setFont(field);
-    account_name = named(new QLineEdit(this), "account_name", QStringLiteral("帳目名稱"));
+    account_name = ui::textBox(this, "account_name", QStringLiteral("帳目名稱"), 1080, 480, 4335, 375);
     account_name->setFont(field);
-    ui::place(account_name, 1080, 480, 4335, 375);
     inout = named(new QComboBox(this), "inout", QStringLiteral("收支"));
     ui::place(inout, 5760, 480, 975, 345);
-    money_inout = named(new QLineEdit(this), "money_inout", QStringLiteral("金額（元）"));
-    ui::place(money_inout, 6960, 480, 975, 375);
+    money_inout = ui::textBox(this, "money_inout", QStringLiteral("金額（元）"), 6960, 480, 975, 375);
     ui::readWideAsAscii(money_inout);
     Label5 = label(this, "Label5", QStringLiteral("元"), 8040, 600, 255, 255);
 
     Label4 = label(this, "Label4", QStringLiteral("註解"), 0, 840, 615, 255);
     Label4->setFont(field);
-    note_one = named(new QLineEdit(this), "note_one", QStringLiteral("註解"));
+    note_one = ui::textBox(this, "note_one", QStringLiteral("註解"), 1080, 840, 6495, 375);
     note_one->setFont(field);
-    ui::place(note_one, 1080, 840, 6495, 375);
 
     data_add = button(this, "data_add", QStringLiteral("新增"), 360, 1440, 1215, 375);
     data_modifty = button(this, "data_modifty", QStringLiteral("修改"), 2040, 1440, 1215, 375);

@@ -1,6 +1,7 @@
 #include "reports/check.h"
 
 #include "ui/AsciiInput.h"
+#include "ui/Controls.h"
 #include "ui/DGrid.h"
 #include "ui/Fonts.h"
 #include "ui/PushButton.h"
@@ -20,53 +21,19 @@ namespace {
 constexpr int clientWidth = 9435;
 constexpr int clientHeight = 7155;
 
-template <typename Control> Control *named(Control *control, const char *name)
-{
-    control->setObjectName(QString::fromLatin1(name));
-    return control;
-}
+using ui::button;
+using ui::frame;
+using ui::named;
+using ui::option;
+using ui::textBox;
 
 QLabel *label(QWidget *parent, const char *name, const QString &caption, int left, int top, int width, int height)
 {
-    auto *l = named(new QLabel(caption, parent), name);
+    QLabel *l = ui::label(parent, name, caption, left, top, width, height);
     // Captions sit at the top of their box, so a label taller than its text does not push
     // the text down past the controls beside it.
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    ui::place(l, left, top, width, height);
     return l;
-}
-
-QRadioButton *option(
-    QWidget *parent, const char *name, const QString &caption, int left, int top, int width, int height)
-{
-    auto *o = named(new QRadioButton(caption, parent), name);
-    ui::place(o, left, top, width, height);
-    return o;
-}
-
-ui::PushButton *button(
-    QWidget *parent, const char *name, const QString &caption, int left, int top, int width, int height)
-{
-    auto *b = named(new ui::PushButton(caption, parent), name);
-    b->setAccessibleName(caption);
-    ui::place(b, left, top, width, height);
-    return b;
-}
-
-QLineEdit *textBox(
-    QWidget *parent, const char *name, const QString &accessibleName, int left, int top, int width, int height)
-{
-    auto *t = named(new QLineEdit(parent), name);
-    t->setAccessibleName(accessibleName);
-    ui::place(t, left, top, width, height);
-    return t;
-}
-
-QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, int left, int top, int width, int height)
-{
-    auto *f = named(new QGroupBox(caption, parent), name);
-    ui::place(f, left, top, width, height);
-    return f;
 }
 
 } // namespace
@@ -74,8 +41,7 @@ QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, int 
 void check::createControls()
 {
     Label2 = label(this, "Label2", QStringLiteral("類別"), 0, 120, 495, 255);
-    kind = named(new QComboBox(this), "kind");
-    kind->setAccessibleName(QStringLiteral("類別"));
+    kind = named(new QComboBox(this), "kind", QStringLiteral("類別"));
     ui::place(kind, 600, 120, 1335, 360);
     Label2->setBuddy(kind);
 
@@ -120,8 +86,7 @@ void check::createControls()
     cmd_stor_account = button(Frame3, "cmd_stor_account", QStringLiteral("帳目"), 3240, 0, 735, 375);
     cmd_stor_note = button(Frame3, "cmd_stor_note", QStringLiteral("註解"), 3960, 0, 735, 375);
 
-    DGrid = named(new ::DGrid(this), "DGrid");
-    DGrid->setAccessibleName(QStringLiteral("查詢結果"));
+    DGrid = named(new ::DGrid(this), "DGrid", QStringLiteral("查詢結果"));
     m_gridTop = 1920;
     m_gridHeight = 3855;
     placeGrid();
@@ -136,8 +101,7 @@ void check::createControls()
     chk_year_go = button(Frame_ChkYear, "chk_year_go", QStringLiteral("Go"), 120, 1320, 2295, 375);
     Frame_ChkYear->setVisible(false);
 
-    msg_field = named(new ui::RichTextBox(this), "msg_field");
-    msg_field->setAccessibleName(QStringLiteral("訊息欄"));
+    msg_field = named(new ui::RichTextBox(this), "msg_field", QStringLiteral("訊息欄"));
     msg_field->setReadOnly(true);
     msg_field->setText(QStringLiteral("訊息欄"));
     // Its bottom edge stops at the window's: at the full 1455 twips it would reach 60 twips
@@ -149,7 +113,8 @@ void check::createControls()
     m_fit->follow(DGrid, { 0, 1, 0, 0.75 }, QSize(200, 80));
     m_fit->follow(msg_field, { 0, 1, 0.75, 0.25 }, QSize(200, 40));
 
-    Timer1 = named(new QTimer(this), "Timer1");
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(200);
 
     orderTabs();

@@ -117,9 +117,7 @@ void CsvExportTest::namesSayWhatTheGridHoldsInTheFolderLastUsed()
 
     // A range result, proposed in the home folder the first time; the confirmation names the
     // file written.
-    querywindow::typeRange(window, "2025/1/1", "2025/12/31");
-    testing::click(window.chk_mon_detail);
-    querywindow::press(window.chk_month);
+    querywindow::runRange(window, "2025/1/1", "2025/12/31", true);
     const QString range = first.filePath(QStringLiteral("全年.csv"));
     QCOMPARE(exportThroughMenu(window.DGrid, range),
         QDir::home().filePath(QStringLiteral("查詢-2025-01-01-2025-12-31.csv")));
@@ -130,7 +128,7 @@ void CsvExportTest::namesSayWhatTheGridHoldsInTheFolderLastUsed()
     // A year report: its own name, in the folder just used. A name typed without an
     // extension gets .csv.
     querywindow::press(window.chk_year);
-    querywindow::retype(window.chkyeartxt, "2025");
+    testing::retype(window.chkyeartxt, "2025");
     querywindow::press(window.chk_year_go);
     QCOMPARE(exportThroughMenu(window.DGrid, second.filePath(QStringLiteral("年"))),
         first.filePath(QStringLiteral("年報-2025.csv")));
@@ -153,7 +151,7 @@ void CsvExportTest::namesSayWhatTheGridHoldsInTheFolderLastUsed()
     input_keyin day;
     day.show();
     QVERIFY(QTest::qWaitForWindowActive(&day));
-    querywindow::retype(day.date_new, "2025/5/1");
+    testing::retype(day.date_new, "2025/5/1");
     QTest::keyClick(day.date_new, Qt::Key_Return);
     QTest::qWait(0);
     QCOMPARE(day.DGrid->textAt(1, 4), QStringLiteral("午餐"));
@@ -184,9 +182,7 @@ void CsvExportTest::aFailedSyncIsReportedAndKeepsTheOldFile()
     ScriptedBoxes boxes;
     check window;
     QVERIFY(querywindow::open(window));
-    querywindow::typeRange(window, "2025/5/1", "2025/5/31");
-    testing::click(window.chk_mon_detail);
-    querywindow::press(window.chk_month);
+    querywindow::runRange(window, "2025/5/1", "2025/5/31", true);
 
     // The file's sync fails: told as a failure, the old file stays whole, no piece is left.
     {

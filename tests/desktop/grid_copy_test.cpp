@@ -81,9 +81,7 @@ void GridCopyTest::rangeResultGoesToTheClipboardAndToCsv()
     ScriptedBoxes boxes;
     check window;
     QVERIFY(querywindow::open(window));
-    querywindow::typeRange(window, "2024/5/1", "2024/5/31");
-    testing::click(window.chk_mon_detail);
-    querywindow::press(window.chk_month);
+    querywindow::runRange(window, "2024/5/1", "2024/5/31", true);
     DGrid *grid = window.DGrid;
     QCOMPARE(grid->rows(), 4);
 
@@ -140,7 +138,7 @@ void GridCopyTest::yearReportCopies()
     check window;
     QVERIFY(querywindow::open(window));
     querywindow::press(window.chk_year);
-    querywindow::retype(window.chkyeartxt, "2024");
+    testing::retype(window.chkyeartxt, "2024");
     querywindow::press(window.chk_year_go);
 
     window.DGrid->setFocus();
@@ -175,7 +173,7 @@ void GridCopyTest::dayGridCopiesAndTheRightButtonKeepsTheRow()
     // changes the entry whose fields are shown.
     QCOMPARE(rightClickRow(w->DGrid, 2, [](QMenu *menu) { menu->close(); }), menuCaptions);
     QCOMPARE(w->DGrid->row(), 1);
-    EntryWindow::retype(w->money_inout, "50");
+    testing::retype(w->money_inout, "50");
     s.press(w->data_modifty);
     QCOMPARE(s.ledger.rows("SELECT a_content, a_count FROM data_main ORDER BY a_key"),
         QList<QVariantList>({ { "早餐", 50.0 }, { "公車", 15.0 } }));

@@ -109,7 +109,7 @@ void KeyboardPathsTest::aRefusedDateIsSelectedForTheNextTry()
 {
     EntryWindow s;
     input_keyin *w = s.open();
-    EntryWindow::retype(w->date_new, QStringLiteral("2024/13/40"));
+    testing::retype(w->date_new, QStringLiteral("2024/13/40"));
     key(w->date_new, Qt::Key_Return);
     // Said once on Enter and once more as the focus tries to move on; the field keeps it.
     QCOMPARE(s.boxes.take(), QStringList({ QStringLiteral("請輸入正確的日期"), QStringLiteral("請輸入正確的日期") }));

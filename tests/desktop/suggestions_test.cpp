@@ -26,7 +26,7 @@ QStringList shown(input_keyin *w)
 // Replaces account_name's text by typing, leaving the focus there.
 void typeName(EntryWindow &s, const QString &text)
 {
-    EntryWindow::retype(s.w->account_name, text);
+    testing::retype(s.w->account_name, text);
 }
 
 void key(EntryWindow &s, Qt::Key k)
@@ -189,7 +189,7 @@ void SuggestionsTest::suggestionsFollowTheWindowsChanges()
     QCOMPARE(shown(w), QStringList({ "咖啡" }));
     // A new description is offered at once; one used more often moves up.
     typeName(s, "咖哩飯");
-    EntryWindow::retype(w->money_inout, "110");
+    testing::retype(w->money_inout, "110");
     s.press(w->data_add);
     s.press(w->data_add);
     testing::click(w->account_name);

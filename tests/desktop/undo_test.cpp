@@ -84,16 +84,16 @@ void UndoTest::everyKindOfChangeGoesBackAndForth()
 
     // An add that also changes the note.
     w->kind->setCurrentIndex(1);
-    EntryWindow::retype(w->account_name, "計程車");
-    EntryWindow::retype(w->money_inout, "120");
+    testing::retype(w->account_name, "計程車");
+    testing::retype(w->money_inout, "120");
     testing::click(w->note_day);
     testing::typeText(w->note_day, "，晚歸");
     s.press(w->data_add);
     done();
     // A modify of the first row, a delete of the second, then moving the last row up twice.
     s.clickRow(1);
-    EntryWindow::retype(w->account_name, "早午餐");
-    EntryWindow::retype(w->money_inout, "80.5");
+    testing::retype(w->account_name, "早午餐");
+    testing::retype(w->money_inout, "80.5");
     s.press(w->data_modifty);
     done();
     s.deleteRow(2);
@@ -139,7 +139,7 @@ void UndoTest::undoWorksWhereverTheFocusIs()
 
     // A delete while another day is typed in: undo shows the day of the delete again.
     s.deleteRow(1);
-    EntryWindow::retype(w->date_new, "2024/5/14");
+    testing::retype(w->date_new, "2024/5/14");
     QTest::keyClick(w->date_new, Qt::Key_Tab);
     QCOMPARE(s.contents(), QStringList({ "昨天" }));
 
@@ -176,7 +176,7 @@ void UndoTest::typingInAFieldKeepsItsOwnUndo()
     QCOMPARE(s.contents(), QStringList({ "早餐", "公車" }));
 
     // While the person types, Ctrl+Z takes back the typing, not the delete.
-    EntryWindow::retype(w->account_name, "牛奶");
+    testing::retype(w->account_name, "牛奶");
     undo(s);
     QVERIFY(w->account_name->text() != QStringLiteral("牛奶"));
     QCOMPARE(s.contents(), QStringList({ "早餐", "公車" }));
@@ -207,7 +207,7 @@ void UndoTest::noteSavedWithTheCommandComesBack()
 
     // Leaving the note box for 修改 saves the note; undoing the modify takes it back too.
     s.clickRow(2);
-    EntryWindow::retype(w->money_inout, "16");
+    testing::retype(w->money_inout, "16");
     testing::click(w->note_day);
     w->note_day->selectAll();
     testing::typeText(w->note_day, "改了!");
@@ -258,8 +258,8 @@ void UndoTest::changesMadeElsewhereAreNotTouched()
     QCOMPARE(s.boxes.texts(), QStringList());
 
     // Redo checks the same way.
-    EntryWindow::retype(w->account_name, "宵夜");
-    EntryWindow::retype(w->money_inout, "70");
+    testing::retype(w->account_name, "宵夜");
+    testing::retype(w->money_inout, "70");
     w->kind->setCurrentIndex(1);
     s.press(w->data_add);
     undo(s);
@@ -296,7 +296,7 @@ void UndoTest::newChangeEndsRedo()
     input_keyin *w = arrange(s);
     s.add("甲", "1");
     undo(s);
-    EntryWindow::retype(w->account_name, "乙");
+    testing::retype(w->account_name, "乙");
     s.press(w->data_add);
     const Snapshot withB = snapshot(s);
     w->DGrid->setFocus();

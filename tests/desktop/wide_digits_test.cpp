@@ -22,7 +22,7 @@ private Q_SLOTS:
     {
         EntryWindow e;
         input_keyin *w = e.open();
-        EntryWindow::retype(w->date_new, QStringLiteral("２０２４／５／４"));
+        testing::retype(w->date_new, QStringLiteral("２０２４／５／４"));
         QCOMPARE(w->date_new->text(), QStringLiteral("2024/5/4"));
         QTest::keyClick(w->date_new, Qt::Key_Return);
         EntryWindow::settle();
@@ -44,11 +44,11 @@ private Q_SLOTS:
         e.add(QStringLiteral("晚餐"), QStringLiteral("１２０元"));
         QCOMPARE(e.boxes.take().value(0), QStringLiteral("請輸入正確的金錢數字"));
         QCOMPARE(e.entries().size(), 2);
-        EntryWindow::retype(w->money_inout, QStringLiteral("１"));
+        testing::retype(w->money_inout, QStringLiteral("１"));
         e.boxes.take();
 
         // A wide date that is not a date is refused as before.
-        EntryWindow::retype(w->date_new, QStringLiteral("２０２４／１３／４"));
+        testing::retype(w->date_new, QStringLiteral("２０２４／１３／４"));
         QTest::keyClick(w->date_new, Qt::Key_Tab);
         EntryWindow::settle();
         QCOMPARE(e.boxes.take().value(0), QStringLiteral("請輸入正確的日期"));
@@ -57,6 +57,7 @@ private Q_SLOTS:
     void theQueryWindowReadsWideRangesAndYears()
     {
         TestLedger ledger;
+        testing::FixedClock clock(QDate(2024, 6, 10));
         ScriptedBoxes boxes;
         const qint64 food = ledger.addKind(QStringLiteral("餐費"), 1);
         querywindow::addEntry(ledger, QStringLiteral("2024-05-01"), food, 0, QStringLiteral("午餐"), 100, 1);
@@ -74,7 +75,7 @@ private Q_SLOTS:
             querywindow::column(window.DGrid, 3), (QStringList { QStringLiteral("午餐"), QStringLiteral("晚餐") }));
 
         querywindow::press(window.chk_year);
-        querywindow::retype(window.chkyeartxt, QStringLiteral("２０２４"));
+        testing::retype(window.chkyeartxt, QStringLiteral("２０２４"));
         QCOMPARE(window.chkyeartxt->text(), QStringLiteral("2024"));
         querywindow::press(window.chk_year_go);
         QCOMPARE(boxes.texts(), QStringList());

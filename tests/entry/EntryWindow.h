@@ -44,23 +44,12 @@ struct EntryWindow
     input_keyin *open()
     {
         w = std::make_unique<input_keyin>(nullptr, openers);
-        w->show();
-        if (!QTest::qWaitForWindowActive(w.get()))
-            qWarning("input_keyin did not become active");
+        testing::showActive(w.get());
         settle();
         return w.get();
     }
 
     static void settle() { QTest::qWait(0); }
-
-    // Clicks a field and replaces its text by typing, as a person does.
-    static void retype(QLineEdit *field, const QString &text)
-    {
-        testing::click(field);
-        field->selectAll();
-        QTest::keyClick(field, Qt::Key_Backspace);
-        testing::typeText(field, text);
-    }
 
     // Grid rows count from the header row 0, as the window counts them.
     void clickRow(int gridRow, int col = 4)
@@ -88,8 +77,8 @@ struct EntryWindow
     // Types a name and an amount into the fields and presses 新增.
     void add(const QString &name, const QString &amount)
     {
-        retype(w->account_name, name);
-        retype(w->money_inout, amount);
+        testing::retype(w->account_name, name);
+        testing::retype(w->money_inout, amount);
         press(w->data_add);
     }
 

@@ -64,7 +64,7 @@ void AddedRowTest::modifyRightAfterAddChangesTheNewEntry()
     input_keyin *w = s.open();
 
     s.add(QStringLiteral("便當"), QStringLiteral("95"));
-    EntryWindow::retype(w->money_inout, "90");
+    testing::retype(w->money_inout, "90");
     s.press(w->data_modifty);
     QCOMPARE(s.boxes.texts(), QStringList());
     QCOMPARE(contentsByKey(s), QList<QVariantList>({ { 1, "早餐", 40.0 }, { 2, "便當", 90.0 } }));
@@ -87,7 +87,7 @@ void AddedRowTest::clickedRowThenAddThenDelete()
 
     // The clicked row's values go into the fields; the added copy becomes current.
     s.clickRow(2);
-    EntryWindow::retype(w->money_inout, "30");
+    testing::retype(w->money_inout, "30");
     s.press(w->data_add);
     QCOMPARE(s.contents(), QStringList({ "早餐", "公車", "晚餐", "公車" }));
     QCOMPARE(w->DGrid->row(), 4);

@@ -127,7 +127,7 @@ void DayViewTest::weekendIsDarkRed()
     } days[] = { { "2024/5/18", "(六)", true }, { "2024/5/19", "(日)", true }, { "2024/5/20", "(一)", false },
         { "2024/5/17", "(五)", false } };
     for (const auto &day : days) {
-        EntryWindow::retype(w->date_new, QString::fromLatin1(day.date));
+        testing::retype(w->date_new, QString::fromLatin1(day.date));
         QTest::keyClick(w->date_new, Qt::Key_Return);
         QCOMPARE(w->Label7->text(), QString::fromUtf8(day.caption));
         QCOMPARE(w->Label7->palette().color(QPalette::WindowText), day.weekend ? QColor(192, 0, 0) : normal);
@@ -143,7 +143,7 @@ void DayViewTest::invalidDateKeepsThePreviousDay()
     input_keyin *w = s.open();
 
     for (const QString &bad : { QStringLiteral("2024/2/30"), QStringLiteral("明天"), QStringLiteral("") }) {
-        EntryWindow::retype(w->date_new, bad);
+        testing::retype(w->date_new, bad);
         QTest::keyClick(w->date_new, Qt::Key_Tab);
         QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確的日期" }));
         QCOMPARE(s.focus(), w->date_new);
@@ -154,14 +154,14 @@ void DayViewTest::invalidDateKeepsThePreviousDay()
     }
 
     // Enter on a bad date complains twice and stays; on a good one it loads the day and moves on.
-    EntryWindow::retype(w->date_new, "2024/13/1");
+    testing::retype(w->date_new, "2024/13/1");
     QTest::keyClick(w->date_new, Qt::Key_Return);
     QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確的日期", "請輸入正確的日期" }));
     QCOMPARE(s.focus(), w->date_new);
     QCOMPARE(s.contents(), QStringList({ "午餐" }));
 
     // Any form the date reader knows is accepted and shows that day.
-    EntryWindow::retype(w->date_new, "2024-05-16");
+    testing::retype(w->date_new, "2024-05-16");
     QTest::keyClick(w->date_new, Qt::Key_Return);
     QCOMPARE(s.boxes.texts(), QStringList());
     QCOMPARE(s.focus(), w->kind);
@@ -184,12 +184,12 @@ void DayViewTest::arrowsStepAcrossMonthAndYearEnds()
         { "2025/1/1", Qt::Key_Up, "2024/12/31" }, { "2024/3/1", Qt::Key_Up, "2024/2/29" },
         { "2023/2/28", Qt::Key_Down, "2023/3/1" }, { "2024/05/09", Qt::Key_Down, "2024/5/10" } };
     for (const auto &step : steps) {
-        EntryWindow::retype(w->date_new, QString::fromLatin1(step.from));
+        testing::retype(w->date_new, QString::fromLatin1(step.from));
         QTest::keyClick(w->date_new, step.key);
         QCOMPARE(w->date_new->text(), QString::fromLatin1(step.to));
         QCOMPARE(s.focus(), w->date_new);
     }
-    EntryWindow::retype(w->date_new, "2024/12/30");
+    testing::retype(w->date_new, "2024/12/30");
     QTest::keyClick(w->date_new, Qt::Key_Down);
     QTest::keyClick(w->date_new, Qt::Key_Down);
     QCOMPARE(w->date_new->text(), QStringLiteral("2025/1/1"));
@@ -197,10 +197,10 @@ void DayViewTest::arrowsStepAcrossMonthAndYearEnds()
     QCOMPARE(w->Label7->text(), QStringLiteral("(三)"));
 
     // Text that is no date steps from today.
-    EntryWindow::retype(w->date_new, "亂打");
+    testing::retype(w->date_new, "亂打");
     QTest::keyClick(w->date_new, Qt::Key_Down);
     QCOMPARE(w->date_new->text(), QStringLiteral("2024/5/16"));
-    EntryWindow::retype(w->date_new, "2024/2/30");
+    testing::retype(w->date_new, "2024/2/30");
     QTest::keyClick(w->date_new, Qt::Key_Up);
     QCOMPARE(w->date_new->text(), QStringLiteral("2024/5/14"));
     QCOMPARE(s.boxes.texts(), QStringList());

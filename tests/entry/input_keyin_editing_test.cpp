@@ -15,9 +15,9 @@ void fill(
 {
     s.w->kind->setCurrentIndex(kindIndex);
     s.w->inout->setCurrentIndex(inoutIndex);
-    EntryWindow::retype(s.w->account_name, name);
-    EntryWindow::retype(s.w->money_inout, amount);
-    EntryWindow::retype(s.w->note_one, remark);
+    testing::retype(s.w->account_name, name);
+    testing::retype(s.w->money_inout, amount);
+    testing::retype(s.w->note_one, remark);
 }
 
 QVariantList entry(const char *date, qint64 kind, int inout, const QString &content, double count, const QString &note,
@@ -70,7 +70,7 @@ void EditingTest::addWritesTheFieldsAndGetsReadyForTheNext()
     QCOMPARE(s.focus(), w->kind);
 
     // A fraction and an exponent are numbers too.
-    EntryWindow::retype(w->money_inout, "2.5e1");
+    testing::retype(w->money_inout, "2.5e1");
     s.press(w->data_add);
     QCOMPARE(s.entries().last().at(4).toDouble(), 25.0);
     QCOMPARE(s.entries().last().at(6).toLongLong(), 9);
@@ -111,10 +111,10 @@ void EditingTest::amountAndNameAreCheckedBeforeWriting()
     EntryWindow s;
     s.ledger.addEntry("2024-05-15", s.food, 0, "午餐", 80, "", 1);
     input_keyin *w = s.open();
-    EntryWindow::retype(w->account_name, "晚餐");
+    testing::retype(w->account_name, "晚餐");
 
     for (const QString &bad : { QStringLiteral("abc"), QStringLiteral("   ") }) {
-        EntryWindow::retype(w->money_inout, bad);
+        testing::retype(w->money_inout, bad);
         QTest::keyClick(w->money_inout, Qt::Key_Tab);
         QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確的金錢數字" }));
         QCOMPARE(s.focus(), w->money_inout);
@@ -122,7 +122,7 @@ void EditingTest::amountAndNameAreCheckedBeforeWriting()
     }
 
     // An empty amount passes the leave check; adding and modifying refuse it.
-    EntryWindow::retype(w->money_inout, "");
+    testing::retype(w->money_inout, "");
     QTest::keyClick(w->money_inout, Qt::Key_Tab);
     QCOMPARE(s.focus(), w->note_one);
     s.press(w->data_add);
@@ -186,7 +186,7 @@ void EditingTest::enterWalksTheFieldsAndAddsFromTheRemark()
     w->account_name->clear();
     QTest::keyClick(w->note_one, Qt::Key_Return);
     QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確的帳目名稱" }));
-    EntryWindow::retype(w->money_inout, "十元");
+    testing::retype(w->money_inout, "十元");
     QTest::keyClick(w->money_inout, Qt::Key_Return);
     QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確的金錢數字" }));
     QCOMPARE(s.focus(), w->money_inout);
@@ -333,7 +333,7 @@ void EditingTest::deleteAsksAboutTheCurrentRowAndActsOnlyOnYes()
     QCOMPARE(w->DGrid->row(), 2);
     // The question names the entry that goes, read from its row, not the fields' 午餐.
     w->date_new->setText(" 2024/5/15");
-    EntryWindow::retype(w->account_name, "別的名字");
+    testing::retype(w->account_name, "別的名字");
     const QStringList question { "真的嗎?...要刪除2024/5/15 晚餐 這筆資料嗎" };
     s.boxes.answer(false);
     s.press(w->data_del);
@@ -361,7 +361,7 @@ void EditingTest::editedDateIsLoadedBeforeTheCommand()
 
     const auto editDateThenPress = [&](const char *date, QWidget *button) {
         s.clickRow(1);
-        EntryWindow::retype(w->date_new, QString::fromLatin1(date));
+        testing::retype(w->date_new, QString::fromLatin1(date));
         s.press(button);
     };
     editDateThenPress("2024/5/16", w->data_modifty);
@@ -372,7 +372,7 @@ void EditingTest::editedDateIsLoadedBeforeTheCommand()
     QCOMPARE(s.entries().size(), 2);
 
     fill(s, 0, 0, "咖啡", "60", "");
-    EntryWindow::retype(w->date_new, "2024/5/18");
+    testing::retype(w->date_new, "2024/5/18");
     s.press(w->data_add);
     QCOMPARE(s.boxes.texts(), QStringList());
     QCOMPARE(s.ledger.rows("SELECT a_date, a_content FROM data_main WHERE a_key = 3"),

@@ -180,7 +180,7 @@ void NoteTest::changingTheDayDoesNotMoveTheNote()
     input_keyin *w = s.open();
 
     typeNote(s, "今天的");
-    EntryWindow::retype(w->date_new, "2024/5/16");
+    testing::retype(w->date_new, "2024/5/16");
     QTest::keyClick(w->date_new, Qt::Key_Tab);
     QCOMPARE(w->note_day->text(), QStringLiteral("明天的"));
     QTest::keyClick(w->date_new, Qt::Key_Up);

@@ -16,8 +16,7 @@ namespace kinds_testing {
 inline std::unique_ptr<mang_kind> openManager()
 {
     auto window = std::make_unique<mang_kind>();
-    window->show();
-    (void)QTest::qWaitForWindowActive(window.get());
+    testing::showActive(window.get());
     return window;
 }
 
@@ -41,14 +40,7 @@ inline void doubleClickItem(QListWidget *list, int row)
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
 }
 
-// Selects whatever the field holds and types over it.
-inline void retype(QLineEdit *field, const QString &text)
-{
-    testing::click(field);
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(field, Qt::Key_Delete);
-    testing::typeText(field, text);
-}
+using testing::retype;
 
 inline QStringList itemTexts(const QListWidget *list)
 {

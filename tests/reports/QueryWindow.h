@@ -31,20 +31,35 @@ inline bool open(check &window)
     return QTest::qWaitForWindowActive(&window);
 }
 
-// Replaces a box's text by typing, as a person selecting everything first.
-inline void retype(QLineEdit *box, const QString &text)
-{
-    testing::click(box);
-    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(box, Qt::Key_Delete);
-    testing::typeText(box, text);
-}
+using testing::retype;
 
 inline void typeRange(check &window, const QString &begin, const QString &end)
 {
     testing::click(window.chkrange_3);
     retype(window.str_begin, begin);
     retype(window.str_end, end);
+}
+
+inline void press(QAbstractButton *button)
+{
+    testing::click(button);
+    QTest::qWait(0);
+}
+
+// 月查詢 on a typed range, detailed (a row an entry) or simple (summed per day and direction).
+inline void runRange(check &window, const QString &begin, const QString &end, bool detailed)
+{
+    typeRange(window, begin, end);
+    testing::click(detailed ? window.chk_mon_detail : window.chk_mon_easy);
+    press(window.chk_month);
+}
+
+// The year report of the year typed.
+inline void runYear(check &window, const QString &year)
+{
+    press(window.chk_year);
+    retype(window.chkyeartxt, year);
+    press(window.chk_year_go);
 }
 
 // Picks the kind combo's item by its text with the arrow keys.
@@ -59,12 +74,6 @@ inline bool chooseKind(check &window, const QString &name)
         QTest::keyClick(window.kind, Qt::Key_Down);
     }
     return window.kind->currentText() == name;
-}
-
-inline void press(QAbstractButton *button)
-{
-    testing::click(button);
-    QTest::qWait(0);
 }
 
 // Every row of the grid, the header row first.

@@ -91,9 +91,7 @@ void BusyQueryTest::slowQueryKeepsTheWindowLive()
     ScriptedBoxes boxes;
     check window;
     QVERIFY(open(window));
-    typeRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"));
-    testing::click(window.chk_mon_detail);
-    press(window.chk_month);
+    runRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"), true);
     const QList<QStringList> quick = cells(window.DGrid);
     const QString quickTotals = window.msg_field->text();
     QCOMPARE(quick.size(), 4);
@@ -196,9 +194,7 @@ void BusyQueryTest::readsOnlyWhatIsCommitted()
     ScriptedBoxes boxes;
     check window;
     QVERIFY(open(window));
-    typeRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"));
-    testing::click(window.chk_mon_detail);
-    press(window.chk_month);
+    runRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"), true);
     const QList<QStringList> committed = cells(window.DGrid);
     const QString committedTotals = window.msg_field->text();
 

@@ -77,9 +77,7 @@ void DayFromResultTest::detailedRowOpensItsEntryAndTheResultFollows()
     ModalDriver modal;
     check window(nullptr, windowOpeners());
     QVERIFY(querywindow::open(window));
-    querywindow::typeRange(window, "2025/5/1", "2025/5/31");
-    testing::click(window.chk_mon_detail);
-    press(window.chk_month);
+    querywindow::runRange(window, "2025/5/1", "2025/5/31", true);
     QCOMPARE(window.DGrid->rows(), 4);
     QCOMPARE(window.msg_field->text(), totals("30000", "160", "29840"));
     // Rows 1 and 2 read the same; each still stands for its own entry.
@@ -144,9 +142,7 @@ void DayFromResultTest::summedRowOpensItsDay()
     ModalDriver modal;
     check window(nullptr, windowOpeners());
     QVERIFY(querywindow::open(window));
-    querywindow::typeRange(window, "2025/5/1", "2025/5/31");
-    testing::click(window.chk_mon_easy);
-    press(window.chk_month);
+    querywindow::runRange(window, "2025/5/1", "2025/5/31", false);
     // One row per day and direction: 1 May's expense, 3 May's income.
     QCOMPARE(window.DGrid->rows(), 3);
     QVERIFY(window.DGrid->textAt(2, 0).startsWith(QStringLiteral("2025/05/03")));
@@ -183,9 +179,7 @@ void DayFromResultTest::aGoneEntryIsToldAndOtherViewsOpenNothing()
     ModalDriver modal;
     check window(nullptr, windowOpeners());
     QVERIFY(querywindow::open(window));
-    querywindow::typeRange(window, "2025/5/1", "2025/5/31");
-    testing::click(window.chk_mon_detail);
-    press(window.chk_month);
+    querywindow::runRange(window, "2025/5/1", "2025/5/31", true);
 
     // Deleted elsewhere after the query ran: said so, no window, the result brought up to date.
     const qint64 gone = window.DGrid->rowKey(3);

@@ -66,20 +66,6 @@ QDebug operator<<(QDebug d, const Summary &s)
     return d << s.income << s.expense << s.general << s.kinds << s.balance;
 }
 
-void runRange(check &window, const QString &begin, const QString &end, bool detailed)
-{
-    typeRange(window, begin, end);
-    testing::click(detailed ? window.chk_mon_detail : window.chk_mon_easy);
-    press(window.chk_month);
-}
-
-void runYear(check &window, const QString &year)
-{
-    press(window.chk_year);
-    retype(window.chkyeartxt, year);
-    press(window.chk_year_go);
-}
-
 struct Entry
 {
     QDate day;

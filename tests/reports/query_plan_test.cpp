@@ -5,6 +5,7 @@
 
 #include "store/ReportStore.h"
 #include "store/database_access.h"
+#include "support/QueryPlan.h"
 #include "support/TestLedger.h"
 #include "support/TestSupport.h"
 
@@ -22,15 +23,7 @@ ReportStore::RangeFilter mayOf2024(const QString &description = QString(), std::
     return filter;
 }
 
-QString planOf(const ReportStore::Statement &statement)
-{
-    const ResultSet plan
-        = database_access::Open_Query(QStringLiteral("EXPLAIN QUERY PLAN ") + statement.sql, statement.values);
-    QStringList steps;
-    for (const ResultSet::Row &row : plan.rows())
-        steps << row.value(plan.columns().indexOf(QStringLiteral("detail"))).toString();
-    return steps.join(QStringLiteral(" | "));
-}
+using testing::planOf;
 
 } // namespace
 

@@ -12,6 +12,8 @@ namespace {
 // A week of May 2024 (the 1st is a Wednesday) with entries on both sides of it.
 struct MayLedger
 {
+    // The window's presets and clock read this moment, never the machine's.
+    testing::FixedClock clock { QDate(2024, 6, 10) };
     TestLedger ledger;
     qint64 food = ledger.addKind(QStringLiteral("餐費"), 1);
     qint64 travel = ledger.addKind(QStringLiteral("交通"), 2);
@@ -144,6 +146,7 @@ void RangeQueryTest::simpleSumsEachDayAndDirection()
 void RangeQueryTest::kindNamedIncomeMarksItsRows()
 {
     TestLedger ledger;
+    testing::FixedClock clock(QDate(2024, 6, 10));
     const qint64 odd = ledger.addKind(QStringLiteral("收入"), 1);
     addEntry(ledger, QStringLiteral("2024-05-02"), odd, 0, QStringLiteral("退款手續費"), 30, 1);
     MayWindow w(true);
@@ -306,6 +309,7 @@ void RangeQueryTest::databaseErrorLeavesTheWindowUsable()
 void RangeQueryTest::sortButtonsShareOneFlag()
 {
     TestLedger ledger;
+    testing::FixedClock clock(QDate(2024, 6, 10));
     const qint64 food = ledger.addKind(QStringLiteral("餐費"), 1);
     const qint64 travel = ledger.addKind(QStringLiteral("交通"), 2);
     // The kind sort uses each entry's own copy of the kind name.
@@ -379,6 +383,7 @@ void RangeQueryTest::simpleModeSortsOnlyByDateAndAmount()
 void RangeQueryTest::largeResultFillsQuickly()
 {
     TestLedger ledger;
+    testing::FixedClock clock(QDate(2024, 6, 10));
     const qint64 food = ledger.addKind(QStringLiteral("餐費"), 1);
     database_access::Exec_SQL(
         QStringLiteral("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 100000)"

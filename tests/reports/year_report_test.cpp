@@ -12,13 +12,6 @@ QString yearSummary(const QString &income, const QString &expense, const QString
         + QStringLiteral(" 元\n            總結: ") + balance + QStringLiteral(" 元");
 }
 
-void runYear(check &window, const QString &year)
-{
-    press(window.chk_year);
-    retype(window.chkyeartxt, year);
-    press(window.chk_year_go);
-}
-
 } // namespace
 
 class YearReportTest : public QObject

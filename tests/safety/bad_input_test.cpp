@@ -113,7 +113,7 @@ void BadInputTest::entryTextsAreStoredAndShownExactly()
     input_keyin *w = s.open();
     paste(w->account_name, text);
     QCOMPARE(w->account_name->text(), text);
-    EntryWindow::retype(w->money_inout, "12");
+    testing::retype(w->money_inout, "12");
     paste(w->note_one, text + QStringLiteral("!"));
     s.press(w->data_add);
     QCOMPARE(s.boxes.take(), QStringList());
@@ -147,10 +147,10 @@ void BadInputTest::dayNoteIsStoredAndShownExactly()
     QCOMPARE(s.boxes.take(), QStringList());
     QCOMPARE(s.notes(), QList<QVariantList>({ { "2024-05-15", shown } }));
 
-    EntryWindow::retype(w->date_new, "2024/5/14");
+    testing::retype(w->date_new, "2024/5/14");
     QTest::keyClick(w->date_new, Qt::Key_Return);
     QVERIFY(w->note_day->text().isEmpty());
-    EntryWindow::retype(w->date_new, "2024/5/15");
+    testing::retype(w->date_new, "2024/5/15");
     QTest::keyClick(w->date_new, Qt::Key_Return);
     QCOMPARE(w->note_day->text(), shown);
     QCOMPARE(s.boxes.take(), QStringList());
@@ -182,8 +182,8 @@ void BadInputTest::kindNamesAreStoredAndUsableExactly()
     QCOMPARE(w.kind->itemText(1), text);
     w.kind->setFocus();
     QTest::keyClick(w.kind, Qt::Key_Down);
-    EntryWindow::retype(w.account_name, "x");
-    EntryWindow::retype(w.money_inout, "1");
+    testing::retype(w.account_name, "x");
+    testing::retype(w.money_inout, "1");
     testing::click(w.data_add);
     QCOMPARE(boxes.take(), QStringList());
     QCOMPARE(ledger.rows("SELECT k.name, d.a_kind_name FROM data_main d JOIN kind k ON k.a_kind = d.a_kind"),
@@ -197,8 +197,8 @@ void BadInputTest::typedKindThatIsNoKindIsRefused()
     EntryWindow s;
     input_keyin *w = s.open();
     paste(w->kind, text);
-    EntryWindow::retype(w->account_name, "x");
-    EntryWindow::retype(w->money_inout, "1");
+    testing::retype(w->account_name, "x");
+    testing::retype(w->money_inout, "1");
     s.press(w->data_add);
     QCOMPARE(s.boxes.take(), QStringList { "請選擇正確的類別" });
     QCOMPARE(s.entries(), QList<QVariantList>());
@@ -221,8 +221,8 @@ void BadInputTest::entryDateThatIsNoDateIsRefused()
     QCOMPARE(s.contents(), QStringList { "早餐" });
 
     // A command refuses too, and writes nothing.
-    EntryWindow::retype(w->account_name, "x");
-    EntryWindow::retype(w->money_inout, "1");
+    testing::retype(w->account_name, "x");
+    testing::retype(w->money_inout, "1");
     paste(w->date_new, text);
     testing::click(w->data_add);
     QVERIFY(s.boxes.take().contains(badDate));
@@ -248,7 +248,7 @@ void BadInputTest::amountsOfEveryWrongShapeAreRefused()
     QFETCH(QString, text);
     EntryWindow s;
     input_keyin *w = s.open();
-    EntryWindow::retype(w->account_name, "x");
+    testing::retype(w->account_name, "x");
     paste(w->money_inout, text);
     testing::click(w->note_one);
     QCOMPARE(s.boxes.take(), QStringList { badAmountOnLeaving });
@@ -281,7 +281,7 @@ void BadInputTest::amountsOfEveryRightShapeAreStored()
     QFETCH(QString, shown);
     EntryWindow s;
     input_keyin *w = s.open();
-    EntryWindow::retype(w->account_name, "x");
+    testing::retype(w->account_name, "x");
     paste(w->money_inout, text);
     s.press(w->data_add);
     QCOMPARE(s.boxes.take(), QStringList());
@@ -326,7 +326,7 @@ void BadInputTest::queryRangeThatIsNoDateIsRefused()
     paste(window.str_begin, text);
     querywindow::press(window.chk_month);
     QCOMPARE(boxes.take(), QStringList { "請輸入正確的起始時間, 至少要有年,月" });
-    querywindow::retype(window.str_begin, "2024/05/01");
+    testing::retype(window.str_begin, "2024/05/01");
     paste(window.str_end, text);
     querywindow::press(window.chk_month);
     QCOMPARE(boxes.take(), QStringList { "請輸入正確的結束時間, 至少要有年,月" });

@@ -23,20 +23,11 @@ namespace {
 
 int boxesShown = 0;
 
-void fill(QLineEdit *field, const QString &text)
-{
-    testing::click(field);
-    field->selectAll();
-    QTest::keyClick(field, Qt::Key_Backspace);
-    testing::typeText(field, text);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    testing::headlessUnlessTold();
     QApplication app(argc, argv);
     ui::setupApplication(app);
     if (argc != 3) {
@@ -58,17 +49,18 @@ int main(int argc, char *argv[])
         return 1;
 
     input_keyin window;
-    window.show();
-    (void)QTest::qWaitForWindowActive(&window);
+    if (!testing::showActive(&window))
+        return 6;
     const QDate first(2024, 1, 1);
     for (int n = 1; n <= 100000; ++n) {
         // Twenty entries a day keep each day's reload short.
-        fill(window.date_new, first.addDays((run.toInt() * 1000 + n) / 20).toString(QStringLiteral("yyyy/M/d")));
+        testing::retype(
+            window.date_new, first.addDays((run.toInt() * 1000 + n) / 20).toString(QStringLiteral("yyyy/M/d")));
         QTest::keyClick(window.date_new, Qt::Key_Return);
         const QString description = QStringLiteral("第%1輪-%2").arg(run).arg(n);
-        fill(window.account_name, description);
-        fill(window.money_inout, QString::number(n));
-        fill(window.note_one, QStringLiteral("備註 %1").arg(n));
+        testing::retype(window.account_name, description);
+        testing::retype(window.money_inout, QString::number(n));
+        testing::retype(window.note_one, QStringLiteral("備註 %1").arg(n));
         testing::click(window.data_add);
         if (boxesShown > 0)
             return 3;

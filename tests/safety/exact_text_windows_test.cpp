@@ -73,7 +73,7 @@ void ExactTextWindowsTest::dailyEntryKeepsPastedTexts()
     input_keyin *w = s.open();
 
     paste(w->account_name, text);
-    EntryWindow::retype(w->money_inout, QStringLiteral("80"));
+    testing::retype(w->money_inout, QStringLiteral("80"));
     paste(w->note_one, text + QStringLiteral("!"));
     paste(w->note_day, QStringLiteral("\uFEFF") + text);
     s.press(w->data_add);
@@ -135,8 +135,8 @@ void ExactTextWindowsTest::dailyEntryRefusesHalfACharacter()
 
     if (modify)
         s.clickRow(1);
-    EntryWindow::retype(w->account_name, QStringLiteral("午餐"));
-    EntryWindow::retype(w->money_inout, QStringLiteral("90"));
+    testing::retype(w->account_name, QStringLiteral("午餐"));
+    testing::retype(w->money_inout, QStringLiteral("90"));
     QWidget *target = w->findChild<QWidget *>(field);
     QVERIFY(target);
     paste(target, broken);
@@ -236,6 +236,7 @@ void ExactTextWindowsTest::theQueryFindsPastedTexts()
 {
     using namespace querywindow;
     TestLedger ledger;
+    testing::FixedClock clock(QDate(2024, 6, 10));
     ScriptedBoxes boxes;
     const QString marked = QStringLiteral("\uFFFEab");
     const qint64 plain = ledger.addKind(QStringLiteral("ab"), 1);

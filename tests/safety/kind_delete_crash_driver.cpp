@@ -22,8 +22,7 @@
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    testing::headlessUnlessTold();
     QApplication app(argc, argv);
     ui::setupApplication(app);
     if (argc != 3 || !QDir::setCurrent(QString::fromLocal8Bit(argv[1]))) {
@@ -53,8 +52,8 @@ int main(int argc, char *argv[])
         return 1;
 
     mang_kind window;
-    window.show();
-    (void)QTest::qWaitForWindowActive(&window);
+    if (!testing::showActive(&window))
+        return 6;
     const QList<QListWidgetItem *> found = window.kind->findItems(doomed, Qt::MatchExactly);
     if (found.isEmpty())
         return 4;

@@ -65,8 +65,7 @@ void makePlainSqlite(const QString &path, bool ledgerTablesButOne)
 std::unique_ptr<input_keyin> openEntryWindow()
 {
     auto w = std::make_unique<input_keyin>();
-    w->show();
-    (void)QTest::qWaitForWindowActive(w.get());
+    testing::showActive(w.get());
     QTest::qWait(0);
     return w;
 }
@@ -207,8 +206,8 @@ void LedgerFaultsTest::readOnlyLedgerRefusesEveryWriteAndStaysUsable()
         auto w = openEntryWindow();
         QCOMPARE(gridContents(*w), QStringList({ "早餐", "午餐" }));
 
-        EntryWindow::retype(w->account_name, QStringLiteral("晚餐"));
-        EntryWindow::retype(w->money_inout, QStringLiteral("120"));
+        testing::retype(w->account_name, QStringLiteral("晚餐"));
+        testing::retype(w->money_inout, QStringLiteral("120"));
         testing::click(w->data_add);
         QStringList texts = boxes.take();
         QCOMPARE(texts.size(), 1);
@@ -234,20 +233,19 @@ void LedgerFaultsTest::readOnlyLedgerRefusesEveryWriteAndStaysUsable()
         QVERIFY(texts.first().contains(QStringLiteral("readonly")));
 
         // Reading goes on: another day and back.
-        EntryWindow::retype(w->date_new, QStringLiteral("2024/5/14"));
+        testing::retype(w->date_new, QStringLiteral("2024/5/14"));
         QTest::keyClick(w->date_new, Qt::Key_Return);
         QCOMPARE(gridContents(*w), QStringList({ QString() }));
-        EntryWindow::retype(w->date_new, QStringLiteral("2024/5/15"));
+        testing::retype(w->date_new, QStringLiteral("2024/5/15"));
         QTest::keyClick(w->date_new, Qt::Key_Return);
         QCOMPARE(gridContents(*w), QStringList({ "早餐", "午餐" }));
         w->close();
     }
     {
         auto manager = std::make_unique<mang_kind>();
-        manager->show();
-        (void)QTest::qWaitForWindowActive(manager.get());
+        QVERIFY(testing::showActive(manager.get()));
         const int kinds = manager->kind->count();
-        EntryWindow::retype(manager->kind_name, QStringLiteral("新種類"));
+        testing::retype(manager->kind_name, QStringLiteral("新種類"));
         testing::click(manager->kind_add);
         const QStringList texts = boxes.take();
         QCOMPARE(texts.size(), 1);
@@ -278,8 +276,8 @@ void LedgerFaultsTest::readOnlyFolderStillOpensAndReportsWrites()
     const QStringList content = ledgerContent();
 
     auto w = openEntryWindow();
-    EntryWindow::retype(w->account_name, QStringLiteral("晚餐"));
-    EntryWindow::retype(w->money_inout, QStringLiteral("120"));
+    testing::retype(w->account_name, QStringLiteral("晚餐"));
+    testing::retype(w->money_inout, QStringLiteral("120"));
     testing::click(w->data_add);
     texts = boxes.take();
     QCOMPARE(texts.size(), 1);
@@ -315,8 +313,8 @@ void LedgerFaultsTest::lockedLedgerMakesWritesWaitThenReport()
         OtherConnection other(folder.path(QStringLiteral("db1.mdb")));
         QVERIFY(other.exec(QStringLiteral("BEGIN IMMEDIATE")));
 
-        EntryWindow::retype(w->account_name, QStringLiteral("晚餐"));
-        EntryWindow::retype(w->money_inout, QStringLiteral("120"));
+        testing::retype(w->account_name, QStringLiteral("晚餐"));
+        testing::retype(w->money_inout, QStringLiteral("120"));
         QElapsedTimer waited;
         waited.start();
         testing::click(w->data_add);

@@ -4,6 +4,7 @@
 #include "platform/Decimal.h"
 #include "store/ChartStore.h"
 #include "store/database_access.h"
+#include "support/QueryPlan.h"
 #include "support/TestLedger.h"
 #include "support/TestSupport.h"
 
@@ -35,15 +36,7 @@ QHash<QString, Decimal> byName(const QVector<ChartStore::KindSum> &sums)
     return names;
 }
 
-QString planOf(const ReportStore::Statement &statement)
-{
-    const ResultSet plan
-        = database_access::Open_Query(QStringLiteral("EXPLAIN QUERY PLAN ") + statement.sql, statement.values);
-    QStringList steps;
-    for (const ResultSet::Row &row : plan.rows())
-        steps << row.value(plan.columns().indexOf(QStringLiteral("detail"))).toString();
-    return steps.join(QStringLiteral(" | "));
-}
+using testing::planOf;
 
 ReportStore::RangeFilter range(QDate begin, QDate end)
 {

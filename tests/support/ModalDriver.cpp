@@ -21,7 +21,12 @@ ModalDriver::ModalDriver()
         if (!QTest::qWaitForWindowExposed(dialog))
             m_unexpected.append(dialog->objectName() + QStringLiteral(" (not exposed)"));
         dialog->activateWindow();
-        (void)QTest::qWaitForWindowActive(dialog);
+        if (!QTest::qWaitForWindowActive(dialog, 20000)) {
+            m_unexpected.append(dialog->objectName() + QStringLiteral(" (not active)"));
+            if (QTest::currentTestFunction() != nullptr)
+                QTest::qFail(qPrintable(dialog->objectName() + QStringLiteral(" did not become active within 20 s")),
+                    __FILE__, __LINE__);
+        }
         drive(dialog);
         if (guard && guard->isVisible())
             guard->close();

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // Stands in for the message boxes while it lives: records every text shown and answers
 // Yes/No questions from a queue. A question with no answer queued is an unexpected box:
 // it is answered No and recorded, and unexpected() says so.
@@ -17,6 +19,8 @@ public:
 
     // Queue the answer to the next question.
     void answer(bool yes);
+    // From now on a question with no answer queued is answered so, and is not unexpected.
+    void answerEveryQuestion(bool yes) { m_everyAnswer = yes; }
 
     // Every text shown so far, in order; take() also forgets them.
     QStringList texts() const { return m_texts; }
@@ -29,4 +33,5 @@ private:
     QStringList m_texts;
     QStringList m_unexpected;
     QList<bool> m_answers;
+    std::optional<bool> m_everyAnswer;
 };

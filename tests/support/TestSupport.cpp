@@ -1,6 +1,9 @@
 #include "support/TestSupport.h"
 
+#include <QLineEdit>
 #include <QWidget>
+
+#include <cstdio>
 
 namespace testing {
 
@@ -12,6 +15,35 @@ void typeText(QWidget *widget, const QString &text)
             piece += text.at(++i);
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, piece, Qt::NoModifier);
     }
+}
+
+void retype(QLineEdit *field, const QString &text)
+{
+    click(field);
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    typeText(field, text);
+}
+
+bool showActive(QWidget *window, std::source_location where)
+{
+    window->show();
+    // Generous, so that a loaded machine is not taken for a window that never comes up.
+    if (QTest::qWaitForWindowActive(window, 20000))
+        return true;
+    const QString message = QStringLiteral("window %1 (%2) did not become active within 20 s")
+                                .arg(window->objectName(), QString::fromLatin1(window->metaObject()->className()));
+    if (QTest::currentTestFunction() != nullptr)
+        QTest::qFail(qPrintable(message), where.file_name(), int(where.line()));
+    else
+        std::fprintf(stderr, "%s:%u: %s\n", where.file_name(), unsigned(where.line()), qPrintable(message));
+    return false;
+}
+
+void headlessUnlessTold()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
 void click(QWidget *widget)

@@ -8,6 +8,9 @@
 #include <QString>
 #include <QTest>
 
+#include <source_location>
+
+class QLineEdit;
 class QWidget;
 
 namespace testing {
@@ -15,8 +18,22 @@ namespace testing {
 // Types text into a widget key by key, Chinese and emoji included.
 void typeText(QWidget *widget, const QString &text);
 
+// Clicks a field and replaces all it holds by typing, as a person does.
+void retype(QLineEdit *field, const QString &text);
+
 // Clicks a widget in its middle, as a person does (focus moves to it first).
 void click(QWidget *widget);
+
+// Shows a window and waits until it is the active one, as it is when a person starts to type
+// into it. A window that is not active in time fails the running test there, with a message
+// naming the window and the line that showed it, so that no later key or click goes astray
+// unnoticed; in a helper program outside a test the message goes to stderr. Returns whether
+// the window became active.
+bool showActive(QWidget *window, std::source_location where = std::source_location::current());
+
+// The helper programs the tests start, and the benchmark, run headless unless QT_QPA_PLATFORM
+// names a platform. Call before the application object is made.
+void headlessUnlessTold();
 
 // Sets today and now for the time of a test.
 class FixedClock

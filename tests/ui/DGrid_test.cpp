@@ -27,8 +27,7 @@ struct ShownGrid
                 for (int c = 0; c < cols; ++c)
                     grid.setTextAt(r, c, QStringLiteral("%1,%2").arg(r).arg(c));
         }
-        grid.show();
-        (void)QTest::qWaitForWindowExposed(&grid);
+        testing::showActive(&grid);
         QTest::qWait(0);
     }
 

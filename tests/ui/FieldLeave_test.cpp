@@ -33,8 +33,7 @@ struct Form
             });
         }
         QObject::connect(button, &QPushButton::clicked, &dialog, [this] { events << QStringLiteral("click"); });
-        dialog.show();
-        (void)QTest::qWaitForWindowActive(&dialog);
+        testing::showActive(&dialog);
     }
 };
 

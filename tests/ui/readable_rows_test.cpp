@@ -112,6 +112,7 @@ private Q_SLOTS:
         QFETCH(bool, dark);
         QApplication::setPalette(dark ? darkPalette() : lightPalette());
         TestLedger ledger;
+        testing::FixedClock clock(QDate(2024, 6, 10));
         const qint64 food = ledger.addKind(QStringLiteral("餐費"), 1);
         const qint64 salary = ledger.addKind(QStringLiteral("薪資"), 2);
         // A Friday, a Saturday expense, a Sunday income, a Monday income.
@@ -148,7 +149,7 @@ private Q_SLOTS:
         // Saturday and Sunday in red, a Monday in the normal text colour.
         for (const QString &day :
             { QStringLiteral("2024/5/4"), QStringLiteral("2024/5/5"), QStringLiteral("2024/5/6") }) {
-            EntryWindow::retype(w->date_new, day);
+            testing::retype(w->date_new, day);
             QTest::keyClick(w->date_new, Qt::Key_Return);
             const QColor text = w->Label7->palette().color(QPalette::WindowText);
             QVERIFY2(ui::contrastRatio(window, text) >= ui::readableContrast, qPrintable(day));
@@ -157,7 +158,7 @@ private Q_SLOTS:
         }
         // In the light theme the weekend red is the prescribed dark red itself.
         if (!dark) {
-            EntryWindow::retype(w->date_new, QStringLiteral("2024/5/4"));
+            testing::retype(w->date_new, QStringLiteral("2024/5/4"));
             QTest::keyClick(w->date_new, Qt::Key_Return);
             QCOMPARE(w->Label7->palette().color(QPalette::WindowText), QColor(192, 0, 0));
         }

@@ -217,6 +217,8 @@ private Q_SLOTS:
     }
 
 private:
+    // The windows' dates and the query window's clock read this moment, never the machine's.
+    testing::FixedClock m_clock { QDate(2024, 6, 10) };
     std::unique_ptr<TestLedger> m_ledger;
 };
 
