@@ -63,9 +63,6 @@ QString dayWithWeekday(const QDate &day)
     return DateText::slashed(day) + QLatin1Char('(') + DateText::weekdayName(DateText::weekday(day)) + QLatin1Char(')');
 }
 
-// A result row's colour: weekend days, then income over them.
-enum class RowMark : quint8 { Plain, Weekend, Income };
-
 QString valueText(const ResultSet::Row &row, int col)
 {
     if (col >= row.size())
@@ -74,36 +71,31 @@ QString valueText(const ResultSet::Row &row, int col)
     return value.typeId() == QMetaType::QString ? value.toString() : ::DGrid::resultText(value);
 }
 
-// Worked out from the values the engine returned, on the thread that read them, so that the
-// window's own thread only paints the rows: on a long result the texts of every row cost
-// more than the reading.
-QVector<RowMark> rowMarks(const ResultSet &result)
+// Each grid row's background (the header's none), worked out from the values the engine
+// returned on the thread that read them, so that the window's own thread only takes the list
+// over: on a long result, walking every row there would stop the window painting. Weekend
+// days, then income over them; every other row white.
+QVector<QRgb> rowColours(const ResultSet &result)
 {
-    QVector<RowMark> marks;
-    marks.reserve(result.rowCount());
+    QVector<QRgb> colours;
+    colours.reserve(result.rowCount() + 1);
+    colours.append(0);
     for (const ResultSet::Row &row : result.rows()) {
         const QDate day = dateOfCell(valueText(row, 0));
-        RowMark mark = day.isValid() && DateText::isWeekend(day) ? RowMark::Weekend : RowMark::Plain;
+        QColor colour = day.isValid() && DateText::isWeekend(day) ? weekendColour : white;
         // Column 2 is the direction in the detailed result, column 1 in the simple one; a kind
         // named 收入 marks its rows too.
         if (valueText(row, 1) == incomeWord || valueText(row, 2) == incomeWord)
-            mark = RowMark::Income;
-        marks.append(mark);
+            colour = incomeColour;
+        colours.append(colour.rgb());
     }
-    return marks;
+    return colours;
 }
 
 // The dates get their weekdays as the grid draws or hands out each cell, so a long result
 // only pays for the rows looked at.
-void markDaysAndIncome(DGrid *grid, const QVector<RowMark> &marks)
+void showWeekdays(DGrid *grid)
 {
-    for (int r = 1; r < grid->rows(); ++r) {
-        const RowMark mark = r - 1 < marks.size() ? marks.at(r - 1) : RowMark::Plain;
-        grid->setRowBackground(r,
-            mark == RowMark::Income        ? incomeColour
-                : mark == RowMark::Weekend ? weekendColour
-                                           : white);
-    }
     grid->setResultColumnFormat(0, [](const QVariant &, const QString &text) {
         const QDate day = dateOfCell(text);
         return day.isValid() ? dayWithWeekday(day) : text;
@@ -218,14 +210,14 @@ void check::showRange(const RangeRequest &request)
     // last result whole.
     const QVector<qint64> summaryKinds = database_access::SKinds_List();
     ResultSet result;
-    QVector<RowMark> marks;
+    QVector<QRgb> colours;
     ReportStore::RangeTotals totals;
     QVector<qint64> keys;
     const bool read = readInBackground([&] {
         result = ReportStore::rangeEntries(request.mode, filter, request.order, request.descending);
         // Added up from what the engine returned, exactly, not from the texts the grid shows.
         totals = ReportStore::rangeTotals(result, ReportStore::summaryKindExpenses(filter, summaryKinds));
-        marks = rowMarks(result);
+        colours = rowColours(result);
         keys = rowKeysOf(result, detailed);
     });
     // Given up: the last result stays.
@@ -240,10 +232,11 @@ void check::showRange(const RangeRequest &request)
         ::DGrid::Bulk bulk(DGrid);
         // The entry's key, last in a detailed result, is kept out of sight.
         DGrid->showResult(result, detailed ? int(result.columns().size()) - 1 : -1);
-        DGrid->setRowKeys(keys);
+        DGrid->setRowKeys(std::move(keys));
         result.close();
         setColumnWidths(DGrid);
-        markDaysAndIncome(DGrid, marks);
+        DGrid->setRowBackgrounds(std::move(colours));
+        showWeekdays(DGrid);
         DGrid->setRow(0);
         DGrid->setCol(0);
     }

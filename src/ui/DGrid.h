@@ -49,6 +49,8 @@ public:
     void setTextAt(int row, int col, const QString &text);
     QColor backgroundAt(int row, int col) const;
     void setRowBackground(int row, const QColor &color);
+    // Every row's background at once (GridModel::setRowBackgrounds), by grid row.
+    void setRowBackgrounds(QVector<QRgb> byRow) { m_model->setRowBackgrounds(std::move(byRow)); }
 
     // Column width in twips.
     void setColWidth(int col, int twips);

@@ -44,14 +44,20 @@ void GridModel::reshape(int rows, int cols)
     materialize();
     if (cols == m_cols) {
         m_text.resize(qsizetype(rows) * cols);
-        m_background.resize(qsizetype(rows) * cols, noColour);
+        if (!m_background.isEmpty())
+            m_background.resize(qsizetype(rows) * cols, noColour);
+        if (!m_rowBackground.isEmpty())
+            m_rowBackground.resize(rows, noColour);
     } else {
+        // New columns of a coloured row start without colour, as new cells always do.
+        rowColoursToCells();
         QVector<QString> text(qsizetype(rows) * cols);
-        QVector<QRgb> background(qsizetype(rows) * cols, noColour);
+        QVector<QRgb> background(m_background.isEmpty() ? 0 : qsizetype(rows) * cols, noColour);
         for (int r = 0; r < std::min(rows, m_rows); ++r) {
             for (int c = 0; c < std::min(cols, m_cols); ++c) {
                 text[qsizetype(r) * cols + c] = m_text.at(slot(r, c));
-                background[qsizetype(r) * cols + c] = m_background.at(slot(r, c));
+                if (!background.isEmpty())
+                    background[qsizetype(r) * cols + c] = m_background.at(slot(r, c));
             }
         }
         m_text = std::move(text);
@@ -171,14 +177,40 @@ QColor GridModel::cellBackground(int row, int col) const
 {
     if (!inRange(row, col))
         return {};
-    const QRgb rgb = m_background.at(slot(row, col));
+    QRgb rgb = m_background.isEmpty() ? noColour : m_background.at(slot(row, col));
+    if (rgb == noColour)
+        rgb = m_rowBackground.value(row, noColour);
     return rgb == noColour ? QColor() : QColor::fromRgb(rgb);
+}
+
+void GridModel::rowColourToCells(int row)
+{
+    const QRgb rgb = m_rowBackground.value(row, noColour);
+    if (rgb == noColour)
+        return;
+    if (m_background.isEmpty())
+        m_background = QVector<QRgb>(qsizetype(m_rows) * m_cols, noColour);
+    for (int c = 0; c < m_cols; ++c) {
+        if (m_background.at(slot(row, c)) == noColour)
+            m_background[slot(row, c)] = rgb;
+    }
+    m_rowBackground[row] = noColour;
+}
+
+void GridModel::rowColoursToCells()
+{
+    for (int r = 0; r < std::min(m_rows, int(m_rowBackground.size())); ++r)
+        rowColourToCells(r);
+    m_rowBackground.clear();
 }
 
 void GridModel::setCellBackground(int row, int col, const QColor &color)
 {
     if (!inRange(row, col))
         return;
+    rowColourToCells(row);
+    if (m_background.isEmpty())
+        m_background = QVector<QRgb>(qsizetype(m_rows) * m_cols, noColour);
     m_background[slot(row, col)] = color.isValid() ? (color.rgb() | 0xff000000u) : noColour;
     cellChanged(row, col);
 }
@@ -188,7 +220,12 @@ void GridModel::setRowBackground(int row, const QColor &color)
     if (row < 0 || row >= m_rows || m_cols == 0)
         return;
     const QRgb rgb = color.isValid() ? (color.rgb() | 0xff000000u) : noColour;
-    std::fill_n(m_background.begin() + slot(row, 0), m_cols, rgb);
+    if (!m_background.isEmpty())
+        std::fill_n(m_background.begin() + slot(row, 0), m_cols, noColour);
+    if (m_rowBackground.isEmpty() && rgb != noColour)
+        m_rowBackground = QVector<QRgb>(m_rows, noColour);
+    if (!m_rowBackground.isEmpty())
+        m_rowBackground[row] = rgb;
     if (m_bulkDepth > 0)
         return;
     if (row < m_fixedRows) {
@@ -209,7 +246,8 @@ void GridModel::assign(const QStringList &header, QVector<QString> cells)
     m_text.reserve(qsizetype(m_rows) * m_cols);
     m_text.append(header.toVector());
     m_text.append(std::move(cells));
-    m_background = QVector<QRgb>(m_text.size(), noColour);
+    m_background.clear();
+    m_rowBackground.clear();
     m_rowKeys.clear();
     if (m_bulkDepth == 0)
         endResetModel();
@@ -229,7 +267,8 @@ void GridModel::assignValues(const QStringList &header, QVector<QVector<QVariant
         m_records = std::move(records);
         m_format = std::move(format);
     }
-    m_background = QVector<QRgb>(qsizetype(m_rows) * m_cols, noColour);
+    m_background.clear();
+    m_rowBackground.clear();
     m_rowKeys.clear();
     if (m_bulkDepth == 0)
         endResetModel();
@@ -256,9 +295,24 @@ void GridModel::clearAll()
     m_cols = 0;
     m_text.clear();
     m_background.clear();
+    m_rowBackground.clear();
     m_rowKeys.clear();
     if (m_bulkDepth == 0)
         endResetModel();
+}
+
+void GridModel::setRowBackgrounds(QVector<QRgb> byRow)
+{
+    if (byRow.size() > m_rows)
+        byRow.resize(m_rows);
+    m_background.clear();
+    m_rowBackground = std::move(byRow);
+    if (m_bulkDepth == 0 && m_rows > 0 && m_cols > 0) {
+        if (m_fixedRows > 0)
+            Q_EMIT headerDataChanged(Qt::Horizontal, 0, m_cols - 1);
+        if (m_rows > m_fixedRows)
+            Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, m_cols - 1));
+    }
 }
 
 void GridModel::setRowKeys(QVector<qint64> keys)

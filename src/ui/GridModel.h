@@ -40,6 +40,12 @@ public:
     void setCellBackground(int row, int col, const QColor &color);
     // Every cell of the row at once.
     void setRowBackground(int row, const QColor &color);
+    // The background of every row at once, by grid row, each as qRgb() gives it (0: the
+    // default background), taken over as it is: a long result's colours can be made on the
+    // thread that read it, and the window's thread does not walk a million rows to colour
+    // them. Colours given to single cells before are dropped; rows beyond the list keep the
+    // default.
+    void setRowBackgrounds(QVector<QRgb> byRow);
 
     // Replaces everything: row 0 holds header, the following rows the cells.
     void assign(const QStringList &header, QVector<QString> cells);
@@ -82,6 +88,9 @@ private:
     // Back to one text per cell.
     void materialize();
     void dropValues();
+    // Gives every cell of the row its row's colour, which the row itself then no longer holds.
+    void rowColourToCells(int row);
+    void rowColoursToCells();
 
     int m_rows = 0;
     int m_cols = 0;
@@ -92,7 +101,10 @@ private:
     CellFormat m_format; // set exactly while values are held
     QHash<int, CellFormat> m_columnFormats;
     QHash<qsizetype, QString> m_written; // cells below the header written over their value
-    QVector<QRgb> m_background; // 0: default
+    // A cell's colour is its own, else its row's. Either list may be empty: no cell, or no
+    // row, has a colour of its own.
+    QVector<QRgb> m_background; // by cell, 0: none
+    QVector<QRgb> m_rowBackground; // by grid row, 0: none
     QVector<qint64> m_rowKeys; // by grid row
     int m_bulkDepth = 0;
 };

@@ -37,6 +37,58 @@ private Q_SLOTS:
             QVERIFY(!grid.backgroundAt(2, c).isValid());
     }
 
+    void aListOfRowColoursColoursEachRowAndCellsStillTakeTheirOwn()
+    {
+        DGrid grid;
+        grid.setCols(3);
+        grid.setRows(5);
+        grid.setFixedRows(1);
+        const QColor pink(255, 128, 128);
+        const QColor red(255, 0, 0);
+        grid.gridModel()->setCellBackground(2, 0, Qt::blue); // the list replaces earlier colours
+        grid.setRow(3);
+        grid.setCol(1);
+        QSignalSpy changed(grid.model(), &QAbstractItemModel::dataChanged);
+        // Shorter than the grid: the last row keeps the default.
+        grid.setRowBackgrounds({ 0, pink.rgb(), red.rgb(), pink.rgb() });
+        QCOMPARE(changed.size(), 1);
+        for (int c = 0; c < 3; ++c) {
+            QVERIFY(!grid.backgroundAt(0, c).isValid());
+            QCOMPARE(grid.backgroundAt(1, c), pink);
+            QCOMPARE(grid.backgroundAt(2, c), red);
+            QCOMPARE(grid.backgroundAt(3, c), pink);
+            QVERIFY(!grid.backgroundAt(4, c).isValid());
+            QCOMPARE(grid.model()->index(1, c).data(Qt::BackgroundRole).value<QColor>(), red);
+        }
+
+        // One cell of a coloured row: only that cell changes, also back to the default.
+        grid.setCellBackColor(Qt::green);
+        QCOMPARE(grid.backgroundAt(3, 1), QColor(Qt::green));
+        grid.setCellBackColor(QColor());
+        QVERIFY(!grid.backgroundAt(3, 1).isValid());
+        QCOMPARE(grid.backgroundAt(3, 0), pink);
+        QCOMPARE(grid.backgroundAt(3, 2), pink);
+
+        // A whole row over the list, and the default for a row of the list.
+        grid.setRowBackground(1, red);
+        grid.setRowBackground(2, QColor());
+        for (int c = 0; c < 3; ++c) {
+            QCOMPARE(grid.backgroundAt(1, c), red);
+            QVERIFY(!grid.backgroundAt(2, c).isValid());
+        }
+
+        // A new column starts without colour; rows keep theirs, fewer rows drop the rest.
+        grid.setCols(4);
+        QCOMPARE(grid.backgroundAt(1, 2), red);
+        QVERIFY(!grid.backgroundAt(1, 3).isValid());
+        QCOMPARE(grid.backgroundAt(3, 2), pink);
+        QVERIFY(!grid.backgroundAt(3, 1).isValid());
+        grid.setRows(2);
+        grid.setRows(4);
+        QVERIFY(!grid.backgroundAt(3, 0).isValid());
+        QCOMPARE(grid.backgroundAt(1, 0), red);
+    }
+
     void rowsOutsideTheGridAreIgnored()
     {
         DGrid grid;
