@@ -72,7 +72,7 @@ void JetDatabase::checkHeader() const
     if (version != 1)
         throw JetError(QStringLiteral("這是 Access 2007 以後的檔案格式（ACE），無法匯入；"
                                       "請在 Access 裡另存成 Access 2000 格式（.mdb）再試。"));
-    if (m_bytes.size() < 3 * PageSize || m_bytes.size() % PageSize != 0)
+    if (m_bytes.size() < qsizetype(3) * PageSize || m_bytes.size() % PageSize != 0)
         throw JetError(damaged(QStringLiteral("檔案長度不是完整的頁數，檔案可能只複製了一部分。")));
 
     static const char key[] = { '\xC7', '\xDA', '\x39', '\x6B' };
