@@ -1,6 +1,7 @@
 #include "import/Importer.h"
 
 #include "import/ImportCheck.h"
+#include "import/ImportLog.h"
 #include "import/ImportPlan.h"
 #include "jet/JetDatabase.h"
 #include "jet/JetError.h"
@@ -208,5 +209,7 @@ ImportOutcome importOldLedger(const ImportRequest &request)
         outcome.message = QStringLiteral("寫入新帳本時發生錯誤：%1").arg(error.message());
     }
     outcome.message += QLatin1Char(' ') + nothingChanged();
+    // Said before the person's message, which stays the last line the caller reads.
+    qCWarning(lcImport).noquote() << "not brought over:" << outcome.message;
     return outcome;
 }

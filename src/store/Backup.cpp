@@ -1,6 +1,7 @@
 #include "store/Backup.h"
 
 #include "store/StoreError.h"
+#include "store/StoreLog.h"
 
 #include <QDir>
 #include <QFile>
@@ -255,6 +256,8 @@ Outcome backupIfDue(const QString &ledgerPath, const QDateTime &now)
     } catch (const StoreError &error) {
         QFile::remove(partial);
         outcome.error = error.message();
+        qCWarning(lcBackup).noquote() << "backup of" << ledgerPath << "failed:" << error.message()
+                                      << (outcome.ledgerDamaged ? "(the ledger itself fails its check)" : "");
         const QStringList kept = copies(ledgerPath);
         if (!kept.isEmpty())
             outcome.newestCopy = kept.last();

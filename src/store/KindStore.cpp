@@ -1,6 +1,7 @@
 #include "store/KindStore.h"
 
 #include "store/LedgerNames.h"
+#include "store/StoreLog.h"
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
 
@@ -238,8 +239,9 @@ void dropGoneSummaryKinds()
         return;
     try {
         database_access::Save_SKinds(database_access::SKinds_Line(kept));
-    } catch (const StoreError &) {
+    } catch (const StoreError &error) {
         // The gone ids count for nothing; a file that cannot be written keeps them a while.
+        qCInfo(lcStore).noquote() << "summary kinds that are gone kept for now:" << error.message();
         return;
     }
     database_access::Load_SKinds();

@@ -2,6 +2,8 @@
 
 #include "store/StoreError.h"
 
+#include <algorithm>
+
 ResultSet::ResultSet()
     : m_data(std::make_shared<Data>())
 {
@@ -9,6 +11,9 @@ ResultSet::ResultSet()
 
 ResultSet::ResultSet(QStringList columns, QVector<Row> rows)
 {
+    // Every row holds a value for each column; the readers index rows by column.
+    Q_ASSERT(
+        std::all_of(rows.cbegin(), rows.cend(), [&columns](const Row &row) { return row.size() == columns.size(); }));
     auto data = std::make_shared<Data>();
     for (int i = 0; i < columns.size(); ++i) {
         const QString key = columns.at(i).toLower();

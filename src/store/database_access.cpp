@@ -152,7 +152,8 @@ void Open_DB(const QString &path)
     // written (read-only) simply goes without it.
     try {
         Exec_SQL(LedgerSchema::contentIndex());
-    } catch (const StoreError &) {
+    } catch (const StoreError &error) {
+        qCInfo(lcStore).noquote() << "descriptions left without their index:" << error.message();
     }
     DB_Path = path;
 }
@@ -241,6 +242,7 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
+    Q_ASSERT_X(m_open, "Transaction::commit", "a transaction is committed once");
     QSqlDatabase db = connection();
     // A failure here leaves the transaction open, so the destructor rolls it back.
     if (commitHook())

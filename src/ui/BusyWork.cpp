@@ -33,6 +33,7 @@ QFrame *BusyWork::panel() const
 
 bool BusyWork::run(const std::function<void()> &job, const std::function<void()> &stop)
 {
+    Q_ASSERT_X(QThread::currentThread() == thread(), "BusyWork::run", "the window's own thread runs its jobs");
     if (m_running)
         return false;
     m_running = true;

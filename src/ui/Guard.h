@@ -40,6 +40,7 @@ template <typename Handler> bool guarded(QWidget *parent, Handler &&handler)
 template <typename Sender, typename Signal, typename Handler>
 QMetaObject::Connection connectGuarded(Sender *sender, Signal signal, QWidget *window, Handler handler)
 {
+    Q_ASSERT_X(window != nullptr, "ui::connectGuarded", "a guarded handler needs a window for its boxes");
     return QObject::connect(sender, signal, window, [window, handler = std::move(handler)](const auto &...values) {
         if constexpr (std::is_invocable_v<const Handler &, decltype(values)...>)
             guarded(window, [&] { handler(values...); });

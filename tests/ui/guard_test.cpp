@@ -9,6 +9,54 @@
 #include <memory>
 #include <stdexcept>
 
+namespace {
+
+struct Logged
+{
+    QtMsgType type;
+    QString category;
+    QString text;
+};
+
+QList<Logged> &logged()
+{
+    static QList<Logged> messages;
+    return messages;
+}
+
+// Records every message logged while it lives, with its category.
+class CapturedLog
+{
+public:
+    CapturedLog()
+    {
+        logged().clear();
+        m_previous = qInstallMessageHandler(&record);
+    }
+    ~CapturedLog() { qInstallMessageHandler(m_previous); }
+    CapturedLog(const CapturedLog &) = delete;
+    CapturedLog &operator=(const CapturedLog &) = delete;
+
+    QList<Logged> warnings() const
+    {
+        QList<Logged> found;
+        for (const Logged &message : logged()) {
+            if (message.type == QtWarningMsg)
+                found << message;
+        }
+        return found;
+    }
+
+private:
+    static void record(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    {
+        logged().append({ type, QString::fromLatin1(context.category ? context.category : ""), text });
+    }
+    QtMessageHandler m_previous = nullptr;
+};
+
+} // namespace
+
 class GuardTest : public QObject
 {
     Q_OBJECT
@@ -20,6 +68,9 @@ private Q_SLOTS:
     void aConnectedHandlerMayIgnoreTheValues();
     void aConnectedFailureIsShownOverTheWindow();
     void theConnectionEndsWithTheWindow();
+    void aShownStoreErrorIsLoggedAsAWarning();
+    void aShownFailureIsLoggedToo();
+    void aHandlerThatSucceedsLogsNothing();
 };
 
 void GuardTest::aStoreErrorIsShownAndTheRunGoesOn()
@@ -96,6 +147,45 @@ void GuardTest::theConnectionEndsWithTheWindow()
     }
     spin.setValue(2);
     QCOMPARE(runs, 1);
+}
+
+void GuardTest::aShownStoreErrorIsLoggedAsAWarning()
+{
+    ScriptedBoxes boxes;
+    QDialog window;
+    auto *spin = new QSpinBox(&window);
+    ui::connectGuarded(spin, &QSpinBox::valueChanged, &window,
+        [] { throw StoreError(QStringLiteral("資料庫錯誤：database is locked")); });
+    CapturedLog log;
+    spin->setValue(1);
+    QCOMPARE(boxes.take(), QStringList { QStringLiteral("資料庫錯誤：database is locked") });
+    const QList<Logged> warnings = log.warnings();
+    QCOMPARE(warnings.size(), 1);
+    QCOMPARE(warnings.first().category, QStringLiteral("quillory.ui"));
+    QVERIFY2(warnings.first().text.contains(QStringLiteral("資料庫錯誤：database is locked")),
+        qPrintable(warnings.first().text));
+}
+
+void GuardTest::aShownFailureIsLoggedToo()
+{
+    ScriptedBoxes boxes;
+    QDialog window;
+    CapturedLog log;
+    QVERIFY(!ui::guarded(&window, [] { throw std::runtime_error("bad allocation"); }));
+    const QList<Logged> warnings = log.warnings();
+    QCOMPARE(warnings.size(), 1);
+    QCOMPARE(warnings.first().category, QStringLiteral("quillory.ui"));
+    QVERIFY(warnings.first().text.contains(QStringLiteral("bad allocation")));
+}
+
+void GuardTest::aHandlerThatSucceedsLogsNothing()
+{
+    ScriptedBoxes boxes;
+    QDialog window;
+    CapturedLog log;
+    QVERIFY(ui::guarded(&window, [] {}));
+    QVERIFY(log.warnings().isEmpty());
+    QVERIFY(boxes.texts().isEmpty());
 }
 
 QUILLORY_TEST_MAIN(GuardTest)
