@@ -51,7 +51,7 @@ void say(const QString &text)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    QStringList args = QCoreApplication::arguments().mid(1);
     const bool withProgress = !args.isEmpty() && args.first() == QStringLiteral("--progress");
     if (withProgress)
         args.removeFirst();

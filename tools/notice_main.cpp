@@ -18,7 +18,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     ui::setupApplication(app);
-    const QStringList arguments = app.arguments();
+    const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() != 2) {
         std::fputs("用法：quillory-notice 訊息 (usage: quillory-notice TEXT)\n", stderr);
         return 2;

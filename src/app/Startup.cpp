@@ -69,7 +69,7 @@ bool startUp(BackupTiming timing)
     return true;
 }
 
-int runProgram(QApplication &app)
+int runProgram(QApplication & /*app*/)
 {
     if (!startUp(BackupTiming::AfterMenuShown))
         return 1;
@@ -78,7 +78,7 @@ int runProgram(QApplication &app)
         Form1 menu;
         menu.show();
         DailyBackup backup(&menu);
-        status = app.exec();
+        status = QApplication::exec();
         backup.finish();
     }
     database_access::Close_DB();

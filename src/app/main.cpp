@@ -36,6 +36,6 @@ int main(int argc, char *argv[])
     // Ties the windows to the installed menu entry and its icon, for the task bar and the
     // window switcher; run from a build folder, no icon is found and none is set.
     QGuiApplication::setDesktopFileName(QStringLiteral("quillory"));
-    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("quillory")));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quillory")));
     return runProgram(app);
 }

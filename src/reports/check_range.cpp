@@ -147,7 +147,7 @@ QString check::Get_DGridText(::DGrid *D, int Col, int Row)
     const int oldRowSel = D->rowSel();
     D->setCol(Col);
     D->setRow(Row);
-    const QString text = D->text();
+    QString text = D->text();
     D->setCol(oldCol);
     D->setRow(oldRow);
     D->setColSel(oldColSel);

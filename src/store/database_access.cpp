@@ -234,10 +234,14 @@ Transaction::~Transaction()
         return;
     // Nothing may be thrown from here; the engine also rolls back what is still open when
     // the connection closes.
-    QSqlDatabase db = connection();
-    const QString stuck = rollBack(db);
-    if (!stuck.isEmpty())
-        qCWarning(lcStore) << "rolling back an unfinished transaction failed:" << stuck;
+    try {
+        QSqlDatabase db = connection();
+        const QString stuck = rollBack(db);
+        if (!stuck.isEmpty())
+            qCWarning(lcStore) << "rolling back an unfinished transaction failed:" << stuck;
+    } catch (...) {
+        // Out of memory while telling it: the connection's close still rolls back.
+    }
 }
 
 void Transaction::commit()

@@ -9,17 +9,18 @@
 
 namespace ui {
 
-void setupApplication(QApplication &app)
+// Takes the application object so that it exists before fonts and translators are set.
+void setupApplication(QApplication & /*app*/)
 {
     installFontSubstitutions();
-    app.setFont(mingFont(9));
-    app.setApplicationName(QStringLiteral("Quillory"));
+    QApplication::setFont(mingFont(9));
+    QCoreApplication::setApplicationName(QStringLiteral("Quillory"));
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::Taiwan));
 
     static QTranslator standardButtons;
     if (standardButtons.load(QLocale(QLocale::Chinese, QLocale::Taiwan), QStringLiteral("qtbase"), QStringLiteral("_"),
             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(&standardButtons);
+        QCoreApplication::installTranslator(&standardButtons);
 }
 
 } // namespace ui

@@ -33,7 +33,7 @@ QString proposedPath(const QString &suggestedName)
 QString askSaveFileName(QWidget *parent, const QString &caption, const QString &suggestedName, const QString &filter)
 {
     const QString proposed = proposedPath(suggestedName);
-    const QString path = hook() ? hook()(proposed) : QFileDialog::getSaveFileName(parent, caption, proposed, filter);
+    QString path = hook() ? hook()(proposed) : QFileDialog::getSaveFileName(parent, caption, proposed, filter);
     if (!path.isEmpty()) {
         const QString folder = QFileInfo(path).absolutePath();
         if (QDir(folder).exists())

@@ -279,7 +279,7 @@ void GridModel::setColumnFormat(int col, CellFormat format)
     if (!holdsValues() || col < 0 || col >= m_cols)
         return;
     if (format)
-        m_columnFormats.insert(col, std::move(format));
+        m_columnFormats[col] = std::move(format);
     else
         m_columnFormats.remove(col);
     if (m_bulkDepth == 0 && m_rows > m_fixedRows)
