@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QStringDecoder>
 
+#include <cstring>
+
 #include <sqlite3.h>
 
 namespace database_access {
@@ -160,11 +162,26 @@ QVariant EngineStatement::value(int column) const
     case SQLITE_BLOB:
         return QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(m_statement, column)),
             sqlite3_column_bytes(m_statement, column)));
-    default: {
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
-        return QVariant(textFromEngine(text, sqlite3_column_bytes(m_statement, column)));
+    default:
+        return textValue(column);
     }
+}
+
+QVariant EngineStatement::textValue(int column) const
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+    const int size = sqlite3_column_bytes(m_statement, column);
+    if (column < 0 || size > LastText::capacity)
+        return QVariant(textFromEngine(text, size));
+    if (m_lastText.size() <= std::size_t(column))
+        m_lastText.resize(std::size_t(column) + 1);
+    LastText &last = m_lastText[std::size_t(column)];
+    if (last.size != size || std::memcmp(last.bytes, text, std::size_t(size)) != 0) {
+        last.text = textFromEngine(text, size);
+        std::memcpy(last.bytes, text, std::size_t(size));
+        last.size = size;
     }
+    return QVariant(last.text);
 }
 
 } // namespace database_access

@@ -4,6 +4,8 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <vector>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -35,8 +37,22 @@ public:
     QVariant value(int column) const;
 
 private:
+    // The last short text read from a column. A long result repeats its dates, kinds and
+    // directions row after row; an equal text shares the one already decoded instead of
+    // decoding and storing it again.
+    struct LastText
+    {
+        static constexpr int capacity = 48;
+        char bytes[capacity];
+        int size = -1;
+        QString text;
+    };
+
+    QVariant textValue(int column) const;
+
     sqlite3 *m_db;
     sqlite3_stmt *m_statement = nullptr;
+    mutable std::vector<LastText> m_lastText;
 };
 
 // The text of UTF-8 bytes from the engine, a leading U+FEFF kept as a character.

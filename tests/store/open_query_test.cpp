@@ -76,6 +76,14 @@ private Q_SLOTS:
             << QVariantList { QVariant(qint64(1) << 40), QVariant(7), QVariant(true), QVariant(-0.125),
                    QVariant(QStringLiteral("餐費 🍜 'x' \\ %")), QVariant(QByteArray("\x01\x02", 2)),
                    QVariant(QMetaType::fromType<int>()) };
+        // Texts that repeat from row to row, change by one character or in length, give way
+        // to a number or NULL and come back, in short and long forms.
+        const QString longText = QString(15, QChar(0x7532));
+        QTest::newRow("repeating and changing texts down a column")
+            << QStringLiteral("SELECT column1, column2 FROM (VALUES ('甲', 'x'), ('甲', 'x'), ('乙', 1), ('', 'x'),"
+                              " (NULL, NULL), ('', 'y'), ('甲乙', 'x'), (?, ?), (?, ?), (?, ?), ('甲', 'x'))")
+            << QVariantList { longText, longText, longText + QChar(0x4E59), longText, longText + QChar(0x4E59),
+                   longText.left(14) + QChar(0x4E59) };
         QTest::newRow("no rows") << QStringLiteral("SELECT a_key FROM data_main WHERE a_key < 0") << QVariantList();
     }
 
