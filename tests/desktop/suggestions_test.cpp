@@ -2,7 +2,6 @@
 
 #include "store/database_access.h"
 
-#include <QElapsedTimer>
 #include <QListWidget>
 
 namespace {
@@ -231,14 +230,14 @@ void SuggestionsTest::quickOnALargeLedger()
         }
         transaction.commit();
     }
-    QElapsedTimer timer;
+    testing::CpuTimer timer;
     timer.start();
     input_keyin *w = s.open();
-    const qint64 opening = timer.elapsed();
+    const double opening = timer.elapsedMs();
 
-    timer.restart();
+    timer.start();
     typeName(s, "項目12");
-    const qint64 typing = timer.elapsed();
+    const double typing = timer.elapsedMs();
     QCOMPARE(shown(w).size(), 10);
     QCOMPARE(shown(w).first(), QStringLiteral("項目12"));
     QVERIFY2(opening < 3000, qPrintable(QStringLiteral("opening took %1 ms").arg(opening)));

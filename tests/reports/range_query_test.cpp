@@ -3,8 +3,6 @@
 #include "store/database_access.h"
 #include "support/ScriptedBoxes.h"
 
-#include <QElapsedTimer>
-
 using namespace querywindow;
 
 namespace {
@@ -395,11 +393,11 @@ void RangeQueryTest::largeResultFillsQuickly()
     QVERIFY(open(window));
     typeRange(window, QStringLiteral("2024/1/1"), QStringLiteral("2024/12/31"));
     testing::click(window.chk_mon_detail);
-    QElapsedTimer timer;
+    testing::CpuTimer timer;
     timer.start();
     press(window.chk_month);
-    const qint64 elapsed = timer.elapsed();
-    qInfo("100000 rows listed in %lld ms", elapsed);
+    const double elapsed = timer.elapsedMs();
+    qInfo("100000 rows listed in %.0f ms of processor time", elapsed);
     QVERIFY(boxes.texts().isEmpty());
     QCOMPARE(window.DGrid->rows(), 100001);
 #ifndef __SANITIZE_ADDRESS__

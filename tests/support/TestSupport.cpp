@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <cstdio>
+#include <ctime>
 
 namespace testing {
 
@@ -49,6 +50,27 @@ void headlessUnlessTold()
 void click(QWidget *widget)
 {
     QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, widget->rect().center());
+}
+
+namespace {
+
+double processCpuMs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+} // namespace
+
+void CpuTimer::start()
+{
+    m_startMs = processCpuMs();
+}
+
+double CpuTimer::elapsedMs() const
+{
+    return processCpuMs() - m_startMs;
 }
 
 } // namespace testing

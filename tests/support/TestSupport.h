@@ -35,6 +35,19 @@ bool showActive(QWidget *window, std::source_location where = std::source_locati
 // names a platform. Call before the application object is made.
 void headlessUnlessTold();
 
+// The processor time the whole test process (every thread of it) has used since start(),
+// in milliseconds. A speed limit checked against it holds on a loaded machine, where the
+// wall clock also counts the time other programs held the processor.
+class CpuTimer
+{
+public:
+    void start();
+    double elapsedMs() const;
+
+private:
+    double m_startMs = 0;
+};
+
 // Sets today and now for the time of a test.
 class FixedClock
 {
