@@ -31,7 +31,9 @@ void driveCharts(BenchRun &run, chart_view &charts, double openMs, const ChartTi
     if (first == nullptr || first->series().isEmpty())
         run.problems << timing.label + QStringLiteral(": the first chart draws nothing");
     const int years = charts.tabOf(chart_view::Page::Years);
+    const driving::EventLoopTicks ticks;
     run.line(labels::chartYears).times.add(driving::timed([&] { charts.tabs->setCurrentIndex(years); }));
+    run.line(labels::chartYearsPause).times.add(ticks.longestGapMs());
     QChart *trend = charts.chartAt(years);
     if (trend == nullptr || trend->series().isEmpty())
         run.problems << QStringLiteral("every-year chart: draws nothing");

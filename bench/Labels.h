@@ -26,9 +26,11 @@ inline const QString yearReport = QStringLiteral("year report");
 inline const QString chartYear = QStringLiteral("chart window after the one-year query");
 inline const QString chartMonths = QStringLiteral("chart window after the year report");
 inline const QString chartYears = QStringLiteral("every-year chart tab shown");
+inline const QString chartYearsPause = QStringLiteral("  longest event-loop pause in it, years");
 inline const QString wholeSimple = QStringLiteral("range query, whole ledger, simple");
 inline const QString wholeDetailed = QStringLiteral("range query, whole ledger, detailed");
-// The longest the window's event loop waited for a turn while the query ran (from a 50 ms timer).
+// The longest the window's event loop waited for a turn while the query or the years' reading
+// ran (from a 50 ms timer).
 inline const QString wholeSimplePause = QStringLiteral("  longest event-loop pause in it, simple");
 inline const QString wholeDetailedPause = QStringLiteral("  longest event-loop pause in it, detailed");
 // The whole run of quillory-import on an old Access ledger, from its start to its exit.

@@ -4,7 +4,9 @@
 #include "reports/ChartPages.h"
 #include "store/ChartStore.h"
 #include "store/KindStore.h"
+#include "store/ReadConnection.h"
 #include "store/SummaryKinds.h"
+#include "ui/BusyWork.h"
 #include "ui/FileDialog.h"
 #include "ui/Guard.h"
 #include "ui/MessageBox.h"
@@ -20,6 +22,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -108,11 +111,23 @@ chart_view::chart_view(const ChartQuery &query, QWidget *parent)
     connect(cmd_copy, &QPushButton::clicked, this, &chart_view::cmd_copy_Click);
     connect(cmd_close, &QPushButton::clicked, this, &QDialog::accept);
 
-    // The first page is read now, so a failing statement keeps the window from opening.
+    m_work = new ui::BusyWork(this, tabs, QStringLiteral("讀取歷年收支中，請稍候…"));
+    ui::connectGuarded(tabs, &QTabWidget::currentChanged, this, [this](int tab) { ensureBuilt(tab); });
     PageSlot &first = m_pages.first();
+    if (first.page == Page::Years) {
+        // Read once the window is up, so the person sees it working.
+        QTimer::singleShot(0, this, [this] { ui::guarded(this, [this] { ensureBuilt(tabs->currentIndex()); }); });
+        return;
+    }
+    // The first page is read now, so a failing statement keeps the window from opening.
     first.view->setChart(buildChart(first.page));
     first.built = true;
-    ui::connectGuarded(tabs, &QTabWidget::currentChanged, this, [this](int tab) { ensureBuilt(tab); });
+}
+
+void chart_view::done(int result)
+{
+    m_work->giveUp();
+    QDialog::done(result);
 }
 
 void chart_view::addPage(Page page, const QString &caption)
@@ -151,7 +166,11 @@ QChart *chart_view::buildChart(Page page) const
     case Page::Years:
         break;
     }
-    return ChartPages::yearsChart(ChartStore::yearFlows());
+    QVector<ChartStore::YearFlow> years;
+    database_access::Reader reader;
+    const bool read = m_work->run([&reader, &years] { reader.run([&years] { years = ChartStore::yearFlows(); }); },
+        [&reader] { reader.interrupt(); });
+    return read ? ChartPages::yearsChart(years) : nullptr;
 }
 
 void chart_view::ensureBuilt(int tab)
@@ -159,8 +178,15 @@ void chart_view::ensureBuilt(int tab)
     if (tab < 0 || tab >= m_pages.size() || m_pages.at(tab).built)
         return;
     PageSlot &slot = m_pages[tab];
-    // Built before it is handed over, so a failing statement leaves the page to try again.
-    slot.view->setChart(buildChart(slot.page));
+    // The years are read once at a time; the other pages are quick and read at once.
+    if (slot.page == Page::Years && m_work->running())
+        return;
+    // Built before it is handed over, so a failing or given-up reading leaves the page to try
+    // again when it is shown next.
+    QChart *chart = buildChart(slot.page);
+    if (chart == nullptr)
+        return;
+    slot.view->setChart(chart);
     slot.built = true;
 }
 
@@ -168,7 +194,7 @@ QChart *chart_view::chartAt(int tab)
 {
     if (tab < 0 || tab >= m_pages.size())
         return nullptr;
-    if (!ui::guarded(this, [this, tab] { ensureBuilt(tab); }))
+    if (!ui::guarded(this, [this, tab] { ensureBuilt(tab); }) || !m_pages.at(tab).built)
         return nullptr;
     return m_pages.at(tab).view->chart();
 }

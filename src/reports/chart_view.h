@@ -12,6 +12,7 @@ class QChartView;
 class QTabWidget;
 
 namespace ui {
+class BusyWork;
 class PushButton;
 }
 
@@ -26,14 +27,21 @@ public:
     enum class Page { Months, Expense, Income, Years };
 
     // Reads the first page's sums at once (a store error is thrown from here); the other
-    // pages are read when first shown.
+    // pages are read when first shown. The years read the whole ledger, on a reading thread
+    // while the window goes on painting, with a busy cursor and, when it lasts, a way to give
+    // up; as the first page they are read once the window is shown.
     explicit chart_view(const ChartQuery &query, QWidget *parent = nullptr);
 
     // The tab of a page, -1 when this query has no such page.
     int tabOf(Page page) const;
     // The chart on a tab, read from the ledger first if it has not been shown yet; null when
-    // reading failed (the person has been told).
+    // reading failed (the person has been told), was given up, or is still going on.
     QChart *chartAt(int tab);
+    // The reading of the years, while it goes on.
+    ui::BusyWork *busyWork() const { return m_work; }
+
+    // Gives up a reading still going on.
+    void done(int result) override;
     // The picture of the tab shown, as saved and copied.
     QImage picture();
 
@@ -51,6 +59,7 @@ private:
     };
 
     void addPage(Page page, const QString &caption);
+    // Null when the reading was given up.
     QChart *buildChart(Page page) const;
     QString fileNameFor(Page page) const;
     void ensureBuilt(int tab);
@@ -59,4 +68,5 @@ private:
 
     ChartQuery m_query;
     QVector<PageSlot> m_pages;
+    ui::BusyWork *m_work = nullptr;
 };

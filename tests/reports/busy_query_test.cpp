@@ -1,14 +1,16 @@
-// A query that keeps the reader waiting: the window stays live, shows that it works, takes
-// no second query, and shows the same result as a quick one.
+// A query, or the chart window's years, that keeps the reader waiting: the window stays live,
+// shows that it works, starts no second reading, and shows the same result as a quick one.
 
 #include "reports/QueryWindow.h"
 
+#include "reports/chart_view.h"
 #include "store/ReadConnection.h"
 #include "store/database_access.h"
 #include "support/ScriptedBoxes.h"
 #include "ui/BusyWork.h"
 
 #include <QApplication>
+#include <QChart>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -82,6 +84,7 @@ private Q_SLOTS:
     void slowQueryKeepsTheWindowLive();
     void givingUpKeepsTheLastResult();
     void readsOnlyWhatIsCommitted();
+    void everyYearChartReadsWhileTheWindowLives();
 };
 
 void BusyQueryTest::slowQueryKeepsTheWindowLive()
@@ -221,6 +224,63 @@ void BusyQueryTest::readsOnlyWhatIsCommitted()
     press(window.chk_month);
     QCOMPARE(window.DGrid->rows(), committed.size() + 1);
     QVERIFY(column(window.DGrid, 3).contains(QStringLiteral("未存")));
+    QCOMPARE(database_access::Reader::openConnections(), 0);
+}
+
+void BusyQueryTest::everyYearChartReadsWhileTheWindowLives()
+{
+    Ledger data;
+    testing::FixedClock clock(QDate(2024, 5, 17));
+    ScriptedBoxes boxes;
+    check window;
+    QVERIFY(open(window));
+    chart_view view(ChartQuery {}, &window);
+    view.show();
+    const int tab = view.tabOf(chart_view::Page::Years);
+    QCOMPARE(tab, 0);
+
+    // Given up: nothing drawn, the page is read again when next asked for.
+    {
+        SlowReads reads;
+        bool personDone = false;
+        QTimer::singleShot(0, &view, [&] {
+            OpenAtEnd opening { reads };
+            QTRY_COMPARE(view.cursor().shape(), Qt::BusyCursor);
+            // Asked again while it reads: no second reading.
+            QVERIFY(view.chartAt(tab) == nullptr);
+            QTRY_VERIFY_WITH_TIMEOUT(view.busyWork()->panel() != nullptr, 6000);
+            const auto *text = view.busyWork()->panel()->findChild<QLabel *>(QStringLiteral("busy_text"));
+            QVERIFY(text != nullptr && text->text().startsWith(QStringLiteral("讀取歷年收支中")));
+            testing::click(view.busyWork()->panel()->findChild<QPushButton *>(QStringLiteral("busy_stop")));
+            personDone = true;
+        });
+        QVERIFY(view.chartAt(tab) == nullptr);
+        QVERIFY(personDone);
+    }
+    QCOMPARE(view.cursor().shape(), Qt::ArrowCursor);
+    QVERIFY(view.busyWork()->panel() == nullptr);
+    QChart *years = view.chartAt(tab);
+    QVERIFY(years != nullptr);
+    QVERIFY(!years->series().isEmpty());
+    QCOMPARE(years->title(), QStringLiteral("歷年收支　2024～2024年"));
+
+    // Closing the window while the years are read gives the reading up at once.
+    chart_view again(ChartQuery::ofYear(2024), &window);
+    again.show();
+    {
+        SlowReads reads;
+        QTimer::singleShot(0, &again, [&] {
+            OpenAtEnd opening { reads };
+            QTRY_COMPARE(again.cursor().shape(), Qt::BusyCursor);
+            QTest::keyClick(&again, Qt::Key_Escape);
+        });
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(again.chartAt(again.tabOf(chart_view::Page::Years)) == nullptr);
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+    }
+    QVERIFY(!again.isVisible());
+    QVERIFY(boxes.texts().isEmpty());
     QCOMPARE(database_access::Reader::openConnections(), 0);
 }
 
