@@ -7,20 +7,11 @@
 #include "kinds/KindWindowDriving.h"
 #include "reports/QueryWindow.h"
 #include "store/KindStore.h"
+#include "support/UnusualTexts.h"
 
 #include <QClipboard>
 
 namespace {
-
-QString units(const QString &text)
-{
-    QStringList out;
-    for (QChar c : text)
-        out << QString::number(c.unicode(), 16).rightJustified(4, QLatin1Char('0'));
-    return out.join(QLatin1Char(' '));
-}
-
-#define COMPARE_UNITS(actual, expected) QCOMPARE(units(actual), units(expected))
 
 // Replaces a field's text by what is on the clipboard, as a person selecting all and pasting.
 void paste(QWidget *field, const QString &text)
@@ -58,12 +49,7 @@ private Q_SLOTS:
 
 void ExactTextWindowsTest::dailyEntryKeepsPastedTexts_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::newRow("leading U+FEFF") << QStringLiteral("\uFEFF早餐");
-    QTest::newRow("leading U+FFFE") << QStringLiteral("\uFFFEab");
-    QTest::newRow("U+FEFF in the middle") << QStringLiteral("咖\uFEFF啡");
-    QTest::newRow("emoji") << QStringLiteral("🍜拉麵 👨‍👩‍👧");
-    QTest::newRow("CJK extension B") << QStringLiteral("𠀀𪚥豆花");
+    testing::addUnusualTextRows(false);
 }
 
 void ExactTextWindowsTest::dailyEntryKeepsPastedTexts()
@@ -257,13 +243,13 @@ void ExactTextWindowsTest::theQueryFindsPastedTexts()
         press(window.chk_month);
         QStringList texts;
         for (const QString &t : column(window.DGrid, 3))
-            texts << units(t);
+            texts << testing::units(t);
         return texts;
     };
-    QCOMPARE(found(QStringLiteral("\uFFFEa"), QStringLiteral("全部")), QStringList({ units(marked) }));
-    QCOMPARE(
-        found(QStringLiteral("\uFEFF"), QStringLiteral("全部")), QStringList({ units(QStringLiteral("\uFEFF𠀀")) }));
-    QCOMPARE(found(QString(), marked), QStringList({ units(marked) }));
+    QCOMPARE(found(QStringLiteral("\uFFFEa"), QStringLiteral("全部")), QStringList({ testing::units(marked) }));
+    QCOMPARE(found(QStringLiteral("\uFEFF"), QStringLiteral("全部")),
+        QStringList({ testing::units(QStringLiteral("\uFEFF𠀀")) }));
+    QCOMPARE(found(QString(), marked), QStringList({ testing::units(marked) }));
     QCOMPARE(found(QStringLiteral("𠀀"), QStringLiteral("ab")).size(), 2);
     QVERIFY(boxes.texts().isEmpty());
 }

@@ -10,6 +10,7 @@
 #include "store/database_access.h"
 #include "support/TestLedger.h"
 #include "support/TestSupport.h"
+#include "support/UnusualTexts.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -18,17 +19,6 @@
 namespace {
 
 const QDate day(2024, 5, 15);
-
-// Code units in hex, so a failure shows what changed.
-QString units(const QString &text)
-{
-    QStringList out;
-    for (QChar c : text)
-        out << QString::number(c.unicode(), 16).rightJustified(4, QLatin1Char('0'));
-    return out.join(QLatin1Char(' '));
-}
-
-#define COMPARE_UNITS(actual, expected) QCOMPARE(units(actual), units(expected))
 
 EntryStore::Entry entryOf(qint64 kind, const QString &content, const QString &note, qint64 key)
 {
@@ -67,17 +57,7 @@ private Q_SLOTS:
 
 void ExactTextTest::everyTextComesBackAsStored_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::newRow("leading U+FEFF") << QStringLiteral("\uFEFF早餐");
-    QTest::newRow("leading U+FFFE") << QStringLiteral("\uFFFEab");
-    QTest::newRow("U+FFFF and U+FFFE") << QStringLiteral("\uFFFF\uFFFE");
-    QTest::newRow("two leading U+FEFF") << QStringLiteral("\uFEFF\uFEFFx");
-    QTest::newRow("U+FFFE then U+FEFF") << QStringLiteral("\uFFFE\uFEFF午餐");
-    QTest::newRow("U+FEFF alone") << QStringLiteral("\uFEFF");
-    QTest::newRow("U+FEFF inside and at the end") << QStringLiteral("咖\uFEFF啡\uFEFF");
-    QTest::newRow("emoji") << QStringLiteral("🍜 拉麵 👨‍👩‍👧");
-    QTest::newRow("CJK extension B") << QStringLiteral("𠀀𪚥 豆花");
-    QTest::newRow("U+FEFF before an emoji") << QStringLiteral("\uFEFF😀");
+    testing::addUnusualTextRows(true);
 }
 
 void ExactTextTest::everyTextComesBackAsStored()
