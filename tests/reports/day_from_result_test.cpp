@@ -58,6 +58,24 @@ struct Ledger
     }
 };
 
+// That ledger, its message boxes answered, the windows opened from the query window driven.
+struct MayResult
+{
+    Ledger data;
+    ScriptedBoxes boxes;
+    ModalDriver modal;
+    check window { nullptr, windowOpeners() };
+
+    // The query window open on May 2025, entry by entry or summed per day.
+    bool show(bool detailed)
+    {
+        if (!querywindow::open(window))
+            return false;
+        querywindow::runRange(window, "2025/5/1", "2025/5/31", detailed);
+        return true;
+    }
+};
+
 } // namespace
 
 class DayFromResultTest : public QObject
@@ -72,12 +90,9 @@ private Q_SLOTS:
 
 void DayFromResultTest::detailedRowOpensItsEntryAndTheResultFollows()
 {
-    Ledger data;
-    ScriptedBoxes boxes;
-    ModalDriver modal;
-    check window(nullptr, windowOpeners());
-    QVERIFY(querywindow::open(window));
-    querywindow::runRange(window, "2025/5/1", "2025/5/31", true);
+    MayResult shown;
+    QVERIFY(shown.show(true));
+    check &window = shown.window;
     QCOMPARE(window.DGrid->rows(), 4);
     QCOMPARE(window.msg_field->text(), totals("30000", "160", "29840"));
     // Rows 1 and 2 read the same; each still stands for its own entry.
@@ -90,7 +105,7 @@ void DayFromResultTest::detailedRowOpensItsEntryAndTheResultFollows()
     int currentRow = -1;
     QString amount;
     bool modalFromQuery = false;
-    modal.next([&](QDialog *dialog) {
+    shown.modal.next([&](QDialog *dialog) {
         auto *day = qobject_cast<input_keyin *>(dialog);
         QVERIFY(day);
         modalFromQuery = day->parentWidget() == &window;
@@ -102,15 +117,15 @@ void DayFromResultTest::detailedRowOpensItsEntryAndTheResultFollows()
         press(day->data_exit);
     });
     doubleClickRow(window.DGrid, 2);
-    QCOMPARE(modal.shown(), QStringList({ QStringLiteral("input_keyin") }));
+    QCOMPARE(shown.modal.shown(), QStringList({ QStringLiteral("input_keyin") }));
     QVERIFY(modalFromQuery);
     QCOMPARE(shownDate, QStringLiteral("2025/5/1"));
-    QCOMPARE(currentRow, dayRowOf(data.ledger, "2025-05-01", second));
+    QCOMPARE(currentRow, dayRowOf(shown.data.ledger, "2025-05-01", second));
     QCOMPARE(amount, QStringLiteral("80"));
 
     // Only the entry of the clicked row changed, and the result shows it at once.
-    QCOMPARE(data.ledger.scalar("SELECT a_count FROM data_main WHERE a_key = ?", { second }).toDouble(), 95.0);
-    QCOMPARE(data.ledger.scalar("SELECT a_count FROM data_main WHERE a_key = ?", { first }).toDouble(), 80.0);
+    QCOMPARE(shown.data.ledger.scalar("SELECT a_count FROM data_main WHERE a_key = ?", { second }).toDouble(), 95.0);
+    QCOMPARE(shown.data.ledger.scalar("SELECT a_count FROM data_main WHERE a_key = ?", { first }).toDouble(), 80.0);
     QCOMPARE(window.msg_field->text(), totals("30000", "175", "29825"));
     const int changedRow = window.DGrid->rowKey(1) == second ? 1 : 2;
     QCOMPARE(window.DGrid->rowKey(changedRow), second);
@@ -120,36 +135,33 @@ void DayFromResultTest::detailedRowOpensItsEntryAndTheResultFollows()
     QCOMPARE(window.DGrid->row(), changedRow);
 
     // Deleting the entry from there takes its row out of the result.
-    modal.next([&](QDialog *dialog) {
+    shown.modal.next([&](QDialog *dialog) {
         auto *day = qobject_cast<input_keyin *>(dialog);
         QVERIFY(day);
         QCOMPARE(day->date_new->text(), QStringLiteral("2025/5/3"));
         QCOMPARE(day->account_name->text(), QStringLiteral("五月薪水"));
-        boxes.answer(true);
+        shown.boxes.answer(true);
         press(day->data_del);
         press(day->data_exit);
     });
     doubleClickRow(window.DGrid, 3);
     QCOMPARE(window.DGrid->rows(), 3);
     QCOMPARE(window.msg_field->text(), totals("0", "175", "-175"));
-    QCOMPARE(modal.unexpected(), QStringList());
+    QCOMPARE(shown.modal.unexpected(), QStringList());
 }
 
 void DayFromResultTest::summedRowOpensItsDay()
 {
-    Ledger data;
-    ScriptedBoxes boxes;
-    ModalDriver modal;
-    check window(nullptr, windowOpeners());
-    QVERIFY(querywindow::open(window));
-    querywindow::runRange(window, "2025/5/1", "2025/5/31", false);
+    MayResult shown;
+    QVERIFY(shown.show(false));
+    check &window = shown.window;
     // One row per day and direction: 1 May's expense, 3 May's income.
     QCOMPARE(window.DGrid->rows(), 3);
     QVERIFY(window.DGrid->textAt(2, 0).startsWith(QStringLiteral("2025/05/03")));
 
     QString shownDate;
     QStringList dayContents;
-    modal.next([&](QDialog *dialog) {
+    shown.modal.next([&](QDialog *dialog) {
         auto *day = qobject_cast<input_keyin *>(dialog);
         QVERIFY(day);
         shownDate = day->date_new->text();
@@ -169,24 +181,21 @@ void DayFromResultTest::summedRowOpensItsDay()
     QCOMPARE(window.DGrid->textAt(2, 2), QStringLiteral("31000"));
     QCOMPARE(window.msg_field->text(), totals("31000", "160", "30840"));
     QCOMPARE(window.DGrid->row(), 2);
-    QCOMPARE(modal.unexpected(), QStringList());
+    QCOMPARE(shown.modal.unexpected(), QStringList());
 }
 
 void DayFromResultTest::aGoneEntryIsToldAndOtherViewsOpenNothing()
 {
-    Ledger data;
-    ScriptedBoxes boxes;
-    ModalDriver modal;
-    check window(nullptr, windowOpeners());
-    QVERIFY(querywindow::open(window));
-    querywindow::runRange(window, "2025/5/1", "2025/5/31", true);
+    MayResult shown;
+    QVERIFY(shown.show(true));
+    check &window = shown.window;
 
     // Deleted elsewhere after the query ran: said so, no window, the result brought up to date.
     const qint64 gone = window.DGrid->rowKey(3);
     database_access::Exec_SQL(QStringLiteral("DELETE FROM data_main WHERE a_key = ?"), { gone });
     doubleClickRow(window.DGrid, 3);
-    QCOMPARE(boxes.take(), QStringList({ QStringLiteral("這筆帳目已經不在帳本裡了。") }));
-    QCOMPARE(modal.shown(), QStringList());
+    QCOMPARE(shown.boxes.take(), QStringList({ QStringLiteral("這筆帳目已經不在帳本裡了。") }));
+    QCOMPARE(shown.modal.shown(), QStringList());
     QCOMPARE(window.DGrid->rows(), 3);
     QCOMPARE(window.msg_field->text(), totals("0", "160", "-160"));
 
@@ -197,8 +206,8 @@ void DayFromResultTest::aGoneEntryIsToldAndOtherViewsOpenNothing()
     retype(window.chkyeartxt, QStringLiteral("2025"));
     press(window.chk_year_go);
     doubleClickRow(window.DGrid, 5);
-    QCOMPARE(modal.shown(), QStringList());
-    QCOMPARE(boxes.texts(), QStringList());
+    QCOMPARE(shown.modal.shown(), QStringList());
+    QCOMPARE(shown.boxes.texts(), QStringList());
 }
 
 QUILLORY_TEST_MAIN(DayFromResultTest)

@@ -2,7 +2,7 @@
 // what the program relies on: each is refused at start-up with a message naming the fault,
 // and the file stays exactly as it was. Files of the right layout, however spelled, open.
 
-#include "safety/SafetySupport.h"
+#include "safety/RefusedStart.h"
 
 #include "app/Startup.h"
 #include "support/ScriptedBoxes.h"
@@ -123,22 +123,7 @@ void ForeignLedgerTest::fileThatBreaksTheLayoutIsRefusedUntouched()
     LedgerFolder folder;
     const QString db = folder.path(QStringLiteral("db1.mdb"));
     QCOMPARE(alter(db, statements), QString());
-    writeFile(folder.path(QStringLiteral("SKinds.txt")), "1,2\r\n");
-    const QByteArray before = fileBytes(db);
-    const QStringList filesBefore = QDir(folder.folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-
-    ScriptedBoxes boxes;
-    QVERIFY(!startUp());
-    const QStringList texts = boxes.texts();
-    QCOMPARE(texts.size(), 1);
-    QVERIFY2(texts.first().startsWith(QStringLiteral("無法開啟帳本資料庫 db1.mdb：")), qPrintable(texts.first()));
-    QVERIFY2(texts.first().contains(named), qPrintable(texts.first()));
-    QVERIFY(!database_access::Is_Open());
-    for (QWidget *window : QApplication::topLevelWidgets())
-        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
-    QCOMPARE(fileBytes(db), before);
-    // No journal, no backup, no lock left.
-    QCOMPARE(QDir(folder.folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), filesBefore);
+    checkStartRefused(folder, named);
 }
 
 void ForeignLedgerTest::fileOfTheRightLayoutOpens_data()

@@ -2,7 +2,7 @@
 // process. The run either refuses it at start-up with a message, or goes on and reports
 // every write it cannot make, with nothing half written and the window still usable.
 
-#include "safety/SafetySupport.h"
+#include "safety/RefusedStart.h"
 
 #include "app/Startup.h"
 #include "entry/EntryWindow.h"
@@ -165,23 +165,7 @@ void LedgerFaultsTest::damagedLedgerEndsTheRunUntouched()
         QVERIFY(QDir(folder.folder()).mkdir(QStringLiteral("db1.mdb")));
         break;
     }
-    writeFile(folder.path(QStringLiteral("SKinds.txt")), "1,2\r\n");
-    const QByteArray before = fileBytes(db);
-    const QStringList filesBefore = QDir(folder.folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-
-    ScriptedBoxes boxes;
-    QVERIFY(!startUp());
-    const QStringList texts = boxes.texts();
-    QCOMPARE(texts.size(), 1);
-    QVERIFY2(texts.first().startsWith(QStringLiteral("無法開啟帳本資料庫 db1.mdb：")), qPrintable(texts.first()));
-    QVERIFY(texts.first().size() > QStringLiteral("無法開啟帳本資料庫 db1.mdb：").size());
-    QVERIFY(!database_access::Is_Open());
-    QVERIFY(database_access::SKinds.isEmpty());
-    for (QWidget *window : QApplication::topLevelWidgets())
-        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
-    QCOMPARE(fileBytes(db), before);
-    // No journal, no backup folder, nothing else made beside the ledger.
-    QCOMPARE(QDir(folder.folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), filesBefore);
+    checkStartRefused(folder);
 }
 
 void LedgerFaultsTest::readOnlyLedgerRefusesEveryWriteAndStaysUsable()
