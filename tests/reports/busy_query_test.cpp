@@ -74,6 +74,15 @@ struct Ledger
     }
 };
 
+// That ledger on 17 May 2024 at 10:30, its message boxes answered, and the query window.
+struct Opened
+{
+    Ledger data;
+    testing::FixedClock clock { QDateTime(QDate(2024, 5, 17), QTime(10, 30, 0)) };
+    ScriptedBoxes boxes;
+    check window;
+};
+
 } // namespace
 
 class BusyQueryTest : public QObject
@@ -89,10 +98,8 @@ private Q_SLOTS:
 
 void BusyQueryTest::slowQueryKeepsTheWindowLive()
 {
-    Ledger data;
-    testing::FixedClock clock(QDateTime(QDate(2024, 5, 17), QTime(10, 30, 0)));
-    ScriptedBoxes boxes;
-    check window;
+    Opened opened;
+    check &window = opened.window;
     QVERIFY(open(window));
     runRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"), true);
     const QList<QStringList> quick = cells(window.DGrid);
@@ -131,7 +138,7 @@ void BusyQueryTest::slowQueryKeepsTheWindowLive()
     QCOMPARE(window.msg_field->text(), quickTotals);
     QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
     QVERIFY(window.busyWork()->panel() == nullptr);
-    QVERIFY(boxes.texts().isEmpty());
+    QVERIFY(opened.boxes.texts().isEmpty());
     // The text typed meanwhile is what the next query looks for.
     press(window.chk_month);
     QCOMPARE(column(window.DGrid, 3), QStringList { QStringLiteral("午餐") });
@@ -139,10 +146,8 @@ void BusyQueryTest::slowQueryKeepsTheWindowLive()
 
 void BusyQueryTest::givingUpKeepsTheLastResult()
 {
-    Ledger data;
-    testing::FixedClock clock(QDate(2024, 5, 17));
-    ScriptedBoxes boxes;
-    check window;
+    Opened opened;
+    check &window = opened.window;
     QVERIFY(open(window));
     typeRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"));
     press(window.chk_month);
@@ -163,7 +168,7 @@ void BusyQueryTest::givingUpKeepsTheLastResult()
     }
     QCOMPARE(cells(window.DGrid), before);
     QCOMPARE(window.msg_field->text(), totalsBefore);
-    QVERIFY(boxes.texts().isEmpty());
+    QVERIFY(opened.boxes.texts().isEmpty());
 
     // Closing the window while a query runs gives it up at once.
     {
@@ -185,17 +190,15 @@ void BusyQueryTest::givingUpKeepsTheLastResult()
     QVERIFY(open(window));
     press(window.chk_month);
     QCOMPARE(window.DGrid->rows(), 2);
-    QVERIFY(boxes.texts().isEmpty());
+    QVERIFY(opened.boxes.texts().isEmpty());
     // Neither giving up nor closing leaves a connection open.
     QCOMPARE(database_access::Reader::openConnections(), 0);
 }
 
 void BusyQueryTest::readsOnlyWhatIsCommitted()
 {
-    Ledger data;
-    testing::FixedClock clock(QDate(2024, 5, 17));
-    ScriptedBoxes boxes;
-    check window;
+    Opened opened;
+    check &window = opened.window;
     QVERIFY(open(window));
     runRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"), true);
     const QList<QStringList> committed = cells(window.DGrid);
@@ -209,14 +212,14 @@ void BusyQueryTest::readsOnlyWhatIsCommitted()
             OpenAtEnd opening { reads };
             QTRY_COMPARE(database_access::Reader::openConnections(), 1);
             pending.emplace();
-            addEntry(data.ledger, QStringLiteral("2024-05-02"), 1, 0, QStringLiteral("未存"), 999, 4);
+            addEntry(opened.data.ledger, QStringLiteral("2024-05-02"), 1, 0, QStringLiteral("未存"), 999, 4);
         });
         press(window.chk_month);
     }
     QVERIFY(pending.has_value());
     QCOMPARE(cells(window.DGrid), committed);
     QCOMPARE(window.msg_field->text(), committedTotals);
-    QVERIFY(boxes.texts().isEmpty());
+    QVERIFY(opened.boxes.texts().isEmpty());
 
     // Once committed, the next query reads it.
     pending->commit();
@@ -229,10 +232,8 @@ void BusyQueryTest::readsOnlyWhatIsCommitted()
 
 void BusyQueryTest::everyYearChartReadsWhileTheWindowLives()
 {
-    Ledger data;
-    testing::FixedClock clock(QDate(2024, 5, 17));
-    ScriptedBoxes boxes;
-    check window;
+    Opened opened;
+    check &window = opened.window;
     QVERIFY(open(window));
     chart_view view(ChartQuery {}, &window);
     view.show();
@@ -280,7 +281,7 @@ void BusyQueryTest::everyYearChartReadsWhileTheWindowLives()
         QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
     }
     QVERIFY(!again.isVisible());
-    QVERIFY(boxes.texts().isEmpty());
+    QVERIFY(opened.boxes.texts().isEmpty());
     QCOMPARE(database_access::Reader::openConnections(), 0);
 }
 
