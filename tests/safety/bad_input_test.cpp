@@ -77,6 +77,15 @@ void notDates()
     QTest::newRow("10,000 characters") << QString(10000, QLatin1Char('9'));
 }
 
+// An empty ledger on 15 May 2024, the query window open on it, its message boxes answered.
+struct QueryWindowOpen
+{
+    testing::FixedClock clock { QDate(2024, 5, 15) };
+    TestLedger ledger;
+    check window;
+    ScriptedBoxes boxes;
+};
+
 } // namespace
 
 class BadInputTest : public QObject
@@ -292,23 +301,21 @@ void BadInputTest::amountsOfEveryRightShapeAreStored()
 void BadInputTest::queryFindsTheDescriptionLiterally()
 {
     QFETCH(QString, text);
-    testing::FixedClock clock(QDate(2024, 5, 15));
-    TestLedger ledger;
-    const qint64 food = ledger.addKind("餐費", 1);
+    QueryWindowOpen q;
+    check &window = q.window;
+    const qint64 food = q.ledger.addKind("餐費", 1);
     const QStringList matching = { text, QStringLiteral("前") + text + QStringLiteral("後") };
     // Each would be found if a wildcard or quote in the text were taken for more than itself.
     const QStringList others = { "1005", "axb", "C:/temp/", "say hi", "O", "plain", "上 下", "ab" };
     qint64 key = 0;
     for (const QString &content : matching + others)
-        querywindow::addEntry(ledger, "2024-05-03", food, 0, content, 1, ++key);
-    check window;
+        querywindow::addEntry(q.ledger, "2024-05-03", food, 0, content, 1, ++key);
     QVERIFY(querywindow::open(window));
-    ScriptedBoxes boxes;
     testing::click(window.chk_mon_detail);
     paste(window.account_name, text);
     QCOMPARE(window.account_name->text(), text);
     querywindow::press(window.chk_month);
-    QCOMPARE(boxes.take(), QStringList());
+    QCOMPARE(q.boxes.take(), QStringList());
     const QStringList found = querywindow::column(window.DGrid, 3);
     QCOMPARE(QSet<QString>(found.begin(), found.end()), QSet<QString>(matching.begin(), matching.end()));
 }
@@ -316,20 +323,18 @@ void BadInputTest::queryFindsTheDescriptionLiterally()
 void BadInputTest::queryRangeThatIsNoDateIsRefused()
 {
     QFETCH(QString, text);
-    testing::FixedClock clock(QDate(2024, 5, 15));
-    TestLedger ledger;
-    check window;
+    QueryWindowOpen q;
+    check &window = q.window;
     QVERIFY(querywindow::open(window));
-    ScriptedBoxes boxes;
     const QString summary = window.msg_field->toPlainText();
     testing::click(window.chkrange_3);
     paste(window.str_begin, text);
     querywindow::press(window.chk_month);
-    QCOMPARE(boxes.take(), QStringList { "請輸入正確的起始時間, 至少要有年,月" });
+    QCOMPARE(q.boxes.take(), QStringList { "請輸入正確的起始時間, 至少要有年,月" });
     testing::retype(window.str_begin, "2024/05/01");
     paste(window.str_end, text);
     querywindow::press(window.chk_month);
-    QCOMPARE(boxes.take(), QStringList { "請輸入正確的結束時間, 至少要有年,月" });
+    QCOMPARE(q.boxes.take(), QStringList { "請輸入正確的結束時間, 至少要有年,月" });
     QCOMPARE(window.msg_field->toPlainText(), summary);
 }
 
@@ -345,15 +350,13 @@ void BadInputTest::yearThatIsNoYearIsRefused_data()
 void BadInputTest::yearThatIsNoYearIsRefused()
 {
     QFETCH(QString, text);
-    testing::FixedClock clock(QDate(2024, 5, 15));
-    TestLedger ledger;
-    check window;
+    QueryWindowOpen q;
+    check &window = q.window;
     QVERIFY(querywindow::open(window));
-    ScriptedBoxes boxes;
     querywindow::press(window.chk_year);
     paste(window.chkyeartxt, text);
     querywindow::press(window.chk_year_go);
-    QCOMPARE(boxes.take(), QStringList { "請輸入正確的年份格式" });
+    QCOMPARE(q.boxes.take(), QStringList { "請輸入正確的年份格式" });
     QCOMPARE(window.chkyeartxt->text(), QStringLiteral("2024"));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(window.chkyeartxt));
 }
