@@ -204,9 +204,8 @@ bool input_keyin::loadDay()
             DGrid->setTextAt(r, 5, Numbers::text(e.count));
             DGrid->setTextAt(r, 6, e.note);
             row_keys[r] = e.key;
-            // The total is rounded after every expense, so halves may vanish along the way.
             if (e.inout == 0)
-                total = (total + Decimal::fromDouble(e.count)).roundedHalfEven(0);
+                total += Decimal::fromDouble(e.count);
         }
         DGrid->setRow(0);
     }

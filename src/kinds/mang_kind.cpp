@@ -171,7 +171,7 @@ void mang_kind::deleteKind()
     std::optional<qint64> target;
     const qint64 entries = KindStore::entryCountOfKind(id);
     if (entries > 0) {
-        mang_kind_assign dialog(name, id, this);
+        mang_kind_assign dialog(name, id, entries, this);
         if (dialog.choiceCount() == 0) {
             ui::showMessage(this,
                 QStringLiteral("無法刪除種類「%1」：它還有 %2 筆帳目，卻沒有其他種類可以接收。"
@@ -182,6 +182,8 @@ void mang_kind::deleteKind()
         }
         ui::showModal(&dialog);
         target = dialog.chosenKind();
+        if (!target)
+            return; // closed without a choice: the deletion ends with nothing changed
     }
 
     if (!ui::askYesNo(this, QStringLiteral("Are you sure to delete ?")))

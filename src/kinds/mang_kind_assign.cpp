@@ -11,7 +11,7 @@
 #include <QLabel>
 #include <QScreen>
 
-mang_kind_assign::mang_kind_assign(const QString &deletedName, qint64 deletedId, QWidget *parent)
+mang_kind_assign::mang_kind_assign(const QString &deletedName, qint64 deletedId, qint64 entries, QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("mang_kind_assign"));
@@ -33,15 +33,32 @@ mang_kind_assign::mang_kind_assign(const QString &deletedName, qint64 deletedId,
     cob_kind->setAccessibleName(QStringLiteral("接收帳目的種類"));
     ui::place(cob_kind, 600, 960, 1695, 360);
 
+    Label2 = new QLabel(this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setFont(ui::mingFont(12));
+    Label2->setWordWrap(true);
+    ui::place(Label2, 120, 1440, 2775, 375);
+
     cmd_ok = new ui::PushButton(QStringLiteral("ok"), this);
     cmd_ok->setObjectName(QStringLiteral("cmd_ok"));
     cmd_ok->setFont(ui::mingFont(12));
     cmd_ok->setAccessibleName(QStringLiteral("ok"));
-    ui::place(cmd_ok, 960, 1560, 735, 375);
+    ui::place(cmd_ok, 600, 1920, 735, 375);
 
-    new ui::WindowFit(this, 3045, 2145);
+    cmd_cancel = new ui::PushButton(QStringLiteral("取消"), this);
+    cmd_cancel->setObjectName(QStringLiteral("cmd_cancel"));
+    cmd_cancel->setFont(ui::mingFont(12));
+    cmd_cancel->setAccessibleName(QStringLiteral("取消"));
+    ui::place(cmd_cancel, 1680, 1920, 735, 375);
+
+    new ui::WindowFit(this, 3045, 2505);
     setTabOrder(cob_kind, cmd_ok);
-    connect(cmd_ok, &QPushButton::clicked, this, &QDialog::accept);
+    setTabOrder(cmd_ok, cmd_cancel);
+    connect(cmd_ok, &QPushButton::clicked, this, [this] {
+        if (cob_kind->currentIndex() >= 0)
+            accept();
+    });
+    connect(cmd_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     Label1->setText(QStringLiteral("注意!!您所要刪除的種類,") + deletedName
         + QStringLiteral(",已經有關聯的資料,請選擇另一種類重建關聯!"));
@@ -49,8 +66,12 @@ mang_kind_assign::mang_kind_assign(const QString &deletedName, qint64 deletedId,
         if (kind.id != deletedId)
             cob_kind->addItem(kind.name, kind.id);
     }
-    if (cob_kind->count() > 0)
-        cob_kind->setCurrentIndex(0);
+    // Nothing is taken without a choice: ok waits for one.
+    cob_kind->setPlaceholderText(QStringLiteral("請選擇種類"));
+    cob_kind->setCurrentIndex(-1);
+    cmd_ok->setEnabled(false);
+    connect(cob_kind, &QComboBox::currentIndexChanged, this, [this](int index) { cmd_ok->setEnabled(index >= 0); });
+    Label2->setText(QStringLiteral("將有 %1 筆帳目移到所選的種類。").arg(entries));
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), size());
@@ -60,12 +81,11 @@ mang_kind_assign::mang_kind_assign(const QString &deletedName, qint64 deletedId,
     cob_kind->setFocus();
 }
 
-qint64 mang_kind_assign::chosenKind() const
+std::optional<qint64> mang_kind_assign::chosenKind() const
 {
-    if (cob_kind->count() == 0)
-        return 0;
-    const int index = result() == QDialog::Accepted && cob_kind->currentIndex() >= 0 ? cob_kind->currentIndex() : 0;
-    return cob_kind->itemData(index).toLongLong();
+    if (result() != QDialog::Accepted || cob_kind->currentIndex() < 0)
+        return std::nullopt;
+    return cob_kind->itemData(cob_kind->currentIndex()).toLongLong();
 }
 
 int mang_kind_assign::choiceCount() const

@@ -304,15 +304,6 @@ double Decimal::toDouble() const
     return value;
 }
 
-Decimal Decimal::roundedHalfEven(int decimals) const
-{
-    if (m_exponent >= -decimals)
-        return *this;
-    const long long shift = -static_cast<long long>(decimals) - m_exponent;
-    const Coefficient c = shift >= int(powers.size()) ? 0 : dividedHalfEven(m_coefficient, int(shift));
-    return c == 0 ? Decimal() : Decimal(c, -decimals, 0);
-}
-
 Decimal Decimal::operator-() const
 {
     return Decimal(-m_coefficient, m_exponent, 0);

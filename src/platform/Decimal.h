@@ -41,9 +41,6 @@ public:
     QString text() const;
     // The nearest double.
     double toDouble() const;
-    // Rounded to the given number of decimals (0 is whole numbers), a half going to the even
-    // neighbour.
-    Decimal roundedHalfEven(int decimals) const;
 
     Decimal operator-() const;
     Decimal &operator+=(const Decimal &other);

@@ -60,6 +60,7 @@ check::check(QWidget *parent, ui::Openers openers)
         [this](const QModelIndex &index) { openDayOfRow(index.row() + DGrid->fixedRows()); });
     connect(chk_year, &QPushButton::clicked, this, &check::chk_year_Click);
     connect(chk_year_go, &QPushButton::clicked, this, &check::chk_year_go_Click);
+    connect(chkyeartxt, &QLineEdit::returnPressed, chk_year_go, &QAbstractButton::click);
     connect(cmd_chart, &QPushButton::clicked, this, &check::cmd_chart_Click);
     connect(cmd_stor_date, &QPushButton::clicked, this, [this] { sortBy(dateOrder, dateOrder, false); });
     connect(

@@ -186,7 +186,7 @@ void check::runRangeQuery()
         return;
     }
     if (*end < *begin) {
-        ui::showMessage(this, QStringLiteral("錯誤! 結束日期竟然比起始日期晚??"));
+        ui::showMessage(this, QStringLiteral("錯誤! 結束日期竟然比起始日期早??"));
         return;
     }
 

@@ -108,8 +108,7 @@ void check::runYearReport()
             const Decimal monthIncome = months.at(m - 1).income.value_or(Decimal());
             const Decimal monthExpense = months.at(m - 1).expense.value_or(Decimal());
             income += monthIncome;
-            // The year's expense is kept in whole yuan, rounded after every month.
-            expense = (expense + monthExpense).roundedHalfEven(0);
+            expense += monthExpense;
             DGrid->setTextAt(m, 3, (monthIncome - monthExpense).text());
         }
         DGrid->setRow(0);

@@ -1,6 +1,7 @@
 #include "ui/MessageBox.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace ui {
 
@@ -29,10 +30,29 @@ void showMessage(QWidget *parent, const QString &text)
 bool askYesNo(QWidget *parent, const QString &text)
 {
     if (hook())
-        return hook()(BoxKind::YesNo, text);
+        return hook()(BoxKind::YesNo, text) != 0;
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
+}
+
+int askChoice(QWidget *parent, const QString &text, const QStringList &choices)
+{
+    if (hook())
+        return hook()(BoxKind::Choice, text);
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, parent);
+    QList<QAbstractButton *> buttons;
+    for (const QString &choice : choices) {
+        const bool cancel = choice == QStringLiteral("取消");
+        QPushButton *button = box.addButton(choice, cancel ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+        if (cancel)
+            box.setEscapeButton(button);
+        buttons.append(button);
+    }
+    if (!buttons.isEmpty())
+        box.setDefaultButton(qobject_cast<QPushButton *>(buttons.first()));
+    box.exec();
+    return int(buttons.indexOf(box.clickedButton()));
 }
 
 void setMessageHook(MessageHook h)

@@ -175,7 +175,7 @@ void KeyboardPathsTest::enterInTheDescriptionFilterRunsTheRangeQuery()
     querywindow::typeRange(window, "2024/6/10", "2024/6/1");
     testing::click(window.account_name);
     key(window.account_name, Qt::Key_Return);
-    QCOMPARE(boxes.take(), QStringList({ QStringLiteral("錯誤! 結束日期竟然比起始日期晚??") }));
+    QCOMPARE(boxes.take(), QStringList({ QStringLiteral("錯誤! 結束日期竟然比起始日期早??") }));
     QCOMPARE(querywindow::column(window.DGrid, 3), QStringList({ "晚餐" }));
 }
 

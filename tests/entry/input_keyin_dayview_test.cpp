@@ -11,8 +11,8 @@ private Q_SLOTS:
     void tabWalksTheControlsInOrder();
     void showsTheDayInKeyOrderWithKindsAndTotal();
     void emptyDayShowsOneEmptyRowAndItsNote();
-    void totalRoundsHalvesToEvenAfterEachExpense_data();
-    void totalRoundsHalvesToEvenAfterEachExpense();
+    void totalIsTheExactSumOfTheExpenses_data();
+    void totalIsTheExactSumOfTheExpenses();
     void weekendIsDarkRed();
     void invalidDateKeepsThePreviousDay();
     void arrowsStepAcrossMonthAndYearEnds();
@@ -86,21 +86,22 @@ void DayViewTest::emptyDayShowsOneEmptyRowAndItsNote()
     QCOMPARE(w->DGrid->row(), 0);
 }
 
-void DayViewTest::totalRoundsHalvesToEvenAfterEachExpense_data()
+void DayViewTest::totalIsTheExactSumOfTheExpenses_data()
 {
     QTest::addColumn<QList<double>>("amounts");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("0.5 + 0.5") << QList<double> { 0.5, 0.5 } << QStringLiteral("今天支出 0元");
-    QTest::newRow("1.5 + 1") << QList<double> { 1.5, 1 } << QStringLiteral("今天支出 3元");
-    QTest::newRow("2.5 + 0.4") << QList<double> { 2.5, 0.4 } << QStringLiteral("今天支出 2元");
+    QTest::newRow("0.5 + 0.5") << QList<double> { 0.5, 0.5 } << QStringLiteral("今天支出 1元");
+    QTest::newRow("120 + 12.5 + 12.5") << QList<double> { 120, 12.5, 12.5 } << QStringLiteral("今天支出 145元");
+    QTest::newRow("2.5 + 0.4") << QList<double> { 2.5, 0.4 } << QStringLiteral("今天支出 2.9元");
+    QTest::newRow("cents") << QList<double> { 10000.01, 600.3, 71.06 } << QStringLiteral("今天支出 10671.37元");
     QTest::newRow("large") << QList<double> { 3000000000.0, 1 } << QStringLiteral("今天支出 3000000001元");
     // Past 2^53 a double can hold only even whole numbers; the total stays exact.
     QTest::newRow("past 2^53") << QList<double>(11, 999999999999999.0)
                                << QStringLiteral("今天支出 10999999999999989元");
-    QTest::newRow("negative") << QList<double> { -2.5, 0.75, -1.5 } << QStringLiteral("今天支出 -2元");
+    QTest::newRow("negative") << QList<double> { -2.5, 0.75, -1.5 } << QStringLiteral("今天支出 -3.25元");
 }
 
-void DayViewTest::totalRoundsHalvesToEvenAfterEachExpense()
+void DayViewTest::totalIsTheExactSumOfTheExpenses()
 {
     QFETCH(QList<double>, amounts);
     QFETCH(QString, caption);

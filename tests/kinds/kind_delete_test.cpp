@@ -142,14 +142,20 @@ private Q_SLOTS:
         ModalDriver driver;
         auto window = openManager();
         QString explanation;
+        QString count;
         QStringList choices;
-        int firstSelected = -1;
+        int firstSelected = 0;
+        bool okBeforeChoice = true;
         driver.next([&](QDialog *dialog) {
             auto *assign = qobject_cast<mang_kind_assign *>(dialog);
             explanation = assign->Label1->text();
+            count = assign->Label2->text();
             for (int i = 0; i < assign->cob_kind->count(); ++i)
                 choices << assign->cob_kind->itemText(i);
             firstSelected = assign->cob_kind->currentIndex();
+            testing::click(assign->cmd_ok); // nothing picked yet: ok does nothing
+            okBeforeChoice = assign->isVisible() && assign->cmd_ok->isEnabled();
+            QTest::keyClick(assign->cob_kind, Qt::Key_Down);
             QTest::keyClick(assign->cob_kind, Qt::Key_Down);
             testing::click(assign->cmd_ok);
         });
@@ -161,7 +167,9 @@ private Q_SLOTS:
         QCOMPARE(explanation, QStringLiteral("注意!!您所要刪除的種類,B,已經有關聯的資料,請選擇另一種類重建關聯!"));
         // The other kind that happens to bear the same name is still a place for the entries.
         QCOMPARE(choices, QStringList({ "A", "C", "B" }));
-        QCOMPARE(firstSelected, 0);
+        QCOMPARE(firstSelected, -1);
+        QVERIFY(!okBeforeChoice);
+        QCOMPARE(count, QStringLiteral("將有 2 筆帳目移到所選的種類。"));
         QCOMPARE(boxes.take(), QStringList({ askDelete, deleted }));
         QCOMPARE(entryKinds(ledger), QList<qint64>({ k.a, k.c, k.c }));
         QCOMPARE(ledger.rows(QStringLiteral("SELECT a_kind_name FROM data_main ORDER BY a_key")),
@@ -175,39 +183,35 @@ private Q_SLOTS:
         QCOMPARE(window->kind_name->text(), QStringLiteral("A"));
     }
 
-    void noAfterTheDialogChangesNothingAndItsCloseBoxChoosesTheFirstKind()
+    void noAfterTheDialogOrLeavingItWithoutOkChangesNothing()
     {
         TestLedger ledger;
-        const Arranged k = arrange(ledger);
+        arrange(ledger);
         const Snapshot before = snapshot(ledger);
         ScriptedBoxes boxes;
         ModalDriver driver;
         auto window = openManager();
-        const auto chooseSecondThen = [](bool ok) {
-            return [ok](QDialog *dialog) {
+        using Leave = std::function<void(mang_kind_assign *)>;
+        const QList<Leave> leaves = {
+            [](mang_kind_assign *d) { testing::click(d->cmd_ok); }, // then No to the question
+            [](mang_kind_assign *d) { testing::click(d->cmd_cancel); },
+            [](mang_kind_assign *d) { QTest::keyClick(d, Qt::Key_Escape); },
+            [](mang_kind_assign *d) { d->close(); },
+        };
+        for (const Leave &leave : leaves) {
+            driver.next([&leave](QDialog *dialog) {
                 auto *assign = qobject_cast<mang_kind_assign *>(dialog);
                 QTest::keyClick(assign->cob_kind, Qt::Key_Down);
-                if (ok)
-                    testing::click(assign->cmd_ok);
-                else
-                    dialog->close();
-            };
-        };
-
-        driver.next(chooseSecondThen(true));
-        clickItem(window->kind, 1);
-        boxes.answer(false);
-        testing::click(window->kind_del);
-        QCOMPARE(boxes.take(), QStringList { askDelete });
-        COMPARE_SNAPSHOTS(snapshot(ledger), before);
-        QCOMPARE(window->kind->count(), 4);
-
-        driver.next(chooseSecondThen(false));
-        clickItem(window->kind, 1);
-        boxes.answer(true);
-        testing::click(window->kind_del);
-        QCOMPARE(boxes.take(), QStringList({ askDelete, deleted }));
-        QCOMPARE(entryKinds(ledger), QList<qint64>({ k.a, k.a, k.a }));
+                leave(assign);
+            });
+            clickItem(window->kind, 1);
+            if (&leave == &leaves.first())
+                boxes.answer(false);
+            testing::click(window->kind_del);
+            QCOMPARE(boxes.take(), &leave == &leaves.first() ? QStringList { askDelete } : QStringList());
+            COMPARE_SNAPSHOTS(snapshot(ledger), before);
+            QCOMPARE(window->kind->count(), 4);
+        }
     }
 
     void theLastKindKeepsItsEntries()
@@ -238,7 +242,11 @@ private Q_SLOTS:
         ScriptedBoxes boxes;
         ModalDriver driver;
         auto window = openManager();
-        driver.next([](QDialog *dialog) { testing::click(qobject_cast<mang_kind_assign *>(dialog)->cmd_ok); });
+        driver.next([](QDialog *dialog) {
+            auto *assign = qobject_cast<mang_kind_assign *>(dialog);
+            assign->cob_kind->setCurrentIndex(0);
+            testing::click(assign->cmd_ok);
+        });
         clickItem(window->kind, 1);
         boxes.answer(true);
         testing::click(window->kind_del);

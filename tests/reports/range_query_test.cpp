@@ -234,7 +234,7 @@ void RangeQueryTest::rangeIsCheckedFirst()
     } cases[] = {
         { "2024/13/1", "2024/5/6", "請輸入正確的起始時間, 至少要有年,月" },
         { "2024/5/1", "五月", "請輸入正確的結束時間, 至少要有年,月" },
-        { "2024/5/6", "2024/5/5", "錯誤! 結束日期竟然比起始日期晚??" },
+        { "2024/5/6", "2024/5/5", "錯誤! 結束日期竟然比起始日期早??" },
     };
     for (const auto &c : cases) {
         typeRange(w.window, QString::fromUtf8(c.begin), QString::fromUtf8(c.end));

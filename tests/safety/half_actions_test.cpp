@@ -189,6 +189,7 @@ void HalfActionsTest::kindChangesAreAllOrNothing()
         }
         driver.next([](QDialog *dialog) {
             auto *assign = qobject_cast<mang_kind_assign *>(dialog);
+            QTest::keyClick(assign->cob_kind, Qt::Key_Down);
             QTest::keyClick(assign->cob_kind, Qt::Key_Down); // 丙
             testing::click(assign->cmd_ok);
         });

@@ -12,6 +12,7 @@
 #include "ui/PushButton.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QListWidget>
 #include <QTest>
@@ -47,7 +48,11 @@ int main(int argc, char *argv[])
         return kind == ui::BoxKind::YesNo; // Yes to "Are you sure to delete ?"
     });
     ModalDriver driver;
-    driver.next([](QDialog *dialog) { testing::click(qobject_cast<mang_kind_assign *>(dialog)->cmd_ok); });
+    driver.next([](QDialog *dialog) {
+        auto *assign = qobject_cast<mang_kind_assign *>(dialog);
+        assign->cob_kind->setCurrentIndex(0);
+        testing::click(assign->cmd_ok);
+    });
     if (!startUp())
         return 1;
 

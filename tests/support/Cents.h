@@ -22,18 +22,4 @@ inline QString centsText(qint64 cents)
     return negative && m != 0 ? QLatin1Char('-') + s : s;
 }
 
-// Cents rounded to whole yuan, a half going to the even neighbour.
-inline qint64 wholeYuanHalfEven(qint64 cents)
-{
-    qint64 q = cents / 100;
-    qint64 r = cents % 100;
-    if (r < 0) {
-        r += 100;
-        --q;
-    }
-    if (r > 50 || (r == 50 && (q % 2) != 0))
-        ++q;
-    return q * 100;
-}
-
 } // namespace testing

@@ -7,12 +7,12 @@ ScriptedBoxes::ScriptedBoxes()
     ui::setMessageHook([this](ui::BoxKind kind, const QString &text) {
         m_texts.append(text);
         if (kind == ui::BoxKind::Ok)
-            return true;
-        if (m_answers.isEmpty() && m_everyAnswer)
-            return *m_everyAnswer;
+            return 1;
+        if (m_answers.isEmpty() && m_everyAnswer && kind == ui::BoxKind::YesNo)
+            return int(*m_everyAnswer);
         if (m_answers.isEmpty()) {
             m_unexpected.append(text);
-            return false;
+            return kind == ui::BoxKind::Choice ? -1 : 0;
         }
         return m_answers.takeFirst();
     });
@@ -25,7 +25,7 @@ ScriptedBoxes::~ScriptedBoxes()
 
 void ScriptedBoxes::answer(bool yes)
 {
-    m_answers.append(yes);
+    m_answers.append(int(yes));
 }
 
 QStringList ScriptedBoxes::take()

@@ -7,8 +7,8 @@
 #include <optional>
 
 // Stands in for the message boxes while it lives: records every text shown and answers
-// Yes/No questions from a queue. A question with no answer queued is an unexpected box:
-// it is answered No and recorded, and unexpected() says so.
+// questions from a queue. A question with no answer queued is an unexpected box: it is
+// answered No (or with no choice) and recorded, and unexpected() says so.
 class ScriptedBoxes
 {
 public:
@@ -17,8 +17,9 @@ public:
     ScriptedBoxes(const ScriptedBoxes &) = delete;
     ScriptedBoxes &operator=(const ScriptedBoxes &) = delete;
 
-    // Queue the answer to the next question.
+    // Queue the answer to the next question: Yes or No, or the index of a choice (-1: none).
     void answer(bool yes);
+    void choose(int choice) { m_answers.append(choice); }
     // From now on a question with no answer queued is answered so, and is not unexpected.
     void answerEveryQuestion(bool yes) { m_everyAnswer = yes; }
 
@@ -32,6 +33,6 @@ public:
 private:
     QStringList m_texts;
     QStringList m_unexpected;
-    QList<bool> m_answers;
+    QList<int> m_answers;
     std::optional<bool> m_everyAnswer;
 };

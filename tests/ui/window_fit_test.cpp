@@ -76,7 +76,7 @@ QList<Subject> subjects()
                 return QList<QWidget *> { d->DGrid, d->note_day, d->cmd_up_down[0], d->cmd_up_down[1] };
             } },
         { "kind manager", [] { return new mang_kind; }, [](QWidget *) { return QList<QWidget *> {}; } },
-        { "reassignment", [] { return new mang_kind_assign(QStringLiteral("餐費"), 1); },
+        { "reassignment", [] { return new mang_kind_assign(QStringLiteral("餐費"), 1, 3); },
             [](QWidget *) { return QList<QWidget *> {}; } },
         { "query", [] { return new check; },
             [](QWidget *w) {
