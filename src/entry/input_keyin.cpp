@@ -80,6 +80,7 @@ void input_keyin::connectHandlers()
         ui::connectGuarded(cmd_up_down[i], &QPushButton::clicked, this, [this, i] { moveEntry(i); });
 
     ui::connectGuarded(DGrid, &DGrid::gridClick, this, [this] { gridClicked(); });
+    ui::connectGuarded(kind, &QComboBox::activated, this, [this] { kindChosen(); });
     connect(DGrid, &DGrid::gridKeyUp, this, &input_keyin::collapseSelection);
     connect(DGrid, &DGrid::gridMouseUp, this, &input_keyin::collapseSelection);
 }
@@ -111,6 +112,7 @@ bool input_keyin::eventFilter(QObject *watched, QEvent *event)
     if (watched == date_new) {
         ui::guarded(this, [this] { dateEntered(); });
     } else if (watched == kind) {
+        ui::guarded(this, [this] { kindChosen(); });
         account_name->setFocus();
         account_name->selectAll();
     } else if (watched == account_name) {
@@ -121,7 +123,7 @@ bool input_keyin::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == money_inout) {
         note_one->setFocus();
     } else if (watched == note_one) {
-        ui::guarded(this, [this] { addEntry(); });
+        ui::guarded(this, [this] { noteEntered(); });
     }
     return true;
 }
@@ -164,6 +166,7 @@ bool input_keyin::loadDay()
         showMessage(QStringLiteral("請輸入正確的日期"));
         Label7->clear();
         date_new->setFocus();
+        date_new->selectAll();
         return false;
     }
 
@@ -228,10 +231,9 @@ void input_keyin::stepDay(int days)
 
 void input_keyin::dateEntered()
 {
-    loadDay();
-    // Moving on leaves the field, which loads the day once more (and, for a text that is not
-    // a date, says so again and keeps the focus here).
-    kind->setFocus();
+    // A text that is not a date keeps the focus here, selected, to be typed over.
+    if (loadDay())
+        kind->setFocus();
 }
 
 bool input_keyin::Check_Note_Day()

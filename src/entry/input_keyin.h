@@ -76,6 +76,7 @@ public:
 
 protected:
     void done(int result) override;
+    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -103,11 +104,32 @@ private:
     // The amount, name and kind checks of add and modify; each failure shows its message and
     // moves the focus. The kind id when all pass.
     std::optional<qint64> checkedEntryFields();
-    // The checked fields as an entry of the day shown (description trimmed); nothing when a
-    // check failed and told the person.
-    std::optional<EntryStore::Entry> entryFromFields();
+    // The checked fields as an entry of day (description trimmed), once the person has
+    // confirmed an unusual amount or date; nothing when a check failed or the person said no.
+    std::optional<EntryStore::Entry> entryFromFields(const QDate &day);
     std::optional<qint64> selectedKindId() const;
     void showMessage(const QString &text);
+
+    // Questions before writing (input_keyin_questions.cpp): an amount of ten million or more
+    // or typed with an exponent, a day more than a year ahead or before 1912, a kind typed
+    // that is not in the list (offered as a new kind).
+    bool amountConfirmed();
+    bool dayConfirmed(const QDate &day);
+    std::optional<qint64> offerNewKind();
+    // The fields were filled from an entry of the grid: Enter in the remark asks whether to
+    // change that entry or add a new one once a field differs, and 修改 with another day in
+    // the date field moves that entry there.
+    void takeEntry(const EntryStore::Entry &entry);
+    bool takenFieldsChanged() const;
+    void noteEntered();
+    bool moveTakenEntry(bool ask);
+    QString entryName(const EntryStore::Entry &entry) const;
+    // The direction follows the kind chosen, and a description taken from the suggestions
+    // brings the kind and direction of its latest entry.
+    void kindChosen();
+    void descriptionTaken(const QString &description);
+    // Fields typed in that no add or change has saved yet.
+    bool unsavedTyping() const;
 
     // Suggestions, undo and redo (input_keyin_undo.cpp).
     void setUpUndoAndSuggestions();
@@ -139,6 +161,17 @@ private:
         std::optional<QString> note;
     };
     std::optional<NoteBeforeLeave> m_noteBeforeLeave;
+    struct TakenEntry
+    {
+        qint64 key = 0;
+        QDate day;
+        QStringList fields; // kind, description, direction, amount and remark as filled in
+    };
+    std::optional<TakenEntry> m_taken;
+    QStringList entryFields() const;
+    std::optional<qint64> m_directionKind; // the kind whose usual direction was last set
+    QDate m_confirmedDay; // a day outside the usual range the person said yes to
+    std::optional<QString> m_amountRefusedOnLeaving; // said once already, not again by the command
     QVector<qint64> kind_ids; // kind id of each position of the kind box
     QVector<qint64> row_keys; // entry key of each grid row; 0 for the header and the empty row
     bool note_changed = false; // the note box's text changed since it last got the focus

@@ -44,11 +44,36 @@ std::optional<qint64> input_keyin::selectedKindId() const
     return kind_ids.at(position);
 }
 
+namespace {
+
+// Why an amount cannot be stored as typed; empty when it can.
+QString tooPrecise(const QString &amount)
+{
+    const int digits = Numbers::significantDigits(amount);
+    if (digits <= Numbers::storableDigits)
+        return {};
+    return QStringLiteral("金額「%1」有 %2 位有效數字，帳本最多只能照打的存下 %3 位，請重新輸入")
+        .arg(Numbers::trimBlanks(amount))
+        .arg(digits)
+        .arg(Numbers::storableDigits);
+}
+
+} // namespace
+
 std::optional<qint64> input_keyin::checkedEntryFields()
 {
     if (!Numbers::isNumeric(money_inout->text())) {
         showMessage(QStringLiteral("請輸入正確錢的數目"));
         money_inout->setFocus();
+        return std::nullopt;
+    }
+    const bool refusedOnLeaving = m_amountRefusedOnLeaving == money_inout->text();
+    m_amountRefusedOnLeaving.reset();
+    if (const QString why = tooPrecise(money_inout->text()); !why.isEmpty()) {
+        if (!refusedOnLeaving)
+            showMessage(why);
+        money_inout->setFocus();
+        money_inout->selectAll();
         return std::nullopt;
     }
     if (Numbers::trimBlanks(account_name->text()).isEmpty()) {
@@ -66,12 +91,9 @@ std::optional<qint64> input_keyin::checkedEntryFields()
     if (!storable(account_name, account_name->text()) || !storable(note_one, note_one->text())
         || !storable(note_day, note_day->text()))
         return std::nullopt;
-    const std::optional<qint64> kindId = selectedKindId();
-    if (!kindId) {
-        showMessage(QStringLiteral("請選擇正確的類別"));
-        kind->setFocus();
-        return std::nullopt;
-    }
+    std::optional<qint64> kindId = selectedKindId();
+    if (!kindId)
+        kindId = offerNewKind();
     return kindId;
 }
 
@@ -87,6 +109,7 @@ void input_keyin::gridClicked()
     const std::optional<EntryStore::Entry> entry = EntryStore::entryByKey(key);
     if (!entry)
         return;
+    m_directionKind = entry->kind;
     for (int i = 0; i < kind->count(); ++i) {
         if (kind->itemData(i).toLongLong() == entry->kind) {
             kind->setCurrentIndex(i);
@@ -100,6 +123,7 @@ void input_keyin::gridClicked()
     money_inout->setText(Numbers::text(entry->count));
     account_name->setText(entry->content);
     note_one->setText(entry->note);
+    takeEntry(*entry);
 }
 
 bool input_keyin::showEntry(const QDate &day, qint64 key)
@@ -126,13 +150,13 @@ void input_keyin::collapseSelection()
     DGrid->setRowSel(DGrid->row());
 }
 
-std::optional<EntryStore::Entry> input_keyin::entryFromFields()
+std::optional<EntryStore::Entry> input_keyin::entryFromFields(const QDate &day)
 {
     const std::optional<qint64> kindId = checkedEntryFields();
-    if (!kindId)
+    if (!kindId || !amountConfirmed() || !dayConfirmed(day))
         return std::nullopt;
     EntryStore::Entry entry;
-    entry.date = m_shownDay;
+    entry.date = day;
     entry.kind = *kindId;
     entry.inout = std::max(0, inout->currentIndex());
     entry.content = Numbers::trimBlanks(account_name->text());
@@ -146,7 +170,7 @@ void input_keyin::addEntry()
 {
     if (!dayInFieldShown())
         return;
-    std::optional<EntryStore::Entry> entry = entryFromFields();
+    std::optional<EntryStore::Entry> entry = entryFromFields(m_shownDay);
     if (!entry)
         return;
     // A new entry keeps its description as typed; a modified one is trimmed.
@@ -159,6 +183,7 @@ void input_keyin::addEntry()
     ui::guarded(this, [this] { Check_Note_Day(); });
     finishChange(std::move(change));
     loadDay();
+    m_taken.reset();
     note_one->clear();
     // The new entry's row is current, so 修改 and 刪除 act on the entry just added and not
     // on another one of the day.
@@ -170,6 +195,12 @@ void input_keyin::addEntry()
 
 void input_keyin::modifyEntry()
 {
+    // An entry taken from the grid with another day typed since: it moves to that day.
+    if (const std::optional<QDate> typed = DateText::read(date_new->text());
+        m_taken && typed && *typed != m_taken->day) {
+        moveTakenEntry(true);
+        return;
+    }
     if (!dayInFieldShown())
         return;
     const int row = DGrid->row();
@@ -177,15 +208,19 @@ void input_keyin::modifyEntry()
         showMessage(QStringLiteral("請指定一筆資料再來做修正儲存的動作"));
         return;
     }
-    const std::optional<EntryStore::Entry> entry = entryFromFields();
+    const std::optional<EntryStore::Entry> entry = entryFromFields(m_shownDay);
     if (!entry)
         return;
-    EntryHistoryStore::Change change = beginChange({ row_keys.at(row) }, true);
-    EntryStore::updateEntry(row_keys.at(row), *entry);
+    const qint64 key = row_keys.at(row);
+    EntryHistoryStore::Change change = beginChange({ key }, true);
+    EntryStore::updateEntry(key, *entry);
 
     ui::guarded(this, [this] { Check_Note_Day(); });
     finishChange(std::move(change));
     loadDay();
+    // The fields now hold the entry as it is stored.
+    if (const std::optional<EntryStore::Entry> now = EntryStore::entryByKey(key))
+        takeEntry(*now);
 }
 
 void input_keyin::deleteEntry()
@@ -216,6 +251,8 @@ void input_keyin::deleteEntry()
     EntryHistoryStore::Change change = beginChange({ key }, false);
     EntryStore::deleteEntry(key);
     finishChange(std::move(change));
+    if (m_taken && m_taken->key == key)
+        m_taken.reset();
     loadDay();
     date_new->setFocus();
 }
@@ -256,6 +293,8 @@ void input_keyin::openKindManager()
     if (!m_openers.kindManager)
         return;
     m_openers.kindManager(this, pos() + QPoint(ui::twips(1500), ui::twips(800)));
+    m_taken.reset();
+    m_directionKind.reset();
     Kind_Reflash();
     loadDay();
 }
@@ -263,9 +302,14 @@ void input_keyin::openKindManager()
 void input_keyin::leaveAmount()
 {
     const QString amount = money_inout->text();
-    if (amount.isEmpty() || Numbers::isNumeric(amount))
+    if (amount.isEmpty())
         return;
-    showMessage(QStringLiteral("請輸入正確的金錢數字"));
+    const QString why = Numbers::isNumeric(amount) ? tooPrecise(amount) : QStringLiteral("請輸入正確的金錢數字");
+    if (why.isEmpty())
+        return;
+    if (Numbers::isNumeric(amount))
+        m_amountRefusedOnLeaving = amount;
+    showMessage(why);
     money_inout->setFocus();
     money_inout->selectAll();
 }

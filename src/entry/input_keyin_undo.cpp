@@ -60,6 +60,8 @@ void input_keyin::setUpUndoAndSuggestions()
     // After the window's own filter is on account_name, so the open list sees Enter first.
     m_suggestions
         = new ui::SuggestionList(account_name, [this](const QString &typed) { return suggestionsFor(typed); });
+    ui::connectGuarded(m_suggestions, &ui::SuggestionList::taken, this,
+        [this](const QString &description) { descriptionTaken(description); });
 }
 
 QStringList input_keyin::suggestionsFor(const QString &typed)
@@ -162,6 +164,7 @@ void input_keyin::redoChange()
 void input_keyin::showStep(const EntryHistory::Step &step, bool undone)
 {
     m_typedFields.clear();
+    m_taken.reset();
     const bool done = step.outcome == EntryHistoryStore::Outcome::Done;
     if (done)
         countDescriptions(step.change, undone);

@@ -56,6 +56,39 @@ bool isNumeric(const QString &text)
     return ok && std::isfinite(v);
 }
 
+int significantDigits(const QString &text)
+{
+    const QString t = trimBlanks(text);
+    const qsizetype exponent = t.indexOf(QLatin1Char('e'), 0, Qt::CaseInsensitive);
+    QString digits;
+    for (const QChar c : QStringView(t).left(exponent < 0 ? t.size() : exponent)) {
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            digits += c;
+    }
+    qsizetype first = 0;
+    while (first < digits.size() && digits.at(first) == QLatin1Char('0'))
+        ++first;
+    qsizetype last = digits.size();
+    while (last > first && digits.at(last - 1) == QLatin1Char('0'))
+        --last;
+    return int(last - first);
+}
+
+bool hasExponent(const QString &text)
+{
+    return text.contains(QLatin1Char('e'), Qt::CaseInsensitive);
+}
+
+QString grouped(double value)
+{
+    QString t = text(value);
+    const qsizetype point = t.indexOf(QLatin1Char('.'));
+    const qsizetype start = t.startsWith(QLatin1Char('-')) ? 1 : 0;
+    for (qsizetype i = (point < 0 ? t.size() : point) - 3; i > start; i -= 3)
+        t.insert(i, QLatin1Char(','));
+    return t;
+}
+
 double toNumber(const QString &text)
 {
     if (!isNumeric(text))

@@ -17,6 +17,18 @@ QString asciiForm(const QString &text);
 // commas, currency signs and the empty text are not numeric.
 bool isNumeric(const QString &text);
 
+// How many significant digits a numeric text was typed with: from its first non-zero digit to
+// its last, the exponent not counted ("0012.500" has 3). An amount of more than 15 cannot be
+// stored as typed.
+int significantDigits(const QString &text);
+constexpr int storableDigits = 15;
+
+// A numeric text typed with an exponent ("1e6").
+bool hasExponent(const QString &text);
+
+// The value's plain decimal text (see text()) with its whole part grouped by thousands.
+QString grouped(double value);
+
 // Reads a numeric text (see isNumeric); 0 for anything else.
 double toNumber(const QString &text);
 

@@ -52,6 +52,25 @@ std::optional<Entry> entryByKey(qint64 key)
     return entryOf(result);
 }
 
+int usualDirection(qint64 kind)
+{
+    static const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3=? AND %1 IN (0, 1) GROUP BY %1 "
+                                              "ORDER BY count(*) DESC, %1 LIMIT 1")
+                                   .arg(Entries::inout, Entries::table, Entries::kind);
+    const ResultSet result = database_access::Open_Query(sql, { kind });
+    return result.atEnd() ? 0 : int(result.integer(Entries::inout));
+}
+
+std::optional<Entry> latestWithDescription(const QString &content)
+{
+    static const QString sql = entriesWhere(Entries::content)
+        + QStringLiteral(" ORDER BY %1 DESC, %2 DESC LIMIT 1").arg(Entries::date, Entries::key);
+    const ResultSet result = database_access::Open_Query(sql, { content });
+    if (result.atEnd())
+        return std::nullopt;
+    return entryOf(result);
+}
+
 qint64 nextKey()
 {
     static const QString sql

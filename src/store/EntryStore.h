@@ -27,6 +27,13 @@ QVector<Entry> entriesOfDay(const QDate &day);
 // The entry with this key, if there is one.
 std::optional<Entry> entryByKey(qint64 key);
 
+// The direction (0 expense, 1 income) most entries of this kind carry; 0 for a kind without
+// entries, and on a tie.
+int usualDirection(qint64 kind);
+
+// The latest entry (by date, then key) with exactly this description, if there is one.
+std::optional<Entry> latestWithDescription(const QString &content);
+
 // The key a new entry gets: the highest key plus 1, or 1 in an empty table. Keys below the
 // highest that were freed by deletions are never handed out again.
 qint64 nextKey();

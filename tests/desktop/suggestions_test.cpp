@@ -169,13 +169,16 @@ void SuggestionsTest::keysWithoutAPickBehaveAsBefore()
     QCOMPARE(shown(w), QStringList());
     QCOMPARE(s.focus(), w->money_inout);
 
-    // With the list closed, Esc is the window's again.
+    // With the list closed, Esc is the window's again: it asks first for what was typed.
     testing::click(w->account_name);
     typeName(s, "無此項");
     QCOMPARE(shown(w), QStringList());
     key(s, Qt::Key_Escape);
+    QVERIFY(w->isVisible());
+    s.boxes.answer(true);
+    key(s, Qt::Key_Escape);
     QVERIFY(!w->isVisible());
-    QCOMPARE(s.boxes.texts(), QStringList());
+    QCOMPARE(s.boxes.take(), QStringList(2, QStringLiteral("輸入的資料還沒有存檔，確定要關閉嗎？")));
 }
 
 void SuggestionsTest::suggestionsFollowTheWindowsChanges()

@@ -69,9 +69,11 @@ void EditingTest::addWritesTheFieldsAndGetsReadyForTheNext()
     QCOMPARE(w->DGrid->row(), 2);
     QCOMPARE(s.focus(), w->kind);
 
-    // A fraction and an exponent are numbers too.
+    // A fraction and an exponent are numbers too; an exponent is asked about first.
     testing::retype(w->money_inout, "2.5e1");
+    s.boxes.answer(true);
     s.press(w->data_add);
+    QCOMPARE(s.boxes.take(), QStringList { "金額是 25 元，確定嗎？" });
     QCOMPARE(s.entries().last().at(4).toDouble(), 25.0);
     QCOMPARE(s.entries().last().at(6).toLongLong(), 9);
 }
@@ -364,11 +366,14 @@ void EditingTest::editedDateIsLoadedBeforeTheCommand()
         testing::retype(w->date_new, QString::fromLatin1(date));
         s.press(button);
     };
+    // 修改 offers to move the entry the fields came from; 刪除 acts on the day now shown.
+    s.boxes.answer(false);
     editDateThenPress("2024/5/16", w->data_modifty);
     editDateThenPress("2024/5/16", w->data_del);
     editDateThenPress("2024/5/17", w->data_del);
     QCOMPARE(s.boxes.take(),
-        QStringList({ "請指定一筆資料再來做修正儲存的動作", "請選擇一筆資料", "請指定一筆資料再來做刪除的動作" }));
+        QStringList({ "要把 2024/5/15 (三)「午餐 80」這一筆移到 2024/5/16 (四) 嗎？", "請選擇一筆資料",
+            "請指定一筆資料再來做刪除的動作" }));
     QCOMPARE(s.entries().size(), 2);
 
     fill(s, 0, 0, "咖啡", "60", "");

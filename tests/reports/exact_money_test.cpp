@@ -4,11 +4,15 @@
 #include "reports/QueryWindow.h"
 
 #include "platform/DateText.h"
+#include "platform/Decimal.h"
+#include "reports/chart_view.h"
 #include "store/database_access.h"
 #include "support/Cents.h"
+#include "support/ModalDriver.h"
 #include "support/ScriptedBoxes.h"
 #include "ui/GridExport.h"
 
+#include <QChart>
 #include <QMap>
 #include <QRandomGenerator>
 
@@ -59,6 +63,26 @@ Summary parse(const QString &text)
             s.kinds.insert(kind.section(QLatin1Char(':'), 0, 0), kind.section(QLatin1Char(':'), 1).chopped(1));
     }
     return s;
+}
+
+// Column sums of a CSV export (no field holds a comma here): for each named amount column, the
+// exact sum of its cells, split by the direction column's word when one is named.
+QMap<QString, QString> csvSums(const QString &csv, const QStringList &amountColumns, const QString &directionColumn)
+{
+    QStringList lines = csv.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    const QStringList header = lines.takeFirst().split(QLatin1Char(','));
+    QMap<QString, Decimal> sums;
+    for (const QString &line : lines) {
+        const QStringList fields = line.split(QLatin1Char(','));
+        for (const QString &column : amountColumns) {
+            const QString key = directionColumn.isEmpty() ? column : fields.value(header.indexOf(directionColumn));
+            sums[key] += Decimal::fromText(fields.value(header.indexOf(column))).value_or(Decimal());
+        }
+    }
+    QMap<QString, QString> texts;
+    for (auto it = sums.cbegin(); it != sums.cend(); ++it)
+        texts.insert(it.key(), it.value().text());
+    return texts;
 }
 
 QDebug operator<<(QDebug d, const Summary &s)
@@ -140,6 +164,7 @@ private Q_SLOTS:
     void summaryKindsFollowTheFilters();
     void daySumsSortByExactValue();
     void fifteenDigitAmountsPastTwoToThe53();
+    void everyViewOfAYearShowsTheSameSums();
 };
 
 void ExactMoneyTest::tenthsCancelToZero()
@@ -328,6 +353,48 @@ void ExactMoneyTest::fifteenDigitAmountsPastTwoToThe53()
     runYear(window, QStringLiteral("2024"));
     QCOMPARE(window.DGrid->textAt(7, 2), centsText(expense));
     QCOMPARE(window.msg_field->text(), yearSummary(income, centsText(expense), centsText(999999999999999 - expense)));
+    QVERIFY(boxes.texts().isEmpty());
+}
+
+void ExactMoneyTest::everyViewOfAYearShowsTheSameSums()
+{
+    Ledger l;
+    QRandomGenerator rng(2024);
+    QVector<Entry> entries;
+    for (int i = 0; i < 3000; ++i)
+        entries << Entry { QDate(2023, 12, 25).addDays(rng.bounded(380)), int(rng.bounded(3)), int(rng.bounded(4) == 0),
+            QStringLiteral("x"), qint64(rng.bounded(2000000)) - (i % 29 == 0 ? 2000000 : 0) };
+    l.add(entries);
+    qint64 income = 0, expense = 0;
+    for (const Entry &e : l.entries) {
+        if (e.day.year() == 2024)
+            (e.inout ? income : expense) += e.cents;
+    }
+    const QString in = centsText(income), out = centsText(expense), net = centsText(income - expense);
+    ScriptedBoxes boxes;
+    check window;
+    QVERIFY(open(window));
+
+    runYear(window, QStringLiteral("2024"));
+    QCOMPARE(window.msg_field->text(), yearSummary(in, out, net));
+    const QMap<QString, QString> months = csvSums(GridExport::csv(window.DGrid), { "月收入", "月支出", "月結" }, {});
+    QCOMPARE(months, (QMap<QString, QString> { { "月收入", in }, { "月支出", out }, { "月結", net } }));
+    ModalDriver driver;
+    QString chartTitle;
+    driver.next([&](QDialog *dialog) { chartTitle = qobject_cast<chart_view *>(dialog)->chartAt(0)->title(); });
+    press(window.cmd_chart);
+    QCOMPARE(chartTitle, QStringLiteral("2024年各月收支　收入 %1元　支出 %2元　結餘 %3元").arg(in, out, net));
+
+    for (const bool detailed : { true, false }) {
+        runRange(window, QStringLiteral("2024/1/1"), QStringLiteral("2024/12/31"), detailed);
+        const Summary range = parse(window.msg_field->text());
+        QCOMPARE(QStringList({ range.income, range.expense, range.balance }), QStringList({ in, out, net }));
+        // The exported rows add up to the same: an entry or a day's sum a row.
+        const int direction = detailed ? 2 : 1;
+        const QMap<QString, QString> rows = csvSums(GridExport::csv(window.DGrid),
+            { window.DGrid->textAt(0, direction + (detailed ? 2 : 1)) }, window.DGrid->textAt(0, direction));
+        QCOMPARE(rows, (QMap<QString, QString> { { "收入", in }, { "支出", out } }));
+    }
     QVERIFY(boxes.texts().isEmpty());
 }
 

@@ -13,6 +13,8 @@
 #include <QGuiApplication>
 #include <QSet>
 
+#include <cmath>
+
 namespace {
 
 const QString badDate = QStringLiteral("請輸入正確的日期");
@@ -208,9 +210,13 @@ void BadInputTest::typedKindThatIsNoKindIsRefused()
     paste(w->kind, text);
     testing::retype(w->account_name, "x");
     testing::retype(w->money_inout, "1");
+    // Offered as a new kind; No writes nothing.
+    s.boxes.answer(false);
     s.press(w->data_add);
-    QCOMPARE(s.boxes.take(), QStringList { "請選擇正確的類別" });
+    QCOMPARE(s.boxes.take().size(), 1);
+    QCOMPARE(s.boxes.unexpected(), QStringList());
     QCOMPARE(s.entries(), QList<QVariantList>());
+    QCOMPARE(s.ledger.rows("SELECT count(*) FROM kind"), QList<QVariantList>({ { 3 } }));
     QCOMPARE(s.focus(), static_cast<QWidget *>(w->kind));
 }
 
@@ -273,14 +279,36 @@ void BadInputTest::amountsOfEveryRightShapeAreStored_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("amount");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("fraction") << QStringLiteral("-3.25") << -3.25 << QStringLiteral("-3.25");
-    QTest::newRow("plus sign") << QStringLiteral("+7") << 7.0 << QStringLiteral("7");
-    QTest::newRow("leading point") << QStringLiteral(".5") << 0.5 << QStringLiteral("0.5");
-    QTest::newRow("trailing point") << QStringLiteral("5.") << 5.0 << QStringLiteral("5");
-    QTest::newRow("exponent") << QStringLiteral("1.5e3") << 1500.0 << QStringLiteral("1500");
-    QTest::newRow("outer blanks") << QStringLiteral("  12  ") << 12.0 << QStringLiteral("12");
-    QTest::newRow("leading zeros") << QStringLiteral("007") << 7.0 << QStringLiteral("7");
-    QTest::newRow("large") << QStringLiteral("123456789012") << 123456789012.0 << QStringLiteral("123456789012");
+    QTest::addColumn<QString>("box"); // the question asked first (answered Yes), or the refusal
+    const auto ask
+        = [](const char *grouped) { return QStringLiteral("金額是 %1 元，確定嗎？").arg(QLatin1String(grouped)); };
+    const auto refused = [](const char *typed, int digits) {
+        return QStringLiteral("金額「%1」有 %2 位有效數字，帳本最多只能照打的存下 15 位，請重新輸入")
+            .arg(QLatin1String(typed))
+            .arg(digits);
+    };
+    const double none = std::nan("");
+    QTest::newRow("fraction") << QStringLiteral("-3.25") << -3.25 << QStringLiteral("-3.25") << QString();
+    QTest::newRow("plus sign") << QStringLiteral("+7") << 7.0 << QStringLiteral("7") << QString();
+    QTest::newRow("leading point") << QStringLiteral(".5") << 0.5 << QStringLiteral("0.5") << QString();
+    QTest::newRow("trailing point") << QStringLiteral("5.") << 5.0 << QStringLiteral("5") << QString();
+    QTest::newRow("outer blanks") << QStringLiteral("  12  ") << 12.0 << QStringLiteral("12") << QString();
+    QTest::newRow("leading zeros") << QStringLiteral("007") << 7.0 << QStringLiteral("7") << QString();
+    QTest::newRow("under ten million") << QStringLiteral("9999999.99") << 9999999.99 << QStringLiteral("9999999.99")
+                                       << QString();
+    QTest::newRow("exponent") << QStringLiteral("1.5e3") << 1500.0 << QStringLiteral("1500") << ask("1,500");
+    QTest::newRow("ten million") << QStringLiteral("-10000000") << -1e7 << QStringLiteral("-10000000")
+                                 << ask("-10,000,000");
+    QTest::newRow("fifteen digits") << QStringLiteral("123456789012.345") << 123456789012.345
+                                    << QStringLiteral("123456789012.345") << ask("123,456,789,012.345");
+    QTest::newRow("1e15") << QStringLiteral("1e15") << 1e15 << QStringLiteral("1000000000000000")
+                          << ask("1,000,000,000,000,000");
+    QTest::newRow("16 digits") << QStringLiteral("123456789012345.6") << none << QString()
+                               << refused("123456789012345.6", 16);
+    QTest::newRow("17 digits") << QStringLiteral("12345678901234567") << none << QString()
+                               << refused("12345678901234567", 17);
+    QTest::newRow("20 digits") << QStringLiteral("99999999999999999999") << none << QString()
+                               << refused("99999999999999999999", 20);
 }
 
 void BadInputTest::amountsOfEveryRightShapeAreStored()
@@ -288,12 +316,21 @@ void BadInputTest::amountsOfEveryRightShapeAreStored()
     QFETCH(QString, text);
     QFETCH(double, amount);
     QFETCH(QString, shown);
+    QFETCH(QString, box);
     EntryWindow s;
     input_keyin *w = s.open();
     testing::retype(w->account_name, "x");
     paste(w->money_inout, text);
+    s.boxes.answerEveryQuestion(true);
     s.press(w->data_add);
-    QCOMPARE(s.boxes.take(), QStringList());
+    QCOMPARE(s.boxes.take(), box.isEmpty() ? QStringList() : QStringList { box });
+    if (std::isnan(amount)) {
+        // Refused: nothing stored, the amount selected to be typed again.
+        QCOMPARE(s.entries(), QList<QVariantList>());
+        QCOMPARE(s.focus(), static_cast<QWidget *>(w->money_inout));
+        QCOMPARE(w->money_inout->selectedText(), text);
+        return;
+    }
     QCOMPARE(s.ledger.scalar("SELECT a_count FROM data_main").toDouble(), amount);
     QCOMPARE(s.row(1).at(4), shown);
 }
