@@ -52,7 +52,8 @@ void EntrySafeguardsTest::enterAfterCorrectingATakenEntryAsksWhichItMeant()
     // The choice, and what the ledger holds after it.
     const QList<QPair<int, QList<QVariantList>>> cases = {
         { 0, { { "2024-05-15", "房租", 15500.0 }, { "2024-05-15", "午餐", 805.0 } } },
-        { 1, { { "2024-05-15", "房租", 15000.0 }, { "2024-05-15", "午餐", 805.0 }, { "2024-05-15", "房租", 15500.0 } } },
+        { 1,
+            { { "2024-05-15", "房租", 15000.0 }, { "2024-05-15", "午餐", 805.0 }, { "2024-05-15", "房租", 15500.0 } } },
         { 2, { { "2024-05-15", "房租", 15000.0 }, { "2024-05-15", "午餐", 805.0 } } },
         { -1, { { "2024-05-15", "房租", 15000.0 }, { "2024-05-15", "午餐", 805.0 } } },
     };
@@ -64,7 +65,8 @@ void EntrySafeguardsTest::enterAfterCorrectingATakenEntryAsksWhichItMeant()
         s.boxes.choose(choice);
         enterThroughAmountAndRemark(s, QStringLiteral("15500"));
         QCOMPARE(s.boxes.take(),
-            QStringList { "欄位裡是 2024/5/15 (三)「房租 15000」這一筆的資料，已經改過了。要修改這一筆，還是新增一筆？" });
+            QStringList {
+                "欄位裡是 2024/5/15 (三)「房租 15000」這一筆的資料，已經改過了。要修改這一筆，還是新增一筆？" });
         QCOMPARE(amounts(s), after);
     }
 
@@ -131,8 +133,9 @@ void EntrySafeguardsTest::farOffDaysAreAskedAboutOnce()
     addOn("2062/12/8", true);
     addOn("2062/12/8", true); // the day was confirmed: not asked again
     addOn("1911/12/31", true);
-    QCOMPARE(s.boxes.take(), QStringList({ "日期是 2062/12/8 (五)，比今天晚了一年以上，確定嗎？",
-                                 "日期是 1911/12/31 (日)，在 1912 年以前，確定嗎？" }));
+    QCOMPARE(s.boxes.take(),
+        QStringList({ "日期是 2062/12/8 (五)，比今天晚了一年以上，確定嗎？",
+            "日期是 1911/12/31 (日)，在 1912 年以前，確定嗎？" }));
     QCOMPARE(s.boxes.pendingAnswers(), 1);
     // A year from today and 1912 itself are ordinary days.
     s.boxes.take();
@@ -141,7 +144,8 @@ void EntrySafeguardsTest::farOffDaysAreAskedAboutOnce()
     testing::retype(w->date_new, QStringLiteral("1912/1/1"));
     s.add(QStringLiteral("午餐"), QStringLiteral("80"));
     QCOMPARE(s.ledger.rows("SELECT a_date FROM data_main ORDER BY a_key"),
-        QList<QVariantList>({ { "2062-12-08" }, { "2062-12-08" }, { "1911-12-31" }, { "2025-05-15" }, { "1912-01-01" } }));
+        QList<QVariantList>(
+            { { "2062-12-08" }, { "2062-12-08" }, { "1911-12-31" }, { "2025-05-15" }, { "1912-01-01" } }));
 }
 
 void EntrySafeguardsTest::theDirectionFollowsTheKindAndTheDescription()

@@ -13,6 +13,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -94,6 +95,8 @@ private:
 
 inline QByteArray fileBytes(const QString &path)
 {
+    if (QFileInfo::exists(path) && !QFileInfo(path).isFile())
+        return QByteArrayLiteral("<not a file>"); // reading a pipe would wait for a writer
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QByteArrayLiteral("<missing>");

@@ -16,7 +16,12 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace safety;
 
@@ -77,6 +82,28 @@ private:
     QProcess m_process;
 };
 
+// True when another process holds the ledger file's own lock.
+bool fileLockedElsewhere(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    const bool locked = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    if (fd >= 0)
+        ::close(fd);
+    return locked;
+}
+
+// Start-up here must refuse with the one message and leave every file as it was.
+void checkRefusedHere(const QString &folder, const QString &message)
+{
+    const QStringList before = folderPicture(folder);
+    ScriptedBoxes boxes;
+    QVERIFY(!startUp());
+    QCOMPARE(boxes.texts().size(), 1);
+    QVERIFY2(boxes.texts().first().contains(message), qPrintable(boxes.texts().first()));
+    QVERIFY(!database_access::Is_Open());
+    QCOMPARE(folderPicture(folder), before);
+}
+
 } // namespace
 
 class TwoCopiesTest : public QObject
@@ -88,6 +115,8 @@ private Q_SLOTS:
     void secondStartSaysSoAndTouchesNothing();
     void lockOfAKilledCopyIsTakenOver();
     void endOfTheRunGivesTheLedgerFree();
+    void anotherPathToTheSameFileIsRefused();
+    void leftoverLocksAreTakenOverOrAskedAbout();
 };
 
 void TwoCopiesTest::secondStartSaysSoAndTouchesNothing()
@@ -170,5 +199,81 @@ void TwoCopiesTest::endOfTheRunGivesTheLedgerFree()
     database_access::Close_DB();
 }
 
-QUILLORY_TEST_MAIN(TwoCopiesTest)
+void TwoCopiesTest::anotherPathToTheSameFileIsRefused()
+{
+    LedgerFolder a;
+    QVERIFY(Backup::backupIfDue(QStringLiteral("db1.mdb"), QDateTime::currentDateTime()).made);
+    RunningCopy first(a.folder());
+    QVERIFY(first.waitForLock(LedgerLock::lockPath(QStringLiteral("db1.mdb"))));
+    QTest::qWait(300);
+    for (const bool symbolic : { true, false }) {
+        QTemporaryDir b;
+        const QString target = a.path(QStringLiteral("db1.mdb"));
+        const QString link = b.filePath(QStringLiteral("db1.mdb"));
+        QVERIFY(symbolic ? QFile::link(target, link) : ::link(qPrintable(target), qPrintable(link)) == 0);
+        QDir::setCurrent(b.path());
+        checkRefusedHere(b.path(), QStringLiteral("已經在另一個 Quillory 視窗裡開著了"));
+        checkRefusedHere(a.folder(), QStringLiteral("已經在另一個 Quillory 視窗裡開著了"));
+        QDir::setCurrent(a.folder());
+    }
+    QCOMPARE(first.process().state(), QProcess::Running);
+
+    // A copy that could write no lock file (a read-only folder) still keeps a second one out.
+    first.process().kill();
+    first.process().waitForFinished(5000);
+    QFile::remove(LedgerLock::lockPath(QStringLiteral("db1.mdb")));
+    setMode(a.folder(), 0555);
+    RunningCopy readOnly(a.folder());
+    for (int waited = 0; waited < 20000 && !fileLockedElsewhere(QStringLiteral("db1.mdb")); waited += 50)
+        QTest::qWait(50);
+    QVERIFY(fileLockedElsewhere(QStringLiteral("db1.mdb")));
+    checkRefusedHere(a.folder(), QStringLiteral("已經在另一個 Quillory 視窗裡開著了"));
+}
+
+void TwoCopiesTest::leftoverLocksAreTakenOverOrAskedAbout()
+{
+    LedgerFolder folder;
+    const QString lock = LedgerLock::lockPath(QStringLiteral("db1.mdb"));
+    const auto start = [&](const QByteArray &lockBytes, std::optional<bool> answer) {
+        if (fileBytes(lock) != lockBytes)
+            writeFile(lock, lockBytes);
+        ScriptedBoxes boxes;
+        if (answer)
+            boxes.answer(*answer);
+        const bool started = startUp();
+        database_access::Close_DB();
+        LedgerLock::release();
+        return std::make_pair(started, boxes.texts());
+    };
+    // Empty (a power cut while it was written) or naming this computer: left over, taken quietly.
+    const QByteArray here = "999999\nquillory\n" + QSysInfo::machineHostName().toUtf8() + "\n";
+    for (const QByteArray &leftover : { QByteArray(), QByteArray("garbage"), here })
+        QCOMPARE(start(leftover, std::nullopt), std::make_pair(true, QStringList()));
+
+    // Another computer's: asked, naming it; that it still has the ledger open ends the start.
+    const QByteArray there = "4242\nquillory\nliving-room-pc\n";
+    writeFile(lock, there);
+    const QStringList before = folderPicture(folder.folder());
+    auto [started, texts] = start(there, true);
+    QVERIFY(!started);
+    QCOMPARE(texts.size(), 2);
+    QVERIFY2(texts.first().contains(QStringLiteral("電腦「living-room-pc」"))
+            && texts.first().contains(QStringLiteral("還開著")),
+        qPrintable(texts.first()));
+    QCOMPARE(folderPicture(folder.folder()), before);
+    std::tie(started, texts) = start(there, false);
+    QVERIFY(started);
+    QCOMPARE(texts.size(), 1);
+    QVERIFY(!QFile::exists(lock)); // released by start()
+
+    // A killed copy's lock in a folder made read-only since: opened to be read, and said so.
+    writeFile(lock, here);
+    setMode(folder.folder(), 0555);
+    ScriptedBoxes boxes;
+    QVERIFY(startUp());
+    QVERIFY2(boxes.texts().first().contains(QStringLiteral("只能查看，不能修改")), qPrintable(boxes.texts().first()));
+    QVERIFY_THROWS_EXCEPTION(StoreError, database_access::Exec_SQL(QStringLiteral("DELETE FROM data_note")));
+}
+
+SAFETY_TEST_MAIN(TwoCopiesTest)
 #include "two_copies_test.moc"
