@@ -53,6 +53,15 @@ void tellBackupOutcome(QWidget *parent, const Backup::Outcome &outcome)
                 .arg(ledger, restore, outcome.error));
         return;
     }
+    if (outcome.clockBehind.isValid()) {
+        ui::showMessage(parent,
+            QStringLiteral("電腦的時鐘（%1）比最新的一份備份（%2）還早，日期或時間可能設錯了"
+                           "（例如主機板電池沒電）。\n今天的備份已經做好並檢查過；在時鐘調好之前，"
+                           "舊的備份都會保留，不會刪除。請檢查電腦的日期和時間。")
+                .arg(Clock::now().toString(QStringLiteral("yyyy/M/d HH:mm")),
+                    outcome.clockBehind.toString(QStringLiteral("yyyy/M/d HH:mm"))));
+        return;
+    }
     // A copy that cannot be made must not keep anyone from their ledger: say so once, go on.
     if (!outcome.error.isEmpty())
         ui::showMessage(

@@ -214,13 +214,14 @@ bool sameContents(const QString &ledgerPath, const QString &copyPath)
 bool isDue(const QString &ledgerPath, const QDateTime &now)
 {
     const QStringList existing = copies(ledgerPath);
-    if (existing.isEmpty())
-        return true;
-    const QDateTime newest = stampOf(QFileInfo(existing.last()).fileName(), copyPattern(ledgerPath));
+    const QRegularExpression pattern = copyPattern(ledgerPath);
     // A copy stamped in the future (a clock set back) does not hold the next one off.
-    if (newest > now || newest.date() < now.date())
-        return true;
-    return !sameContents(ledgerPath, existing.last());
+    for (qsizetype i = existing.size() - 1; i >= 0; --i) {
+        const QDateTime stamp = stampOf(QFileInfo(existing.at(i)).fileName(), pattern);
+        if (stamp <= now)
+            return stamp.date() < now.date() || !sameContents(ledgerPath, existing.at(i));
+    }
+    return true;
 }
 
 Outcome backupIfDue(const QString &ledgerPath, const QDateTime &now)
@@ -266,7 +267,15 @@ Outcome backupIfDue(const QString &ledgerPath, const QDateTime &now)
     outcome.made = true;
     outcome.path = finalName;
     QStringList all = copies(ledgerPath);
-    while (all.size() > keptCopies)
+    const QDateTime newest = stampOf(QFileInfo(all.last()).fileName(), copyPattern(ledgerPath));
+    if (newest > now) {
+        // The clock is behind: by their names the copy just made would be the oldest. Keep
+        // every copy until the clock is right again, rather than drop a recent one.
+        outcome.clockBehind = newest;
+        return outcome;
+    }
+    all.removeAll(finalName); // never the copy just made, whatever the names say
+    while (all.size() >= keptCopies)
         QFile::remove(all.takeFirst());
     return outcome;
 }

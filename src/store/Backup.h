@@ -19,11 +19,15 @@ struct Outcome
     // The ledger itself failed its integrity check: it must not be written until restored.
     bool ledgerDamaged = false;
     QString newestCopy; // the newest verified copy, when no new one was made
+    // The stamp of the newest copy when it is later than now: the computer's clock is behind.
+    // Nothing is removed then, since the names no longer tell which copy is the newest.
+    QDateTime clockBehind;
 };
 
-// Whether a new copy is due: there is none yet, the newest is from an earlier day (or
-// stamped later than now), or the ledger no longer holds what the newest copy holds (a
-// change since, or another ledger put in its place).
+// Whether a new copy is due: there is none yet, the newest not stamped later than now is from
+// an earlier day, or the ledger no longer holds what that copy holds (a change since, or
+// another ledger put in its place). Copies stamped later than now (the clock is behind) are
+// not asked.
 bool isDue(const QString &ledgerPath, const QDateTime &now);
 
 // Clears the pieces of copies cut short, then backs up the ledger at ledgerPath when a

@@ -139,8 +139,29 @@ void BackupTest::oneCopyADayAndTheNewestTenKept()
 void BackupTest::aClockSetBackDoesNotStopCopies()
 {
     TestLedger ledger(true);
-    QVERIFY(Backup::backupIfDue(QStringLiteral("db1.mdb"), monday.addDays(30)).made);
-    QVERIFY(Backup::backupIfDue(QStringLiteral("db1.mdb"), monday).made);
+    for (int day = 30; day < 40; ++day)
+        QVERIFY(Backup::backupIfDue(QStringLiteral("db1.mdb"), monday.addDays(day)).made);
+    // The clock is set back a month: the copy is made, kept, and the person told; nothing goes.
+    for (int day = 0; day < 3; ++day) {
+        ledger.addEntry(QStringLiteral("2026-03-02"), 1, 0, QStringLiteral("午餐"), 80, {}, day + 1);
+        const Backup::Outcome outcome = Backup::backupIfDue(QStringLiteral("db1.mdb"), monday.addDays(day));
+        QVERIFY(outcome.made);
+        QVERIFY(QFile::exists(outcome.path));
+        QCOMPARE(outcome.clockBehind, monday.addDays(39));
+        ScriptedBoxes boxes;
+        tellBackupOutcome(nullptr, outcome);
+        QCOMPARE(boxes.texts().size(), 1);
+        QVERIFY2(boxes.texts().first().contains(QStringLiteral("比最新的一份備份（2026/4/10 09:00）還早")),
+            qPrintable(boxes.texts().first()));
+        QCOMPARE(Backup::copies(QStringLiteral("db1.mdb")).size(), Backup::keptCopies + day + 1);
+        // Started again the same day with nothing changed: no second copy.
+        QVERIFY(!Backup::backupIfDue(QStringLiteral("db1.mdb"), monday.addDays(day).addSecs(60)).made);
+    }
+    // The clock right again: the newest ten by their names stay, the new copy among them.
+    const Backup::Outcome right = Backup::backupIfDue(QStringLiteral("db1.mdb"), monday.addDays(41));
+    QVERIFY(right.made && !right.clockBehind.isValid());
+    QCOMPARE(Backup::copies(QStringLiteral("db1.mdb")).size(), Backup::keptCopies);
+    QCOMPARE(Backup::copies(QStringLiteral("db1.mdb")).last(), right.path);
 }
 
 void BackupTest::aLedgerReplacedTheSameDayIsCopied()
