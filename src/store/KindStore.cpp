@@ -5,6 +5,7 @@
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QStringList>
@@ -143,13 +144,47 @@ qint64 nextKeyOrder()
     return result.integer(Kinds::order) + 1;
 }
 
+namespace {
+
+// The highest kind id anything still names: a kind, an entry, the kind table's own sequence
+// (in a ledger made with AUTOINCREMENT), the summary kinds loaded, and SKinds.txt as it stands
+// on disk, which may still name a kind whose deletion could not rewrite it.
+qint64 highestIdNamed()
+{
+    static const QString sql = QStringLiteral("SELECT max(coalesce((SELECT max(%1) FROM %2), 0), "
+                                              "coalesce((SELECT max(%3) FROM %4), 0)) AS highest")
+                                   .arg(Kinds::id, Kinds::table, Entries::kind, Entries::table);
+    qint64 highest = database_access::Open_Query(sql).integer(QStringLiteral("highest"));
+    static const QString sequence = QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name=?");
+    const ResultSet hasSequence = database_access::Open_Query(
+        QStringLiteral("SELECT 1 AS found FROM sqlite_master WHERE name='sqlite_sequence'"));
+    if (!hasSequence.atEnd()) {
+        const ResultSet seq = database_access::Open_Query(sequence, { QString(Kinds::table) });
+        if (!seq.atEnd())
+            highest = std::max(highest, seq.integer(QStringLiteral("seq")));
+    }
+    for (const qint64 id : database_access::SKinds)
+        highest = std::max(highest, id);
+    QFile file;
+    if (database_access::Open_SKinds_File(file) == database_access::SummaryFileOpen::Opened) {
+        for (const qint64 id : database_access::Parse_SKinds_Line(database_access::Last_SKinds_Line(file.readAll())))
+            highest = std::max(highest, id);
+    }
+    return highest;
+}
+
+} // namespace
+
 qint64 addKind(const QString &name, qint64 keyOrder)
 {
-    static const QString sql
-        = QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)").arg(Kinds::table, Kinds::name, Kinds::order);
-    database_access::Exec_SQL(sql, { name, keyOrder });
-    ResultSet result = database_access::Open_Query(QStringLiteral("SELECT last_insert_rowid() AS added"));
-    return result.integer(QStringLiteral("added"));
+    // The id is given, not left to the engine: a table without AUTOINCREMENT would hand out
+    // the id of the last kind deleted again, and whatever still named that kind (a summary
+    // kind in SKinds.txt) would then name the new one.
+    static const QString sql = QStringLiteral("INSERT INTO %1 (%2, %3, %4) VALUES (?, ?, ?)")
+                                   .arg(Kinds::table, Kinds::id, Kinds::name, Kinds::order);
+    const qint64 id = highestIdNamed() + 1;
+    database_access::Exec_SQL(sql, { id, name, keyOrder });
+    return id;
 }
 
 void renameKind(qint64 id, const QString &name)

@@ -1,5 +1,7 @@
+#include "store/KindStore.h"
 #include "store/StoreError.h"
 #include "store/SummaryKinds.h"
+#include "store/database_access.h"
 #include "support/TestLedger.h"
 #include "support/TestSupport.h"
 
@@ -28,6 +30,7 @@ private Q_SLOTS:
     void removingAKindAfterAZero();
     void aFailedWriteLeavesTheOldFileAndList();
     void aWriteCutShortLeavesTheOldFileAndList();
+    void aNewKindNeverTakesAnIdStillNamed();
 };
 
 namespace {
@@ -163,6 +166,24 @@ void SummaryKindChangesTest::aWriteCutShortLeavesTheOldFileAndList()
     QVERIFY(throwsWhenFilesCannotGrow([] { Remove_Summary_Kind(3); }));
     QCOMPARE(ledger.readSKinds(), QByteArray("7,3,12\r\n"));
     QCOMPARE(SKinds, (Ids { 7, 3, 12 }));
+}
+
+void SummaryKindChangesTest::aNewKindNeverTakesAnIdStillNamed()
+{
+    TestLedger ledger;
+    // Another tool's ledger: a kind table without AUTOINCREMENT, which reuses the highest id freed.
+    Exec_SQL(QStringLiteral("DROP TABLE kind"));
+    Exec_SQL(QStringLiteral("CREATE TABLE kind (a_kind INTEGER PRIMARY KEY, name TEXT, key_order INTEGER)"));
+    for (const char *name : { "甲", "乙", "丙" })
+        KindStore::addKind(QString::fromUtf8(name), KindStore::nextKeyOrder());
+    // 丙 was a summary kind, deleted while SKinds.txt could not be rewritten: the file still names it.
+    ledger.writeSKinds("3\r\n");
+    SKinds.clear();
+    Exec_SQL(QStringLiteral("DELETE FROM kind WHERE a_kind=3"));
+    QCOMPARE(KindStore::addKind(QStringLiteral("丁"), 4), 4);
+    // An entry naming a kind that is gone keeps its id from being handed out too.
+    ledger.addEntry(QStringLiteral("2024-05-01"), 9, 0, QStringLiteral("x"), 1, {}, 1);
+    QCOMPARE(KindStore::addKind(QStringLiteral("戊"), 5), 10);
 }
 
 QUILLORY_TEST_MAIN(SummaryKindChangesTest)
