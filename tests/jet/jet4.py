@@ -14,12 +14,17 @@ A table is a dict:
      "columns": [{"name": "a_date", "type": "datetime"},
                  {"name": "a_content", "type": "text", "size": 255}, ...],
      "rows": [[value, ...], ...],
-     "deleted_rows": [[value, ...], ...]}      # optional
+     "deleted_rows": [[value, ...], ...],      # optional, and the next three
+     "moved_rows": [row index, ...],           # rows an update moved elsewhere
+     "moved_twice": [row index, ...],          # moved, then moved again
+     "moved_deleted_rows": [[value, ...], ...]}  # moved, then deleted
 Column types: byte, int, long, autonumber, single, double, currency,
-datetime, text, memo, bool.  Values: None is NULL; int; float (a double is
+decimal ("precision", "scale"), datetime, text ("fixed": True for fixed
+length), memo, ole, bool.  Values: None is NULL; int; float (a double is
 written bit for bit); str for text and memo; a datetime as "YYYY-MM-DD",
 "YYYY-MM-DD HH:MM:SS[.fff]" or a float of days since 1899-12-30; a currency
-as a decimal str (or int) with at most four places.
+as a decimal str (or int) with at most four places; a decimal as a str with
+at most "scale" places; ole as bytes (a str of hex digits in JSON).
 
 Options (all optional):
     "jet": 4 | 3        3 writes an Access 97 header only (to be refused)
@@ -27,6 +32,10 @@ Options (all optional):
     "password": "..."   the header marks the file as password-protected
     "memo_overflow": True   long memos go to long-value pages of their own
     "compress_text": True   text in the compressed two-byte form where shorter
+    "catalogue_moved": True the catalogue row of the first table is a moved row
+
+write_mdb returns, for each table, the indices of its live rows in the order
+a scan of its pages that passes by every flagged slot meets them.
 
 Command line:  python3 jet4.py LAYOUT.json OUT.mdb
 with LAYOUT.json = {"tables": [...], "options": {...}}.
@@ -47,8 +56,10 @@ The file layout written here (all numbers little-endian, 4096-byte pages):
 
 A data page:  0x01 0x01, free space (2), definition page (4), 0 (4), row count
 (2), then one 2-byte start offset per row.  Rows are packed from the end of
-the page downwards; row i ends where row i-1 starts.  An offset with 0x8000 set
-is a deleted row, whose bytes stay on the page.
+the page downwards; row i ends where row i-1 starts.  The top bits of an offset
+are flags: 0xC000 a deleted row, whose bytes stay on the page; 0x4000 a row
+that moved elsewhere, its first 4 bytes giving where; 0x8000 the row at that
+new place, which a scan of the pages passes by (see lay_out).
 
 A row:  column count (2), the fixed-size columns at their fixed offsets, the
 variable-size columns one after another, then (read backwards from the end of
@@ -80,12 +91,17 @@ DATA_HEAD = 14            # bytes before the row offsets on a data page
 MAX_ROWS_PER_PAGE = 255   # a data pointer keeps the row number in one byte
 MAP_PAGE_BITS = (PAGE - 4) * 8
 
+# Flags in the top bits of a row's offset word on a data page.
+MOVED_AWAY = 0x4000     # the row moved; its first 4 bytes say where (row number, page << 8)
+MOVED_HERE = 0x8000     # reached only through a MOVED_AWAY slot; a scan passes it by
+DELETED = 0xC000        # both: a deleted row, or the place a row was moved from and freed
+
 # type name -> (type code, fixed size or None for variable size)
 TYPES = {
     "bool": (0x01, 0), "byte": (0x02, 1), "int": (0x03, 2), "long": (0x04, 4),
     "autonumber": (0x04, 4), "currency": (0x05, 8), "single": (0x06, 4),
     "double": (0x07, 8), "datetime": (0x08, 8), "text": (0x0A, None),
-    "memo": (0x0C, None), "ole": (0x0B, None),
+    "memo": (0x0C, None), "ole": (0x0B, None), "decimal": (0x10, 17),
 }
 
 COL_FIXED, COL_NULLABLE, COL_AUTO_LONG = 0x01, 0x02, 0x04
@@ -182,7 +198,32 @@ def currency_units(value):
     return -units if m.group(1) == "-" else units
 
 
-def fixed_bytes(ctype, value):
+def decimal_bytes(value, scale):
+    """A Decimal (Numeric) field, 17 bytes:
+         0  1  sign: 0x80 negative, 0x00 not
+         1 16  the magnitude (value * 10^scale, a whole number) as four 32-bit
+               words, each little-endian, the most significant word first."""
+    m = re.match(r"^\s*([+-]?)(\d+)(?:\.(\d*))?\s*$", str(value))
+    if not m or len(m.group(3) or "") > scale:
+        raise ValueError("bad decimal %r for scale %d" % (value, scale))
+    magnitude = int(m.group(2) + (m.group(3) or "").ljust(scale, "0"))
+    words = [(magnitude >> (32 * k)) & 0xFFFFFFFF for k in (3, 2, 1, 0)]
+    return bytes([0x80 if m.group(1) == "-" else 0]) + struct.pack("<4I", *words)
+
+
+def fixed_text_bytes(value, chars):
+    """Fixed-length text fills the column: two-byte characters, padded with
+    spaces to its length, never compressed."""
+    if len(value) > chars:
+        raise ValueError("text longer than its fixed length")
+    return value.ljust(chars).encode("utf-16-le")
+
+
+def fixed_bytes(ctype, value, col=None):
+    if ctype == "decimal":
+        return decimal_bytes(value, col["scale"])
+    if ctype == "text":
+        return fixed_text_bytes(value, col["len"] // 2)
     if ctype == "byte":
         return struct.pack("<B", value)
     if ctype == "int":
@@ -213,9 +254,9 @@ class File:
         return len(self.pages) - 1
 
 
-def data_page(rows, owner, deleted=(), lval=False):
-    """One data page with the given row byte strings; rows whose index is in
-    `deleted` get the deleted flag on their offset."""
+def data_page(rows, owner, flags=(), lval=False):
+    """One data page with the given row byte strings; flags[i], where given,
+    is or-ed into row i's offset word (DELETED, MOVED_HERE, MOVED_AWAY)."""
     pg = bytearray(PAGE)
     pg[0], pg[1] = 0x01, 0x01
     if lval:
@@ -227,19 +268,20 @@ def data_page(rows, owner, deleted=(), lval=False):
     for i, r in enumerate(rows):
         start = end - len(r)
         pg[start:end] = r
-        struct.pack_into("<H", pg, DATA_HEAD + 2 * i, start | (0x8000 if i in deleted else 0))
+        struct.pack_into("<H", pg, DATA_HEAD + 2 * i, start | (flags[i] if i < len(flags) else 0))
         end = start
     struct.pack_into("<H", pg, 2, end - DATA_HEAD - 2 * len(rows))
     return pg
 
 
 def pack_rows(rows):
-    """Splits row byte strings into groups that fit one page each."""
+    """Splits rows (byte strings, or slots whose first item is the bytes) into
+    groups that fit one page each."""
     groups, cur, used = [], [], DATA_HEAD
     for r in rows:
-        need = len(r) + 2
+        need = len(r[0] if isinstance(r, list) else r) + 2
         if DATA_HEAD + need > PAGE:
-            raise ValueError("row of %d bytes does not fit a page" % len(r))
+            raise ValueError("row of %d bytes does not fit a page" % (need - 2))
         if cur and (used + need > PAGE or len(cur) >= MAX_ROWS_PER_PAGE):
             groups.append(cur)
             cur, used = [], DATA_HEAD
@@ -260,6 +302,10 @@ class Table:
             ctype = c["type"]
             code, size = TYPES[ctype]
             col = {"name": c["name"], "type": ctype, "code": code, "num": n}
+            if ctype == "decimal":
+                col["precision"], col["scale"] = c.get("precision", 18), c.get("scale", 0)
+            if ctype == "text" and c.get("fixed"):
+                size = 2 * int(c.get("size", 255))
             if size is None:
                 col["var"] = var_idx
                 var_idx += 1
@@ -273,6 +319,9 @@ class Table:
         self.num_var = var_idx
         self.rows = layout.get("rows", [])
         self.deleted = layout.get("deleted_rows", [])
+        self.moved = {i: 1 for i in layout.get("moved_rows", [])}
+        self.moved.update({i: 2 for i in layout.get("moved_twice", [])})
+        self.moved_deleted = layout.get("moved_deleted_rows", [])
         self.autonumber = 0
         for c in self.columns:
             if c["type"] == "autonumber":
@@ -295,7 +344,7 @@ class Table:
             if ctype == "bool":
                 present = bool(v)
             elif present and "fixed" in col:
-                b = fixed_bytes(ctype, v)
+                b = fixed_bytes(ctype, v, col)
                 fixed[col["fixed"]:col["fixed"] + len(b)] = b
             elif present and ctype == "text":
                 enc = encode_text(v, self.compress)
@@ -303,7 +352,10 @@ class Table:
                     raise ValueError("%s.%s: text longer than the column" % (self.name, col["name"]))
                 var_parts[col["var"]] = enc
             elif present and ctype in ("memo", "ole"):
-                enc = v if isinstance(v, bytes) else encode_text(v, self.compress and len(v) <= 1024)
+                if ctype == "ole":
+                    enc = v if isinstance(v, bytes) else bytes.fromhex(v)
+                else:
+                    enc = encode_text(v, self.compress and len(v) <= 1024)
                 var_parts[col["var"]] = memo_out(col, enc)
             if present:
                 mask[col["num"] // 8] |= 1 << (col["num"] % 8)
@@ -344,9 +396,11 @@ class Table:
             if c["type"] == "autonumber":
                 flags = COL_FIXED | COL_AUTO_LONG
             misc = SORT_GENERAL if c["type"] in ("text", "memo") else 0
+            if c["type"] == "decimal":      # precision, then scale
+                misc = c["precision"] | (c["scale"] << 8)
             body += struct.pack("<BIHHHHHBBIHH", c["code"], 0, c["num"], c.get("var", 0),
                                 c["num"], misc, 0, flags,
-                                0x01 if c["type"] in ("text", "memo") and self.compress else 0,
+                                0x01 if c["type"] in ("text", "memo") and self.compress and "fixed" not in c else 0,
                                 0, c.get("fixed", 0), c["len"])
         for c in self.columns:
             name = c["name"].encode("utf-16-le")
@@ -436,7 +490,7 @@ def write_mdb(path, tables, options=None):
         with open(path, "wb") as out:
             out.write(header_page(options, PAGE_JET3))
             out.write(bytes(PAGE_JET3 * 3))
-        return
+        return {}
     compress = options.get("compress_text", True)
     overflow = options.get("memo_overflow", False)
     f = File()
@@ -458,6 +512,8 @@ def write_mdb(path, tables, options=None):
     for t, tdef_page, _ in laid:
         cat_rows.append([tdef_page, TABLES_CONTAINER_ID, t.name, 1, CREATED, CREATED, 0, None, None, None, None])
     cat.rows = cat_rows
+    if options.get("catalogue_moved") and len(cat_rows) > 2:
+        cat.moved = {2: 1}      # the first user table's row, as after a rename
     cat_laid = lay_out(cat, f, False, tdef_page=CATALOGUE_PAGE)
 
     for t, tdef_page, pages in laid + [cat_laid]:
@@ -473,6 +529,7 @@ def write_mdb(path, tables, options=None):
     with open(path, "wb") as out:
         for pg in f.pages:
             out.write(pg)
+    return {t.name: t.scan_order for t, _, _ in laid}
 
 
 def lay_out(t, f, overflow, tdef_page=None):
@@ -490,19 +547,48 @@ def lay_out(t, f, overflow, tdef_page=None):
             return struct.pack("<I", len(enc) | 0x80000000) + bytes(8) + enc
         return lval.store(enc)
 
-    live = [t.row_bytes(r, memo_out) for r in t.rows]
-    dead = [t.row_bytes(r, memo_out) for r in t.deleted]
-    ordered, flags = row_order(live, dead)
+    # Each slot: [bytes, offset flags, live row index read there by a page scan
+    # (None when none), the place of a slot this one points to].
+    live = []
+    for i, r in enumerate(t.rows):
+        b = t.row_bytes(r, memo_out)
+        live.append([b, MOVED_AWAY, None, ("moved", i)] if i in t.moved else [b, 0, i, None])
+    dead = [[t.row_bytes(r, memo_out), DELETED, None, None] for r in t.deleted]
+    gone = [t.row_bytes(r, memo_out) for r in t.moved_deleted]
+    dead += [[b, DELETED, None, ("gone", j)] for j, b in enumerate(gone)]
+    ordered = row_order(live, dead)[0]
+    # Where rows went when an update made them too long for their page: onto pages of
+    # their own after the others, flagged MOVED_HERE.  A row moved twice leaves its
+    # first new place freed (DELETED) and the old slot points at the newest; a row
+    # moved and then deleted has both its slots DELETED, the old one still pointing.
+    elsewhere, places = [], {}
+    for i in sorted(t.moved):
+        b = live[i][0]
+        if t.moved[i] == 2:
+            elsewhere.append([b, DELETED, None, None])
+        elsewhere.append([b, MOVED_HERE, i, None, ("moved", i)])
+    for j, b in enumerate(gone):
+        elsewhere.append([b, DELETED, None, None, ("gone", j)])
     pages = []
-    pos = 0
-    for group in pack_rows(ordered):
+    for group in pack_rows(ordered) + pack_rows(elsewhere):
         n = f.new_page()
-        deleted = {i for i in range(len(group)) if flags[pos + i]}
-        f.pages[n] = data_page(group, tdef_page, deleted)
-        pages.append(n)
-        pos += len(group)
+        for k, slot in enumerate(group):
+            if len(slot) == 5:
+                places[slot[4]] = (n << 8) | k
+        pages.append((n, group))
+    # A slot a row moved away from keeps the row's old bytes behind the pointer:
+    #   0  4  page of the new place << 8 | its row number on that page
+    #   4  .. what the row held before (never read)
+    t.scan_order = []
+    for n, group in pages:
+        for slot in group:
+            if slot[3] is not None:
+                slot[0] = struct.pack("<I", places[slot[3]]) + slot[0][4:]
+            if slot[2] is not None:
+                t.scan_order.append(slot[2])
+        f.pages[n] = data_page([slot[0] for slot in group], tdef_page, [slot[1] for slot in group])
     lval.flush()
-    return t, tdef_page, pages
+    return t, tdef_page, [n for n, _ in pages]
 
 
 def row_order(live, dead):

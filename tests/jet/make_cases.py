@@ -143,6 +143,22 @@ def case_column_order():
     return s, "data_main and kind with their columns in another order"
 
 
+def case_every_type():
+    s = small(16)
+    cols = [{"name": "b", "type": "byte"}, {"name": "i", "type": "int"}, {"name": "yes", "type": "bool"},
+            {"name": "s", "type": "single"}, {"name": "c", "type": "currency"},
+            {"name": "wide", "type": "decimal", "precision": 28, "scale": 10},
+            {"name": "whole", "type": "decimal", "precision": 5, "scale": 0},
+            {"name": "code", "type": "text", "size": 8, "fixed": True}, {"name": "pic", "type": "ole"}]
+    rows = [[0, -32768, True, 0.1, "-922337203685477.5808", "-123456789012345678.0123456789", "99999",
+             "中文 ab", "00ff10" * 3],
+            [255, 32767, False, 3.4028234663852886e38, "0.0001", "0.0000000001", "-1", "", "ff" * 3000],
+            [None, None, True, None, None, None, None, None, None],
+            [7, 1, False, -1.5, "12.34", "0", "0", "12345678", ""]]
+    s["tables"].append({"name": "every_type", "columns": cols, "rows": rows})
+    return s, "a table of every column type beside the ledger: Decimal, fixed-length text, OLE, Bool"
+
+
 def case_no_data_note():
     s = small(10)
     s["tables"] = [t for t in s["tables"] if t["name"] != "data_note"]
@@ -176,7 +192,7 @@ CASES = {
     "vanished_kind": case_vanished_kind, "dates_out_of_range": case_dates_out_of_range,
     "kind_order": case_kind_order, "deleted_rows": case_deleted_rows,
     "memo_overflow": case_memo_overflow, "column_order": case_column_order,
-    "no_data_note": case_no_data_note, "no_inout": case_no_inout, "jet3": case_jet3,
+    "every_type": case_every_type, "no_data_note": case_no_data_note, "no_inout": case_no_inout, "jet3": case_jet3,
     "password": case_password,
 }
 
@@ -318,7 +334,8 @@ def write_corpus(corpus, workdir):
 def write_seeds(seeds):
     """A few small files that reach every part of the reading: all four tables with Currency,
     dates with times and compressed text; memos inline, on a long-value row and in a chain;
-    rows deleted but still on the pages; and one whose memo points past the file."""
+    rows moved elsewhere on the pages; rows deleted but still on the pages; and one whose
+    memo points past the file."""
     seeds.mkdir(parents=True, exist_ok=True)
     s = small(30, entries=6, amount="currency", long_memos=False)
     dm = table(s, "data_main")
@@ -338,6 +355,10 @@ def write_seeds(seeds):
     pos = buf.find(b"\x40" + struct.pack("<I", lval_pages(buf)[0] << 8), 2 * PAGE)
     struct.pack_into("<I", buf, pos + 1, (len(buf) // PAGE + 3) << 8)
     (seeds / "memo_past_end.mdb").write_bytes(bytes(buf))
+
+    # Rows moved by later edits (one twice, one then deleted), a moved catalogue row.
+    v = ledger_layout(entries=12, years=[2024], seed=33, moved=25, long_memos=False)
+    jet4.write_mdb(str(seeds / "moved.mdb"), v["tables"], v.get("options"))
 
     d = small(32, entries=4)
     k = table(d, "kind")
