@@ -183,6 +183,10 @@ private Q_SLOTS:
                                     << "整段轉入";
         QTest::newRow("column order") << "column_order"
                                       << "data_main 表的欄位順序和 Quillory 的不同";
+        QTest::newRow("columns deleted and added") << "column_history"
+                                                   << "data_main.a_kind_name 25 個";
+        QTest::newRow("Decimal, fixed text and OLE beside the ledger") << "every_type"
+                                                                       << "轉入核對：全部相符";
         QTest::newRow("no data_note") << "no_data_note"
                                       << "舊檔沒有 data_note 表";
         QTest::newRow("no inout") << "no_inout"

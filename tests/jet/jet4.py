@@ -33,6 +33,8 @@ Options (all optional):
     "memo_overflow": True   long memos go to long-value pages of their own
     "compress_text": True   text in the compressed two-byte form where shorter
     "catalogue_moved": True the catalogue row of the first table is a moved row
+    "catalogue_properties": True  each table's catalogue row holds a long
+                            LvProp value, on the catalogue's long-value pages
 
 write_mdb returns, for each table, the indices of its live rows in the order
 a scan of its pages that passes by every flagged slot meets them.
@@ -295,50 +297,80 @@ def pack_rows(rows):
 class Table:
     def __init__(self, layout, compress):
         self.name = layout["name"]
-        self.columns = []
         self.compress = compress
+        # A table whose columns changed after rows were written: "history" names the
+        # columns added since ("added") and those deleted since ("dropped", each with its
+        # "num" and the "values" the first rows held), and how many rows ("old_rows", the
+        # first ones) were written before.  Access renumbers nothing: the columns left keep
+        # their numbers, null-mask bits, fixed offsets and variable-column slots, so the
+        # numbers have gaps; it rewrites no row, so an old row still holds a deleted
+        # column and lacks an added one (its column count is smaller than their number).
+        history = layout.get("history", {})
+        self.dropped = history.get("dropped", [])
+        self.added = set(history.get("added", []))
+        self.old_rows = history.get("old_rows", 0)
+        every = [dict(c, num=c.get("num", n)) for n, c in enumerate(layout["columns"])]
+        every += [dict(c, gone=True) for c in self.dropped]
         fixed_off = var_idx = 0
-        for n, c in enumerate(layout["columns"]):
+        for c in sorted(every, key=lambda c: c["num"]):
             ctype = c["type"]
             code, size = TYPES[ctype]
-            col = {"name": c["name"], "type": ctype, "code": code, "num": n}
+            c["code"] = code
             if ctype == "decimal":
-                col["precision"], col["scale"] = c.get("precision", 18), c.get("scale", 0)
+                c["precision"], c["scale"] = c.get("precision", 18), c.get("scale", 0)
             if ctype == "text" and c.get("fixed"):
                 size = 2 * int(c.get("size", 255))
             if size is None:
-                col["var"] = var_idx
+                c["var"] = var_idx
                 var_idx += 1
-                col["len"] = 2 * int(c.get("size", 255)) if ctype == "text" else 0
+                c["len"] = 2 * int(c.get("size", 255)) if ctype == "text" else 0
             else:
-                col["fixed"] = fixed_off
+                c["fixed"] = fixed_off
                 fixed_off += size
-                col["len"] = size
-            self.columns.append(col)
-        self.fixed_size = fixed_off
-        self.num_var = var_idx
+                c["len"] = size
+        self.columns = [c for c in every if not c.get("gone")]
+        self.every = every
+        self.next_num = max([c["num"] for c in every] + [-1]) + 1
+        self.num_var = sum(1 for c in self.columns if "var" in c)
         self.rows = layout.get("rows", [])
         self.deleted = layout.get("deleted_rows", [])
         self.moved = {i: 1 for i in layout.get("moved_rows", [])}
         self.moved.update({i: 2 for i in layout.get("moved_twice", [])})
         self.moved_deleted = layout.get("moved_deleted_rows", [])
         self.autonumber = 0
-        for c in self.columns:
+        for i, c in enumerate(self.columns):
             if c["type"] == "autonumber":
-                i = c["num"]
                 self.autonumber = max([r[i] for r in self.rows if r[i] is not None] + [0])
 
-    def row_bytes(self, values, memo_out):
+    def row_bytes(self, values, memo_out, index=None):
         """The bytes of one row; memo_out(col, encoded) stores a long memo
-        elsewhere and returns its 12-byte head."""
+        elsewhere and returns its 12-byte head.  index is the row's place in
+        "rows", which tells whether it was written before the columns changed.
+
+        A row (offsets from its start; the end part is read backwards):
+          0       2  column count: 1 + the highest column number it was written with
+          2       .  the fixed-size columns, each at its fixed offset
+          .       .  the variable-size columns, one after another
+          end-2-m-2v-4  the end of the variable data (2)
+                  2v  the start of each variable column, the last one first
+          end-2-m 2  v, how many variable slots the row has
+          end-m   m  the null mask, one bit per column number, 1 = has a value
+        (without variable columns only the fixed part and the mask)."""
         if len(values) != len(self.columns):
             raise ValueError("table %s: row has %d values for %d columns"
                              % (self.name, len(values), len(self.columns)))
-        ncols = len(self.columns)
-        fixed = bytearray(self.fixed_size)
+        old = index is not None and index < self.old_rows
+        if old and any(v is not None for c, v in zip(self.columns, values) if c["name"] in self.added):
+            raise ValueError("table %s: row %d holds a column added after it" % (self.name, index))
+        cells = [(c, v) for c, v in zip(self.columns, values) if not (old and c["name"] in self.added)]
+        if old:
+            cells += [(c, c["values"][index]) for c in self.every if c.get("gone")]
+        ncols = max(c["num"] for c, _ in cells) + 1
+        fixed = bytearray(max([c["fixed"] + c["len"] for c, _ in cells if "fixed" in c] + [0]))
         mask = bytearray((ncols + 7) // 8)
-        var_parts = [b""] * self.num_var
-        for col, v in zip(self.columns, values):
+        num_var = max([c["var"] + 1 for c, _ in cells if "var" in c] + [0])
+        var_parts = [b""] * num_var
+        for col, v in cells:
             ctype = col["type"]
             present = v is not None
             if ctype == "bool":
@@ -361,7 +393,7 @@ class Table:
                 mask[col["num"] // 8] |= 1 << (col["num"] % 8)
         out = bytearray(struct.pack("<H", ncols))
         out += fixed
-        if self.num_var:
+        if num_var or self.num_var:
             starts = []
             for part in var_parts:
                 starts.append(len(out))
@@ -370,7 +402,7 @@ class Table:
             out += struct.pack("<H", eod)
             for s in reversed(starts):
                 out += struct.pack("<H", s)
-            out += struct.pack("<H", self.num_var)
+            out += struct.pack("<H", num_var)
         out += mask
         return bytes(out)
 
@@ -386,7 +418,7 @@ class Table:
         body += bytes(8)
         body += bytes([0x53 if system else 0x4E])
         ncols = len(self.columns)
-        body += struct.pack("<HHH", ncols, self.num_var, ncols)
+        body += struct.pack("<HHH", self.next_num, self.num_var, ncols)
         body += struct.pack("<II", 0, 0)         # no indexes
         body += struct.pack("<II", used_map, free_map)
         for c in self.columns:
@@ -406,13 +438,27 @@ class Table:
             name = c["name"].encode("utf-16-le")
             body += struct.pack("<H", len(name)) + name
         struct.pack_into("<I", body, 0, len(body))
-        if 8 + len(body) > PAGE:
-            raise ValueError("table %s: definition does not fit one page" % self.name)
-        pg = bytearray(PAGE)
-        pg[0], pg[1] = 0x02, 0x01
-        struct.pack_into("<H", pg, 2, PAGE - 8 - len(body) - 8)
-        pg[8:8 + len(body)] = body
-        return pg
+        return body
+
+    def tdef_pages(self, f, first, num_rows, used_map, free_map, system=False):
+        """Writes the definition on page `first` and, when it is longer than a
+        page (70 columns and more), on further pages added to f.  Each page:
+          0  1  0x02   1  1  0x01   2  2  free bytes
+          4  4  the next page of the definition, 0 on the last
+          8  .  the definition's bytes, continued from the page before
+        so the definition reads as one run of bytes from offset 8 of the first
+        page on, each later page's head (8 bytes) left out."""
+        body = self.tdef(num_rows, used_map, free_map, system)
+        room = PAGE - 8
+        chunks = [body[i:i + room] for i in range(0, len(body), room)]
+        numbers = [first] + [f.new_page() for _ in chunks[1:]]
+        for k, chunk in enumerate(chunks):
+            pg = bytearray(PAGE)
+            pg[0], pg[1] = 0x02, 0x01
+            struct.pack_into("<H", pg, 2, room - len(chunk))
+            struct.pack_into("<I", pg, 4, numbers[k + 1] if k + 1 < len(numbers) else 0)
+            pg[8:8 + len(chunk)] = chunk
+            f.pages[numbers[k]] = pg
 
     def has_auto(self):
         return any(c["type"] == "autonumber" for c in self.columns)
@@ -451,6 +497,14 @@ CATALOGUE_COLUMNS = [
     {"name": "Database", "type": "memo"}, {"name": "Connect", "type": "memo"},
     {"name": "LvProp", "type": "ole"},
 ]
+
+
+def property_names(names):
+    """A table's properties as the catalogue keeps them (LvProp), with only the
+    list of property names:  "MR2" 0, then a record: its length (4), type 0x80
+    (2), and each name as its length in bytes (2) and two-byte text."""
+    record = b"".join(struct.pack("<H", len(n.encode("utf-16-le"))) + n.encode("utf-16-le") for n in names)
+    return b"MR2\x00" + struct.pack("<IH", 6 + len(record), 0x80) + record
 
 
 def header_page(options, page_size):
@@ -514,6 +568,11 @@ def write_mdb(path, tables, options=None):
     cat.rows = cat_rows
     if options.get("catalogue_moved") and len(cat_rows) > 2:
         cat.moved = {2: 1}      # the first user table's row, as after a rename
+    if options.get("catalogue_properties"):
+        # Each table's properties (column widths, formats...), long enough for
+        # the catalogue's own long-value pages.
+        for r in cat_rows[2:]:
+            r[10] = property_names(["%s_%03d" % (r[2], i) for i in range(120)])
     cat_laid = lay_out(cat, f, False, tdef_page=CATALOGUE_PAGE)
 
     for t, tdef_page, pages in laid + [cat_laid]:
@@ -522,8 +581,8 @@ def write_mdb(path, tables, options=None):
         free = len(map_rows)
         map_rows.append(b"\x00" + struct.pack("<I", 0) + bytes(4))
         t.used_map, t.free_map = (1 << 8) | used, (1 << 8) | free
-        f.pages[tdef_page] = t.tdef(len(t.rows), t.used_map, t.free_map,
-                                   system=t.name.startswith("MSys"))
+        t.tdef_pages(f, tdef_page, len(t.rows), t.used_map, t.free_map,
+                     system=t.name.startswith("MSys"))
     f.pages[1] = data_page(map_rows, 0)
     f.pages[0] = header_page(options, PAGE)
     with open(path, "wb") as out:
@@ -551,7 +610,7 @@ def lay_out(t, f, overflow, tdef_page=None):
     # (None when none), the place of a slot this one points to].
     live = []
     for i, r in enumerate(t.rows):
-        b = t.row_bytes(r, memo_out)
+        b = t.row_bytes(r, memo_out, i)
         live.append([b, MOVED_AWAY, None, ("moved", i)] if i in t.moved else [b, 0, i, None])
     dead = [[t.row_bytes(r, memo_out), DELETED, None, None] for r in t.deleted]
     gone = [t.row_bytes(r, memo_out) for r in t.moved_deleted]

@@ -217,9 +217,10 @@ private Q_SLOTS:
     void readsEveryCaseValueForValue_data()
     {
         QTest::addColumn<QString>("file");
-        for (const char *name : { "nulls", "duplicate_key", "key_zero", "vanished_kind", "dates_out_of_range",
-                 "kind_order", "deleted_rows", "memo_overflow", "column_order", "every_type", "no_data_note",
-                 "no_inout", "ledger", "ledger_currency", "ledger_moved", "ledger_single", "ledger_decimal" })
+        for (const char *name :
+            { "nulls", "duplicate_key", "key_zero", "vanished_kind", "dates_out_of_range", "kind_order", "deleted_rows",
+                "memo_overflow", "column_order", "every_type", "column_history", "wide", "no_data_note", "no_inout",
+                "ledger", "ledger_currency", "ledger_moved", "ledger_single", "ledger_decimal" })
             QTest::newRow(name) << m_dir.filePath(QString::fromLatin1(name) + QStringLiteral(".mdb"));
     }
 
@@ -237,7 +238,8 @@ private Q_SLOTS:
     // ledgers: every table in them reads to its stored row count.
     void fuzzSeedsReadWhole()
     {
-        for (const char *name : { "ledger.mdb", "memo.mdb", "deleted.mdb", "moved.mdb" }) {
+        for (const char *name :
+            { "ledger.mdb", "memo.mdb", "deleted.mdb", "moved.mdb", "history.mdb", "wide.mdb", "types.mdb" }) {
             const QByteArray bytes = fileBytes(m_dir.filePath(QStringLiteral("seeds/") + QString::fromLatin1(name)));
             QVERIFY2(!bytes.isEmpty(), name);
             const QString message = refusal(bytes);

@@ -148,7 +148,7 @@ def ledger_layout(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double
         tables[2]["moved_rows"] = [len(notes) - 1] if len(notes) > 1 else []
     options = {"memo_overflow": True} if memo_overflow else {}
     if moved:
-        options["catalogue_moved"] = True
+        options["catalogue_moved"] = options["catalogue_properties"] = True
     return {"tables": tables, "options": options}
 
 
