@@ -207,6 +207,25 @@ class CasesReadBack(Check):
                            if struct.unpack_from("<H", buf, p * 4096 + 14 + 2 * i)[0] & 0xC000 == 0xC000)
         self.assertEqual(flagged, len(dm["deleted_rows"]) + 1)
 
+    def test_layouts_as_access_leaves_them(self):
+        # 90 columns: a definition that goes on over a second page.
+        buf = (self.dir / "wide.mdb").read_bytes()
+        tdefs = make_cases.pages_of(buf, 0x02)
+        nexts = [struct.unpack_from("<I", buf, p * 4096 + 4)[0] for p in tdefs]
+        self.assertEqual(sum(1 for n in nexts if n), 1)
+        self.assertIn(max(nexts), tdefs)
+        # Deleted and added columns: the table has 8, numbered up to 10; the 25 old rows
+        # count 10 (up to the deleted column 9, short of the added 10), the others 11.
+        buf = (self.dir / "column_history.mdb").read_bytes()
+        counts = Counter()
+        for p in make_cases.pages_of(buf, 0x01):
+            if struct.unpack_from("<I", buf, p * 4096 + 4)[0] == make_cases.tdef_of(buf, "a_kind_name"):
+                n = struct.unpack_from("<H", buf, p * 4096 + 12)[0]
+                for i in range(n):
+                    off = struct.unpack_from("<H", buf, p * 4096 + 14 + 2 * i)[0] & 0x1FFF
+                    counts[struct.unpack_from("<H", buf, p * 4096 + off)[0]] += 1
+        self.assertEqual(counts, Counter({11: 35, 10: 25}))
+
     def test_versions_in_the_header(self):
         for name, want in [("jet3.mdb", "JET3"), ("nulls.mdb", "JET4"), ("ace.accdb", "ACE12"),
                            ("ace_as_mdb.mdb", "ACE12"), ("password.mdb", "JET4")]:
