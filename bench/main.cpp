@@ -42,7 +42,7 @@ void setTargets(BenchRun &run, bool large)
         }
         // The import of an old ledger of 100,000 entries, every run of it.
         if (a == labels::importOld) {
-            m.limitMs = 10000;
+            m.limitMs = 2000;
             m.limitOnSlowest = true;
             continue;
         }

@@ -41,6 +41,7 @@ void useValues(const JetTableDef &def, const QList<JetRow> &rows)
                 break;
             }
             case JetValue::Kind::Text:
+            case JetValue::Kind::Decimal:
                 // Every character is touched, so a text built over freed or foreign memory shows.
                 sink = sink + qHash(value.text.toUtf8());
                 break;

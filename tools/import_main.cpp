@@ -1,14 +1,20 @@
 // quillory-import [--progress] OLD.mdb [FOLDER]
+// quillory-import --tables OLD.mdb
 //
 // Makes a Quillory ledger FOLDER/db1.mdb (FOLDER: the old file's folder unless given) from an
 // old Access 2000 ledger, checks it against the old file and writes FOLDER/import-report.txt.
 // Exit 0 when done, 2 when the old file is refused or a step fails (the folder is then as it
 // was), 1 for a wrong command line. With --progress, "progress READ TOTAL" lines on standard
 // output tell the rows read. The last line on standard error is the message for the person.
+// With --tables, only the catalogue is read and nothing written: exit 0 when the file holds the
+// tables of an old ledger, 3 (with the message) when it is an Access file but no ledger, 2 when
+// it cannot be read.
 //
 // The reading of a file that may be damaged or hostile is kept inside limits of its own: this
 // process's memory and processor time are capped before the file is opened.
+#include "import/ImportPlan.h"
 #include "import/Importer.h"
+#include "jet/JetError.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -55,12 +61,27 @@ int main(int argc, char *argv[])
     const bool withProgress = !args.isEmpty() && args.first() == QStringLiteral("--progress");
     if (withProgress)
         args.removeFirst();
-    if (args.isEmpty() || args.size() > 2 || args.first().startsWith(QLatin1Char('-'))) {
-        say(QStringLiteral("usage: quillory-import [--progress] OLD.mdb [FOLDER]"));
+    const bool tables = !withProgress && args.size() == 2 && args.first() == QStringLiteral("--tables");
+    if (!tables && (args.isEmpty() || args.size() > 2 || args.first().startsWith(QLatin1Char('-')))) {
+        say(QStringLiteral("usage: quillory-import [--progress] OLD.mdb [FOLDER] | --tables OLD.mdb"));
         say(QStringLiteral("用法：quillory-import [--progress] 舊帳本.mdb [資料夾]"));
         return 1;
     }
-    limitOneself(args.at(0));
+    limitOneself(args.at(tables ? 1 : 0));
+    if (tables) {
+        try {
+            const QString why = notALedgerBecause(args.at(1));
+            if (why.isEmpty())
+                return 0;
+            say(why);
+            return 3;
+        } catch (const ImportError &error) {
+            say(error.message());
+        } catch (const JetError &error) {
+            say(error.message());
+        }
+        return 2;
+    }
 
     ImportRequest request;
     request.oldFile = args.at(0);

@@ -60,6 +60,27 @@ void ImportRunner::setTimeoutForTests(int ms)
     timeoutOverride = ms;
 }
 
+ImportRunner::Look ImportRunner::look(const QString &program, const QString &oldFile, int timeoutMs)
+{
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments({ QStringLiteral("--tables"), oldFile });
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start();
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished(1000);
+        return {};
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 3)
+        return {};
+    QByteArray err = process.readAllStandardError();
+    keepTail(err);
+    const QStringList lines = QString::fromUtf8(err).trimmed().split(QLatin1Char('\n'));
+    return { true, lines.last().trimmed() };
+}
+
 ImportRunner::Outcome ImportRunner::run()
 {
     QProcess process;

@@ -25,6 +25,17 @@ public:
     ~ImportRunner() override;
 
     Outcome run();
+
+    // A quick look into the old file before anything is offered: the program reads only its
+    // catalogue. notALedger when it is an Access file without a ledger's tables, with the
+    // program's message; a look that fails or takes too long tells nothing, and the import
+    // itself judges the file.
+    struct Look
+    {
+        bool notALedger = false;
+        QString message;
+    };
+    static Look look(const QString &program, const QString &oldFile, int timeoutMs);
     // Stops a run in progress; run() then reports it as cancelled.
     void cancel();
 

@@ -9,9 +9,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 const QString untouched = QStringLiteral("舊的 db1.mdb 沒有更動。");
+// Reading the catalogue takes moments even for a large file.
+constexpr int lookLimitMs = 60 * 1000;
 
 QString summaryOf(const QString &reportPath)
 {
@@ -93,6 +97,19 @@ OldLedgerStep offerToBringOver(const QString &ledgerPath)
         return OldLedgerStep::Ended;
     case OldLedgerFormat::Jet4:
         break;
+    }
+    // Only a file that holds a ledger is offered; the look is made by the import program too,
+    // so that no damaged file is read in this process.
+    const QString program = ImportRunner::program();
+    if (!program.isEmpty()) {
+        const ImportRunner::Look look
+            = ImportRunner::look(program, file.absoluteFilePath(), std::min(ImportRunner::timeoutMs(), lookLimitMs));
+        if (look.notALedger) {
+            ui::showMessage(nullptr,
+                QStringLiteral("%1\nQuillory 無法開啟它，裡面也沒有可以轉入的帳目。\n資料夾裡的檔案都沒有更動。")
+                    .arg(look.message));
+            return OldLedgerStep::Ended;
+        }
     }
     const bool yes = ui::askYesNo(nullptr,
         QStringLiteral("這個資料夾的 db1.mdb 是舊的 Access 帳本，Quillory 不能直接開啟它。\n"

@@ -35,6 +35,7 @@ void planKinds(const JetDatabase &db, const JetTableDef &table, ImportPlan &plan
     const int orderColumn = requiredColumn(table, QStringLiteral("key_order"), numberTypes());
     if (otherOrder(table, { QStringLiteral("a_kind"), QStringLiteral("name"), QStringLiteral("key_order") }))
         plan.notices << QStringLiteral("kind 表的欄位順序和 Quillory 的不同，依欄位名稱轉入。");
+    noteFixedText(table, { nameColumn }, plan.notices);
     const QList<JetRow> rows = db.readRows(table, onRow);
     plan.counts.append({ QStringLiteral("kind"), true, table.storedRows, rows.size() });
 
@@ -157,6 +158,7 @@ void planNotes(const JetDatabase &db, const JetTableDef &table, ImportPlan &plan
 {
     const int dateColumn = requiredColumn(table, QStringLiteral("a_date"), dateTypes());
     const int noteColumn = requiredColumn(table, QStringLiteral("a_note"), textTypes());
+    noteFixedText(table, { noteColumn }, plan.notices);
     const QList<JetRow> rows = db.readRows(table, onRow);
     plan.counts.append({ QStringLiteral("data_note"), true, table.storedRows, rows.size() });
     QHash<QDate, qsizetype> rowOfDay;

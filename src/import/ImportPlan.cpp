@@ -21,6 +21,10 @@ std::pair<double, Decimal> amountOf(const JetValue &value, const QString &where,
 {
     switch (value.kind) {
     case JetValue::Kind::Double:
+        if (value.type == JetType::Float && std::isfinite(value.number)) {
+            const Decimal exact = *exactNumberOf(value);
+            return { exact.toDouble(), exact };
+        }
         if (!std::isfinite(value.number))
             throw ImportError(QStringLiteral("%1的金額不是數字（%2），無法轉入；請在 Access 裡改正這一筆再試。")
                                   .arg(where)
@@ -28,9 +32,12 @@ std::pair<double, Decimal> amountOf(const JetValue &value, const QString &where,
         // -0 and 0 are the same amount; the engine keeps only the latter.
         return { value.number == 0 ? 0.0 : value.number, Decimal::fromDouble(value.number) };
     case JetValue::Kind::Currency:
-    case JetValue::Kind::Integer: {
-        const Decimal exact
-            = value.kind == JetValue::Kind::Currency ? Decimal(value.integer, -4) : Decimal(value.integer);
+    case JetValue::Kind::Integer:
+    case JetValue::Kind::Decimal: {
+        const std::optional<Decimal> read = exactNumberOf(value);
+        if (!read)
+            throw ImportError(QStringLiteral("%1的金額 %2 不是數字，無法轉入。").arg(where, value.text));
+        const Decimal exact = *read;
         const double stored = exact.toDouble();
         if (Decimal::fromDouble(stored) != exact)
             throw ImportError(QStringLiteral("%1的金額 %2 超過 15 位有效數字，新帳本無法一分不差地保存，無法轉入。")
@@ -127,6 +134,7 @@ void Planner::planEntries(const JetTableDef &table)
     const int kindName = requiredColumn(table, QStringLiteral("a_kind_name"), textTypes());
     if (otherOrder(table, entryColumns))
         m_plan.notices << QStringLiteral("data_main 表的欄位順序和 Quillory 的不同，依欄位名稱轉入。");
+    noteFixedText(table, { content, note, kindName }, m_plan.notices);
 
     const QList<JetRow> rows = m_db.readRows(table, [this] { onRow(); });
     m_plan.counts.append({ QStringLiteral("data_main"), true, table.storedRows, rows.size() });

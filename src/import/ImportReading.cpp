@@ -1,5 +1,7 @@
 #include "import/ImportReading.h"
 
+#include <array>
+#include <charconv>
 #include <cmath>
 
 namespace importreading {
@@ -19,6 +21,7 @@ QString typeName(int type)
         return QStringLiteral("貨幣");
     case JetType::Float:
     case JetType::Double:
+    case JetType::Numeric:
         return QStringLiteral("數字");
     case JetType::DateTime:
         return QStringLiteral("日期/時間");
@@ -55,7 +58,7 @@ const QList<int> &integerTypes()
 const QList<int> &numberTypes()
 {
     static const QList<int> types { JetType::Byte, JetType::Int, JetType::Long, JetType::Money, JetType::Float,
-        JetType::Double };
+        JetType::Double, JetType::Numeric };
     return types;
 }
 
@@ -76,17 +79,48 @@ QString rowName(const QString &table, qsizetype index)
     return QStringLiteral("%1 第 %2 列").arg(table).arg(index + 1);
 }
 
-std::optional<double> numberOf(const JetValue &value)
+std::optional<Decimal> exactNumberOf(const JetValue &value)
 {
     switch (value.kind) {
     case JetValue::Kind::Integer:
-        return static_cast<double>(value.integer);
-    case JetValue::Kind::Double:
-        return value.number;
+        return Decimal(value.integer);
     case JetValue::Kind::Currency:
-        return Decimal(value.integer, -4).toDouble();
+        return Decimal(value.integer, -4);
+    case JetValue::Kind::Decimal:
+        return Decimal::fromText(value.text);
+    case JetValue::Kind::Double:
+        if (value.type == JetType::Float && std::isfinite(value.number)) {
+            // The shortest decimal that reads back as the same float: a Single typed as 0.1
+            // is 0.1, not the 0.100000001490116 its bits give as a double.
+            std::array<char, 32> text {};
+            const auto end = std::to_chars(text.data(), text.data() + text.size(), float(value.number)).ptr;
+            return Decimal::fromText(QString::fromLatin1(text.data(), end - text.data()));
+        }
+        return std::nullopt;
     default:
         return std::nullopt;
+    }
+}
+
+std::optional<double> numberOf(const JetValue &value)
+{
+    if (value.kind == JetValue::Kind::Double && value.type != JetType::Float)
+        return value.number;
+    const std::optional<Decimal> exact = exactNumberOf(value);
+    if (value.kind == JetValue::Kind::Double && !exact)
+        return value.number; // a Single that is no number
+    return exact ? std::optional<double>(exact->toDouble()) : std::nullopt;
+}
+
+void noteFixedText(const JetTableDef &table, const QList<int> &columns, QStringList &notices)
+{
+    for (int index : columns) {
+        const JetColumn &column = table.columns.at(index);
+        if (column.fixed && column.type == JetType::Text)
+            notices << QStringLiteral("%1.%2 是固定長度（%3 個字）的文字欄位，照 Access 存放的樣子連同補齊的空格轉入，"
+                                      "沒有去掉任何字元。")
+                           .arg(table.name, column.name)
+                           .arg(column.length / 2);
     }
 }
 

@@ -27,8 +27,14 @@ const QList<int> &dateTypes();
 // "data_main 第 12 列", rows counted from 1 in the order of the file's pages.
 QString rowName(const QString &table, qsizetype index);
 
-// A number column's value as a double (Currency as its count of 1/10000); nothing for NULL.
+// A number column's value as a double; nothing for NULL. A Single gives its shortest decimal.
 std::optional<double> numberOf(const JetValue &value);
+// The exact decimal a stored number stands for: whole numbers, Currency in 1/10000, Decimal as
+// its digits, a Single as its shortest decimal; nothing for NULL, a Double or no number.
+std::optional<Decimal> exactNumberOf(const JetValue &value);
+
+// A line for the report for each of the columns that is fixed-length text.
+void noteFixedText(const JetTableDef &table, const QList<int> &columns, QStringList &notices);
 
 // The day of a stored Date/Time: nothing for NULL or a count outside years 1 to 9999.
 std::optional<QDate> storedDay(const JetValue &value, bool *hadTime);

@@ -195,6 +195,24 @@ QString partialLedgerName()
     return QStringLiteral("db1-import.mdb.partial");
 }
 
+QString notALedgerBecause(const QString &oldFile)
+{
+    const JetDatabase db(readOld(oldFile));
+    QStringList missing;
+    for (const QString &table : { QStringLiteral("data_main"), QStringLiteral("kind") })
+        if (!db.hasTable(table))
+            missing << table;
+    if (missing.isEmpty())
+        return {};
+    const QStringList found = db.tableNames();
+    QString has = found.mid(0, 10).join(QStringLiteral("、"));
+    if (found.size() > 10)
+        has += QStringLiteral(" 等 %1 個").arg(found.size());
+    return QStringLiteral("%1 是 Access 資料庫，但不是舊的帳本：裡面沒有帳本的表格 %2（%3）。")
+        .arg(QFileInfo(oldFile).fileName(), missing.join(QStringLiteral("、")),
+            found.isEmpty() ? QStringLiteral("它沒有任何表格") : QStringLiteral("它的表格是 ") + has);
+}
+
 ImportOutcome importOldLedger(const ImportRequest &request)
 {
     ImportOutcome outcome;

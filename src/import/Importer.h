@@ -30,5 +30,10 @@ struct ImportOutcome
 
 ImportOutcome importOldLedger(const ImportRequest &request);
 
+// Whether an Access file holds an old ledger at all: the tables the import needs (data_main and
+// kind) by name in its catalogue, nothing else read. Empty when it does; else the message for
+// the person, naming what is missing. Throws JetError for a file that cannot be read.
+QString notALedgerBecause(const QString &oldFile);
+
 // The name the unfinished new ledger has while it is written and checked.
 QString partialLedgerName();

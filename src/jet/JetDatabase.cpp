@@ -193,6 +193,8 @@ JetTableDef JetDatabase::readDefinition(std::uint32_t definitionPage, const QStr
         column.type = def.u8(pos);
         column.number = def.u16(pos + 5);
         column.varIndex = def.u16(pos + 7);
+        column.precision = def.u8(pos + 11);
+        column.scale = def.u8(pos + 12);
         column.fixed = (def.u8(pos + 15) & 0x01) != 0;
         column.fixedOffset = def.u16(pos + 21);
         column.length = def.u16(pos + 23);

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <cstdint>
@@ -18,6 +19,8 @@ struct JetColumn
     int varIndex = 0; // for variable-size columns: which entry of the row's offset table
     int fixedOffset = 0; // for fixed-size columns: where in the fixed part
     int length = 0;
+    int precision = 0; // Decimal
+    int scale = 0; // Decimal: digits after the point
     bool fixed = false;
 };
 
@@ -59,7 +62,8 @@ public:
     JetTableDef table(const QString &name) const;
 
     // Every live row of the table, in page order. Deleted rows are skipped, moved rows are read
-    // where they now are. Throws unless the rows read are exactly the stored row count.
+    // where they now are, in the order of the slots they were moved from. Throws unless the rows
+    // read are exactly the stored row count, and for a move pointer that leads nowhere.
     // onRow is called after each row read.
     QList<JetRow> readRows(const JetTableDef &table, const std::function<void()> &onRow = {}) const;
 
@@ -77,7 +81,10 @@ private:
     JetTableDef readDefinition(std::uint32_t definitionPage, const QString &name) const;
     QByteArray definitionBytes(std::uint32_t definitionPage) const;
     QList<std::uint32_t> dataPages(const JetTableDef &table) const;
+    JetBytes slotBytes(const JetBytes &dataPage, int row) const;
     JetBytes rowBytes(const JetBytes &dataPage, int row, bool *deleted, bool *moved) const;
+    JetBytes movedRow(const JetTableDef &table, Location from, JetBytes pointerRow, QSet<quint64> &reached) const;
+    static QString rowCountMessage(const JetTableDef &table, qsizetype read);
     JetBytes rowAt(Location at) const;
     JetRow decodeRow(const JetTableDef &table, const JetBytes &row, qint64 *memoBudget) const;
     JetValue memoValue(const JetColumn &column, const JetBytes &head, qint64 *memoBudget) const;

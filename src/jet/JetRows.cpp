@@ -15,6 +15,7 @@ constexpr int RowOffsetMask = 0x1FFF;
 constexpr int DeletedRow = 0x8000;
 constexpr int MovedRow = 0x4000;
 constexpr int MapPageBits = (JetDatabase::PageSize - 4) * 8;
+constexpr int MaxMoveHops = 4;
 
 QString damaged(const QString &what)
 {
@@ -35,12 +36,50 @@ int fixedSize(int type)
     case JetType::Double:
     case JetType::DateTime:
         return 8;
+    case JetType::Numeric:
+        return 17;
     default:
         return 0;
     }
 }
 
+// A Decimal as stored: a sign byte (0x80 negative), then the magnitude in four little-endian
+// 32-bit words, the most significant first; the value is the magnitude / 10^scale.
+QString decimalText(const JetBytes &field, int scale)
+{
+    __extension__ typedef unsigned __int128 Magnitude;
+    Magnitude magnitude = 0;
+    for (int word = 0; word < 4; ++word)
+        magnitude = (magnitude << 32) | field.u32(1 + 4 * word);
+    QString digits;
+    do {
+        digits.prepend(QLatin1Char(static_cast<char>('0' + static_cast<int>(magnitude % 10))));
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (scale > 0) {
+        if (digits.size() <= scale)
+            digits.prepend(QString(scale - digits.size() + 1, QLatin1Char('0')));
+        digits.insert(digits.size() - scale, QLatin1Char('.'));
+    }
+    if ((field.u8(0) & 0x80) != 0)
+        digits.prepend(QLatin1Char('-'));
+    return digits;
+}
+
 } // namespace
+
+JetBytes JetDatabase::slotBytes(const JetBytes &dataPage, int row) const
+{
+    const int rows = dataPage.u16(12);
+    if (row < 0 || row >= rows || DataHead + 2 * rows > PageSize)
+        throw JetError(damaged(QStringLiteral("一筆資料的位置不在它的頁上。")));
+    // Rows are packed from the end of the page down: a row ends where the one before it starts.
+    const int start = dataPage.u16(DataHead + 2 * row) & RowOffsetMask;
+    const int end = row == 0 ? PageSize : (dataPage.u16(DataHead + 2 * (row - 1)) & RowOffsetMask);
+    if (start < DataHead + 2 * rows || end > PageSize || start >= end)
+        throw JetError(damaged(QStringLiteral("一筆資料的起訖位置不合理。")));
+    return dataPage.sub(start, end - start);
+}
 
 JetBytes JetDatabase::rowBytes(const JetBytes &dataPage, int row, bool *deleted, bool *moved) const
 {
@@ -50,13 +89,9 @@ JetBytes JetDatabase::rowBytes(const JetBytes &dataPage, int row, bool *deleted,
     const int offset = dataPage.u16(DataHead + 2 * row);
     *deleted = (offset & DeletedRow) != 0;
     *moved = (offset & MovedRow) != 0;
-    const int start = offset & RowOffsetMask;
-    const int end = row == 0 ? PageSize : (dataPage.u16(DataHead + 2 * (row - 1)) & RowOffsetMask);
     if (*deleted)
         return {};
-    if (start < DataHead + 2 * rows || end > PageSize || start >= end)
-        throw JetError(damaged(QStringLiteral("一筆資料的起訖位置不合理。")));
-    return dataPage.sub(start, end - start);
+    return slotBytes(dataPage, row);
 }
 
 JetBytes JetDatabase::rowAt(Location at) const
@@ -113,66 +148,86 @@ QList<std::uint32_t> JetDatabase::dataPages(const JetTableDef &table) const
     return pages;
 }
 
+JetBytes JetDatabase::movedRow(
+    const JetTableDef &table, Location from, JetBytes pointerRow, QSet<quint64> &reached) const
+{
+    // An update that made a row too long for its page left in its old slot the place of the
+    // row's new home (row in the low byte, page above), flagged 0x8000 there so that a scan of
+    // the pages passes it by. Access points an old slot straight at the newest place, so a
+    // pointer that leads to another pointer is followed only a few times.
+    const auto placeOf = [](Location at) { return (quint64(at.page) << 8) | quint64(at.row); };
+    QSet<quint64> chain { placeOf(from) };
+    for (int hop = 0; hop < MaxMoveHops; ++hop) {
+        const std::uint32_t pointer = pointerRow.u32(0);
+        const Location target { pointer >> 8, static_cast<int>(pointer & 0xFF) };
+        const QString where = QStringLiteral("第 %1 頁第 %2 格").arg(target.page).arg(target.row);
+        if (target.page >= pageCount())
+            throw JetError(damaged(QStringLiteral("表格 %1 的一筆資料搬到了%2，但檔案只有 %3 頁。")
+                                       .arg(table.name, where)
+                                       .arg(pageCount())));
+        const JetBytes pg = page(target.page);
+        if (pg.u8(0) != 0x01 || pg.u32(4) != table.definitionPage)
+            throw JetError(damaged(QStringLiteral("表格 %1 的一筆資料搬到了別的表格的頁上。").arg(table.name)));
+        const int rows = pg.u16(12);
+        const int offset = target.row < rows && DataHead + 2 * rows <= PageSize ? pg.u16(DataHead + 2 * target.row) : 0;
+        if ((offset & RowOffsetMask) == 0 || (offset & (DeletedRow | MovedRow)) == (DeletedRow | MovedRow))
+            throw JetError(
+                damaged(QStringLiteral("表格 %1 的一筆資料搬到了%2，那裡卻是空的或已經刪除。").arg(table.name, where)));
+        if (chain.contains(placeOf(target)))
+            throw JetError(
+                damaged(QStringLiteral("表格 %1 的一筆資料的搬移指標繞成了圈（經過%2）。").arg(table.name, where)));
+        chain.insert(placeOf(target));
+        const JetBytes bytes = slotBytes(pg, target.row);
+        if ((offset & MovedRow) != 0) {
+            pointerRow = bytes;
+            continue;
+        }
+        if (reached.contains(placeOf(target)))
+            throw JetError(damaged(QStringLiteral("表格 %1 有兩筆資料都說自己搬到了%2。").arg(table.name, where)));
+        reached.insert(placeOf(target));
+        return bytes;
+    }
+    throw JetError(damaged(QStringLiteral("表格 %1 的一筆資料的搬移指標一再指向另一個指標（超過 %2 次）。")
+                               .arg(table.name)
+                               .arg(MaxMoveHops)));
+}
+
 QList<JetRow> JetDatabase::readRows(const JetTableDef &table, const std::function<void()> &onRow) const
 {
-    struct Slot
-    {
-        Location at;
-        JetBytes bytes;
-        bool moved;
-    };
-    std::vector<Slot> slots;
-    QSet<quint64> movedTargets;
+    qint64 memoBudget = 4 * qint64(m_bytes.size()) + (1 << 20);
+    QSet<quint64> reached; // the new places of moved rows, each to be read once
+    QList<JetRow> result;
     for (std::uint32_t p : dataPages(table)) {
         const JetBytes pg = page(p);
         const int rows = pg.u16(12);
         for (int r = 0; r < rows; ++r) {
             bool deleted = false;
             bool moved = false;
-            const JetBytes bytes = rowBytes(pg, r, &deleted, &moved);
+            JetBytes bytes = rowBytes(pg, r, &deleted, &moved);
+            // 0x8000 marks a deleted row (0xC000) or the new place of a moved row, which is
+            // read through the slot that points to it.
             if (deleted)
                 continue;
-            if (moved) {
-                // The row grew and now lives elsewhere; this slot holds only where.
-                const std::uint32_t pointer = bytes.u32(0);
-                movedTargets.insert(pointer);
-            }
-            slots.push_back({ { p, r }, bytes, moved });
-        }
-    }
-    qint64 memoBudget = 4 * qint64(m_bytes.size()) + (1 << 20);
-    QList<JetRow> result;
-    for (const Slot &slot : slots) {
-        if (result.size() > qsizetype(table.storedRows))
-            break;
-        JetBytes bytes = slot.bytes;
-        if (slot.moved) {
-            const std::uint32_t pointer = bytes.u32(0);
-            const Location target { pointer >> 8, static_cast<int>(pointer & 0xFF) };
-            const JetBytes pg = page(target.page);
-            if (pg.u8(0) != 0x01 || pg.u32(4) != table.definitionPage)
-                throw JetError(damaged(QStringLiteral("表格 %1 的一筆資料搬到了別的表格的頁上。").arg(table.name)));
-            bool deleted = false;
-            bool moved = false;
-            bytes = rowBytes(pg, target.row, &deleted, &moved);
-            if (deleted)
-                continue;
+            if (result.size() >= qsizetype(table.storedRows))
+                throw JetError(rowCountMessage(table, -1));
             if (moved)
-                throw JetError(damaged(QStringLiteral("表格 %1 的一筆資料搬了兩次。").arg(table.name)));
-        } else if (movedTargets.contains((quint64(slot.at.page) << 8) | quint64(slot.at.row))) {
-            continue; // read through the slot it was moved from
+                bytes = movedRow(table, { p, r }, bytes, reached);
+            result.append(decodeRow(table, bytes, &memoBudget));
+            if (onRow)
+                onRow();
         }
-        result.append(decodeRow(table, bytes, &memoBudget));
-        if (onRow)
-            onRow();
     }
     if (result.size() != qsizetype(table.storedRows))
-        throw JetError(QStringLiteral("表格 %1 記錄有 %2 筆資料，卻讀到 %3 筆；檔案可能已經損壞，不匯入。")
-                           .arg(table.name)
-                           .arg(table.storedRows)
-                           .arg(result.size() > qsizetype(table.storedRows) ? QStringLiteral("更多")
-                                                                            : QString::number(result.size())));
+        throw JetError(rowCountMessage(table, result.size()));
     return result;
+}
+
+QString JetDatabase::rowCountMessage(const JetTableDef &table, qsizetype read)
+{
+    return QStringLiteral("表格 %1 記錄有 %2 筆資料，卻讀到 %3 筆；檔案可能已經損壞，不匯入。")
+        .arg(table.name)
+        .arg(table.storedRows)
+        .arg(read < 0 ? QStringLiteral("更多") : QString::number(read));
 }
 
 JetRow JetDatabase::decodeRow(const JetTableDef &table, const JetBytes &row, qint64 *memoBudget) const
@@ -243,6 +298,18 @@ JetRow JetDatabase::decodeRow(const JetTableDef &table, const JetBytes &row, qin
             case JetType::DateTime:
                 value.kind = JetValue::Kind::DateTime;
                 value.number = row.f64(at);
+                break;
+            case JetType::Numeric:
+                if (column.scale > 38)
+                    throw JetError(
+                        damaged(QStringLiteral("表格 %1 的欄位 %2 的小數位數不合理。").arg(table.name, column.name)));
+                value.kind = JetValue::Kind::Decimal;
+                value.text = decimalText(row.sub(at, size), column.scale);
+                break;
+            case JetType::Text:
+                // Fixed-length text fills its whole length, padded as it was stored.
+                value.kind = JetValue::Kind::Text;
+                value.text = JetText::decode(row.sub(at, column.length));
                 break;
             default:
                 value.kind = JetValue::Kind::Unsupported;

@@ -8,15 +8,16 @@
 #include <optional>
 
 // One value of a row, as the file holds it. Numbers keep their stored form: a Currency is its
-// count of 1/10000, a Date/Time its count of days from 1899-12-30 with the time as fraction.
+// count of 1/10000, a Date/Time its count of days from 1899-12-30 with the time as fraction, a
+// Single the float widened to a double (type tells it apart), a Decimal its exact digits.
 struct JetValue
 {
-    enum class Kind { Null, Integer, Double, Currency, DateTime, Text, Binary, Unsupported };
+    enum class Kind { Null, Integer, Double, Currency, DateTime, Text, Binary, Decimal, Unsupported };
 
     Kind kind = Kind::Null;
     std::int64_t integer = 0; // Integer, Currency (1/10000)
     double number = 0; // Double (also Single), DateTime
-    QString text; // Text, Memo
+    QString text; // Text, Memo; a Decimal as plain digits with its stored scale ("-12.3400")
     QByteArray bytes; // OLE object
     int type = 0; // the column's type code, for Unsupported
 
@@ -36,6 +37,7 @@ constexpr int DateTime = 0x08;
 constexpr int Text = 0x0A;
 constexpr int Ole = 0x0B;
 constexpr int Memo = 0x0C;
+constexpr int Numeric = 0x10; // Decimal: precision and scale in the column, sign and 16 bytes
 } // namespace JetType
 
 namespace JetDays {

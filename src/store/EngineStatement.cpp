@@ -123,6 +123,17 @@ EngineStatement::EngineStatement(sqlite3 *db, const QString &sql, const QVariant
     }
 }
 
+void EngineStatement::rebind(const QVariantList &values)
+{
+    if (m_statement == nullptr)
+        return;
+    sqlite3_reset(m_statement);
+    if (sqlite3_bind_parameter_count(m_statement) != values.size())
+        throw StoreError(QStringLiteral("資料庫錯誤：Parameter count mismatch"));
+    for (int i = 0; i < values.size(); ++i)
+        bindValue(m_db, m_statement, i + 1, values.at(i));
+}
+
 EngineStatement::~EngineStatement()
 {
     sqlite3_finalize(m_statement);

@@ -30,6 +30,9 @@ public:
     bool isStatement() const { return m_statement != nullptr; }
     // Runs to the next row; false at the end. Throws StoreError on an engine error.
     bool next();
+    // Makes the statement ready to run again with other values, as many as before: one
+    // statement prepared once for the same change to many rows.
+    void rebind(const QVariantList &values);
     int columnCount() const;
     QString columnName(int column) const;
     // The value of a column of the current row: whole numbers as qint64, reals as double,

@@ -30,12 +30,24 @@ void fill(const Contents &contents)
     const QString entrySql = insertInto(Entries::table, Entries::all);
     const QString noteSql = insertInto(Notes::table, Notes::all);
     database_access::Transaction transaction;
+    // The entries' indexes are built again once every entry is in: sorting the whole table
+    // once is far quicker than growing each index entry by entry, the descriptions' (met in
+    // no order) above all. Their definitions are taken from the ledger itself, as they were.
+    const ResultSet indexes = Open_Query(
+        QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ? AND sql IS NOT NULL"),
+        { Entries::table });
+    for (const ResultSet::Row &index : indexes.rows())
+        Exec_SQL(QStringLiteral("DROP INDEX \"%1\"").arg(index.at(0).toString()));
     for (const KindStore::Kind &kind : contents.kinds)
         Exec_SQL(kindSql, { kind.id, kind.name, kind.order });
-    for (const EntryStore::Entry &e : contents.entries)
-        Exec_SQL(entrySql, { DateText::iso(e.date), e.kind, e.inout, e.content, e.count, e.note, e.key, e.kindName });
+    database_access::Exec_SQL_Rows(entrySql, contents.entries.size(), [&](qsizetype i) {
+        const EntryStore::Entry &e = contents.entries.at(i);
+        return QVariantList { DateText::iso(e.date), e.kind, e.inout, e.content, e.count, e.note, e.key, e.kindName };
+    });
     for (const DayNote &note : contents.notes)
         Exec_SQL(noteSql, { DateText::iso(note.date), note.note });
+    for (const ResultSet::Row &index : indexes.rows())
+        Exec_SQL(index.at(1).toString());
     transaction.commit();
 }
 

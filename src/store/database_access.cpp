@@ -219,6 +219,23 @@ qint64 Exec_SQL(const QString &sql, const QVariantList &values)
     return statement.isStatement() ? qint64(sqlite3_changes64(db)) : 0;
 }
 
+void Exec_SQL_Rows(const QString &sql, qsizetype count, const std::function<QVariantList(qsizetype)> &valuesOf)
+{
+    if (count == 0)
+        return;
+    if (Reader::current() != nullptr)
+        throw StoreError(QStringLiteral("資料庫錯誤：唯讀的連線不能寫入。"));
+    checkWritesAllowed();
+    EngineStatement statement(Native_Handle(), sql, valuesOf(0));
+    for (qsizetype i = 0; i < count; ++i) {
+        if (statementHook())
+            statementHook()(sql);
+        if (i > 0)
+            statement.rebind(valuesOf(i));
+        while (statement.next()) { }
+    }
+}
+
 Transaction::Transaction()
 {
     checkWritesAllowed();

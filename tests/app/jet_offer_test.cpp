@@ -138,6 +138,8 @@ private Q_SLOTS:
     void noWithARealOldLedgerLeavesEveryByte();
     void aDamagedOldLedgerIsRefusedAndLeavesTheFolder_data();
     void aDamagedOldLedgerIsRefusedAndLeavesTheFolder();
+    void anAccessFileWithoutALedgerIsNotOffered_data();
+    void anAccessFileWithoutALedgerIsNotOffered();
 
 private:
     QTemporaryDir m_written;
@@ -332,6 +334,19 @@ void JetOfferTest::writeOldLedgers()
     // The writer's damaged files, among its other cases.
     QVERIFY2(jetcases::runPython({ jetcases::script(QStringLiteral("make_cases.py")), m_written.path() }, &error),
         qPrintable(error));
+    // Access files that are no ledger: an address book, and a ledger's kinds without its entries.
+    const QString write = QStringLiteral(
+        "import sys; sys.path.insert(0, sys.argv[1]); import jet4, ledger_jet\n"
+        "book = {'name': 'contacts', 'columns': [{'name': 'name', 'type': 'text'}, {'name': 'phone', 'type': 'text'}],"
+        " 'rows': [['王小明', '02-1234-5678']]}\n"
+        "jet4.write_mdb(sys.argv[2], [book])\n"
+        "kinds = [t for t in ledger_jet.ledger_layout(10)['tables'] if t['name'] != 'data_main']\n"
+        "jet4.write_mdb(sys.argv[3], kinds + [book])\n");
+    QVERIFY2(jetcases::runPython({ QStringLiteral("-c"), write, QStringLiteral(QUILLORY_JET_SCRIPTS),
+                                     m_written.filePath(QStringLiteral("contacts.mdb")),
+                                     m_written.filePath(QStringLiteral("kinds_only.mdb")) },
+                 &error),
+        qPrintable(error));
 }
 
 void JetOfferTest::yesWithTheRealImporterBringsEveryEntryOver()
@@ -448,6 +463,37 @@ void JetOfferTest::aDamagedOldLedgerIsRefusedAndLeavesTheFolder()
     ScriptedBoxes again;
     QVERIFY(startUp());
     QVERIFY(again.unexpected().isEmpty());
+}
+
+void JetOfferTest::anAccessFileWithoutALedgerIsNotOffered_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("an address book") << "contacts.mdb"
+                                     << "沒有帳本的表格 data_main、kind（它的表格是 contacts）";
+    QTest::newRow("kinds without entries") << "kinds_only.mdb"
+                                           << "沒有帳本的表格 data_main（";
+}
+
+// One message, no question, and the folder stays as it was.
+void JetOfferTest::anAccessFileWithoutALedgerIsNotOffered()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, says);
+    OldLedgerFolder folder(fileBytes(m_written.filePath(file)));
+    QCOMPARE(oldLedgerFormatOf(QStringLiteral("db1.mdb")), OldLedgerFormat::Jet4);
+    ImportRunner::setProgramForTests(QStringLiteral(QUILLORY_IMPORT_PROGRAM));
+    const QMap<QString, QString> before = fingerprints(folder.folder());
+    ScriptedBoxes boxes;
+    QVERIFY(!startUp());
+    QVERIFY(!Is_Open());
+    QCOMPARE(fingerprints(folder.folder()), before);
+    QVERIFY(boxes.unexpected().isEmpty());
+    QCOMPARE(boxes.texts().size(), 1);
+    const QString told = boxes.texts().first();
+    QVERIFY2(told.contains(QStringLiteral("db1.mdb 是 Access 資料庫，但不是舊的帳本")) && told.contains(says)
+            && told.contains(QStringLiteral("資料夾裡的檔案都沒有更動")),
+        qPrintable(told));
 }
 
 QUILLORY_TEST_MAIN(JetOfferTest)

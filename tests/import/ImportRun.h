@@ -91,9 +91,10 @@ inline Decimal amountOfWritten(const QJsonValue &value, const QString &type)
 {
     if (value.isNull())
         return Decimal();
-    if (type == QLatin1String("currency"))
+    if (type == QLatin1String("currency") || type == QLatin1String("decimal"))
         return value.isString() ? Decimal::fromText(value.toString()).value_or(Decimal(999999))
                                 : Decimal(value.toInteger());
+    // A Single holds what was typed, at most 7 digits: the decimal, not the float's bits.
     return Decimal::fromDouble(value.toDouble());
 }
 
@@ -102,12 +103,13 @@ inline bool sameBits(double a, double b)
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-// The amount as written and as stored agree: a double bit for bit, a Currency exactly.
+// The amount as written and as stored agree: a Double bit for bit, a Currency, Decimal or
+// Single exactly as the decimal it stands for.
 inline bool sameAmount(const QJsonValue &written, const QString &type, double stored)
 {
     if (written.isNull())
         return sameBits(stored, 0.0);
-    if (type == QLatin1String("currency"))
+    if (type != QLatin1String("double"))
         return Decimal::fromDouble(stored) == amountOfWritten(written, type)
             && stored == amountOfWritten(written, type).toDouble();
     return sameBits(stored, written.toDouble());

@@ -60,7 +60,13 @@ void compareWithOld(const QJsonObject &layout, const ImportStore::Contents &got)
         QCOMPARE(e.inout, int(at("a_inout").toInteger()));
         QCOMPARE(e.content, at("a_content").toString());
         QCOMPARE(e.note, at("a_note").toString());
-        QCOMPARE(e.kindName, at("a_kind_name").toString());
+        const QJsonObject nameColumn
+            = main.value(QStringLiteral("columns")).toArray().at(c.value(QStringLiteral("a_kind_name"))).toObject();
+        // Fixed-length text comes over padded as it was stored.
+        QCOMPARE(e.kindName,
+            nameColumn.value(QStringLiteral("fixed")).toBool()
+                ? at("a_kind_name").toString().leftJustified(nameColumn.value(QStringLiteral("size")).toInt())
+                : at("a_kind_name").toString());
         QVERIFY2(sameAmount(at("a_count"), amountType, e.count), qPrintable(QString::number(key)));
         ++compared;
     }
@@ -155,6 +161,14 @@ private Q_SLOTS:
                 setCell(t, r, 4, QString::number(rows.at(r).toArray().at(4).toDouble(), 'f', 2));
             setCell(t, 2, 4, QStringLiteral("922337203685477.5807"));
         });
+        variant(QStringLiteral("fixed_kind_name.mdb"), entries, [&](QJsonObject &t) {
+            QJsonArray columns = t.value(QStringLiteral("columns")).toArray();
+            columns.replace(7,
+                QJsonObject { { QStringLiteral("name"), QStringLiteral("a_kind_name") },
+                    { QStringLiteral("type"), QStringLiteral("text") }, { QStringLiteral("size"), 12 },
+                    { QStringLiteral("fixed"), true } });
+            t.insert(QStringLiteral("columns"), columns);
+        });
         variant(QStringLiteral("two_notes_a_day.mdb"), QStringLiteral("data_note"),
             [&](QJsonObject &t) { setCell(t, 1, 0, t.value(QStringLiteral("rows")).toArray().at(0).toArray().at(0)); });
     }
@@ -183,6 +197,13 @@ private Q_SLOTS:
                                     << "整段轉入";
         QTest::newRow("column order") << "column_order"
                                       << "data_main 表的欄位順序和 Quillory 的不同";
+        QTest::newRow("columns deleted and added") << "column_history"
+                                                   << "data_main.a_kind_name 25 個";
+        QTest::newRow("Decimal, fixed text and OLE beside the ledger") << "every_type"
+                                                                       << "轉入核對：全部相符";
+        QTest::newRow("fixed-length text")
+            << "fixed_kind_name"
+            << "data_main.a_kind_name 是固定長度（12 個字）的文字欄位，照 Access 存放的樣子連同補齊的空格轉入";
         QTest::newRow("no data_note") << "no_data_note"
                                       << "舊檔沒有 data_note 表";
         QTest::newRow("no inout") << "no_inout"

@@ -69,12 +69,23 @@ private Q_SLOTS:
                                          m_dir.filePath(QStringLiteral("double.mdb")) },
                      &error),
             qPrintable(error));
-        QVERIFY2(jetcases::runPython({ jetcases::script(QStringLiteral("ledger_jet.py")),
-                                         m_dir.filePath(QStringLiteral("currency.mdb")), QStringLiteral("--amount"),
-                                         QStringLiteral("currency"), QStringLiteral("--memo-overflow"),
-                                         QStringLiteral("--seed"), QStringLiteral("9") },
-                     &error),
-            qPrintable(error));
+        const auto ledger = [&](const QString &name, const QStringList &args) {
+            QString failure;
+            QVERIFY2(jetcases::runPython(
+                         QStringList { jetcases::script(QStringLiteral("ledger_jet.py")), m_dir.filePath(name) } + args,
+                         &failure),
+                qPrintable(failure));
+        };
+        ledger(QStringLiteral("currency.mdb"),
+            { QStringLiteral("--amount"), QStringLiteral("currency"), QStringLiteral("--memo-overflow"),
+                QStringLiteral("--seed"), QStringLiteral("9"), QStringLiteral("--order"), QStringLiteral("int") });
+        ledger(QStringLiteral("moved.mdb"), { QStringLiteral("--moved"), QStringLiteral("5") });
+        ledger(QStringLiteral("single.mdb"),
+            { QStringLiteral("--amount"), QStringLiteral("single"), QStringLiteral("--order"),
+                QStringLiteral("byte") });
+        ledger(QStringLiteral("decimal.mdb"),
+            { QStringLiteral("--amount"), QStringLiteral("decimal"), QStringLiteral("--order"),
+                QStringLiteral("decimal"), QStringLiteral("--seed"), QStringLiteral("4") });
     }
 
     void cleanup() { database_access::Close_DB(); }
@@ -85,6 +96,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("elsewhere"); // into another folder than the old file's
         QTest::newRow("Double amounts, in the old file's own folder") << QStringLiteral("double.mdb") << false;
         QTest::newRow("Currency amounts and long memos, into a new folder") << QStringLiteral("currency.mdb") << true;
+        QTest::newRow("5 % of the rows moved by edits, the catalogue's too") << QStringLiteral("moved.mdb") << false;
+        QTest::newRow("Single amounts, Byte key_order") << QStringLiteral("single.mdb") << true;
+        QTest::newRow("Decimal amounts and key_order") << QStringLiteral("decimal.mdb") << true;
     }
 
     void everyValueAndEveryViewComeOver()
@@ -158,7 +172,7 @@ private Q_SLOTS:
             const QJsonArray k = kinds.at(i).toArray();
             QCOMPARE(got.kinds.at(i).id, k.at(0).toInteger());
             QCOMPARE(got.kinds.at(i).name, k.at(1).toString());
-            QCOMPARE(double(got.kinds.at(i).order), k.at(2).toDouble());
+            QCOMPARE(double(got.kinds.at(i).order), k.at(2).toVariant().toDouble());
         }
         const QJsonArray notes
             = jetcases::tableOf(layout, QStringLiteral("data_note")).value(QStringLiteral("rows")).toArray();

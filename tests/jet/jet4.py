@@ -14,12 +14,17 @@ A table is a dict:
      "columns": [{"name": "a_date", "type": "datetime"},
                  {"name": "a_content", "type": "text", "size": 255}, ...],
      "rows": [[value, ...], ...],
-     "deleted_rows": [[value, ...], ...]}      # optional
+     "deleted_rows": [[value, ...], ...],      # optional, and the next three
+     "moved_rows": [row index, ...],           # rows an update moved elsewhere
+     "moved_twice": [row index, ...],          # moved, then moved again
+     "moved_deleted_rows": [[value, ...], ...]}  # moved, then deleted
 Column types: byte, int, long, autonumber, single, double, currency,
-datetime, text, memo, bool.  Values: None is NULL; int; float (a double is
+decimal ("precision", "scale"), datetime, text ("fixed": True for fixed
+length), memo, ole, bool.  Values: None is NULL; int; float (a double is
 written bit for bit); str for text and memo; a datetime as "YYYY-MM-DD",
 "YYYY-MM-DD HH:MM:SS[.fff]" or a float of days since 1899-12-30; a currency
-as a decimal str (or int) with at most four places.
+as a decimal str (or int) with at most four places; a decimal as a str with
+at most "scale" places; ole as bytes (a str of hex digits in JSON).
 
 Options (all optional):
     "jet": 4 | 3        3 writes an Access 97 header only (to be refused)
@@ -27,6 +32,12 @@ Options (all optional):
     "password": "..."   the header marks the file as password-protected
     "memo_overflow": True   long memos go to long-value pages of their own
     "compress_text": True   text in the compressed two-byte form where shorter
+    "catalogue_moved": True the catalogue row of the first table is a moved row
+    "catalogue_properties": True  each table's catalogue row holds a long
+                            LvProp value, on the catalogue's long-value pages
+
+write_mdb returns, for each table, the indices of its live rows in the order
+a scan of its pages that passes by every flagged slot meets them.
 
 Command line:  python3 jet4.py LAYOUT.json OUT.mdb
 with LAYOUT.json = {"tables": [...], "options": {...}}.
@@ -47,8 +58,10 @@ The file layout written here (all numbers little-endian, 4096-byte pages):
 
 A data page:  0x01 0x01, free space (2), definition page (4), 0 (4), row count
 (2), then one 2-byte start offset per row.  Rows are packed from the end of
-the page downwards; row i ends where row i-1 starts.  An offset with 0x8000 set
-is a deleted row, whose bytes stay on the page.
+the page downwards; row i ends where row i-1 starts.  The top bits of an offset
+are flags: 0xC000 a deleted row, whose bytes stay on the page; 0x4000 a row
+that moved elsewhere, its first 4 bytes giving where; 0x8000 the row at that
+new place, which a scan of the pages passes by (see lay_out).
 
 A row:  column count (2), the fixed-size columns at their fixed offsets, the
 variable-size columns one after another, then (read backwards from the end of
@@ -80,12 +93,17 @@ DATA_HEAD = 14            # bytes before the row offsets on a data page
 MAX_ROWS_PER_PAGE = 255   # a data pointer keeps the row number in one byte
 MAP_PAGE_BITS = (PAGE - 4) * 8
 
+# Flags in the top bits of a row's offset word on a data page.
+MOVED_AWAY = 0x4000     # the row moved; its first 4 bytes say where (row number, page << 8)
+MOVED_HERE = 0x8000     # reached only through a MOVED_AWAY slot; a scan passes it by
+DELETED = 0xC000        # both: a deleted row, or the place a row was moved from and freed
+
 # type name -> (type code, fixed size or None for variable size)
 TYPES = {
     "bool": (0x01, 0), "byte": (0x02, 1), "int": (0x03, 2), "long": (0x04, 4),
     "autonumber": (0x04, 4), "currency": (0x05, 8), "single": (0x06, 4),
     "double": (0x07, 8), "datetime": (0x08, 8), "text": (0x0A, None),
-    "memo": (0x0C, None), "ole": (0x0B, None),
+    "memo": (0x0C, None), "ole": (0x0B, None), "decimal": (0x10, 17),
 }
 
 COL_FIXED, COL_NULLABLE, COL_AUTO_LONG = 0x01, 0x02, 0x04
@@ -182,7 +200,32 @@ def currency_units(value):
     return -units if m.group(1) == "-" else units
 
 
-def fixed_bytes(ctype, value):
+def decimal_bytes(value, scale):
+    """A Decimal (Numeric) field, 17 bytes:
+         0  1  sign: 0x80 negative, 0x00 not
+         1 16  the magnitude (value * 10^scale, a whole number) as four 32-bit
+               words, each little-endian, the most significant word first."""
+    m = re.match(r"^\s*([+-]?)(\d+)(?:\.(\d*))?\s*$", str(value))
+    if not m or len(m.group(3) or "") > scale:
+        raise ValueError("bad decimal %r for scale %d" % (value, scale))
+    magnitude = int(m.group(2) + (m.group(3) or "").ljust(scale, "0"))
+    words = [(magnitude >> (32 * k)) & 0xFFFFFFFF for k in (3, 2, 1, 0)]
+    return bytes([0x80 if m.group(1) == "-" else 0]) + struct.pack("<4I", *words)
+
+
+def fixed_text_bytes(value, chars):
+    """Fixed-length text fills the column: two-byte characters, padded with
+    spaces to its length, never compressed."""
+    if len(value) > chars:
+        raise ValueError("text longer than its fixed length")
+    return value.ljust(chars).encode("utf-16-le")
+
+
+def fixed_bytes(ctype, value, col=None):
+    if ctype == "decimal":
+        return decimal_bytes(value, col["scale"])
+    if ctype == "text":
+        return fixed_text_bytes(value, col["len"] // 2)
     if ctype == "byte":
         return struct.pack("<B", value)
     if ctype == "int":
@@ -213,9 +256,9 @@ class File:
         return len(self.pages) - 1
 
 
-def data_page(rows, owner, deleted=(), lval=False):
-    """One data page with the given row byte strings; rows whose index is in
-    `deleted` get the deleted flag on their offset."""
+def data_page(rows, owner, flags=(), lval=False):
+    """One data page with the given row byte strings; flags[i], where given,
+    is or-ed into row i's offset word (DELETED, MOVED_HERE, MOVED_AWAY)."""
     pg = bytearray(PAGE)
     pg[0], pg[1] = 0x01, 0x01
     if lval:
@@ -227,19 +270,20 @@ def data_page(rows, owner, deleted=(), lval=False):
     for i, r in enumerate(rows):
         start = end - len(r)
         pg[start:end] = r
-        struct.pack_into("<H", pg, DATA_HEAD + 2 * i, start | (0x8000 if i in deleted else 0))
+        struct.pack_into("<H", pg, DATA_HEAD + 2 * i, start | (flags[i] if i < len(flags) else 0))
         end = start
     struct.pack_into("<H", pg, 2, end - DATA_HEAD - 2 * len(rows))
     return pg
 
 
 def pack_rows(rows):
-    """Splits row byte strings into groups that fit one page each."""
+    """Splits rows (byte strings, or slots whose first item is the bytes) into
+    groups that fit one page each."""
     groups, cur, used = [], [], DATA_HEAD
     for r in rows:
-        need = len(r) + 2
+        need = len(r[0] if isinstance(r, list) else r) + 2
         if DATA_HEAD + need > PAGE:
-            raise ValueError("row of %d bytes does not fit a page" % len(r))
+            raise ValueError("row of %d bytes does not fit a page" % (need - 2))
         if cur and (used + need > PAGE or len(cur) >= MAX_ROWS_PER_PAGE):
             groups.append(cur)
             cur, used = [], DATA_HEAD
@@ -253,49 +297,86 @@ def pack_rows(rows):
 class Table:
     def __init__(self, layout, compress):
         self.name = layout["name"]
-        self.columns = []
         self.compress = compress
+        # A table whose columns changed after rows were written: "history" names the
+        # columns added since ("added") and those deleted since ("dropped", each with its
+        # "num" and the "values" the first rows held), and how many rows ("old_rows", the
+        # first ones) were written before.  Access renumbers nothing: the columns left keep
+        # their numbers, null-mask bits, fixed offsets and variable-column slots, so the
+        # numbers have gaps; it rewrites no row, so an old row still holds a deleted
+        # column and lacks an added one (its column count is smaller than their number).
+        history = layout.get("history", {})
+        self.dropped = history.get("dropped", [])
+        self.added = set(history.get("added", []))
+        self.old_rows = history.get("old_rows", 0)
+        every = [dict(c, num=c.get("num", n)) for n, c in enumerate(layout["columns"])]
+        every += [dict(c, gone=True) for c in self.dropped]
         fixed_off = var_idx = 0
-        for n, c in enumerate(layout["columns"]):
+        for c in sorted(every, key=lambda c: c["num"]):
             ctype = c["type"]
             code, size = TYPES[ctype]
-            col = {"name": c["name"], "type": ctype, "code": code, "num": n}
+            c["code"] = code
+            if ctype == "decimal":
+                c["precision"], c["scale"] = c.get("precision", 18), c.get("scale", 0)
+            if ctype == "text" and c.get("fixed"):
+                size = 2 * int(c.get("size", 255))
             if size is None:
-                col["var"] = var_idx
+                c["var"] = var_idx
                 var_idx += 1
-                col["len"] = 2 * int(c.get("size", 255)) if ctype == "text" else 0
+                c["len"] = 2 * int(c.get("size", 255)) if ctype == "text" else 0
             else:
-                col["fixed"] = fixed_off
+                c["fixed"] = fixed_off
                 fixed_off += size
-                col["len"] = size
-            self.columns.append(col)
-        self.fixed_size = fixed_off
-        self.num_var = var_idx
+                c["len"] = size
+        self.columns = [c for c in every if not c.get("gone")]
+        self.every = every
+        self.next_num = max([c["num"] for c in every] + [-1]) + 1
+        self.num_var = sum(1 for c in self.columns if "var" in c)
         self.rows = layout.get("rows", [])
         self.deleted = layout.get("deleted_rows", [])
+        self.moved = {i: 1 for i in layout.get("moved_rows", [])}
+        self.moved.update({i: 2 for i in layout.get("moved_twice", [])})
+        self.moved_deleted = layout.get("moved_deleted_rows", [])
         self.autonumber = 0
-        for c in self.columns:
+        for i, c in enumerate(self.columns):
             if c["type"] == "autonumber":
-                i = c["num"]
                 self.autonumber = max([r[i] for r in self.rows if r[i] is not None] + [0])
 
-    def row_bytes(self, values, memo_out):
+    def row_bytes(self, values, memo_out, index=None):
         """The bytes of one row; memo_out(col, encoded) stores a long memo
-        elsewhere and returns its 12-byte head."""
+        elsewhere and returns its 12-byte head.  index is the row's place in
+        "rows", which tells whether it was written before the columns changed.
+
+        A row (offsets from its start; the end part is read backwards):
+          0       2  column count: 1 + the highest column number it was written with
+          2       .  the fixed-size columns, each at its fixed offset
+          .       .  the variable-size columns, one after another
+          end-2-m-2v-4  the end of the variable data (2)
+                  2v  the start of each variable column, the last one first
+          end-2-m 2  v, how many variable slots the row has
+          end-m   m  the null mask, one bit per column number, 1 = has a value
+        (without variable columns only the fixed part and the mask)."""
         if len(values) != len(self.columns):
             raise ValueError("table %s: row has %d values for %d columns"
                              % (self.name, len(values), len(self.columns)))
-        ncols = len(self.columns)
-        fixed = bytearray(self.fixed_size)
+        old = index is not None and index < self.old_rows
+        if old and any(v is not None for c, v in zip(self.columns, values) if c["name"] in self.added):
+            raise ValueError("table %s: row %d holds a column added after it" % (self.name, index))
+        cells = [(c, v) for c, v in zip(self.columns, values) if not (old and c["name"] in self.added)]
+        if old:
+            cells += [(c, c["values"][index]) for c in self.every if c.get("gone")]
+        ncols = max(c["num"] for c, _ in cells) + 1
+        fixed = bytearray(max([c["fixed"] + c["len"] for c, _ in cells if "fixed" in c] + [0]))
         mask = bytearray((ncols + 7) // 8)
-        var_parts = [b""] * self.num_var
-        for col, v in zip(self.columns, values):
+        num_var = max([c["var"] + 1 for c, _ in cells if "var" in c] + [0])
+        var_parts = [b""] * num_var
+        for col, v in cells:
             ctype = col["type"]
             present = v is not None
             if ctype == "bool":
                 present = bool(v)
             elif present and "fixed" in col:
-                b = fixed_bytes(ctype, v)
+                b = fixed_bytes(ctype, v, col)
                 fixed[col["fixed"]:col["fixed"] + len(b)] = b
             elif present and ctype == "text":
                 enc = encode_text(v, self.compress)
@@ -303,13 +384,16 @@ class Table:
                     raise ValueError("%s.%s: text longer than the column" % (self.name, col["name"]))
                 var_parts[col["var"]] = enc
             elif present and ctype in ("memo", "ole"):
-                enc = v if isinstance(v, bytes) else encode_text(v, self.compress and len(v) <= 1024)
+                if ctype == "ole":
+                    enc = v if isinstance(v, bytes) else bytes.fromhex(v)
+                else:
+                    enc = encode_text(v, self.compress and len(v) <= 1024)
                 var_parts[col["var"]] = memo_out(col, enc)
             if present:
                 mask[col["num"] // 8] |= 1 << (col["num"] % 8)
         out = bytearray(struct.pack("<H", ncols))
         out += fixed
-        if self.num_var:
+        if num_var or self.num_var:
             starts = []
             for part in var_parts:
                 starts.append(len(out))
@@ -318,7 +402,7 @@ class Table:
             out += struct.pack("<H", eod)
             for s in reversed(starts):
                 out += struct.pack("<H", s)
-            out += struct.pack("<H", self.num_var)
+            out += struct.pack("<H", num_var)
         out += mask
         return bytes(out)
 
@@ -334,7 +418,7 @@ class Table:
         body += bytes(8)
         body += bytes([0x53 if system else 0x4E])
         ncols = len(self.columns)
-        body += struct.pack("<HHH", ncols, self.num_var, ncols)
+        body += struct.pack("<HHH", self.next_num, self.num_var, ncols)
         body += struct.pack("<II", 0, 0)         # no indexes
         body += struct.pack("<II", used_map, free_map)
         for c in self.columns:
@@ -344,21 +428,37 @@ class Table:
             if c["type"] == "autonumber":
                 flags = COL_FIXED | COL_AUTO_LONG
             misc = SORT_GENERAL if c["type"] in ("text", "memo") else 0
+            if c["type"] == "decimal":      # precision, then scale
+                misc = c["precision"] | (c["scale"] << 8)
             body += struct.pack("<BIHHHHHBBIHH", c["code"], 0, c["num"], c.get("var", 0),
                                 c["num"], misc, 0, flags,
-                                0x01 if c["type"] in ("text", "memo") and self.compress else 0,
+                                0x01 if c["type"] in ("text", "memo") and self.compress and "fixed" not in c else 0,
                                 0, c.get("fixed", 0), c["len"])
         for c in self.columns:
             name = c["name"].encode("utf-16-le")
             body += struct.pack("<H", len(name)) + name
         struct.pack_into("<I", body, 0, len(body))
-        if 8 + len(body) > PAGE:
-            raise ValueError("table %s: definition does not fit one page" % self.name)
-        pg = bytearray(PAGE)
-        pg[0], pg[1] = 0x02, 0x01
-        struct.pack_into("<H", pg, 2, PAGE - 8 - len(body) - 8)
-        pg[8:8 + len(body)] = body
-        return pg
+        return body
+
+    def tdef_pages(self, f, first, num_rows, used_map, free_map, system=False):
+        """Writes the definition on page `first` and, when it is longer than a
+        page (70 columns and more), on further pages added to f.  Each page:
+          0  1  0x02   1  1  0x01   2  2  free bytes
+          4  4  the next page of the definition, 0 on the last
+          8  .  the definition's bytes, continued from the page before
+        so the definition reads as one run of bytes from offset 8 of the first
+        page on, each later page's head (8 bytes) left out."""
+        body = self.tdef(num_rows, used_map, free_map, system)
+        room = PAGE - 8
+        chunks = [body[i:i + room] for i in range(0, len(body), room)]
+        numbers = [first] + [f.new_page() for _ in chunks[1:]]
+        for k, chunk in enumerate(chunks):
+            pg = bytearray(PAGE)
+            pg[0], pg[1] = 0x02, 0x01
+            struct.pack_into("<H", pg, 2, room - len(chunk))
+            struct.pack_into("<I", pg, 4, numbers[k + 1] if k + 1 < len(numbers) else 0)
+            pg[8:8 + len(chunk)] = chunk
+            f.pages[numbers[k]] = pg
 
     def has_auto(self):
         return any(c["type"] == "autonumber" for c in self.columns)
@@ -399,6 +499,14 @@ CATALOGUE_COLUMNS = [
 ]
 
 
+def property_names(names):
+    """A table's properties as the catalogue keeps them (LvProp), with only the
+    list of property names:  "MR2" 0, then a record: its length (4), type 0x80
+    (2), and each name as its length in bytes (2) and two-byte text."""
+    record = b"".join(struct.pack("<H", len(n.encode("utf-16-le"))) + n.encode("utf-16-le") for n in names)
+    return b"MR2\x00" + struct.pack("<IH", 6 + len(record), 0x80) + record
+
+
 def header_page(options, page_size):
     pg = bytearray(page_size)
     pg[0:4] = b"\x00\x01\x00\x00"
@@ -436,7 +544,7 @@ def write_mdb(path, tables, options=None):
         with open(path, "wb") as out:
             out.write(header_page(options, PAGE_JET3))
             out.write(bytes(PAGE_JET3 * 3))
-        return
+        return {}
     compress = options.get("compress_text", True)
     overflow = options.get("memo_overflow", False)
     f = File()
@@ -458,6 +566,13 @@ def write_mdb(path, tables, options=None):
     for t, tdef_page, _ in laid:
         cat_rows.append([tdef_page, TABLES_CONTAINER_ID, t.name, 1, CREATED, CREATED, 0, None, None, None, None])
     cat.rows = cat_rows
+    if options.get("catalogue_moved") and len(cat_rows) > 2:
+        cat.moved = {2: 1}      # the first user table's row, as after a rename
+    if options.get("catalogue_properties"):
+        # Each table's properties (column widths, formats...), long enough for
+        # the catalogue's own long-value pages.
+        for r in cat_rows[2:]:
+            r[10] = property_names(["%s_%03d" % (r[2], i) for i in range(120)])
     cat_laid = lay_out(cat, f, False, tdef_page=CATALOGUE_PAGE)
 
     for t, tdef_page, pages in laid + [cat_laid]:
@@ -466,13 +581,14 @@ def write_mdb(path, tables, options=None):
         free = len(map_rows)
         map_rows.append(b"\x00" + struct.pack("<I", 0) + bytes(4))
         t.used_map, t.free_map = (1 << 8) | used, (1 << 8) | free
-        f.pages[tdef_page] = t.tdef(len(t.rows), t.used_map, t.free_map,
-                                   system=t.name.startswith("MSys"))
+        t.tdef_pages(f, tdef_page, len(t.rows), t.used_map, t.free_map,
+                     system=t.name.startswith("MSys"))
     f.pages[1] = data_page(map_rows, 0)
     f.pages[0] = header_page(options, PAGE)
     with open(path, "wb") as out:
         for pg in f.pages:
             out.write(pg)
+    return {t.name: t.scan_order for t, _, _ in laid}
 
 
 def lay_out(t, f, overflow, tdef_page=None):
@@ -490,19 +606,48 @@ def lay_out(t, f, overflow, tdef_page=None):
             return struct.pack("<I", len(enc) | 0x80000000) + bytes(8) + enc
         return lval.store(enc)
 
-    live = [t.row_bytes(r, memo_out) for r in t.rows]
-    dead = [t.row_bytes(r, memo_out) for r in t.deleted]
-    ordered, flags = row_order(live, dead)
+    # Each slot: [bytes, offset flags, live row index read there by a page scan
+    # (None when none), the place of a slot this one points to].
+    live = []
+    for i, r in enumerate(t.rows):
+        b = t.row_bytes(r, memo_out, i)
+        live.append([b, MOVED_AWAY, None, ("moved", i)] if i in t.moved else [b, 0, i, None])
+    dead = [[t.row_bytes(r, memo_out), DELETED, None, None] for r in t.deleted]
+    gone = [t.row_bytes(r, memo_out) for r in t.moved_deleted]
+    dead += [[b, DELETED, None, ("gone", j)] for j, b in enumerate(gone)]
+    ordered = row_order(live, dead)[0]
+    # Where rows went when an update made them too long for their page: onto pages of
+    # their own after the others, flagged MOVED_HERE.  A row moved twice leaves its
+    # first new place freed (DELETED) and the old slot points at the newest; a row
+    # moved and then deleted has both its slots DELETED, the old one still pointing.
+    elsewhere, places = [], {}
+    for i in sorted(t.moved):
+        b = live[i][0]
+        if t.moved[i] == 2:
+            elsewhere.append([b, DELETED, None, None])
+        elsewhere.append([b, MOVED_HERE, i, None, ("moved", i)])
+    for j, b in enumerate(gone):
+        elsewhere.append([b, DELETED, None, None, ("gone", j)])
     pages = []
-    pos = 0
-    for group in pack_rows(ordered):
+    for group in pack_rows(ordered) + pack_rows(elsewhere):
         n = f.new_page()
-        deleted = {i for i in range(len(group)) if flags[pos + i]}
-        f.pages[n] = data_page(group, tdef_page, deleted)
-        pages.append(n)
-        pos += len(group)
+        for k, slot in enumerate(group):
+            if len(slot) == 5:
+                places[slot[4]] = (n << 8) | k
+        pages.append((n, group))
+    # A slot a row moved away from keeps the row's old bytes behind the pointer:
+    #   0  4  page of the new place << 8 | its row number on that page
+    #   4  .. what the row held before (never read)
+    t.scan_order = []
+    for n, group in pages:
+        for slot in group:
+            if slot[3] is not None:
+                slot[0] = struct.pack("<I", places[slot[3]]) + slot[0][4:]
+            if slot[2] is not None:
+                t.scan_order.append(slot[2])
+        f.pages[n] = data_page([slot[0] for slot in group], tdef_page, [slot[1] for slot in group])
     lval.flush()
-    return t, tdef_page, pages
+    return t, tdef_page, [n for n, _ in pages]
 
 
 def row_order(live, dead):

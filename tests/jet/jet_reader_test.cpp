@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -39,19 +40,36 @@ bool sameBits(double a, double b)
 }
 
 // Empty when the value read is the value written, else what differs.
-QString difference(const JetValue &got, const QJsonValue &want, const QString &type)
+QString difference(const JetValue &got, const QJsonValue &want, const QJsonObject &column)
 {
     using K = JetValue::Kind;
+    const QString type = column.value(QStringLiteral("type")).toString();
     if (type == QLatin1String("bool"))
         return got.kind == K::Integer && got.integer == (want.toBool() ? 1 : 0) ? QString() : QStringLiteral("bool");
     if (want.isNull())
         return got.isNull() ? QString() : QStringLiteral("expected NULL");
+    if (type == QLatin1String("decimal")) {
+        // The digits as stored: exactly the value written, with the column's places.
+        const int scale = column.value(QStringLiteral("scale")).toInt();
+        const qsizetype point = got.text.indexOf(QLatin1Char('.'));
+        return got.kind == K::Decimal && Decimal::fromText(got.text) == Decimal::fromText(want.toString())
+                && (point < 0 ? 0 : got.text.size() - point - 1) == scale
+            ? QString()
+            : QStringLiteral("decimal %1").arg(got.text);
+    }
+    if (type == QLatin1String("ole"))
+        return got.kind == K::Binary && got.bytes == QByteArray::fromHex(want.toString().toLatin1())
+            ? QString()
+            : QStringLiteral("%1 bytes").arg(got.bytes.size());
+    const QString text = column.value(QStringLiteral("fixed")).toBool()
+        ? want.toString().leftJustified(column.value(QStringLiteral("size")).toInt()) // padded as stored
+        : want.toString();
     if (type == QLatin1String("text") || type == QLatin1String("memo"))
-        return got.kind == K::Text && got.text == want.toString() ? QString()
-                                                                  : QStringLiteral("text %1 (%2 chars) for %3 chars")
-                                                                        .arg(got.text.left(40))
-                                                                        .arg(got.text.size())
-                                                                        .arg(want.toString().size());
+        return got.kind == K::Text && got.text == text ? QString()
+                                                       : QStringLiteral("text %1 (%2 chars) for %3 chars")
+                                                             .arg(got.text.left(40))
+                                                             .arg(got.text.size())
+                                                             .arg(want.toString().size());
     if (type == QLatin1String("double") || type == QLatin1String("single"))
         return got.kind == K::Double
                 && sameBits(
@@ -103,7 +121,7 @@ void compareWithLayout(const QString &path)
             for (int c = 0; c < columns.size(); ++c) {
                 const QJsonObject column = columns[c].toObject();
                 QCOMPARE(def.columns[c].name, column.value(QStringLiteral("name")).toString());
-                const QString diff = difference(rows[r][c], values[c], column.value(QStringLiteral("type")).toString());
+                const QString diff = difference(rows[r][c], values[c], column);
                 QVERIFY2(diff.isEmpty(),
                     qPrintable(QStringLiteral("%1 %2 row %3 column %4: %5")
                                    .arg(QFileInfo(path).fileName(), name)
@@ -132,6 +150,33 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+int u16At(const QByteArray &bytes, qsizetype at)
+{
+    return static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8);
+}
+
+void put32(QByteArray &bytes, qsizetype at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = char((value >> (8 * i)) & 0xFF);
+}
+
+// Where the slots that rows moved away from (offset flag 0x4000 alone) keep their pointers.
+QList<qsizetype> movePointers(const QByteArray &bytes)
+{
+    QList<qsizetype> places;
+    for (qsizetype base = 4096; base < bytes.size(); base += 4096) {
+        if (bytes[base] != 1)
+            continue;
+        for (int r = 0; r < u16At(bytes, base + 12); ++r) {
+            const int offset = u16At(bytes, base + 14 + 2 * r);
+            if ((offset & 0xC000) == 0x4000)
+                places << base + (offset & 0x1FFF);
+        }
+    }
+    return places;
+}
+
 } // namespace
 
 class JetReaderTest : public QObject
@@ -149,14 +194,24 @@ private Q_SLOTS:
             QFAIL(qPrintable(error));
         const QString ledger = m_dir.filePath(QStringLiteral("ledger.mdb"));
         const QString currency = m_dir.filePath(QStringLiteral("ledger_currency.mdb"));
+        QVERIFY2(jetcases::runPython({ jetcases::script(QStringLiteral("ledger_jet.py")),
+                                         m_dir.filePath(QStringLiteral("ledger_moved.mdb")), QStringLiteral("--moved"),
+                                         QStringLiteral("5") },
+                     &error),
+            qPrintable(error));
         QVERIFY2(jetcases::runPython({ jetcases::script(QStringLiteral("ledger_jet.py")), ledger }, &error),
             qPrintable(error));
-        QVERIFY2(
-            jetcases::runPython({ jetcases::script(QStringLiteral("ledger_jet.py")), currency,
-                                    QStringLiteral("--amount"), QStringLiteral("currency"),
-                                    QStringLiteral("--memo-overflow"), QStringLiteral("--seed"), QStringLiteral("7") },
-                &error),
-            qPrintable(error));
+        // a_count and key_order as each type a Number column of Access may be.
+        for (const QStringList &args : { QStringList { currency, QStringLiteral("--amount"), QStringLiteral("currency"),
+                                             QStringLiteral("--memo-overflow"), QStringLiteral("--seed"),
+                                             QStringLiteral("7"), QStringLiteral("--order"), QStringLiteral("int") },
+                 QStringList { m_dir.filePath(QStringLiteral("ledger_single.mdb")), QStringLiteral("--amount"),
+                     QStringLiteral("single"), QStringLiteral("--order"), QStringLiteral("byte") },
+                 QStringList { m_dir.filePath(QStringLiteral("ledger_decimal.mdb")), QStringLiteral("--amount"),
+                     QStringLiteral("decimal"), QStringLiteral("--order"), QStringLiteral("decimal") } })
+            QVERIFY2(
+                jetcases::runPython(QStringList { jetcases::script(QStringLiteral("ledger_jet.py")) } + args, &error),
+                qPrintable(error));
     }
 
     void readsEveryCaseValueForValue_data()
@@ -164,7 +219,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("file");
         for (const char *name :
             { "nulls", "duplicate_key", "key_zero", "vanished_kind", "dates_out_of_range", "kind_order", "deleted_rows",
-                "memo_overflow", "column_order", "no_data_note", "no_inout", "ledger", "ledger_currency" })
+                "memo_overflow", "column_order", "every_type", "column_history", "wide", "no_data_note", "no_inout",
+                "ledger", "ledger_currency", "ledger_moved", "ledger_single", "ledger_decimal" })
             QTest::newRow(name) << m_dir.filePath(QString::fromLatin1(name) + QStringLiteral(".mdb"));
     }
 
@@ -182,7 +238,8 @@ private Q_SLOTS:
     // ledgers: every table in them reads to its stored row count.
     void fuzzSeedsReadWhole()
     {
-        for (const char *name : { "ledger.mdb", "memo.mdb", "deleted.mdb" }) {
+        for (const char *name :
+            { "ledger.mdb", "memo.mdb", "deleted.mdb", "moved.mdb", "history.mdb", "wide.mdb", "types.mdb" }) {
             const QByteArray bytes = fileBytes(m_dir.filePath(QStringLiteral("seeds/") + QString::fromLatin1(name)));
             QVERIFY2(!bytes.isEmpty(), name);
             const QString message = refusal(bytes);
@@ -211,6 +268,39 @@ private Q_SLOTS:
         QTest::newRow("text file") << QByteArray("a_date,a_kind\n2024-01-01,3\n") << QStringLiteral("不是 Access");
         QByteArray header = file("ledger.mdb").left(4096 * 3);
         QTest::newRow("header only") << header << QStringLiteral("損壞");
+        // Moved rows whose pointers lead nowhere, or round and round.
+        const QByteArray moved = file("ledger_moved.mdb");
+        const QList<qsizetype> pointers = movePointers(moved);
+        QVERIFY(pointers.size() > 40);
+        const auto pointing = [&](const std::function<void(QByteArray &)> &change) {
+            QByteArray changed = moved;
+            change(changed);
+            return changed;
+        };
+        const auto pointerAt = [&](int i) {
+            return std::uint32_t(u16At(moved, pointers[i])) | (std::uint32_t(u16At(moved, pointers[i] + 2)) << 16);
+        };
+        QTest::newRow("moved off the file")
+            << pointing([&](QByteArray &b) { put32(b, pointers[0], std::uint32_t(moved.size() / 4096 + 7) << 8); })
+            << QStringLiteral("搬到了第 %1 頁第 0 格，但檔案只有").arg(moved.size() / 4096 + 7);
+        const std::uint32_t targetPage = pointerAt(0) >> 8;
+        const int rowsThere = u16At(moved, qsizetype(targetPage) * 4096 + 12);
+        QTest::newRow("moved to an empty slot")
+            << pointing([&](QByteArray &b) { put32(b, pointers[0], (targetPage << 8) | std::uint32_t(rowsThere)); })
+            << QStringLiteral("那裡卻是空的");
+        const auto slotOf = [&](int i) {
+            for (qsizetype base = 4096; base < moved.size(); base += 4096)
+                for (int r = 0; base == pointers[i] / 4096 * 4096 && r < u16At(moved, base + 12); ++r)
+                    if (base + (u16At(moved, base + 14 + 2 * r) & 0x1FFF) == pointers[i])
+                        return (std::uint32_t(base / 4096) << 8) | std::uint32_t(r);
+            return std::uint32_t(0);
+        };
+        QTest::newRow("moves in a loop") << pointing([&](QByteArray &b) {
+            put32(b, pointers[0], slotOf(1));
+            put32(b, pointers[1], slotOf(0));
+        }) << QStringLiteral("繞成了圈");
+        QTest::newRow("two moved to one place") << pointing([&](QByteArray &b) { put32(b, pointers[1], pointerAt(0)); })
+                                                << QStringLiteral("都說自己搬到了");
     }
 
     void refusesWhatItCannotRead()

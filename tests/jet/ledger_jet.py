@@ -13,7 +13,8 @@ cents or as Currency, and a note on some days.
 
 Command line:
     python3 ledger_jet.py OUT.mdb --entries 1000 --years 2023,2024,2025 --seed 1
-        [--amount double|currency] [--memo-overflow]
+        [--amount double|currency|single|decimal] [--order double|byte|int|decimal]
+        [--memo-overflow] [--moved PERCENT]
 """
 
 import argparse
@@ -46,6 +47,9 @@ DAY_NOTES = ["今天下雨。", "搬家第一天 📦", "爸媽來訪，吃了�
              "發票對獎：中了 200 元 💰", "公司聚餐 100% 出席", "颱風假 🌀", "換季整理衣櫃"]
 
 
+DECIMAL = {"precision": 18, "scale": 4}   # ignored by the other types
+
+
 def long_memo(rnd, size):
     base = "這是一段很長的備註，記下當天的細節：購買項目、價格比較、和店家的對話 😀。"
     text = (base * (size // len(base) + 1))[:size]
@@ -53,11 +57,17 @@ def long_memo(rnd, size):
 
 
 def ledger_layout(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double",
-                memo_overflow=False, long_memos=True):
+                memo_overflow=False, long_memos=True, moved=0, order="double"):
     rnd = random.Random(seed)
+    # A ledger edited over the years: `moved` percent of its entries grew too long for
+    # their page and were moved (a third of them twice), and as many more were moved
+    # and later deleted.
+    shifted = entries * moved // 100
+    gone = shifted // 3
+    entries += gone
     kinds = []
     for i, (name, _) in enumerate(KINDS, start=1):
-        kinds.append([i, name, float(i)])
+        kinds.append([i, name, {"double": float(i), "decimal": "%d" % i}.get(order, i)])
     days = []
     d = date(min(years), 1, 1)
     while d.year <= max(years):
@@ -76,10 +86,16 @@ def ledger_layout(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double
         else:
             cents = rnd.choice([rnd.randint(10, 500) * 100, rnd.randint(1, 300000),
                                 rnd.randint(1, 9999) * 100 + 50])
-        if amount == "currency":
+        if amount in ("currency", "decimal"):
             value = "%d.%02d" % (cents // 100, cents % 100)
             if n % 97 == 0:
                 value = "%d.%04d" % (cents // 100, rnd.randint(0, 9999))
+            if amount == "decimal" and n % 89 == 5:
+                value = "-" + value        # a refund
+        elif amount == "single":
+            # As typed into a Single field: at most 7 significant digits, so the float
+            # stored reads back as the decimal typed.
+            value = round((cents % 10 ** 7) / 100, 2)
         else:
             value = cents / 100
             if n % 101 == 0:
@@ -90,6 +106,14 @@ def ledger_layout(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double
         # Now and then the stored kind name is from before a rename.
         stored_name = kind_name if n % 37 else kind_name + "（舊）"
         rows.append([day.isoformat(), kind_id, inout, content, value, note, key, stored_name])
+    moved_rows, gone_rows = [], []
+    if moved:
+        dropped = set(rnd.sample(range(len(rows)), gone))
+        gone_rows = [r for i, r in enumerate(rows) if i in dropped]
+        rows = [r for i, r in enumerate(rows) if i not in dropped]
+        moved_rows = rnd.sample(range(len(rows)), shifted)
+        for i in moved_rows:
+            rows[i][5] = (rows[i][5] or "") + "（後來補記：" + "發票已對過，金額無誤。" * rnd.randint(1, 4) + "）"
     notes = []
     for day in sorted(set(chosen)):
         if rnd.random() < 0.1:
@@ -101,12 +125,12 @@ def ledger_layout(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double
         {"name": "data_main", "columns": [
             {"name": "a_date", "type": "datetime"}, {"name": "a_kind", "type": "long"},
             {"name": "a_inout", "type": "int"}, {"name": "a_content", "type": "text", "size": 255},
-            {"name": "a_count", "type": amount}, {"name": "a_note", "type": "memo"},
+            dict({"name": "a_count", "type": amount}, **DECIMAL), {"name": "a_note", "type": "memo"},
             {"name": "a_key", "type": "long"}, {"name": "a_kind_name", "type": "text", "size": 50}],
          "rows": rows},
         {"name": "kind", "columns": [
             {"name": "a_kind", "type": "autonumber"}, {"name": "name", "type": "text", "size": 50},
-            {"name": "key_order", "type": "double"}],
+            dict({"name": "key_order", "type": order}, **DECIMAL)],
          "rows": kinds},
         {"name": "data_note", "columns": [
             {"name": "a_date", "type": "datetime"}, {"name": "a_note", "type": "memo"}],
@@ -115,22 +139,34 @@ def ledger_layout(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double
             {"name": "inout", "type": "int"}, {"name": "text", "type": "text", "size": 50}],
          "rows": [[0, "支出"], [1, "收入"]]},
     ]
+    if moved:
+        tables[0]["moved_rows"] = sorted(moved_rows[len(moved_rows) // 3:])
+        tables[0]["moved_twice"] = sorted(moved_rows[:len(moved_rows) // 3])
+        tables[0]["moved_deleted_rows"] = gone_rows
+        tables[1]["moved_rows"] = [4]
+        tables[2]["moved_twice"] = [0] if notes else []
+        tables[2]["moved_rows"] = [len(notes) - 1] if len(notes) > 1 else []
     options = {"memo_overflow": True} if memo_overflow else {}
+    if moved:
+        options["catalogue_moved"] = options["catalogue_properties"] = True
     return {"tables": tables, "options": options}
 
 
 def write_case(path, layout, **extra):
     """Writes the file and its JSON (the layout, plus any extra keys)."""
-    jet4.write_mdb(str(path), layout["tables"], layout.get("options"))
+    order = jet4.write_mdb(str(path), layout["tables"], layout.get("options"))
     doc = dict(layout)
+    # Where rows moved, a plain scan of the pages meets them in another order.
+    doc["tables"] = [dict(t, scan_order=order[t["name"]]) if t.get("moved_rows") or t.get("moved_twice")
+                     else t for t in layout["tables"]]
     doc.update(extra)
     with open(str(path) + ".json", "w", encoding="utf-8") as fh:
         json.dump(doc, fh, ensure_ascii=False, indent=1)
 
 
 def make_ledger(path, entries=1000, years=(2023, 2024, 2025), seed=1, amount="double",
-                memo_overflow=False, long_memos=True):
-    layout = ledger_layout(entries, list(years), seed, amount, memo_overflow, long_memos)
+                memo_overflow=False, long_memos=True, moved=0, order="double"):
+    layout = ledger_layout(entries, list(years), seed, amount, memo_overflow, long_memos, moved, order)
     write_case(path, layout)
     return layout
 
@@ -141,11 +177,15 @@ def main(argv):
     ap.add_argument("--entries", type=int, default=1000)
     ap.add_argument("--years", default="2023,2024,2025")
     ap.add_argument("--seed", type=int, default=1)
-    ap.add_argument("--amount", choices=["double", "currency"], default="double")
+    ap.add_argument("--amount", choices=["double", "currency", "single", "decimal"], default="double")
+    ap.add_argument("--order", choices=["double", "byte", "int", "decimal"], default="double",
+                    help="the type of kind.key_order")
     ap.add_argument("--memo-overflow", action="store_true")
+    ap.add_argument("--moved", type=int, default=0, metavar="PERCENT",
+                    help="entries moved by later edits, some twice, and some moved then deleted")
     a = ap.parse_args(argv)
     make_ledger(a.out, a.entries, [int(y) for y in a.years.split(",")], a.seed, a.amount,
-                a.memo_overflow)
+                a.memo_overflow, moved=a.moved, order=a.order)
     return 0
 
 

@@ -143,6 +143,57 @@ def case_column_order():
     return s, "data_main and kind with their columns in another order"
 
 
+def case_every_type():
+    s = small(16)
+    cols = [{"name": "b", "type": "byte"}, {"name": "i", "type": "int"}, {"name": "yes", "type": "bool"},
+            {"name": "s", "type": "single"}, {"name": "c", "type": "currency"},
+            {"name": "wide", "type": "decimal", "precision": 28, "scale": 10},
+            {"name": "whole", "type": "decimal", "precision": 5, "scale": 0},
+            {"name": "code", "type": "text", "size": 8, "fixed": True}, {"name": "pic", "type": "ole"}]
+    rows = [[0, -32768, True, 0.1, "-922337203685477.5808", "-123456789012345678.0123456789", "99999",
+             "中文 ab", "00ff10" * 3],
+            [255, 32767, False, 3.4028234663852886e38, "0.0001", "0.0000000001", "-1", "", "ff" * 3000],
+            [None, None, True, None, None, None, None, None, None],
+            [7, 1, False, -1.5, "12.34", "0", "0", "12345678", ""]]
+    s["tables"].append({"name": "every_type", "columns": cols, "rows": rows})
+    return s, "a table of every column type beside the ledger: Decimal, fixed-length text, OLE, Bool"
+
+
+def case_column_history():
+    s = small(17, entries=60)
+    dm = table(s, "data_main")
+    # a_kind_name was added after the first 25 entries were written; a Double a_tax
+    # (column 5) and a text a_shop (column 9) were deleted since.  The columns keep
+    # their numbers: 0-4, 6-8, then a_kind_name as 10.
+    for n, c in enumerate(dm["columns"]):
+        c["num"] = n if n < 5 else n + 1
+    dm["columns"][7]["num"] = 10
+    for r in dm["rows"][:25]:
+        r[7] = None
+    dm["history"] = {
+        "old_rows": 25, "added": ["a_kind_name"],
+        "dropped": [{"name": "a_tax", "type": "double", "num": 5, "values": [i * 1.5 for i in range(25)]},
+                    {"name": "a_shop", "type": "text", "size": 40, "num": 9,
+                     "values": [None if i % 4 else "店家 %d" % i for i in range(25)]}]}
+    return s, ("data_main after columns were deleted and added: numbers with gaps, 25 rows with a "
+               "deleted Double and text still in them and without the added a_kind_name")
+
+
+def case_wide():
+    s = small(18, entries=20)
+    types = ["long", "text", "double", "datetime", "memo", "currency", "int", "bool", "byte", "single"]
+    cols = [{"name": "欄位第%02d號_%s" % (i, types[i % 10]), "type": types[i % 10]} for i in range(90)]
+    for c in cols:
+        if c["type"] == "text":
+            c["size"] = 20
+    values = {"long": 123456, "text": "文字", "double": 0.5, "datetime": "2024-05-01", "memo": "備註",
+              "currency": "1.2345", "int": -7, "bool": True, "byte": 200, "single": 2.5}
+    rows = [[values[c["type"]] if (r + i) % 7 else (False if c["type"] == "bool" else None)
+             for i, c in enumerate(cols)] for r in range(12)]
+    s["tables"].append({"name": "wide", "columns": cols, "rows": rows})
+    return s, "a table of 90 columns, its definition over two pages"
+
+
 def case_no_data_note():
     s = small(10)
     s["tables"] = [t for t in s["tables"] if t["name"] != "data_note"]
@@ -176,6 +227,7 @@ CASES = {
     "vanished_kind": case_vanished_kind, "dates_out_of_range": case_dates_out_of_range,
     "kind_order": case_kind_order, "deleted_rows": case_deleted_rows,
     "memo_overflow": case_memo_overflow, "column_order": case_column_order,
+    "every_type": case_every_type, "column_history": case_column_history, "wide": case_wide,
     "no_data_note": case_no_data_note, "no_inout": case_no_inout, "jet3": case_jet3,
     "password": case_password,
 }
@@ -318,7 +370,9 @@ def write_corpus(corpus, workdir):
 def write_seeds(seeds):
     """A few small files that reach every part of the reading: all four tables with Currency,
     dates with times and compressed text; memos inline, on a long-value row and in a chain;
-    rows deleted but still on the pages; and one whose memo points past the file."""
+    rows moved elsewhere on the pages; columns deleted and added; a definition over two
+    pages; every column type; rows deleted but still on the pages; and one whose memo
+    points past the file."""
     seeds.mkdir(parents=True, exist_ok=True)
     s = small(30, entries=6, amount="currency", long_memos=False)
     dm = table(s, "data_main")
@@ -338,6 +392,16 @@ def write_seeds(seeds):
     pos = buf.find(b"\x40" + struct.pack("<I", lval_pages(buf)[0] << 8), 2 * PAGE)
     struct.pack_into("<I", buf, pos + 1, (len(buf) // PAGE + 3) << 8)
     (seeds / "memo_past_end.mdb").write_bytes(bytes(buf))
+
+    # Rows moved by later edits (one twice, one then deleted), a moved catalogue row.
+    v = ledger_layout(entries=12, years=[2024], seed=33, moved=25, long_memos=False)
+    jet4.write_mdb(str(seeds / "moved.mdb"), v["tables"], v.get("options"))
+
+    # Columns deleted and added after rows were written; 90 columns over two definition
+    # pages; every column type.
+    for name, make, wanted in (("history", case_column_history, "data_main"), ("wide", case_wide, "wide"),
+                               ("types", case_every_type, "every_type")):
+        jet4.write_mdb(str(seeds / (name + ".mdb")), [table(make()[0], wanted)])
 
     d = small(32, entries=4)
     k = table(d, "kind")
