@@ -5,6 +5,7 @@
 #include "app/JetOffer.h"
 #include "platform/Clock.h"
 #include "store/Backup.h"
+#include "store/EntryStore.h"
 #include "store/KindStore.h"
 #include "store/LedgerLock.h"
 #include "store/SummaryKinds.h"
@@ -72,6 +73,30 @@ bool takeLedgerLock(const QString &ledger, QString &readOnlyWhy)
     return false;
 }
 
+// Entries with a kind that is gone or a direction that is neither expense nor income would be
+// counted by some windows and not by others. They are found at every start, said with what
+// they mean, and put where every total counts them once the person agrees.
+void offerToGatherStrays()
+{
+    const EntryStore::Strays strays = EntryStore::countStrays();
+    if (!strays.any())
+        return;
+    QStringList found;
+    if (strays.unknownKind > 0)
+        found << QStringLiteral("%1 筆帳目的類別已經不在類別清單裡").arg(strays.unknownKind);
+    if (strays.oddDirection > 0)
+        found << QStringLiteral("%1 筆帳目既不是支出也不是收入").arg(strays.oddDirection);
+    const QString unsorted = QStringLiteral("未分類");
+    const bool yes = ui::askYesNo(nullptr,
+        QStringLiteral("帳本裡有%1（可能是其他程式寫入的）。\n"
+                       "這些帳目在每日帳目、查詢和年報裡不是都算得到，所以各處的合計會對不上。\n\n"
+                       "要把它們都歸到類別「%2」嗎？收支不明的會當作支出。"
+                       "之後可以在查詢視窗選類別「%2」找出它們，逐筆改正。")
+            .arg(found.join(QStringLiteral("，")), unsorted));
+    if (yes)
+        EntryStore::gatherStrays(unsorted);
+}
+
 } // namespace
 
 bool startUp(BackupTiming timing)
@@ -116,6 +141,8 @@ bool startUp(BackupTiming timing)
     } catch (const StoreError &) {
         // Only tidying: the ids of gone kinds count for nothing in any total.
     }
+    if (readOnlyWhy.isEmpty())
+        ui::guarded(nullptr, [] { offerToGatherStrays(); });
     if (timing == BackupTiming::DuringStartUp) {
         const Backup::Outcome backup = Backup::backupIfDue(DB_Path, Clock::now());
         tellBackupOutcome(nullptr, backup);

@@ -34,6 +34,20 @@ int usualDirection(qint64 kind);
 // The latest entry (by date, then key) with exactly this description, if there is one.
 std::optional<Entry> latestWithDescription(const QString &content);
 
+// Entries that no total can count: a kind that is not in the kind table, or a direction
+// other than expense (0) and income (1). Another tool may have left them.
+struct Strays
+{
+    qint64 unknownKind = 0;
+    qint64 oddDirection = 0;
+    bool any() const { return unknownKind > 0 || oddDirection > 0; }
+};
+Strays countStrays();
+
+// Puts every stray entry under the kind named kindName (made when there is none), an odd
+// direction becoming expense, as one change. Returns the kind's id.
+qint64 gatherStrays(const QString &kindName);
+
 // The key a new entry gets: the highest key plus 1, or 1 in an empty table. Keys below the
 // highest that were freed by deletions are never handed out again.
 qint64 nextKey();

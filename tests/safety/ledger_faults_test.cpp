@@ -8,11 +8,15 @@
 #include "entry/EntryWindow.h"
 #include "entry/input_keyin.h"
 #include "kinds/mang_kind.h"
+#include "reports/QueryWindow.h"
+#include "reports/chart_view.h"
+#include "support/ModalDriver.h"
 #include "support/ScriptedBoxes.h"
 #include "ui/DGrid.h"
 #include "ui/PushButton.h"
 #include "ui/RichTextBox.h"
 
+#include <QChart>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -93,6 +97,7 @@ private Q_SLOTS:
     void readOnlyLedgerRefusesEveryWriteAndStaysUsable();
     void readOnlyFolderStillOpensAndReportsWrites();
     void lockedLedgerMakesWritesWaitThenReport();
+    void strayEntriesCountAlikeEverywhereOnceGathered();
 };
 
 void LedgerFaultsTest::theConnectionUsesTheSafeSettings()
@@ -331,6 +336,62 @@ void LedgerFaultsTest::lockedLedgerMakesWritesWaitThenReport()
     testing::click(w->data_add);
     QCOMPARE(boxes.take(), QStringList());
     QCOMPARE(gridContents(*w), QStringList({ "早餐", "午餐", "晚餐" }));
+}
+
+void LedgerFaultsTest::strayEntriesCountAlikeEverywhereOnceGathered()
+{
+    LedgerFolder folder;
+    database_access::Open_DB(QStringLiteral("db1.mdb"));
+    // A kind that does not exist, and a direction that is neither expense nor income (which
+    // another tool's layout, without this one's check, lets in).
+    database_access::Exec_SQL(QStringLiteral("PRAGMA ignore_check_constraints = ON"));
+    for (const auto &[key, kind, inout, amount] : { std::tuple { 1, 1, 0, 30 }, std::tuple { 2, 999, 0, 1000 },
+             std::tuple { 3, 1, 2, 2000 }, std::tuple { 4, 1, 0, 45 } })
+        database_access::Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES (?, ?, ?, 'x', ?, '', ?, '')"),
+            { key == 4 ? QStringLiteral("2024-05-20") : QStringLiteral("2024-05-15"), kind, inout, amount, key });
+    database_access::Close_DB();
+    testing::FixedClock clock(QDate(2024, 5, 31));
+    const auto start = [](bool gather) {
+        ScriptedBoxes boxes;
+        boxes.answer(gather);
+        const bool started = startUp();
+        const QStringList texts = boxes.texts().filter(QStringLiteral("未分類"));
+        return started && texts.size() == 1
+            && texts.first().contains(QStringLiteral("1 筆帳目的類別已經不在類別清單裡"))
+            && texts.first().contains(QStringLiteral("1 筆帳目既不是支出也不是收入"));
+    };
+    QVERIFY(start(false)); // asked, and left as it is until the next start
+    const QStringList before = ledgerContent();
+    database_access::Close_DB();
+    LedgerLock::release();
+    QVERIFY(start(true));
+    QCOMPARE(
+        database_access::Open_Query(QStringLiteral("SELECT count(*) AS n FROM data_main d JOIN kind k ON "
+                                                   "k.a_kind = d.a_kind WHERE k.name = '未分類' AND d.a_inout = 0"))
+            .integer(QStringLiteral("n")),
+        2);
+    QVERIFY(ledgerContent() != before);
+
+    // The day, the range query, the year report and its chart now all count every entry.
+    ScriptedBoxes boxes;
+    auto w = openEntryWindow();
+    testing::retype(w->date_new, QStringLiteral("2024/5/15"));
+    QTest::keyClick(w->date_new, Qt::Key_Return);
+    QCOMPARE(w->Label6->text(), QStringLiteral("今天支出 3030元"));
+    check window;
+    QVERIFY(querywindow::open(window));
+    querywindow::runRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"), true);
+    QVERIFY2(
+        window.msg_field->text().contains(QStringLiteral("總支出 : 3075\n")), qPrintable(window.msg_field->text()));
+    querywindow::runYear(window, QStringLiteral("2024"));
+    QVERIFY2(
+        window.msg_field->text().contains(QStringLiteral("年支出: 3075 元")), qPrintable(window.msg_field->text()));
+    ModalDriver driver;
+    QString title;
+    driver.next([&](QDialog *dialog) { title = qobject_cast<chart_view *>(dialog)->chartAt(0)->title(); });
+    querywindow::press(window.cmd_chart);
+    QVERIFY2(title.contains(QStringLiteral("支出 3075元")), qPrintable(title));
+    QCOMPARE(boxes.texts(), QStringList());
 }
 
 SAFETY_TEST_MAIN(LedgerFaultsTest)
