@@ -19,8 +19,11 @@
 #include <QSysInfo>
 #include <QTimer>
 
+#include <csignal>
+
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace safety;
@@ -117,6 +120,7 @@ private Q_SLOTS:
     void endOfTheRunGivesTheLedgerFree();
     void anotherPathToTheSameFileIsRefused();
     void leftoverLocksAreTakenOverOrAskedAbout();
+    void aFullDiskAtTheStartOpensToReadOnly();
 };
 
 void TwoCopiesTest::secondStartSaysSoAndTouchesNothing()
@@ -273,6 +277,29 @@ void TwoCopiesTest::leftoverLocksAreTakenOverOrAskedAbout()
     QVERIFY(startUp());
     QVERIFY2(boxes.texts().first().contains(QStringLiteral("只能查看，不能修改")), qPrintable(boxes.texts().first()));
     QVERIFY_THROWS_EXCEPTION(StoreError, database_access::Exec_SQL(QStringLiteral("DELETE FROM data_note")));
+}
+
+void TwoCopiesTest::aFullDiskAtTheStartOpensToReadOnly()
+{
+    LedgerFolder folder;
+    // No file may grow past a few bytes, as on a full disk: the lock file cannot be written.
+    rlimit before {};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit full = before;
+    full.rlim_cur = 3;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &full), 0);
+    ScriptedBoxes boxes;
+    const bool started = startUp();
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QVERIFY(started);
+    QVERIFY2(
+        boxes.texts().value(0).contains(QStringLiteral("只能查看，不能修改")), qPrintable(boxes.texts().join('|')));
+    QVERIFY_THROWS_EXCEPTION(StoreError, database_access::Exec_SQL(QStringLiteral("DELETE FROM data_note")));
+    // The ledger file's own lock is held all the same: a second copy stays out.
+    QVERIFY(fileLockedElsewhere(QStringLiteral("db1.mdb")));
 }
 
 SAFETY_TEST_MAIN(TwoCopiesTest)
