@@ -123,10 +123,10 @@ void input_keyin::noteEntered()
     // A correction typed over an entry from the grid must not quietly become a second entry.
     const std::optional<QDate> typed = DateText::read(date_new->text());
     const bool moves = typed && *typed != taken->date;
-    QString question = QStringLiteral("欄位裡是 %1「%2」這一筆的資料，已經改過了。")
+    QString question = QStringLiteral("欄位裡是 %1「%2」這一筆的資料，已經改過了。\n")
                            .arg(dayWithWeekday(taken->date), entryName(*taken));
     if (moves)
-        question += QStringLiteral("修改會把這一筆移到 %1。").arg(dayWithWeekday(*typed));
+        question += QStringLiteral("修改會把這一筆移到 %1。\n").arg(dayWithWeekday(*typed));
     question += QStringLiteral("要修改這一筆，還是新增一筆？");
     const int choice = ui::askChoice(
         this, question, { QStringLiteral("修改這一筆"), QStringLiteral("新增一筆"), QStringLiteral("取消") });

@@ -71,7 +71,7 @@ mang_kind_assign::mang_kind_assign(const QString &deletedName, qint64 deletedId,
     cob_kind->setCurrentIndex(-1);
     cmd_ok->setEnabled(false);
     connect(cob_kind, &QComboBox::currentIndexChanged, this, [this](int index) { cmd_ok->setEnabled(index >= 0); });
-    Label2->setText(QStringLiteral("將有 %1 筆帳目移到所選的種類。").arg(entries));
+    Label2->setText(QStringLiteral("共有 %1 筆帳目要移過去。").arg(entries));
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), size());

@@ -66,7 +66,7 @@ void EntrySafeguardsTest::enterAfterCorrectingATakenEntryAsksWhichItMeant()
         enterThroughAmountAndRemark(s, QStringLiteral("15500"));
         QCOMPARE(s.boxes.take(),
             QStringList {
-                "欄位裡是 2024/5/15 (三)「房租 15000」這一筆的資料，已經改過了。要修改這一筆，還是新增一筆？" });
+                "欄位裡是 2024/5/15 (三)「房租 15000」這一筆的資料，已經改過了。\n要修改這一筆，還是新增一筆？" });
         QCOMPARE(amounts(s), after);
     }
 
@@ -111,8 +111,8 @@ void EntrySafeguardsTest::anEntryMovesToTheDayTypedAsOneUndoStep()
     s.boxes.choose(0);
     enterThroughAmountAndRemark(s, QStringLiteral("15500"));
     QCOMPARE(s.boxes.take(),
-        QStringList { "欄位裡是 2024/5/15 (三)「房租 15000」這一筆的資料，已經改過了。修改會把這一筆移到 2024/5/17 "
-                      "(五)。要修改這一筆，還是新增一筆？" });
+        QStringList { "欄位裡是 2024/5/15 (三)「房租 15000」這一筆的資料，已經改過了。\n修改會把這一筆移到 2024/5/17 "
+                      "(五)。\n要修改這一筆，還是新增一筆？" });
     QCOMPARE(amounts(s).at(0), (QVariantList { "2024-05-17", "房租", 15500.0 }));
 }
 

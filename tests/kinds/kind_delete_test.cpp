@@ -169,7 +169,7 @@ private Q_SLOTS:
         QCOMPARE(choices, QStringList({ "A", "C", "B" }));
         QCOMPARE(firstSelected, -1);
         QVERIFY(!okBeforeChoice);
-        QCOMPARE(count, QStringLiteral("將有 2 筆帳目移到所選的種類。"));
+        QCOMPARE(count, QStringLiteral("共有 2 筆帳目要移過去。"));
         QCOMPARE(boxes.take(), QStringList({ askDelete, deleted }));
         QCOMPARE(entryKinds(ledger), QList<qint64>({ k.a, k.c, k.c }));
         QCOMPARE(ledger.rows(QStringLiteral("SELECT a_kind_name FROM data_main ORDER BY a_key")),
