@@ -90,7 +90,7 @@ Result takeLockFile(const QString &ledgerPath, bool overOtherComputer)
                 : QStringLiteral("資料夾是唯讀的");
             return r;
         }
-        const Result found = lockFileInfo(path, Outcome::OtherComputer);
+        Result found = lockFileInfo(path, Outcome::OtherComputer);
         // This process holds the ledger file's own lock, so no copy on this computer has it
         // open: a lock file naming this computer is left over, whatever process it names. One
         // that names no computer (empty, cut short by a power cut) is left over too.
