@@ -21,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSysInfo>
 
 #include <memory>
 
@@ -256,6 +257,9 @@ void LedgerFaultsTest::readOnlyFolderStillOpensAndReportsWrites()
     LedgerFolder folder;
     const QString db = folder.path(QStringLiteral("db1.mdb"));
     writeFile(folder.path(QStringLiteral("SKinds.txt")), "2\r\n");
+    // A copy killed before the folder was made read-only left its lock, which cannot go now.
+    writeFile(LedgerLock::lockPath(QStringLiteral("db1.mdb")),
+        "999999\nquillory\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     setMode(folder.folder(), 0555);
     const QByteArray before = fileBytes(db);
     testing::FixedClock clock(QDate(2024, 5, 15));
@@ -289,7 +293,7 @@ void LedgerFaultsTest::readOnlyFolderStillOpensAndReportsWrites()
     setMode(folder.folder(), 0700);
     QStringList left = QDir(folder.folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     left.sort();
-    QCOMPARE(left, QStringList({ "SKinds.txt", "db1.mdb" }));
+    QCOMPARE(left, QStringList({ "SKinds.txt", "db1.mdb", "db1.mdb.lock" })); // the old lock, untouched
 }
 
 void LedgerFaultsTest::lockedLedgerMakesWritesWaitThenReport()

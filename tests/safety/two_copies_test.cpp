@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -83,6 +84,32 @@ public:
 
 private:
     QProcess m_process;
+};
+
+// Files may not grow past a few bytes while it lives, as on a full disk: no lock file can be
+// written. A program started meanwhile keeps the limit.
+class FullDisk
+{
+public:
+    FullDisk()
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_before);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
+        rlimit full = m_before;
+        full.rlim_cur = 3;
+        ::setrlimit(RLIMIT_FSIZE, &full);
+    }
+    ~FullDisk()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_before);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    FullDisk(const FullDisk &) = delete;
+    FullDisk &operator=(const FullDisk &) = delete;
+
+private:
+    rlimit m_before {};
+    void (*m_handler)(int) = nullptr;
 };
 
 // True when another process holds the ledger file's own lock.
@@ -222,12 +249,15 @@ void TwoCopiesTest::anotherPathToTheSameFileIsRefused()
     }
     QCOMPARE(first.process().state(), QProcess::Running);
 
-    // A copy that could write no lock file (a read-only folder) still keeps a second one out.
+    // A copy that could write no lock file (a full disk) still keeps a second one out.
     first.process().kill();
     first.process().waitForFinished(5000);
     QFile::remove(LedgerLock::lockPath(QStringLiteral("db1.mdb")));
-    setMode(a.folder(), 0555);
-    RunningCopy readOnly(a.folder());
+    std::optional<RunningCopy> readOnly;
+    {
+        FullDisk full;
+        readOnly.emplace(a.folder());
+    }
     for (int waited = 0; waited < 20000 && !fileLockedElsewhere(QStringLiteral("db1.mdb")); waited += 50)
         QTest::qWait(50);
     QVERIFY(fileLockedElsewhere(QStringLiteral("db1.mdb")));
@@ -269,31 +299,17 @@ void TwoCopiesTest::leftoverLocksAreTakenOverOrAskedAbout()
     QVERIFY(started);
     QCOMPARE(texts.size(), 1);
     QVERIFY(!QFile::exists(lock)); // released by start()
-
-    // A killed copy's lock in a folder made read-only since: opened to be read, and said so.
-    writeFile(lock, here);
-    setMode(folder.folder(), 0555);
-    ScriptedBoxes boxes;
-    QVERIFY(startUp());
-    QVERIFY2(boxes.texts().first().contains(QStringLiteral("只能查看，不能修改")), qPrintable(boxes.texts().first()));
-    QVERIFY_THROWS_EXCEPTION(StoreError, database_access::Exec_SQL(QStringLiteral("DELETE FROM data_note")));
 }
 
 void TwoCopiesTest::aFullDiskAtTheStartOpensToReadOnly()
 {
     LedgerFolder folder;
-    // No file may grow past a few bytes, as on a full disk: the lock file cannot be written.
-    rlimit before {};
-    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit full = before;
-    full.rlim_cur = 3;
-    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &full), 0);
     ScriptedBoxes boxes;
-    const bool started = startUp();
-    ::setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, previousHandler);
-
+    bool started = false;
+    {
+        FullDisk full;
+        started = startUp();
+    }
     QVERIFY(started);
     QVERIFY2(
         boxes.texts().value(0).contains(QStringLiteral("只能查看，不能修改")), qPrintable(boxes.texts().join('|')));
@@ -302,5 +318,5 @@ void TwoCopiesTest::aFullDiskAtTheStartOpensToReadOnly()
     QVERIFY(fileLockedElsewhere(QStringLiteral("db1.mdb")));
 }
 
-SAFETY_TEST_MAIN(TwoCopiesTest)
+QUILLORY_TEST_MAIN(TwoCopiesTest)
 #include "two_copies_test.moc"
