@@ -346,9 +346,14 @@ void LedgerFaultsTest::strayEntriesCountAlikeEverywhereOnceGathered()
 {
     LedgerFolder folder;
     database_access::Open_DB(QStringLiteral("db1.mdb"));
-    // A kind that does not exist, and a direction that is neither expense nor income (which
-    // another tool's layout, without this one's check, lets in).
-    database_access::Exec_SQL(QStringLiteral("PRAGMA ignore_check_constraints = ON"));
+    // A kind that does not exist, and a direction that is neither expense nor income, which
+    // another tool's layout, without this program's check on it, lets in.
+    database_access::Exec_SQL(QStringLiteral("DROP TABLE data_main"));
+    database_access::Exec_SQL(QStringLiteral(
+        "CREATE TABLE data_main (a_date TEXT NOT NULL, a_kind INTEGER NOT NULL, a_inout INTEGER NOT NULL, a_content "
+        "TEXT NOT NULL, a_count REAL NOT NULL, a_note TEXT NOT NULL, a_key INTEGER NOT NULL, a_kind_name TEXT NOT "
+        "NULL)"));
+    database_access::Exec_SQL(QStringLiteral("CREATE UNIQUE INDEX data_main_key ON data_main (a_key)"));
     for (const auto &[key, kind, inout, amount] : { std::tuple { 1, 1, 0, 30 }, std::tuple { 2, 999, 0, 1000 },
              std::tuple { 3, 1, 2, 2000 }, std::tuple { 4, 1, 0, 45 } })
         database_access::Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES (?, ?, ?, 'x', ?, '', ?, '')"),
