@@ -15,6 +15,8 @@ packages=(
   clang-format clang-tidy
   # tests only: reads back the Access files that the tests write
   mdbtools
+  # tests only: reads back the text, fonts and pages of the PDF files that the tests write
+  poppler-utils
 )
 
 missing=()

@@ -12,6 +12,7 @@
 #include "ui/GridExport.h"
 #include "ui/Guard.h"
 #include "ui/MessageBox.h"
+#include "ui/PrintedReport.h"
 #include "ui/PushButton.h"
 #include "ui/Readable.h"
 #include "ui/RichTextBox.h"
@@ -19,6 +20,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFocusEvent>
 #include <QHash>
 #include <QKeyEvent>
@@ -45,6 +47,23 @@ input_keyin::input_keyin(QWidget *parent, ui::Openers openers)
     setUpUndoAndSuggestions();
     GridExport::install(DGrid,
         [this] { return m_shownDay.isValid() ? DateText::iso(m_shownDay) + QStringLiteral(".csv") : QString(); });
+    GridExport::addReport(DGrid, [this]() -> std::optional<PrintedReport> {
+        if (!m_shownDay.isValid())
+            return std::nullopt;
+        PrintedReport report = PrintedReport::fromGrid(DGrid,
+            DateText::defaultText(m_shownDay) + QStringLiteral(" (")
+                + DateText::weekdayName(DateText::weekday(m_shownDay)) + QStringLiteral(") 的帳目"));
+        report.folder = QDir::current().dirName();
+        report.amountColumns << int(report.headers.indexOf(QStringLiteral("數目")));
+        const qsizetype direction = report.headers.indexOf(QStringLiteral("收支"));
+        for (const QStringList &row : report.rows)
+            report.marks << (row.value(direction) == QStringLiteral("收入") ? row.value(direction) : QString());
+        report.totals << Label6->text();
+        if (!note_day->text().isEmpty())
+            report.totals << QStringLiteral("日註解：")
+                    + note_day->text().split(QLatin1Char('\n')).join(QStringLiteral(" "));
+        return report;
+    });
     ui::FieldEnter::watchAll(this);
 
     date_new->setText(DateText::defaultText(Clock::today()));

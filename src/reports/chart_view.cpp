@@ -11,10 +11,12 @@
 #include "ui/Guard.h"
 #include "ui/MessageBox.h"
 #include "ui/PushButton.h"
+#include "ui/ReportOutput.h"
 
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -94,6 +96,12 @@ chart_view::chart_view(const ChartQuery &query, QWidget *parent)
     cmd_copy = new ui::PushButton(QStringLiteral("複製圖片"), this);
     cmd_copy->setObjectName(QStringLiteral("cmd_copy"));
     cmd_copy->setAccessibleName(QStringLiteral("複製圖片"));
+    cmd_print = new ui::PushButton(QStringLiteral("列印…"), this);
+    cmd_print->setObjectName(QStringLiteral("cmd_print"));
+    cmd_print->setAccessibleName(QStringLiteral("列印"));
+    cmd_pdf = new ui::PushButton(QStringLiteral("匯出 PDF…"), this);
+    cmd_pdf->setObjectName(QStringLiteral("cmd_pdf"));
+    cmd_pdf->setAccessibleName(QStringLiteral("匯出 PDF"));
     cmd_close = new ui::PushButton(QStringLiteral("關閉"), this);
     cmd_close->setObjectName(QStringLiteral("cmd_close"));
     cmd_close->setAccessibleName(QStringLiteral("關閉"));
@@ -102,6 +110,8 @@ chart_view::chart_view(const ChartQuery &query, QWidget *parent)
     buttons->addStretch(1);
     buttons->addWidget(cmd_save);
     buttons->addWidget(cmd_copy);
+    buttons->addWidget(cmd_print);
+    buttons->addWidget(cmd_pdf);
     buttons->addWidget(cmd_close);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(tabs, 1);
@@ -110,6 +120,16 @@ chart_view::chart_view(const ChartQuery &query, QWidget *parent)
     connect(cmd_save, &QPushButton::clicked, this, &chart_view::cmd_save_Click);
     connect(cmd_copy, &QPushButton::clicked, this, &chart_view::cmd_copy_Click);
     connect(cmd_close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cmd_print, &QPushButton::clicked, this, [this] {
+        if (const std::optional<PrintedReport> report = printedReport())
+            ReportOutput::print(this, *report);
+    });
+    connect(cmd_pdf, &QPushButton::clicked, this, [this] {
+        if (const std::optional<PrintedReport> report = printedReport()) {
+            const QString name = fileNameFor(m_pages.at(tabs->currentIndex()).page);
+            ReportOutput::exportPdf(this, *report, QFileInfo(name).completeBaseName() + QStringLiteral(".pdf"));
+        }
+    });
 
     m_work = new ui::BusyWork(this, tabs, QStringLiteral("讀取歷年收支中，請稍候…"));
     ui::connectGuarded(tabs, &QTabWidget::currentChanged, this, [this](int tab) { ensureBuilt(tab); });
@@ -242,6 +262,27 @@ void chart_view::cmd_save_Click()
         ui::showMessage(this, QStringLiteral("圖檔無法寫入：%1\n%2").arg(path, file.errorString()));
         return;
     }
+}
+
+std::optional<PrintedReport> chart_view::printedReport()
+{
+    const int tab = tabs->currentIndex();
+    QChart *chart = tab >= 0 ? chartAt(tab) : nullptr;
+    if (chart == nullptr)
+        return std::nullopt;
+    PrintedReport report;
+    report.title = chart->title().split(QLatin1Char('\n')).first();
+    report.folder = QDir::current().dirName();
+    report.printed = QDate::currentDate();
+    report.landscape = true;
+    QChartView *view = m_pages.at(tab).view;
+    report.figure = [view](QPainter &painter, const QRectF &area) {
+        const QRect source = view->viewport()->rect();
+        QSizeF size = source.size();
+        size.scale(area.size(), Qt::KeepAspectRatio);
+        view->render(&painter, QRectF(area.topLeft(), size), source);
+    };
+    return report;
 }
 
 void chart_view::cmd_copy_Click()

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "reports/ChartQuery.h"
+#include "ui/PrintedReport.h"
 
 #include <QDialog>
 #include <QImage>
 #include <QString>
 #include <QVector>
+
+#include <optional>
 
 class QChart;
 class QChartView;
@@ -48,6 +51,8 @@ public:
     QTabWidget *tabs = nullptr;
     ui::PushButton *cmd_save = nullptr;
     ui::PushButton *cmd_copy = nullptr;
+    ui::PushButton *cmd_print = nullptr;
+    ui::PushButton *cmd_pdf = nullptr;
     ui::PushButton *cmd_close = nullptr;
 
 private:
@@ -65,6 +70,8 @@ private:
     void ensureBuilt(int tab);
     void cmd_save_Click();
     void cmd_copy_Click();
+    // The chart shown, drawn on a page of its own (its text stays text).
+    std::optional<PrintedReport> printedReport();
 
     ChartQuery m_query;
     QVector<PageSlot> m_pages;

@@ -13,6 +13,7 @@
 #include "ui/RichTextBox.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,6 +38,7 @@ check::check(QWidget *parent, ui::Openers openers)
     setWindowTitle(QStringLiteral("查詢功能"));
     createControls();
     GridExport::install(DGrid, [this] { return csvFileName(); });
+    GridExport::addReport(DGrid, [this] { return printedReport(); });
     ui::FieldEnter::watchAll(this);
     m_work = new ui::BusyWork(this, msg_field, QStringLiteral("查詢中，請稍候…"));
 
@@ -175,6 +177,44 @@ QString check::csvFileName() const
     if (m_chartQuery.year)
         return QStringLiteral("年報-%1.csv").arg(*m_chartQuery.year, 4, 10, QLatin1Char('0'));
     return QStringLiteral("查詢.csv");
+}
+
+std::optional<PrintedReport> check::printedReport() const
+{
+    if (m_work->running() || DGrid->rows() <= DGrid->fixedRows() || (!m_chartQuery.range && !m_chartQuery.year))
+        return std::nullopt;
+    QString title;
+    if (m_chartQuery.range) {
+        title = QStringLiteral("查詢 %1～%2")
+                    .arg(DateText::slashed(m_chartQuery.range->begin), DateText::slashed(m_chartQuery.range->end));
+        if (m_shownRange)
+            title += m_shownRange->mode == ReportStore::RangeMode::Detailed ? QStringLiteral("（明細）")
+                                                                            : QStringLiteral("（每日合計）");
+    } else {
+        title = QStringLiteral("%1 年各月收支").arg(*m_chartQuery.year, 4, 10, QLatin1Char('0'));
+    }
+    PrintedReport report = PrintedReport::fromGrid(DGrid, title);
+    report.folder = QDir::current().dirName();
+    report.totals = msg_field->text().split(QLatin1Char('\n'));
+    static const QStringList amountHeaders = { QStringLiteral("帳目"), QStringLiteral("日帳目"),
+        QStringLiteral("月收入"), QStringLiteral("月支出"), QStringLiteral("月結") };
+    for (qsizetype c = 0; c < report.headers.size(); ++c) {
+        if (amountHeaders.contains(report.headers.at(c)))
+            report.amountColumns << int(c);
+    }
+    if (m_chartQuery.range) {
+        // The rows' colours as words, which a black-and-white printer keeps.
+        const QRgb income = QColor(255, 0, 0).rgb();
+        const QRgb weekend = QColor(255, 128, 128).rgb();
+        report.marks.reserve(report.rows.size());
+        for (int row = DGrid->fixedRows(); row < DGrid->rows(); ++row) {
+            const QRgb colour = DGrid->backgroundAt(row, DGrid->fixedCols()).rgb();
+            report.marks << (colour == income ? QStringLiteral("收入")
+                    : colour == weekend       ? QStringLiteral("週末")
+                                              : QString());
+        }
+    }
+    return report;
 }
 
 void check::sortBy(const QString &detailedField, const QString &simpleField, bool detailedOnly)

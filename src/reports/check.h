@@ -2,6 +2,7 @@
 
 #include "reports/ChartQuery.h"
 #include "ui/Openers.h"
+#include "ui/PrintedReport.h"
 
 #include <QDialog>
 #include <QString>
@@ -101,6 +102,9 @@ private:
     void sortBy(const QString &detailedField, const QString &simpleField, bool detailedOnly);
     // What a CSV export of the grid proposes: after the range or the year shown.
     QString csvFileName() const;
+    // What the grid shows, as a report to print: the range or the year, the rows with their
+    // marks, the totals as shown. Nothing while a query runs or when nothing is shown.
+    std::optional<PrintedReport> printedReport() const;
 
     // Range query (check_range.cpp).
     struct RangeRequest

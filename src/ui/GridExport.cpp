@@ -4,6 +4,8 @@
 #include "ui/DGrid.h"
 #include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
+#include "ui/PrintedReport.h"
+#include "ui/ReportOutput.h"
 
 #include <QAction>
 #include <QApplication>
@@ -85,6 +87,11 @@ void GridExport::showMenu(const QPoint &at)
     menu.setObjectName(QStringLiteral("gridMenu"));
     menu.addAction(m_copy);
     menu.addAction(m_export);
+    if (m_print != nullptr) {
+        menu.addSeparator();
+        menu.addAction(m_print);
+        menu.addAction(m_pdf);
+    }
     menu.exec(m_grid->viewport()->mapToGlobal(at));
 }
 
@@ -144,4 +151,30 @@ bool GridExport::exportCsv(DGrid *grid, const QString &suggestedName)
     }
     ui::showMessage(grid->window(), QStringLiteral("已匯出到 %1").arg(shown));
     return true;
+}
+
+void GridExport::addReport(DGrid *grid, Report report)
+{
+    auto *exporter = grid->findChild<GridExport *>(QString(), Qt::FindDirectChildrenOnly);
+    if (exporter == nullptr)
+        return;
+    exporter->m_report = std::move(report);
+    exporter->m_print = new QAction(QStringLiteral("列印…"), grid);
+    exporter->m_print->setShortcut(QKeySequence::Print);
+    exporter->m_print->setShortcutContext(Qt::WidgetShortcut);
+    grid->addAction(exporter->m_print);
+    exporter->m_pdf = new QAction(QStringLiteral("匯出 PDF…"), grid);
+    connect(exporter->m_print, &QAction::triggered, exporter, [exporter] {
+        if (const std::optional<PrintedReport> shown = exporter->m_report())
+            ReportOutput::print(exporter->m_grid->window(), *shown);
+    });
+    connect(exporter->m_pdf, &QAction::triggered, exporter, [exporter] {
+        const std::optional<PrintedReport> shown = exporter->m_report();
+        if (!shown)
+            return;
+        QString name = exporter->m_fileName ? exporter->m_fileName() : QString();
+        name
+            = name.isEmpty() ? QStringLiteral("帳目.pdf") : QFileInfo(name).completeBaseName() + QStringLiteral(".pdf");
+        ReportOutput::exportPdf(exporter->m_grid->window(), *shown, name);
+    });
 }

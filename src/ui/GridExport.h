@@ -5,6 +5,9 @@
 #include <QVector>
 
 #include <functional>
+#include <optional>
+
+struct PrintedReport;
 
 class DGrid;
 class QAction;
@@ -23,6 +26,11 @@ public:
     // fileName names the file a CSV export proposes, after what the grid holds at the time.
     using FileName = std::function<QString()>;
     static void install(DGrid *grid, FileName fileName = {});
+    // Gives an installed grid 列印… (also Ctrl+P) and 匯出 PDF… in its menu: report makes what
+    // the window shows into a report, or nothing when there is nothing to print. The PDF's
+    // proposed name is the CSV's with .pdf.
+    using Report = std::function<std::optional<PrintedReport>()>;
+    static void addReport(DGrid *grid, Report report);
 
     // Tab-separated rows, header first, lines ended by a line feed. Rows are grid rows
     // (fixed rows are not counted among them).
@@ -50,4 +58,7 @@ private:
     FileName m_fileName;
     QAction *m_copy;
     QAction *m_export;
+    Report m_report;
+    QAction *m_print = nullptr;
+    QAction *m_pdf = nullptr;
 };

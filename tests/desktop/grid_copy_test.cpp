@@ -56,7 +56,9 @@ QString clipboard()
     return QApplication::clipboard()->text();
 }
 
-const QStringList menuCaptions { QStringLiteral("複製"), QStringLiteral("匯出 CSV…") };
+// The separator before printing has no caption.
+const QStringList menuCaptions { QStringLiteral("複製"), QStringLiteral("匯出 CSV…"), QString(),
+    QStringLiteral("列印…"), QStringLiteral("匯出 PDF…") };
 
 } // namespace
 
