@@ -15,27 +15,25 @@ const QString summaryKindsName = QStringLiteral("SKinds.txt");
 // The unfinished new ledger with the engine's files beside it.
 bool isPiece(const QString &name)
 {
-    static const QStringList pieces = { QStringLiteral("db1-import.mdb.partial"),
-        QStringLiteral("db1-import.mdb.partial-journal"), QStringLiteral("db1-import.mdb.partial-wal"),
-        QStringLiteral("db1-import.mdb.partial-shm") };
+    static const QStringList pieces
+        = { QStringLiteral("db1-import.mdb.partial"), QStringLiteral("db1-import.mdb.partial-journal"),
+              QStringLiteral("db1-import.mdb.partial-wal"), QStringLiteral("db1-import.mdb.partial-shm") };
     return pieces.contains(name);
+}
+
+bool isKeptCopy(const QString &name)
+{
+    return name.startsWith(QStringLiteral("db1-jet-")) && name.endsWith(QStringLiteral(".mdb"));
 }
 
 // A file the program writes whole under a temporary name first: its name, a dot and six
 // characters.
 bool isHalfWritten(const QString &name)
 {
-    const auto under = [&name](const QString &whole) {
-        return name.size() == whole.size() + 7 && name.startsWith(whole + QLatin1Char('.'));
-    };
-    return under(reportName) || under(summaryKindsName)
-        || (name.startsWith(QStringLiteral("db1-jet-")) && under(name.left(name.size() - 7))
-            && name.left(name.size() - 7).endsWith(QStringLiteral(".mdb")));
-}
-
-bool isKeptCopy(const QString &name)
-{
-    return name.startsWith(QStringLiteral("db1-jet-")) && name.endsWith(QStringLiteral(".mdb"));
+    if (name.size() < 8 || name.at(name.size() - 7) != QLatin1Char('.'))
+        return false;
+    const QString whole = name.left(name.size() - 7);
+    return whole == reportName || whole == summaryKindsName || isKeptCopy(whole);
 }
 
 bool startsAsSqlite(const QString &path)
@@ -105,8 +103,7 @@ QStringList ImportFolder::putBack() const
     }
     const bool oldInPlace = ledger() == Ledger::Old;
     for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        const bool made
-            = isPiece(name) || (isNew(name) && (isHalfWritten(name) || (oldInPlace && isKeptCopy(name))));
+        const bool made = isPiece(name) || (isNew(name) && (isHalfWritten(name) || (oldInPlace && isKeptCopy(name))));
         if (made && !QFile::remove(dir.filePath(name)))
             failed << name;
     }
