@@ -126,6 +126,7 @@ ImportRunner::Outcome ImportRunner::run()
     if (process.error() == QProcess::FailedToStart) {
         outcome.message = QStringLiteral("無法啟動轉入程式 %1：%2").arg(m_program, process.errorString());
     } else if (m_cancelled) {
+        outcome.cancelled = true;
         outcome.message = QStringLiteral("已經取消轉入。");
     } else if (m_timedOut) {
         outcome.message = m_timeoutMs >= 60000

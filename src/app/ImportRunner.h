@@ -19,6 +19,7 @@ public:
     {
         bool ok = false;
         QString message; // for the person, in Chinese; empty when ok
+        bool cancelled = false; // stopped by cancel(), at whatever moment of its work
     };
 
     ImportRunner(QString program, QString oldFile, QString folder, int timeoutMs);

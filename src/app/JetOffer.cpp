@@ -1,5 +1,6 @@
 #include "app/JetOffer.h"
 
+#include "app/ImportFolder.h"
 #include "app/ImportProgress.h"
 #include "app/ImportRunner.h"
 #include "app/OldLedgerFile.h"
@@ -42,6 +43,34 @@ QString keptCopyIn(const QString &folder)
     return copies.isEmpty() ? QString() : copies.last();
 }
 
+QString whyNot(const ImportRunner::Outcome &outcome)
+{
+    return outcome.ok ? QStringLiteral("轉入程式結束了，新帳本卻沒有放到 db1.mdb。") : outcome.message;
+}
+
+QString leftBehind(const QStringList &names)
+{
+    return names.isEmpty()
+        ? QString()
+        : QStringLiteral("\n轉入留下的這些檔案無法清除或還原，請自行刪除：%1").arg(names.join(QStringLiteral("、")));
+}
+
+void tellBroughtOver(const QString &folder, const ImportRunner::Outcome &outcome)
+{
+    QString text;
+    if (outcome.cancelled)
+        text = QStringLiteral("取消的時候，轉入已經完成了：");
+    else if (!outcome.ok)
+        text = QStringLiteral("轉入程式結束時出了問題（%1），不過新帳本在那之前已經核對完成、放好了：")
+                   .arg(outcome.message);
+    text += QStringLiteral("舊帳本已經轉入成 Quillory 的帳本 db1.mdb。\n\n%1\n\n完整的報告在 import-report.txt。")
+                .arg(summaryOf(QDir(folder).filePath(QStringLiteral("import-report.txt"))));
+    const QString copy = keptCopyIn(folder);
+    if (!copy.isEmpty())
+        text += QStringLiteral("\n舊檔案原封不動地保留為 %1。").arg(copy);
+    ui::showMessage(nullptr, text);
+}
+
 OldLedgerStep bringOver(const QString &oldFile, const QString &folder)
 {
     const QString program = ImportRunner::program();
@@ -49,6 +78,9 @@ OldLedgerStep bringOver(const QString &oldFile, const QString &folder)
         ui::showMessage(nullptr, QStringLiteral("找不到轉入程式 quillory-import，無法轉入舊帳本。\n") + untouched);
         return OldLedgerStep::Ended;
     }
+    // What the folder holds, not how the program ended, says whether the old ledger came over:
+    // it may be stopped or cancelled a moment before or after its rename of the new ledger.
+    const ImportFolder before(folder);
     ImportRunner runner(program, oldFile, folder, ImportRunner::timeoutMs());
     ImportRunner::Outcome outcome;
     {
@@ -58,20 +90,26 @@ OldLedgerStep bringOver(const QString &oldFile, const QString &folder)
         dialog.show();
         outcome = runner.run();
     }
-    if (!outcome.ok) {
-        // All the importer may leave behind is its unfinished new ledger.
-        QFile::remove(QDir(folder).filePath(QStringLiteral("db1-import.mdb.partial")));
-        ui::showMessage(nullptr, QStringLiteral("舊帳本沒有轉入。\n%1\n%2").arg(outcome.message, untouched));
+    switch (before.ledger()) {
+    case ImportFolder::Ledger::New:
+        before.clearPieces();
+        tellBroughtOver(folder, outcome);
+        return OldLedgerStep::BroughtOver;
+    case ImportFolder::Ledger::Old:
+        ui::showMessage(nullptr,
+            QStringLiteral("舊帳本沒有轉入。\n%1\n%2%3").arg(whyNot(outcome), untouched, leftBehind(before.putBack())));
         return OldLedgerStep::Ended;
+    case ImportFolder::Ledger::Other:
+        break;
     }
-    QString text
-        = QStringLiteral("舊帳本已經轉入成 Quillory 的帳本 db1.mdb。\n\n%1\n\n完整的報告在 import-report.txt。")
-              .arg(summaryOf(QDir(folder).filePath(QStringLiteral("import-report.txt"))));
+    // Something else changed db1.mdb meanwhile: the copy of the old file stays.
+    const QStringList left = before.putBack();
     const QString copy = keptCopyIn(folder);
-    if (!copy.isEmpty())
-        text += QStringLiteral("\n舊檔案原封不動地保留為 %1。").arg(copy);
-    ui::showMessage(nullptr, text);
-    return OldLedgerStep::BroughtOver;
+    ui::showMessage(nullptr,
+        QStringLiteral("舊帳本沒有轉入。\n%1\ndb1.mdb 已經不是轉入前的那個檔案，轉入時有別的程式更動或移走了它。%2%3")
+            .arg(whyNot(outcome), copy.isEmpty() ? QString() : QStringLiteral("\n舊檔案的副本保留為 %1。").arg(copy),
+                leftBehind(left)));
+    return OldLedgerStep::Ended;
 }
 
 } // namespace

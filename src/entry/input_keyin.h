@@ -151,6 +151,8 @@ private:
     EntryHistory m_history;
     DescriptionIndex m_descriptions;
     bool m_descriptionsLoaded = false;
+    // The descriptions could not be read (a damaged index, say): no suggestions in this window.
+    bool m_suggestionsOff = false;
     ui::SuggestionList *m_suggestions = nullptr;
     QSet<const QObject *> m_typedFields; // text fields typed in since the ledger last changed
     // The day's note as it stood before leaving the note box for 新增 or 修改 saved it: that

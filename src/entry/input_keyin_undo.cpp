@@ -68,8 +68,17 @@ QStringList input_keyin::suggestionsFor(const QString &typed)
 {
     // Read when first wanted, not when the window opens: on a large ledger the count of
     // every description would hold the window back, and many openings never type one.
-    if (!m_descriptionsLoaded && !Numbers::trimBlanks(typed).isEmpty()) {
-        m_descriptionsLoaded = ui::guarded(this, [this] { m_descriptions.load(DescriptionStore::descriptionUses()); });
+    if (!m_descriptionsLoaded && !m_suggestionsOff && !Numbers::trimBlanks(typed).isEmpty()) {
+        try {
+            m_descriptions.load(DescriptionStore::descriptionUses());
+            m_descriptionsLoaded = true;
+        } catch (const StoreError &error) {
+            // Said once: reading them again would fail the same way at every key.
+            m_suggestionsOff = true;
+            showMessage(QStringLiteral("無法讀取帳本裡用過的帳目名稱（%1），這個視窗不再提示帳目名稱；"
+                                       "輸入和存檔照常。")
+                            .arg(error.message()));
+        }
     }
     return m_descriptions.matches(typed, suggestionLimit);
 }

@@ -151,9 +151,12 @@ void run(const ImportRequest &request, ImportOutcome &outcome)
     if (!overOld && QFileInfo::exists(target))
         throw ImportError(
             QStringLiteral("資料夾 %1 裡已經有 db1.mdb，不會覆蓋它；請轉入到另一個資料夾。").arg(folder.path()));
-    // What an earlier try left unfinished.
-    if (QFileInfo::exists(partial) && !QFile::remove(partial))
-        throw ImportError(QStringLiteral("無法清除上次沒有完成的 %1。").arg(partial));
+    // What an earlier try left unfinished; its journal first, which must never be taken for
+    // the journal of the new file.
+    for (const QString &piece : { partial + QStringLiteral("-journal"), partial }) {
+        if (QFileInfo::exists(piece) && !QFile::remove(piece))
+            throw ImportError(QStringLiteral("無法清除上次沒有完成的 %1。").arg(piece));
+    }
 
     const QByteArray bytes = readOld(old.absoluteFilePath());
     const JetDatabase db(bytes);

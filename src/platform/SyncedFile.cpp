@@ -59,6 +59,11 @@ QString syncFailed(int error)
     return QStringLiteral("檔案沒能確實存到磁碟上（%1）").arg(reasonOf(error));
 }
 
+QString folderSyncFailed(int error)
+{
+    return QStringLiteral("資料夾的變更沒能確實存到磁碟上（%1）").arg(reasonOf(error));
+}
+
 // Closes the descriptor, keeping errno as it was.
 void closeQuietly(int fd)
 {
@@ -97,11 +102,11 @@ bool writeAll(int fd, const QByteArray &bytes)
 
 } // namespace
 
-QString replace(const QString &path, const QByteArray &bytes)
+Outcome replace(const QString &path, const QByteArray &bytes)
 {
     const QFileInfo info(path);
     if (info.isDir())
-        return reasonOf(EISDIR);
+        return { reasonOf(EISDIR) };
     const QByteArray target = QFile::encodeName(info.absoluteFilePath());
     const QByteArray folder = QFile::encodeName(info.absolutePath());
     // Hidden and beside the target, so the rename stays within one file system.
@@ -110,10 +115,10 @@ QString replace(const QString &path, const QByteArray &bytes)
 
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
-        return reasonOf(errno);
+        return { reasonOf(errno) };
     const auto giveUp = [&](const QString &reason) {
         ::unlink(temporary.constData());
-        return reason;
+        return Outcome { reason };
     };
     if (::fchmod(fd, modeForNewFile(target)) != 0 || !writeAll(fd, bytes)) {
         closeQuietly(fd);
@@ -131,11 +136,11 @@ QString replace(const QString &path, const QByteArray &bytes)
 
     const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0)
-        return syncFailed(errno);
+        return { folderSyncFailed(errno), true };
     const int synced = syncToDisk(dir);
     closeQuietly(dir);
     if (synced != 0)
-        return syncFailed(errno);
+        return { folderSyncFailed(errno), true };
     return {};
 }
 

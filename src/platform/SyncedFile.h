@@ -11,9 +11,17 @@
 // over the old one, and the folder is synced so that the rename itself is on the disk.
 namespace SyncedFile {
 
-// Empty when the file was written and synced; otherwise why not, for the person to read.
+struct Outcome
+{
+    // Empty when the file was written and synced; otherwise why not, for the person to read.
+    QString failure;
+    // The new content is in place under the file's name, whole and synced, and only the sync
+    // of its folder failed: the rename may not outlive a power cut, but the old content is gone.
+    bool inPlace = false;
+};
+
 // A new file gets the usual permissions (0666 less the umask), a replaced one keeps its own.
-QString replace(const QString &path, const QByteArray &bytes);
+Outcome replace(const QString &path, const QByteArray &bytes);
 
 // Test seam: while set, called instead of fsync, for the new file and for its folder; it
 // returns what fsync would (and sets errno).

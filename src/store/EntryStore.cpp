@@ -3,6 +3,7 @@
 #include "platform/DateText.h"
 #include "store/KindStore.h"
 #include "store/LedgerNames.h"
+#include "store/StoreError.h"
 #include "store/database_access.h"
 
 #include <QRegularExpression>
@@ -163,7 +164,13 @@ qint64 nextKey()
     const ResultSet result = database_access::Open_Query(sql);
     if (result.atEnd())
         return 1;
-    return result.integer(Entries::key) + 1;
+    const qint64 highest = result.integer(Entries::key);
+    // One more would turn over to the most negative number, ahead of every key of its day.
+    if (highest == std::numeric_limits<qint64>::max())
+        throw StoreError(QStringLiteral("帳本裡最大的帳目編號已經是 %1，沒有更大的編號可以給新的帳目，"
+                                        "所以這一筆沒有新增。")
+                             .arg(highest));
+    return highest + 1;
 }
 
 void addEntry(const Entry &entry)

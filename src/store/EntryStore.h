@@ -49,7 +49,8 @@ Strays countStrays();
 qint64 gatherStrays(const QString &kindName);
 
 // The key a new entry gets: the highest key plus 1, or 1 in an empty table. Keys below the
-// highest that were freed by deletions are never handed out again.
+// highest that were freed by deletions are never handed out again. Throws StoreError, with
+// the message for the person, when the highest key is the largest there is.
 qint64 nextKey();
 
 // Inserts entry with entry.key as its key.

@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include <limits>
+
 namespace ui {
 
 namespace {
@@ -33,7 +35,11 @@ PushButton *button(QWidget *parent, const char *name, const QString &caption, in
 QLineEdit *textBox(
     QWidget *parent, const char *name, const QString &accessibleName, int left, int top, int width, int height)
 {
-    return placed(named(new QLineEdit(parent), name, accessibleName), left, top, width, height);
+    auto *box = new QLineEdit(parent);
+    // A field cuts what it is given at its greatest length without a word; an entry read back
+    // into the fields and saved again would lose the rest. The ledger sets no such limit.
+    box->setMaxLength(std::numeric_limits<int>::max());
+    return placed(named(box, name, accessibleName), left, top, width, height);
 }
 
 QRadioButton *option(

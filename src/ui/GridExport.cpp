@@ -143,13 +143,21 @@ bool GridExport::exportCsv(DGrid *grid, const QString &suggestedName)
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".csv");
     const QByteArray bytes = QByteArrayLiteral("\xEF\xBB\xBF") + csv(grid).toUtf8();
-    const QString failure = SyncedFile::replace(path, bytes);
+    const SyncedFile::Outcome written = SyncedFile::replace(path, bytes);
     const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    if (!failure.isEmpty()) {
-        ui::showMessage(grid->window(), QStringLiteral("無法寫入 %1：%2").arg(shown, failure));
+    if (written.failure.isEmpty()) {
+        ui::showMessage(grid->window(), QStringLiteral("已匯出到 %1").arg(shown));
+        return true;
+    }
+    if (!written.inPlace) {
+        ui::showMessage(grid->window(), QStringLiteral("無法寫入 %1：%2").arg(shown, written.failure));
         return false;
     }
-    ui::showMessage(grid->window(), QStringLiteral("已匯出到 %1").arg(shown));
+    // The file is there and whole; only its entry in the folder may not be on the disk yet.
+    ui::showMessage(grid->window(),
+        QStringLiteral("已匯出到 %1，檔案是完整的。\n不過%2：電腦若在磁碟寫完之前斷電，"
+                       "這個檔案可能會變回匯出前的樣子（或不見）。")
+            .arg(shown, written.failure));
     return true;
 }
 

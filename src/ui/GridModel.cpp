@@ -16,6 +16,20 @@ constexpr qsizetype largeResultRows = 20000;
 
 // A row left white, or never coloured, is drawn in the theme's own colours, so that a dark
 // theme does not show white bands; a coloured row keeps its colour in any theme.
+// A cell draws at most this much of its text: more never fits in a cell, and laying out
+// millions of characters to draw a few would hold the window for seconds. Reading the cell
+// (cellText, and copying or exporting it) gives the whole text.
+constexpr qsizetype shownLength = 1000;
+
+QString shownText(QString text)
+{
+    if (text.size() <= shownLength)
+        return text;
+    const qsizetype cut = text.at(shownLength - 1).isHighSurrogate() ? shownLength - 1 : shownLength;
+    text.truncate(cut);
+    return text + QChar(0x2026);
+}
+
 bool followsTheme(const QColor &background)
 {
     return !background.isValid() || background.rgb() == qRgb(255, 255, 255);
@@ -354,6 +368,7 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
     const int col = index.column();
     switch (role) {
     case Qt::DisplayRole:
+        return shownText(cellText(row, col));
     case Qt::EditRole:
         return cellText(row, col);
     case Qt::BackgroundRole: {

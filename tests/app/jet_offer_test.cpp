@@ -9,6 +9,7 @@
 #include "app/OldLedgerFile.h"
 #include "app/Startup.h"
 #include "import/ImportRun.h"
+#include "store/LedgerLock.h"
 #include "store/LedgerSchema.h"
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
@@ -89,6 +90,49 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Whether a process started by this one stands stopped (as the kill shim leaves it when told
+// to stop instead of killing).
+bool aChildIsStopped()
+{
+    const QByteArray me = QByteArray::number(QCoreApplication::applicationPid());
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        // pid (name) state parent ...
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields.at(0) == "T" && fields.at(1) == me)
+            return true;
+    }
+    return false;
+}
+
+// The import program with the kill shim preloaded, from its start, in the programs this one
+// starts while it lives: killed (or stopped) just before its file-changing call numbered at,
+// or at its exit when that is one more than its calls; at 0 it counts them into countFile.
+class ShimmedImporter
+{
+public:
+    ShimmedImporter(qint64 at, bool stop, const QString &countFile = QString())
+    {
+        qputenv("LD_PRELOAD", QFile::encodeName(QCoreApplication::applicationDirPath() + "/libkill_shim.so"));
+        qputenv("QUILLORY_KILL_FROM_START", "--progress");
+        qputenv("QUILLORY_KILL_AT", QByteArray::number(at));
+        qputenv("QUILLORY_KILL_SIGNAL", stop ? "STOP" : "KILL");
+        qputenv("QUILLORY_KILL_COUNT_FILE", QFile::encodeName(countFile));
+        ImportRunner::setProgramForTests(QStringLiteral(QUILLORY_IMPORT_PROGRAM));
+    }
+    ~ShimmedImporter()
+    {
+        for (const char *name : { "LD_PRELOAD", "QUILLORY_KILL_FROM_START", "QUILLORY_KILL_AT", "QUILLORY_KILL_SIGNAL",
+                 "QUILLORY_KILL_COUNT_FILE" })
+            qunsetenv(name);
+    }
+    ShimmedImporter(const ShimmedImporter &) = delete;
+    ShimmedImporter &operator=(const ShimmedImporter &) = delete;
+};
+
 // A folder holding an old ledger, made the working directory, with the double as the importer.
 class OldLedgerFolder
 {
@@ -140,6 +184,8 @@ private Q_SLOTS:
     void aDamagedOldLedgerIsRefusedAndLeavesTheFolder();
     void anAccessFileWithoutALedgerIsNotOffered_data();
     void anAccessFileWithoutALedgerIsNotOffered();
+    void anImportCutShortLeavesTheFolderOrTheNewLedger_data();
+    void anImportCutShortLeavesTheFolderOrTheNewLedger();
 
 private:
     QTemporaryDir m_written;
@@ -331,6 +377,13 @@ void JetOfferTest::writeOldLedgers()
                      QStringLiteral("2023,2024"), QStringLiteral("--seed"), QStringLiteral("21") },
                  &error),
         qPrintable(error));
+    // A few entries, for going through the import call by call.
+    QVERIFY2(jetcases::runPython(
+                 { jetcases::script(QStringLiteral("ledger_jet.py")), m_written.filePath(QStringLiteral("small.mdb")),
+                     QStringLiteral("--entries"), QStringLiteral("12"), QStringLiteral("--years"),
+                     QStringLiteral("2024"), QStringLiteral("--seed"), QStringLiteral("5") },
+                 &error),
+        qPrintable(error));
     // The writer's damaged files, among its other cases.
     QVERIFY2(jetcases::runPython({ jetcases::script(QStringLiteral("make_cases.py")), m_written.path() }, &error),
         qPrintable(error));
@@ -494,6 +547,87 @@ void JetOfferTest::anAccessFileWithoutALedgerIsNotOffered()
     QVERIFY2(told.contains(QStringLiteral("db1.mdb 是 Access 資料庫，但不是舊的帳本")) && told.contains(says)
             && told.contains(QStringLiteral("資料夾裡的檔案都沒有更動")),
         qPrintable(told));
+}
+
+void JetOfferTest::anImportCutShortLeavesTheFolderOrTheNewLedger_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("saidLanded");
+    QTest::newRow("killed")
+        << false << "轉入程式意外中止"
+        << "轉入程式結束時出了問題（轉入程式意外中止，轉入沒有完成。），不過新帳本在那之前已經核對完成";
+    QTest::newRow("cancelled") << true << "已經取消轉入"
+                               << "取消的時候，轉入已經完成了";
+}
+
+// The import program killed, or cancelled with 取消, at each of its calls that change a file
+// and at its exit: before its rename of the new ledger the folder is as it was, byte for byte;
+// after it the new ledger is in place, whole, and opened. Either way the message says which.
+void JetOfferTest::anImportCutShortLeavesTheFolderOrTheNewLedger()
+{
+    QFETCH(bool, cancel);
+    QFETCH(QString, said);
+    QFETCH(QString, saidLanded);
+    const QByteArray old = fileBytes(m_written.filePath(QStringLiteral("small.mdb")));
+    QVERIFY(!old.isEmpty());
+    // The report of an earlier try, which the new one replaces.
+    const auto earlierReport = [] { writeFile(QStringLiteral("import-report.txt"), "轉入核對：有 1 處不符\n"); };
+    qint64 calls = 0;
+    {
+        OldLedgerFolder folder(old);
+        earlierReport();
+        const QString countFile = m_written.filePath(QStringLiteral("calls"));
+        ShimmedImporter counting(0, false, countFile);
+        ScriptedBoxes boxes;
+        boxes.answer(true);
+        QVERIFY(startUp());
+        Close_DB();
+        LedgerLock::release();
+        calls = fileBytes(countFile).trimmed().toLongLong();
+        QVERIFY2(calls > 10, qPrintable(QString::number(calls)));
+    }
+    QTimer person;
+    QObject::connect(&person, &QTimer::timeout, [&] {
+        if (!aChildIsStopped())
+            return;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (qobject_cast<ImportProgress *>(w) && w->isVisible())
+                QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cancel")), Qt::LeftButton);
+        }
+    });
+    person.start(10);
+    QList<qint64> landed;
+    for (qint64 at = 1; at <= calls + 1; ++at) {
+        OldLedgerFolder folder(old);
+        earlierReport();
+        const QMap<QString, QString> before = fingerprints(folder.folder());
+        ShimmedImporter shim(at, cancel);
+        ScriptedBoxes boxes;
+        boxes.answer(true);
+        const bool opened = startUp();
+        const QString told = boxes.texts().value(1);
+        const QString where = QStringLiteral("at call %1 of %2: %3").arg(at).arg(calls).arg(told);
+        QVERIFY2(boxes.unexpected().isEmpty() && boxes.texts().size() == 2, qPrintable(where));
+        if (!opened) {
+            QVERIFY2(fingerprints(folder.folder()) == before, qPrintable(where));
+            QVERIFY2(told.contains(said) && told.contains(QStringLiteral("舊的 db1.mdb 沒有更動")), qPrintable(where));
+            continue;
+        }
+        landed << at;
+        const QDir dir(folder.folder());
+        const QStringList copies = dir.entryList({ QStringLiteral("db1-jet-*") });
+        QVERIFY2(Is_Open() && copies.size() == 1 && fileBytes(dir.filePath(copies.first())) == old, qPrintable(where));
+        QVERIFY2(fileBytes(dir.filePath(QStringLiteral("import-report.txt"))).startsWith("轉入核對：全部相符\n"),
+            qPrintable(where));
+        QVERIFY2(
+            dir.entryList({ QStringLiteral("*partial*") }, QDir::Files | QDir::Hidden).isEmpty(), qPrintable(where));
+        QVERIFY2(told.startsWith(saidLanded) && told.contains(QStringLiteral("轉入核對：全部相符")), qPrintable(where));
+        Close_DB();
+        LedgerLock::release();
+    }
+    // Killed at the rename itself the old ledger stays; only after it is the new one in place.
+    QCOMPARE(landed, QList<qint64>({ calls + 1 }));
 }
 
 QUILLORY_TEST_MAIN(JetOfferTest)

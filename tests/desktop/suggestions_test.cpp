@@ -2,6 +2,7 @@
 
 #include "store/database_access.h"
 
+#include <QFile>
 #include <QListWidget>
 
 namespace {
@@ -45,6 +46,7 @@ private Q_SLOTS:
     void keysWithoutAPickBehaveAsBefore();
     void suggestionsFollowTheWindowsChanges();
     void quickOnALargeLedger();
+    void aDamagedDescriptionIndexIsToldOnceAndTypingGoesOn();
 };
 
 void SuggestionsTest::offersUsedDescriptionsMostUsedFirst()
@@ -246,6 +248,40 @@ void SuggestionsTest::quickOnALargeLedger()
     QVERIFY2(opening < 3000, qPrintable(QStringLiteral("opening took %1 ms").arg(opening)));
     // Six keys; each filters the descriptions in memory.
     QVERIFY2(typing < 600, qPrintable(QStringLiteral("typing took %1 ms").arg(typing)));
+}
+
+void SuggestionsTest::aDamagedDescriptionIndexIsToldOnceAndTypingGoesOn()
+{
+    EntryWindow s;
+    s.ledger.addEntry("2024-05-15", s.food, 0, "午餐", 120, "", 1);
+    // The index the descriptions are counted through, its page overwritten.
+    const qint64 page = s.ledger
+                            .scalar("SELECT rootpage FROM sqlite_master WHERE type = 'index' AND tbl_name = "
+                                    "'data_main' AND sql LIKE '%a_content%'")
+                            .toLongLong();
+    const int pageSize = s.ledger.scalar("PRAGMA page_size").toInt();
+    QVERIFY(page > 1);
+    database_access::Close_DB();
+    {
+        QFile file(s.ledger.path(QStringLiteral("db1.mdb")));
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek((page - 1) * pageSize));
+        QCOMPARE(file.write(QByteArray(pageSize, '\x5a')), qint64(pageSize));
+    }
+    database_access::Open_DB(QStringLiteral("db1.mdb"));
+    input_keyin *w = s.open();
+    QCOMPARE(s.contents(), QStringList({ "午餐" }));
+
+    // Told at the first key, then typing goes on without suggestions and without boxes.
+    typeName(s, "午");
+    const QStringList told = s.boxes.take();
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told.first().contains(QStringLiteral("不再提示帳目名稱")), qPrintable(told.first()));
+    for (const char *text : { "午餐", "午", "晚餐" }) {
+        typeName(s, QString::fromUtf8(text));
+        QCOMPARE(shown(w), QStringList());
+        QCOMPARE(w->account_name->text(), QString::fromUtf8(text));
+    }
+    QCOMPARE(s.boxes.texts(), QStringList());
 }
 
 QUILLORY_TEST_MAIN(SuggestionsTest)

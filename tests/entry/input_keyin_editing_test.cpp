@@ -7,6 +7,8 @@
 
 #include <QDialog>
 
+#include <limits>
+
 namespace {
 
 // Fills the entry fields as a person would, kind picked from the list.
@@ -106,6 +108,21 @@ void EditingTest::newKeysFollowTheHighestKey()
     s.press(w->data_add);
     QCOMPARE(s.ledger.scalar("SELECT max(a_key) FROM data_main").toLongLong(), 40001);
     QCOMPARE(s.boxes.texts(), QStringList());
+
+    // Past the largest key there is none to give: the add is refused and nothing is written,
+    // the day's note neither.
+    const qint64 largest = std::numeric_limits<qint64>::max();
+    s.ledger.addEntry("2024-05-01", s.food, 0, "最大", 1, "", largest);
+    const QList<QVariantList> before = s.entries();
+    w->note_day->setText(QStringLiteral("新的記事"));
+    s.press(w->data_add);
+    QCOMPARE(s.entries(), before);
+    QCOMPARE(s.notes(), QList<QVariantList>());
+    const QStringList told = s.boxes.take();
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told.first().contains(QStringLiteral("最大的帳目編號已經是 9223372036854775807"))
+            && told.first().contains(QStringLiteral("沒有新增")),
+        qPrintable(told.first()));
 }
 
 void EditingTest::amountAndNameAreCheckedBeforeWriting()

@@ -1,5 +1,5 @@
-// Very long day notes: shown at once, whatever their length, and saved back exactly as they
-// were and as they were edited.
+// Very long day notes and descriptions: shown at once, whatever their length, and saved back
+// exactly as they were and as they were edited.
 
 #include "entry/EntryWindow.h"
 
@@ -93,6 +93,7 @@ private Q_SLOTS:
     void aLongNoteShowsAtOnce();
     void editingALongNoteSavesWhatWasTyped();
     void copyingAcrossPiecesGivesTheLineAsItIs();
+    void aLongDescriptionShowsAtOnceAndStaysWhole();
 };
 
 void LongNoteTest::aLongNoteShowsAtOnce_data()
@@ -211,6 +212,32 @@ void LongNoteTest::copyingAcrossPiecesGivesTheLineAsItIs()
     box.setTextCursor(cursor);
     // Two joins lie inside: places 990 to 2008 of the note.
     QVERIFY(box.selected() == note.mid(990, 2008 - 990));
+}
+
+void LongNoteTest::aLongDescriptionShowsAtOnceAndStaysWhole()
+{
+    EntryWindow s;
+    const QString description = oneLine(5000000);
+    s.ledger.addEntry("2024-05-14", s.food, 0, description, 120, "", 1);
+    input_keyin *w = s.open();
+
+    const double ms = showPreviousDay(w);
+    qInfo("shown in %.1f ms", ms);
+    QVERIFY2(ms < 100, qPrintable(QStringLiteral("%1 ms").arg(ms)));
+    // The cell shows the beginning; the grid holds all of it, for copying and exporting.
+    const QString shown = w->DGrid->model()->index(0, 4).data().toString();
+    QVERIFY2(shown.size() < 2000 && shown.endsWith(QChar(0x2026)) && description.startsWith(shown.chopped(1)),
+        qPrintable(shown.left(40)));
+    QVERIFY(w->DGrid->textAt(1, 4) == description);
+
+    // Clicked, the row's whole description is in the field, and a corrected amount keeps it.
+    s.clickRow(1);
+    QVERIFY(w->account_name->text() == description);
+    testing::retype(w->money_inout, "130");
+    s.press(w->data_modifty);
+    QVERIFY(s.entries().first().at(3).toString() == description);
+    QCOMPARE(s.entries().first().at(4).toDouble(), 130.0);
+    QCOMPARE(s.boxes.texts(), QStringList());
 }
 
 QUILLORY_TEST_MAIN(LongNoteTest)

@@ -2,7 +2,13 @@
  * (opening for writing, writing, syncing, truncating, renaming, linking, unlinking) and kills
  * the process with SIGKILL just before the call numbered QUILLORY_KILL_AT (0: count only).
  * Writes to pipes and sockets (the event loop's wake-ups, the program's own output) are not
- * counted. */
+ * counted.
+ *
+ * A program that does not arm it itself is armed from its start when one of its arguments is
+ * QUILLORY_KILL_FROM_START; it is then also killed at its exit when QUILLORY_KILL_AT is one more than its calls
+ * (just after its last one), and writes how many calls it made to the file named by
+ * QUILLORY_KILL_COUNT_FILE when it ends normally. QUILLORY_KILL_SIGNAL=STOP stops it instead
+ * of killing it, for whoever watches it to act at that moment. */
 
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -13,6 +19,7 @@
 #include <stdbool.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -20,6 +27,7 @@
 static atomic_bool armed;
 static atomic_long calls;
 static long killAt;
+static int killSignal = SIGKILL;
 
 static void point(void)
 {
@@ -27,7 +35,7 @@ static void point(void)
         return;
     long n = atomic_fetch_add(&calls, 1) + 1;
     if (killAt > 0 && n == killAt)
-        raise(SIGKILL);
+        raise(killSignal);
 }
 
 static void fdPoint(int fd)
@@ -40,7 +48,9 @@ static void fdPoint(int fd)
 void quillory_kill_arm(void)
 {
     const char *at = getenv("QUILLORY_KILL_AT");
+    const char *how = getenv("QUILLORY_KILL_SIGNAL");
     killAt = at ? atol(at) : 0;
+    killSignal = how && strcmp(how, "STOP") == 0 ? SIGSTOP : SIGKILL;
     atomic_store(&calls, 0);
     atomic_store(&armed, true);
 }
@@ -49,6 +59,34 @@ long quillory_kill_calls(void)
 {
     atomic_store(&armed, false);
     return atomic_load(&calls);
+}
+
+static bool fromStart;
+
+/* glibc hands a preloaded library's constructor the program's arguments. */
+__attribute__((constructor)) static void armAtStart(int argc, char **argv, char **env)
+{
+    (void)env;
+    const char *withArgument = getenv("QUILLORY_KILL_FROM_START");
+    for (int i = 1; withArgument && i < argc && !fromStart; ++i)
+        fromStart = strcmp(argv[i], withArgument) == 0;
+    if (fromStart)
+        quillory_kill_arm();
+}
+
+__attribute__((destructor)) static void atExit(void)
+{
+    if (!fromStart)
+        return;
+    const long made = quillory_kill_calls();
+    if (killAt == made + 1)
+        raise(killSignal);
+    const char *countFile = getenv("QUILLORY_KILL_COUNT_FILE");
+    FILE *out = countFile ? fopen(countFile, "w") : NULL;
+    if (out) {
+        fprintf(out, "%ld\n", made);
+        fclose(out);
+    }
 }
 
 /* The next definition of name, through a pointer's bytes: ISO C has no cast from dlsym's
