@@ -157,8 +157,9 @@ void ReportPainter::paintPage(QPainter &painter, int page)
         for (qsizetype c = 0; c < shown.size() && c < widths.size(); ++c) {
             const qsizetype own = marked ? c - 1 : c;
             const bool amount = own >= 0 && m_report.amountColumns.contains(int(own));
-            const QString text = metrics.elidedText(amount && !header ? PrintedReport::amountText(shown.at(c)) : shown.at(c),
-                Qt::ElideRight, widths.at(c) - 2 * pad);
+            const QString text
+                = metrics.elidedText(amount && !header ? PrintedReport::amountText(shown.at(c)) : shown.at(c),
+                    Qt::ElideRight, widths.at(c) - 2 * pad);
             const QRectF cell(lefts.at(c) + pad, y, widths.at(c) - 2 * pad, rowHeight);
             painter.drawText(cell, (amount ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, text);
         }

@@ -24,8 +24,8 @@ const QMarginsF margins(15, 15, 15, 15);
 
 QPageLayout layoutOf(const PrintedReport &report)
 {
-    return QPageLayout(QPageSize(QPageSize::A4),
-        report.landscape ? QPageLayout::Landscape : QPageLayout::Portrait, margins, QPageLayout::Millimeter);
+    return QPageLayout(QPageSize(QPageSize::A4), report.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+        margins, QPageLayout::Millimeter);
 }
 
 } // namespace
@@ -69,7 +69,8 @@ bool exportPdf(QWidget *parent, const PrintedReport &report, const QString &sugg
         ui::showMessage(parent, problem);
         return false;
     }
-    QString path = ui::askSaveFileName(parent, QStringLiteral("匯出 PDF"), suggestedName, QStringLiteral("PDF (*.pdf)"));
+    QString path
+        = ui::askSaveFileName(parent, QStringLiteral("匯出 PDF"), suggestedName, QStringLiteral("PDF (*.pdf)"));
     if (path.isEmpty())
         return false;
     if (QFileInfo(path).suffix().isEmpty())

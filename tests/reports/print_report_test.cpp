@@ -4,9 +4,9 @@
 #include "reports/QueryWindow.h"
 
 #include "entry/input_keyin.h"
+#include "platform/DateText.h"
 #include "reports/chart_view.h"
 #include "support/ModalDriver.h"
-#include "platform/DateText.h"
 #include "support/ScriptedBoxes.h"
 #include "ui/FileDialog.h"
 #include "ui/PrintedReport.h"
@@ -64,7 +64,8 @@ void checkTextLayer(const QString &pdf, const QStringList &pages)
     const QStringList fonts = run(QStringLiteral("pdffonts"), { pdf }).split(QLatin1Char('\n')).mid(2);
     QVERIFY(!fonts.filter(QRegularExpression(QStringLiteral("\\S"))).isEmpty());
     for (const QString &font : fonts.filter(QRegularExpression(QStringLiteral("\\S"))))
-        QVERIFY2(font.contains(QRegularExpression(QStringLiteral("\\byes\\s+(yes|no)\\s+(yes|no)\\s+\\d+"))), qPrintable(font));
+        QVERIFY2(font.contains(QRegularExpression(QStringLiteral("\\byes\\s+(yes|no)\\s+(yes|no)\\s+\\d+"))),
+            qPrintable(font));
     static const QRegularExpression radicals(QStringLiteral("[\\x{2E80}-\\x{2FDF}]"));
     QVERIFY(!pages.join(QString()).contains(radicals));
 }
@@ -95,11 +96,14 @@ void PrintReportTest::aLongRangeResultOnPagesAReaderCanSearch()
         const bool isIncome = i % 50 == 0;
         addEntry(ledger, DateText::iso(day), isIncome ? pay : food, isIncome, QStringLiteral("項目%1").arg(i),
             1000 + i + 0.5, i);
-        const QString mark = isIncome ? QStringLiteral("收入") : DateText::isWeekend(day) ? QStringLiteral("週末") : QString();
-        rows << QRegularExpression(QStringLiteral("^ *%1 *%2\\(.\\) +\\S+ +\\S+ +項目%3 +%4 *$")
-                                       .arg(mark, QRegularExpression::escape(DateText::slashed(day)))
-                                       .arg(i)
-                                       .arg(QRegularExpression::escape(PrintedReport::amountText(QStringLiteral("%1.5").arg(1000 + i)))),
+        const QString mark = isIncome  ? QStringLiteral("收入")
+            : DateText::isWeekend(day) ? QStringLiteral("週末")
+                                       : QString();
+        rows << QRegularExpression(
+            QStringLiteral("^ *%1 *%2\\(.\\) +\\S+ +\\S+ +項目%3 +%4 *$")
+                .arg(mark, QRegularExpression::escape(DateText::slashed(day)))
+                .arg(i)
+                .arg(QRegularExpression::escape(PrintedReport::amountText(QStringLiteral("%1.5").arg(1000 + i)))),
             QRegularExpression::MultilineOption);
     }
     check window;
@@ -113,7 +117,8 @@ void PrintReportTest::aLongRangeResultOnPagesAReaderCanSearch()
 
     const QStringList pages = pagesOf(pdf);
     QVERIFY(pages.size() > 5);
-    QVERIFY(run(QStringLiteral("pdfinfo"), { pdf }).contains(QRegularExpression(QStringLiteral("Pages: +%1\\n").arg(pages.size()))));
+    QVERIFY(run(QStringLiteral("pdfinfo"), { pdf })
+                .contains(QRegularExpression(QStringLiteral("Pages: +%1\\n").arg(pages.size()))));
     for (int p = 0; p < pages.size(); ++p) {
         QVERIFY(pages.at(p).contains(QStringLiteral("查詢 2025/01/01～2025/12/31（明細）")));
         QVERIFY(pages.at(p).contains(QRegularExpression(QStringLiteral("日期\\s+種類\\s+收支\\s+帳目名\\s+帳目"))));
@@ -122,7 +127,8 @@ void PrintReportTest::aLongRangeResultOnPagesAReaderCanSearch()
     const QString text = pages.join(QString());
     for (const QRegularExpression &row : rows)
         QVERIFY2(text.contains(row), qPrintable(row.pattern()));
-    const auto words = [](QString t) { return t.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" ")); };
+    const auto words
+        = [](QString t) { return t.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" ")); };
     for (const QString &line : window.msg_field->text().split(QLatin1Char('\n')))
         QVERIFY2(words(pages.last()).contains(words(line).trimmed()), qPrintable(line));
     checkTextLayer(pdf, pages);
@@ -145,7 +151,8 @@ void PrintReportTest::theYearReportAndADay()
         const QStringList pages = pagesOf(pdf);
         QCOMPARE(pages.size(), 1);
         QVERIFY(pages.first().contains(QStringLiteral("2025 年各月收支")));
-        QVERIFY(pages.first().contains(QRegularExpression(QStringLiteral("2025/05\\s+56,000\\s+1,234.50\\s+54,765.50"))));
+        QVERIFY(
+            pages.first().contains(QRegularExpression(QStringLiteral("2025/05\\s+56,000\\s+1,234.50\\s+54,765.50"))));
         QVERIFY(pages.first().contains(QRegularExpression(QStringLiteral("年支出: +1234.5 元"))));
         checkTextLayer(pdf, pages);
 
@@ -178,7 +185,8 @@ void PrintReportTest::theYearReportAndADay()
     const QStringList pages = pagesOf(pdf);
     QCOMPARE(pages.size(), 1);
     QVERIFY(pages.first().contains(QStringLiteral("2025/5/1 (四) 的帳目")));
-    QVERIFY(pages.first().contains(QRegularExpression(QStringLiteral("收入\\s+2025/5/1\\s+餐費\\s+收入\\s+月薪\\s+56,000"))));
+    QVERIFY(pages.first().contains(
+        QRegularExpression(QStringLiteral("收入\\s+2025/5/1\\s+餐費\\s+收入\\s+月薪\\s+56,000"))));
     QVERIFY(pages.first().contains(QStringLiteral("今天支出 1234.5元")));
     checkTextLayer(pdf, pages);
 
