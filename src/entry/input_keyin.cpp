@@ -163,7 +163,7 @@ bool input_keyin::loadDay()
 {
     const std::optional<QDate> day = DateText::read(date_new->text());
     if (!day) {
-        showMessage(QStringLiteral("請輸入正確的日期"));
+        showMessage(QStringLiteral("請輸入正確的日期\n") + DateText::acceptedForms());
         Label7->clear();
         date_new->setFocus();
         date_new->selectAll();

@@ -177,12 +177,12 @@ void check::runRangeQuery()
 
     const std::optional<QDate> begin = DateText::read(Numbers::trimBlanks(str_begin->text()));
     if (!begin) {
-        ui::showMessage(this, QStringLiteral("請輸入正確的起始時間, 至少要有年,月"));
+        ui::showMessage(this, QStringLiteral("請輸入正確的起始時間, 至少要有年,月\n") + DateText::acceptedForms());
         return;
     }
     const std::optional<QDate> end = DateText::read(Numbers::trimBlanks(str_end->text()));
     if (!end) {
-        ui::showMessage(this, QStringLiteral("請輸入正確的結束時間, 至少要有年,月"));
+        ui::showMessage(this, QStringLiteral("請輸入正確的結束時間, 至少要有年,月\n") + DateText::acceptedForms());
         return;
     }
     if (*end < *begin) {

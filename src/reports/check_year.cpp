@@ -61,7 +61,7 @@ void check::runYearReport()
     const std::optional<QDate> probe
         = DateText::read(Numbers::trimBlanks(chkyeartxt->text()) + QStringLiteral("/12/13"));
     if (!probe) {
-        ui::showMessage(this, QStringLiteral("請輸入正確的年份格式"));
+        ui::showMessage(this, QStringLiteral("請輸入正確的年份格式\n可打西元年 2024 或民國年 113"));
         chkyeartxt->setText(currentYear());
         chkyeartxt->setFocus();
         chkyeartxt->selectAll();
