@@ -60,7 +60,8 @@ QDate dateOfCell(const QString &text)
 
 QString dayWithWeekday(const QDate &day)
 {
-    return DateText::slashed(day) + QLatin1Char('(') + DateText::weekdayName(DateText::weekday(day)) + QLatin1Char(')');
+    return DateText::shownSlashed(day) + QLatin1Char('(') + DateText::weekdayName(DateText::weekday(day))
+        + QLatin1Char(')');
 }
 
 QString valueText(const ResultSet::Row &row, int col)

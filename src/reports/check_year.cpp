@@ -100,7 +100,7 @@ void check::runYearReport()
             DGrid->setColWidth(c, monthColumnTwips);
         }
         for (int m = 1; m <= 12; ++m) {
-            DGrid->setTextAt(m, 0, yearText + QLatin1Char('/') + QStringLiteral("%1").arg(m, 2, 10, QLatin1Char('0')));
+            DGrid->setTextAt(m, 0, DateText::shownYearMonth(QDate(year, m, 1)));
             DGrid->setRowBackground(m, QColor(255, 255, 255));
             DGrid->setTextAt(m, 1, sumText(months.at(m - 1).income));
             DGrid->setTextAt(m, 2, sumText(months.at(m - 1).expense));

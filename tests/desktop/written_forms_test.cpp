@@ -1,10 +1,15 @@
 // Dates and amounts as people write them (民國 years, full-width digits and signs, grouped
 // thousands, NT$ and 元) are taken by the daily-entry window's fields and the query window's
-// range and year; what is still refused says what is taken.
+// range and year; what is still refused says what is taken; and the main menu's choice of
+// 民國 or 西元 years shows in the day's grid, the query results and the year report, and is
+// kept from one run to the next.
 
+#include "app/Form1.h"
 #include "entry/EntryWindow.h"
 #include "platform/DateText.h"
 #include "reports/QueryWindow.h"
+
+#include <QCheckBox>
 
 namespace {
 
@@ -142,6 +147,48 @@ private Q_SLOTS:
             QVERIFY2(window.DGrid->textAt(5, 2) == QStringLiteral("150"), year);
         }
         QCOMPARE(boxes.texts(), QStringList());
+    }
+
+    void theMenuChoosesRocYearsForGridsAndReportsAndKeepsTheChoice()
+    {
+        EntryWindow e;
+        querywindow::addEntry(e.ledger, QStringLiteral("2024-05-04"), e.food, 0, QStringLiteral("午餐"), 100, 1);
+        {
+            Form1 menu;
+            QVERIFY(!menu.date_roc->isChecked());
+            testing::click(menu.date_roc);
+            QVERIFY(menu.date_roc->isChecked());
+        }
+        // The next run reads the choice back.
+        DateText::setRocShown(false);
+        auto menu = std::make_unique<Form1>();
+        QVERIFY(menu->date_roc->isChecked());
+
+        input_keyin *w = e.open();
+        testing::retype(w->date_new, QStringLiteral("113/5/4"));
+        QTest::keyClick(w->date_new, Qt::Key_Return);
+        EntryWindow::settle();
+        QCOMPARE(e.row(1).at(0), QStringLiteral("113/5/4"));
+        e.w.reset();
+
+        check window;
+        QVERIFY(querywindow::open(window));
+        querywindow::runRange(window, QStringLiteral("113/5/1"), QStringLiteral("113/5/31"), true);
+        QCOMPARE(querywindow::column(window.DGrid, 0), QStringList({ "113/05/04(六)" }));
+        querywindow::runYear(window, QStringLiteral("113"));
+        QCOMPARE(window.DGrid->textAt(5, 0), QStringLiteral("113/05"));
+
+        // Back to 西元, also for the next run; the ledger keeps ISO dates either way.
+        testing::click(menu->date_roc);
+        menu.reset();
+        DateText::setRocShown(true);
+        menu = std::make_unique<Form1>();
+        QVERIFY(!menu->date_roc->isChecked());
+        QVERIFY(!DateText::rocShown());
+        querywindow::runRange(window, QStringLiteral("113/5/1"), QStringLiteral("113/5/31"), true);
+        QCOMPARE(querywindow::column(window.DGrid, 0), QStringList({ "2024/05/04(六)" }));
+        QCOMPARE(e.entries().value(0).value(0).toString(), QStringLiteral("2024-05-04"));
+        QCOMPARE(e.boxes.texts(), QStringList());
     }
 };
 
