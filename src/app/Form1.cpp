@@ -3,6 +3,7 @@
 #include "app/AboutText.h"
 #include "app/WindowOpeners.h"
 #include "entry/input_keyin.h"
+#include "platform/DateText.h"
 #include "reports/check.h"
 #include "store/database_access.h"
 #include "ui/Fonts.h"
@@ -12,9 +13,11 @@
 #include "ui/Twips.h"
 #include "ui/WindowFit.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSettings>
 
 namespace {
 
@@ -26,6 +29,8 @@ ui::PushButton *menuButton(QWidget *parent, const char *name, const QString &cap
     ui::place(button, 1200, top, 1455, 375);
     return button;
 }
+
+const QString rocDatesKey = QStringLiteral("display/rocDates");
 
 } // namespace
 
@@ -46,18 +51,28 @@ Form1::Form1(QWidget *parent)
     cmd_about = menuButton(this, "cmd_about", QStringLiteral("關於我"), 3120);
     cmd_about->setFont(ui::mingFont(12));
 
-    new ui::WindowFit(this, 3930, 3705);
+    date_roc = new QCheckBox(QStringLiteral("日期以民國年顯示"), this);
+    date_roc->setObjectName(QStringLiteral("date_roc"));
+    date_roc->setAccessibleName(date_roc->text());
+    date_roc->setToolTip(QStringLiteral("帳目、查詢結果和年報的日期寫成 113/5/1，不選則寫成 2024/5/1"));
+    ui::place(date_roc, 1200, 3600, 2600, 375);
+    date_roc->setChecked(QSettings().value(rocDatesKey, false).toBool());
+    DateText::setRocShown(date_roc->isChecked());
+
+    new ui::WindowFit(this, 3930, 4125);
 
     setTabOrder(Input, exit);
     setTabOrder(exit, Command1);
     setTabOrder(Command1, cmd_check);
     setTabOrder(cmd_check, cmd_about);
+    setTabOrder(cmd_about, date_roc);
 
     connect(Input, &QPushButton::clicked, this, &Form1::openInput);
     connect(cmd_check, &QPushButton::clicked, this, &Form1::openCheck);
     connect(Command1, &QPushButton::clicked, this, &Form1::openKindManager);
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
     connect(cmd_about, &QPushButton::clicked, this, &Form1::showAbout);
+    connect(date_roc, &QCheckBox::toggled, this, &Form1::showRocDates);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         QRect frame = geometry();
@@ -87,6 +102,14 @@ void Form1::openKindManager()
 void Form1::showAbout()
 {
     ui::showMessage(this, aboutText());
+}
+
+void Form1::showRocDates(bool roc)
+{
+    DateText::setRocShown(roc);
+    QSettings settings;
+    settings.setValue(rocDatesKey, roc);
+    settings.sync();
 }
 
 void Form1::closeEvent(QCloseEvent *event)

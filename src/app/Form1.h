@@ -2,12 +2,15 @@
 
 #include <QWidget>
 
+class QCheckBox;
+
 namespace ui {
 class PushButton;
 }
 
 // The main menu: opens the daily-entry window, the query window and the kind manager, shows
-// the about box, and ends the run when it closes.
+// the about box, holds the choice of 民國 or 西元 years in the grids and reports (kept from
+// run to run), and ends the run when it closes.
 class Form1 : public QWidget
 {
     Q_OBJECT
@@ -20,6 +23,7 @@ public:
     ui::PushButton *Command1;
     ui::PushButton *exit;
     ui::PushButton *cmd_about;
+    QCheckBox *date_roc;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -29,4 +33,5 @@ private:
     void openCheck();
     void openKindManager();
     void showAbout();
+    void showRocDates(bool roc);
 };

@@ -182,7 +182,7 @@ bool input_keyin::loadDay()
 {
     const std::optional<QDate> day = DateText::read(date_new->text());
     if (!day) {
-        showMessage(QStringLiteral("請輸入正確的日期"));
+        showMessage(QStringLiteral("請輸入正確的日期\n") + DateText::acceptedForms());
         Label7->clear();
         date_new->setFocus();
         date_new->selectAll();
@@ -216,7 +216,7 @@ bool input_keyin::loadDay()
         for (qsizetype i = 0; i < entries.size(); ++i) {
             const EntryStore::Entry &e = entries.at(i);
             const int r = int(i + 1);
-            DGrid->setTextAt(r, 1, DateText::defaultText(e.date));
+            DGrid->setTextAt(r, 1, DateText::shown(e.date));
             DGrid->setTextAt(r, 2, kindNames.value(e.kind));
             DGrid->setTextAt(r, 3,
                 e.inout == 0       ? QStringLiteral("支出")

@@ -108,6 +108,9 @@ private:
     // confirmed an unusual amount or date; nothing when a check failed or the person said no.
     std::optional<EntryStore::Entry> entryFromFields(const QDate &day);
     std::optional<qint64> selectedKindId() const;
+    // The amount field read as an amount, in plain numeric form (NT$1,200 gives 1200), to
+    // which the amount rules apply; the text as typed when it is no amount.
+    QString amountRead() const;
     void showMessage(const QString &text);
 
     // Questions before writing (input_keyin_questions.cpp): an amount of ten million or more

@@ -44,6 +44,11 @@ std::optional<qint64> input_keyin::selectedKindId() const
     return kind_ids.at(position);
 }
 
+QString input_keyin::amountRead() const
+{
+    return Numbers::plainAmount(money_inout->text()).value_or(money_inout->text());
+}
+
 namespace {
 
 // Why an amount cannot be stored as typed; empty when it can.
@@ -62,14 +67,14 @@ QString tooPrecise(const QString &amount)
 
 std::optional<qint64> input_keyin::checkedEntryFields()
 {
-    if (!Numbers::isNumeric(money_inout->text())) {
-        showMessage(QStringLiteral("請輸入正確錢的數目"));
+    if (!Numbers::isNumeric(amountRead())) {
+        showMessage(QStringLiteral("請輸入正確錢的數目\n") + Numbers::acceptedAmountForms());
         money_inout->setFocus();
         return std::nullopt;
     }
     const bool refusedOnLeaving = m_amountRefusedOnLeaving == money_inout->text();
     m_amountRefusedOnLeaving.reset();
-    if (const QString why = tooPrecise(money_inout->text()); !why.isEmpty()) {
+    if (const QString why = tooPrecise(amountRead()); !why.isEmpty()) {
         if (!refusedOnLeaving)
             showMessage(why);
         money_inout->setFocus();
@@ -160,7 +165,7 @@ std::optional<EntryStore::Entry> input_keyin::entryFromFields(const QDate &day)
     entry.kind = *kindId;
     entry.inout = std::max(0, inout->currentIndex());
     entry.content = Numbers::trimBlanks(account_name->text());
-    entry.count = Numbers::toNumber(money_inout->text());
+    entry.count = Numbers::toNumber(amountRead());
     entry.note = Numbers::trimBlanks(note_one->text());
     entry.kindName = Numbers::trimBlanks(kind->currentText());
     return entry;
@@ -301,14 +306,16 @@ void input_keyin::openKindManager()
 
 void input_keyin::leaveAmount()
 {
-    const QString amount = money_inout->text();
-    if (amount.isEmpty())
+    if (money_inout->text().isEmpty())
         return;
-    const QString why = Numbers::isNumeric(amount) ? tooPrecise(amount) : QStringLiteral("請輸入正確的金錢數字");
+    const QString amount = amountRead();
+    const QString why = Numbers::isNumeric(amount)
+        ? tooPrecise(amount)
+        : QStringLiteral("請輸入正確的金錢數字\n") + Numbers::acceptedAmountForms();
     if (why.isEmpty())
         return;
     if (Numbers::isNumeric(amount))
-        m_amountRefusedOnLeaving = amount;
+        m_amountRefusedOnLeaving = money_inout->text();
     showMessage(why);
     money_inout->setFocus();
     money_inout->selectAll();

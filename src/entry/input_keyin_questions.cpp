@@ -32,7 +32,7 @@ QString dayWithWeekday(const QDate &day)
 
 bool input_keyin::amountConfirmed()
 {
-    const QString typed = money_inout->text();
+    const QString typed = amountRead();
     const double value = Numbers::toNumber(typed);
     if (std::abs(value) < unusualAmount && !Numbers::hasExponent(typed))
         return true;
@@ -89,7 +89,7 @@ std::optional<qint64> input_keyin::offerNewKind()
 QStringList input_keyin::entryFields() const
 {
     return { Numbers::trimBlanks(kind->currentText()), account_name->text(), QString::number(inout->currentIndex()),
-        Numbers::trimBlanks(money_inout->text()), note_one->text() };
+        Numbers::trimBlanks(amountRead()), note_one->text() };
 }
 
 void input_keyin::takeEntry(const EntryStore::Entry &entry)

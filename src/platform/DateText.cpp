@@ -9,13 +9,24 @@ namespace DateText {
 
 namespace {
 
-// A two-digit year: 00-29 is this century, 30-99 the last.
-int expandYear(const QString &digits)
+bool s_rocShown = false;
+
+// "民國" or "中華民國" before the year: the year is then a 民國 year, whatever its length.
+const QString rocPrefix = QStringLiteral(R"((?:(?:中華)?民國 ?)?)");
+
+bool hasRocPrefix(const QRegularExpressionMatch &m)
+{
+    return m.captured(0).contains(QStringLiteral("民國"));
+}
+
+// Four digits are a 西元 year; one to three a 民國 year (民國1年 is 1912). No year at all
+// (0, or 民國 before a four-digit year) gives 0, which no date has.
+int yearOf(const QString &digits, bool rocPrefixed)
 {
     const int y = digits.toInt();
     if (digits.size() == 4)
-        return y;
-    return y < 30 ? 2000 + y : 1900 + y;
+        return rocPrefixed ? 0 : y;
+    return y == 0 ? 0 : y + rocOffset;
 }
 
 std::optional<QDate> makeDate(int year, int month, int day)
@@ -32,34 +43,51 @@ std::optional<QDate> makeDate(int year, int month, int day)
 
 std::optional<QDate> read(const QString &text)
 {
-    const QString t = Numbers::trimBlanks(text);
+    const QString t = Numbers::trimBlanks(Numbers::asciiForm(text));
 
     // Every pattern ends in \z, not $: $ would also match before a final line break, which
     // is part of the text and not a blank.
 
     // y/m/d, y-m-d, y.m.d with one separator used throughout.
-    static const QRegularExpression full(QStringLiteral(R"(^([0-9]{4}|[0-9]{2})([/\-.])([0-9]{1,2})\2([0-9]{1,2})\z)"));
+    static const QRegularExpression full(
+        QStringLiteral(R"(^)") + rocPrefix + QStringLiteral(R"(([0-9]{1,4})([/\-.])([0-9]{1,2})\2([0-9]{1,2})\z)"));
     if (const auto m = full.match(t); m.hasMatch())
-        return makeDate(expandYear(m.captured(1)), m.captured(3).toInt(), m.captured(4).toInt());
+        return makeDate(yearOf(m.captured(1), hasRocPrefix(m)), m.captured(3).toInt(), m.captured(4).toInt());
 
-    // A four-digit year and a month: the first of that month.
-    static const QRegularExpression yearMonthOnly(QStringLiteral(R"(^([0-9]{4})([/\-.])([0-9]{1,2})\z)"));
-    if (const auto m = yearMonthOnly.match(t); m.hasMatch())
-        return makeDate(m.captured(1).toInt(), m.captured(3).toInt(), 1);
-
-    // A month and a day: that day of the current year.
-    static const QRegularExpression monthDay(QStringLiteral(R"(^([0-9]{1,2})([/\-.])([0-9]{1,2})\z)"));
-    if (const auto m = monthDay.match(t); m.hasMatch())
+    // Two numbers: a year of three or four digits (or one after 民國) and a month, for the
+    // first of that month; otherwise a month and a day of the current year.
+    static const QRegularExpression twoParts(
+        QStringLiteral(R"(^)") + rocPrefix + QStringLiteral(R"(([0-9]{1,4})([/\-.])([0-9]{1,2})\z)"));
+    if (const auto m = twoParts.match(t); m.hasMatch()) {
+        if (hasRocPrefix(m) || m.captured(1).size() >= 3)
+            return makeDate(yearOf(m.captured(1), hasRocPrefix(m)), m.captured(3).toInt(), 1);
         return makeDate(Clock::today().year(), m.captured(1).toInt(), m.captured(3).toInt());
+    }
 
-    // 2024年5月1日, or 2024年5月 for the first of the month.
-    static const QRegularExpression chinese(
-        QStringLiteral(R"(^([0-9]{4}|[0-9]{2})年([0-9]{1,2})月(?:([0-9]{1,2})日)?\z)"));
+    // Digits alone: 20240501 (西元), 1130501 and 990906 (民國).
+    static const QRegularExpression digitsOnly(
+        QStringLiteral(R"(^)") + rocPrefix + QStringLiteral(R"(([0-9]{6,8})\z)"));
+    if (const auto m = digitsOnly.match(t); m.hasMatch()) {
+        const QString d = m.captured(1);
+        const qsizetype yearDigits = d.size() - 4;
+        return makeDate(yearOf(d.left(yearDigits), hasRocPrefix(m)), d.mid(yearDigits, 2).toInt(), d.right(2).toInt());
+    }
+
+    // 2024年5月1日, 民國113年5月1日, 中華民國96年5月3日; without the day, the first of the month.
+    static const QRegularExpression chinese(QStringLiteral(R"(^)") + rocPrefix
+        + QStringLiteral(R"(([0-9]{1,4}) ?年 ?([0-9]{1,2}) ?月(?: ?([0-9]{1,2}) ?日)?\z)"));
     if (const auto m = chinese.match(t); m.hasMatch()) {
         const int day = m.captured(3).isEmpty() ? 1 : m.captured(3).toInt();
-        return makeDate(expandYear(m.captured(1)), m.captured(2).toInt(), day);
+        return makeDate(yearOf(m.captured(1), hasRocPrefix(m)), m.captured(2).toInt(), day);
     }
     return std::nullopt;
+}
+
+QString acceptedForms()
+{
+    return QStringLiteral("可打 2024/5/1、2024-05-01、2024.5.1、20240501、2024年5月1日，"
+                          "民國年 113/5/1、113.5.1、113-05-01、1130501、113年5月1日、民國113年5月1日，"
+                          "或月日 5/1（今年）；年份四位數是西元，一到三位數是民國；全形數字也可以");
 }
 
 bool isDate(const QString &text)
@@ -125,6 +153,50 @@ QString slashed(const QDate &date)
         .arg(date.year(), 4, 10, QLatin1Char('0'))
         .arg(date.month(), 2, 10, QLatin1Char('0'))
         .arg(date.day(), 2, 10, QLatin1Char('0'));
+}
+
+QString roc(const QDate &date)
+{
+    if (date.year() <= rocOffset || date.year() > 9999)
+        return defaultText(date);
+    return QStringLiteral("%1/%2/%3").arg(date.year() - rocOffset).arg(date.month()).arg(date.day());
+}
+
+QString rocSlashed(const QDate &date)
+{
+    if (date.year() <= rocOffset || date.year() > 9999)
+        return slashed(date);
+    return QStringLiteral("%1/%2/%3")
+        .arg(date.year() - rocOffset)
+        .arg(date.month(), 2, 10, QLatin1Char('0'))
+        .arg(date.day(), 2, 10, QLatin1Char('0'));
+}
+
+void setRocShown(bool roc)
+{
+    s_rocShown = roc;
+}
+
+bool rocShown()
+{
+    return s_rocShown;
+}
+
+QString shown(const QDate &date)
+{
+    return s_rocShown ? roc(date) : defaultText(date);
+}
+
+QString shownSlashed(const QDate &date)
+{
+    return s_rocShown ? rocSlashed(date) : slashed(date);
+}
+
+QString shownYearMonth(const QDate &date)
+{
+    if (!s_rocShown || date.year() <= rocOffset)
+        return yearMonth(date);
+    return QStringLiteral("%1/%2").arg(date.year() - rocOffset).arg(date.month(), 2, 10, QLatin1Char('0'));
 }
 
 QString yearMonth(const QDate &date)

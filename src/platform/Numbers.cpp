@@ -34,8 +34,14 @@ QString asciiForm(const QString &text)
             c = QChar(char16_t(u'0' + (u - u'０')));
         else if (u == u'．')
             c = QLatin1Char('.');
-        else if (u == u'－')
+        else if (u == u'－' || u == u'\u2212')
             c = QLatin1Char('-');
+        else if (u == u'＋')
+            c = QLatin1Char('+');
+        else if (u == u'，')
+            c = QLatin1Char(',');
+        else if (u == u'＄')
+            c = QLatin1Char('$');
         else if (u == u'／')
             c = QLatin1Char('/');
         else if (u == u'\u3000')
@@ -54,6 +60,27 @@ bool isNumeric(const QString &text)
     bool ok = false;
     const double v = t.toDouble(&ok);
     return ok && std::isfinite(v);
+}
+
+std::optional<QString> plainAmount(const QString &typed)
+{
+    // One sign, before or after the currency sign; thousands grouped by threes or not at all.
+    static const QRegularExpression amount(QStringLiteral(R"(^([+-]?) ?(?:[Nn][Tt]\$|\$)? ?([+-]?) ?)"
+                                                          R"(((?:[0-9]{1,3}(?:,[0-9]{3})+|[0-9]+)(?:\.[0-9]*)?)"
+                                                          R"(|\.[0-9]+)([eE][+-]?[0-9]+)?(?: ?元)?\z)"));
+    const auto m = amount.match(trimBlanks(asciiForm(typed)));
+    if (!m.hasMatch() || (!m.captured(1).isEmpty() && !m.captured(2).isEmpty()))
+        return std::nullopt;
+    QString plain = m.captured(1) + m.captured(2) + m.captured(3) + m.captured(4);
+    plain.remove(QLatin1Char(','));
+    if (!isNumeric(plain))
+        return std::nullopt;
+    return plain;
+}
+
+QString acceptedAmountForms()
+{
+    return QStringLiteral("可打 80、-20、12.5、1,200、1，200、NT$1,200、$120 或 120元；全形數字和正負號也可以");
 }
 
 int significantDigits(const QString &text)

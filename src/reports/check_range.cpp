@@ -60,7 +60,8 @@ QDate dateOfCell(const QString &text)
 
 QString dayWithWeekday(const QDate &day)
 {
-    return DateText::slashed(day) + QLatin1Char('(') + DateText::weekdayName(DateText::weekday(day)) + QLatin1Char(')');
+    return DateText::shownSlashed(day) + QLatin1Char('(') + DateText::weekdayName(DateText::weekday(day))
+        + QLatin1Char(')');
 }
 
 QString valueText(const ResultSet::Row &row, int col)
@@ -177,12 +178,12 @@ void check::runRangeQuery()
 
     const std::optional<QDate> begin = DateText::read(Numbers::trimBlanks(str_begin->text()));
     if (!begin) {
-        ui::showMessage(this, QStringLiteral("請輸入正確的起始時間, 至少要有年,月"));
+        ui::showMessage(this, QStringLiteral("請輸入正確的起始時間, 至少要有年,月\n") + DateText::acceptedForms());
         return;
     }
     const std::optional<QDate> end = DateText::read(Numbers::trimBlanks(str_end->text()));
     if (!end) {
-        ui::showMessage(this, QStringLiteral("請輸入正確的結束時間, 至少要有年,月"));
+        ui::showMessage(this, QStringLiteral("請輸入正確的結束時間, 至少要有年,月\n") + DateText::acceptedForms());
         return;
     }
     if (*end < *begin) {

@@ -61,7 +61,7 @@ void check::runYearReport()
     const std::optional<QDate> probe
         = DateText::read(Numbers::trimBlanks(chkyeartxt->text()) + QStringLiteral("/12/13"));
     if (!probe) {
-        ui::showMessage(this, QStringLiteral("請輸入正確的年份格式"));
+        ui::showMessage(this, QStringLiteral("請輸入正確的年份格式\n可打西元年 2024 或民國年 113"));
         chkyeartxt->setText(currentYear());
         chkyeartxt->setFocus();
         chkyeartxt->selectAll();
@@ -100,7 +100,7 @@ void check::runYearReport()
             DGrid->setColWidth(c, monthColumnTwips);
         }
         for (int m = 1; m <= 12; ++m) {
-            DGrid->setTextAt(m, 0, yearText + QLatin1Char('/') + QStringLiteral("%1").arg(m, 2, 10, QLatin1Char('0')));
+            DGrid->setTextAt(m, 0, DateText::shownYearMonth(QDate(year, m, 1)));
             DGrid->setRowBackground(m, QColor(255, 255, 255));
             DGrid->setTextAt(m, 1, sumText(months.at(m - 1).income));
             DGrid->setTextAt(m, 2, sumText(months.at(m - 1).expense));

@@ -14,6 +14,7 @@ void setupApplication(QApplication & /*app*/)
 {
     installFontSubstitutions();
     QApplication::setFont(mingFont(9));
+    QCoreApplication::setOrganizationName(QStringLiteral("Quillory"));
     QCoreApplication::setApplicationName(QStringLiteral("Quillory"));
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::Taiwan));
 

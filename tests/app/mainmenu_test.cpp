@@ -9,6 +9,7 @@
 #include "support/TestSupport.h"
 #include "ui/PushButton.h"
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -69,7 +70,8 @@ void MainMenuTest::tabWalksInItsOwnOrder()
     Form1 menu;
     menu.show();
     QVERIFY(QTest::qWaitForWindowActive(&menu));
-    const QList<QWidget *> order = { menu.exit, menu.Command1, menu.cmd_check, menu.cmd_about, menu.Input };
+    const QList<QWidget *> order
+        = { menu.exit, menu.Command1, menu.cmd_check, menu.cmd_about, menu.date_roc, menu.Input };
     for (QWidget *next : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);

@@ -1,6 +1,7 @@
 #include "entry/EntryWindow.h"
 #include "kinds/KindWindowDriving.h"
 #include "reports/QueryWindow.h"
+#include "support/Refusals.h"
 
 namespace {
 
@@ -114,7 +115,7 @@ void KeyboardPathsTest::aRefusedDateIsSelectedForTheNextTry()
     testing::retype(w->date_new, QStringLiteral("2024/13/40"));
     key(w->date_new, Qt::Key_Return);
     // Said once; the focus stays for the corrected date instead of going on to the kind.
-    QCOMPARE(s.boxes.take(), QStringList({ QStringLiteral("請輸入正確的日期") }));
+    QCOMPARE(s.boxes.take(), QStringList({ refusals::badDate }));
     QCOMPARE(s.focus(), w->date_new);
     QCOMPARE(selected(w->date_new), QStringLiteral("2024/13/40"));
     testing::typeText(w->date_new, QStringLiteral("2024/5/16"));

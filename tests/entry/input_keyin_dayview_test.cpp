@@ -1,4 +1,5 @@
 #include "entry/EntryWindow.h"
+#include "support/Refusals.h"
 
 #include "store/database_access.h"
 
@@ -146,7 +147,7 @@ void DayViewTest::invalidDateKeepsThePreviousDay()
     for (const QString &bad : { QStringLiteral("2024/2/30"), QStringLiteral("明天"), QStringLiteral("") }) {
         testing::retype(w->date_new, bad);
         QTest::keyClick(w->date_new, Qt::Key_Tab);
-        QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確的日期" }));
+        QCOMPARE(s.boxes.take(), QStringList({ refusals::badDate }));
         QCOMPARE(s.focus(), w->date_new);
         QCOMPARE(w->date_new->text(), bad);
         QCOMPARE(w->date_new->selectedText(), bad); // ready to be typed over
@@ -158,7 +159,7 @@ void DayViewTest::invalidDateKeepsThePreviousDay()
     // Enter on a bad date complains once and stays; on a good one it loads the day and moves on.
     testing::retype(w->date_new, "2024/13/1");
     QTest::keyClick(w->date_new, Qt::Key_Return);
-    QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確的日期" }));
+    QCOMPARE(s.boxes.take(), QStringList({ refusals::badDate }));
     QCOMPARE(s.focus(), w->date_new);
     QCOMPARE(s.contents(), QStringList({ "午餐" }));
 

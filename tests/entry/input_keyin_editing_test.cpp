@@ -1,4 +1,5 @@
 #include "entry/EntryWindow.h"
+#include "support/Refusals.h"
 
 #include "app/WindowOpeners.h"
 
@@ -135,7 +136,7 @@ void EditingTest::amountAndNameAreCheckedBeforeWriting()
     for (const QString &bad : { QStringLiteral("abc"), QStringLiteral("   ") }) {
         testing::retype(w->money_inout, bad);
         QTest::keyClick(w->money_inout, Qt::Key_Tab);
-        QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確的金錢數字" }));
+        QCOMPARE(s.boxes.take(), QStringList({ refusals::badAmountOnLeaving }));
         QCOMPARE(s.focus(), w->money_inout);
         QCOMPARE(w->money_inout->selectedText(), bad);
     }
@@ -145,18 +146,18 @@ void EditingTest::amountAndNameAreCheckedBeforeWriting()
     QTest::keyClick(w->money_inout, Qt::Key_Tab);
     QCOMPARE(s.focus(), w->note_one);
     s.press(w->data_add);
-    QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確錢的數目" }));
+    QCOMPARE(s.boxes.take(), QStringList({ refusals::badAmountOnAdding }));
     QCOMPARE(s.focus(), w->money_inout);
     s.clickRow(1);
     w->money_inout->clear();
     s.press(w->data_modifty);
-    QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確錢的數目" }));
+    QCOMPARE(s.boxes.take(), QStringList({ refusals::badAmountOnAdding }));
     QCOMPARE(s.focus(), w->money_inout);
 
     // The amount is checked before the name; a blank name is refused by both commands.
     w->account_name->setText("   ");
     s.press(w->data_add);
-    QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確錢的數目" }));
+    QCOMPARE(s.boxes.take(), QStringList({ refusals::badAmountOnAdding }));
     w->money_inout->setText("5");
     s.press(w->data_add);
     QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確的帳目名稱" }));
@@ -207,7 +208,7 @@ void EditingTest::enterWalksTheFieldsAndAddsFromTheRemark()
     QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確的帳目名稱" }));
     testing::retype(w->money_inout, "十元");
     QTest::keyClick(w->money_inout, Qt::Key_Return);
-    QCOMPARE(s.boxes.take(), QStringList({ "請輸入正確的金錢數字" }));
+    QCOMPARE(s.boxes.take(), QStringList({ refusals::badAmountOnLeaving }));
     QCOMPARE(s.focus(), w->money_inout);
     QCOMPARE(s.entries().size(), 1);
 }

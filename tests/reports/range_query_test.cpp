@@ -1,4 +1,5 @@
 #include "reports/QueryWindow.h"
+#include "support/Refusals.h"
 
 #include "store/database_access.h"
 #include "support/ScriptedBoxes.h"
@@ -230,16 +231,16 @@ void RangeQueryTest::rangeIsCheckedFirst()
     {
         const char *begin;
         const char *end;
-        const char *message;
+        QString message;
     } cases[] = {
-        { "2024/13/1", "2024/5/6", "請輸入正確的起始時間, 至少要有年,月" },
-        { "2024/5/1", "五月", "請輸入正確的結束時間, 至少要有年,月" },
-        { "2024/5/6", "2024/5/5", "錯誤! 結束日期竟然比起始日期早??" },
+        { "2024/13/1", "2024/5/6", refusals::badBegin },
+        { "2024/5/1", "五月", refusals::badEnd },
+        { "2024/5/6", "2024/5/5", QStringLiteral("錯誤! 結束日期竟然比起始日期早??") },
     };
     for (const auto &c : cases) {
         typeRange(w.window, QString::fromUtf8(c.begin), QString::fromUtf8(c.end));
         w.run();
-        QCOMPARE(boxes.take(), QStringList { QString::fromUtf8(c.message) });
+        QCOMPARE(boxes.take(), QStringList { c.message });
         QCOMPARE(cells(w.window.DGrid), before);
         QCOMPARE(w.window.msg_field->text(), summaryBefore);
     }
@@ -348,7 +349,7 @@ void RangeQueryTest::sortButtonsShareOneFlag()
     // A refused range still flips the flag.
     retype(w.window.str_begin, QStringLiteral("later"));
     press(w.window.cmd_stor_date);
-    QCOMPARE(boxes.take(), QStringList { QStringLiteral("請輸入正確的起始時間, 至少要有年,月") });
+    QCOMPARE(boxes.take(), QStringList { refusals::badBegin });
     QVERIFY(w.window.orderDescending());
     retype(w.window.str_begin, QStringLiteral("2024/5/1"));
     press(w.window.chk_month);

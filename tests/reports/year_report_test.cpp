@@ -1,5 +1,6 @@
 #include "reports/QueryWindow.h"
 
+#include "support/Refusals.h"
 #include "support/ScriptedBoxes.h"
 
 using namespace querywindow;
@@ -83,7 +84,7 @@ void YearReportTest::emptyYearShowsZeros()
     ScriptedBoxes boxes;
     check window;
     QVERIFY(open(window));
-    for (const char *spelling : { "2019", " 19 " }) {
+    for (const char *spelling : { "2019", " 108 " }) { // 民國108
         runYear(window, QString::fromLatin1(spelling));
         QVERIFY(boxes.texts().isEmpty());
         QCOMPARE(window.DGrid->rows(), 13);
@@ -109,15 +110,15 @@ void YearReportTest::refusesFutureAndBadYears()
     const struct
     {
         const char *year;
-        const char *message;
+        QString message;
     } cases[] = {
-        { "2025", "耍寶ㄛ? 今年2024年,你卻要查2025的帳, 演電影嗎?" },
-        { "29", "耍寶ㄛ? 今年2024年,你卻要查2029的帳, 演電影嗎?" },
-        { "abcd", "請輸入正確的年份格式" },
+        { "2025", QStringLiteral("耍寶ㄛ? 今年2024年,你卻要查2025的帳, 演電影嗎?") },
+        { "114", QStringLiteral("耍寶ㄛ? 今年2024年,你卻要查2025的帳, 演電影嗎?") }, // 民國114
+        { "abcd", refusals::badYear },
     };
     for (const auto &c : cases) {
         runYear(window, QString::fromUtf8(c.year));
-        QCOMPARE(boxes.take(), QStringList { QString::fromUtf8(c.message) });
+        QCOMPARE(boxes.take(), QStringList { c.message });
         QCOMPARE(window.chkyeartxt->text(), QStringLiteral("2024"));
         // The grid was cleared and stays hidden; the last summary stays.
         QCOMPARE(window.DGrid->rows(), 0);

@@ -4,6 +4,7 @@
 // field's message and nothing written.
 
 #include "safety/SafetySupport.h"
+#include "support/Refusals.h"
 
 #include "entry/EntryWindow.h"
 #include "kinds/KindWindowDriving.h"
@@ -17,9 +18,9 @@
 
 namespace {
 
-const QString badDate = QStringLiteral("請輸入正確的日期");
-const QString badAmountOnLeaving = QStringLiteral("請輸入正確的金錢數字");
-const QString badAmountOnAdding = QStringLiteral("請輸入正確錢的數目");
+using refusals::badAmountOnAdding;
+using refusals::badAmountOnLeaving;
+using refusals::badDate;
 
 void awkwardTexts()
 {
@@ -247,10 +248,10 @@ void BadInputTest::entryDateThatIsNoDateIsRefused()
 void BadInputTest::amountsOfEveryWrongShapeAreRefused_data()
 {
     QTest::addColumn<QString>("text");
-    for (const char *amount : { "abc", "1,000", "$5", "5元", "1.2.3", "1e", "e5", "--5", "+-5", "1e400", "-1e400",
+    for (const char *amount : { "abc", "1,00", "5$", "US$5", "1.2.3", "1e", "e5", "--5", "+-5", "1e400", "-1e400",
              "NaN", "inf", "0x10", "1 000", "5'", "5; DROP TABLE data_main", "5--", "." })
         QTest::newRow(amount) << QString::fromUtf8(amount);
-    QTest::newRow("full-width digits and a unit") << QStringLiteral("１２元");
+    QTest::newRow("full-width digits and another unit") << QStringLiteral("１２圓");
     QTest::newRow("arabic-indic digits") << QStringLiteral("١٢");
     QTest::newRow("tab") << QStringLiteral("\t5");
     QTest::newRow("line feed") << QStringLiteral("5\n");
@@ -296,6 +297,12 @@ void BadInputTest::amountsOfEveryRightShapeAreStored_data()
     QTest::newRow("leading zeros") << QStringLiteral("007") << 7.0 << QStringLiteral("7") << QString();
     QTest::newRow("under ten million") << QStringLiteral("9999999.99") << 9999999.99 << QStringLiteral("9999999.99")
                                        << QString();
+    QTest::newRow("grouped, NT$ and 元") << QStringLiteral("NT$1,234.5元") << 1234.5 << QStringLiteral("1234.5")
+                                         << QString();
+    QTest::newRow("grouped ten million") << QStringLiteral("-$10，000，000") << -1e7 << QStringLiteral("-10000000")
+                                         << ask("-10,000,000");
+    QTest::newRow("grouped 16 digits") << QStringLiteral("1,234,567,890,123,456") << none << QString()
+                                       << refused("1234567890123456", 16);
     QTest::newRow("exponent") << QStringLiteral("1.5e3") << 1500.0 << QStringLiteral("1500") << ask("1,500");
     QTest::newRow("ten million") << QStringLiteral("-10000000") << -1e7 << QStringLiteral("-10000000")
                                  << ask("-10,000,000");
@@ -367,11 +374,11 @@ void BadInputTest::queryRangeThatIsNoDateIsRefused()
     testing::click(window.chkrange_3);
     paste(window.str_begin, text);
     querywindow::press(window.chk_month);
-    QCOMPARE(q.boxes.take(), QStringList { "請輸入正確的起始時間, 至少要有年,月" });
+    QCOMPARE(q.boxes.take(), QStringList { refusals::badBegin });
     testing::retype(window.str_begin, "2024/05/01");
     paste(window.str_end, text);
     querywindow::press(window.chk_month);
-    QCOMPARE(q.boxes.take(), QStringList { "請輸入正確的結束時間, 至少要有年,月" });
+    QCOMPARE(q.boxes.take(), QStringList { refusals::badEnd });
     QCOMPARE(window.msg_field->toPlainText(), summary);
 }
 
@@ -393,7 +400,7 @@ void BadInputTest::yearThatIsNoYearIsRefused()
     querywindow::press(window.chk_year);
     paste(window.chkyeartxt, text);
     querywindow::press(window.chk_year_go);
-    QCOMPARE(q.boxes.take(), QStringList { "請輸入正確的年份格式" });
+    QCOMPARE(q.boxes.take(), QStringList { refusals::badYear });
     QCOMPARE(window.chkyeartxt->text(), QStringLiteral("2024"));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(window.chkyeartxt));
 }

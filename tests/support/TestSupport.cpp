@@ -1,12 +1,21 @@
 #include "support/TestSupport.h"
 
 #include <QLineEdit>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <cstdio>
 #include <ctime>
 
 namespace testing {
+
+void keepSettingsApart()
+{
+    static QTemporaryDir folder;
+    for (const QSettings::Format format : { QSettings::NativeFormat, QSettings::IniFormat })
+        QSettings::setPath(format, QSettings::UserScope, folder.path());
+}
 
 void typeText(QWidget *widget, const QString &text)
 {

@@ -35,6 +35,10 @@ bool showActive(QWidget *window, std::source_location where = std::source_locati
 // names a platform. Call before the application object is made.
 void headlessUnlessTold();
 
+// The settings the program keeps (the 民國 or 西元 dates) go to a folder of this test run,
+// removed when it ends, so that no test reads or writes the person's own.
+void keepSettingsApart();
+
 // The processor time the whole test process (every thread of it) has used since start(),
 // in milliseconds. A speed limit checked against it holds on a loaded machine, where the
 // wall clock also counts the time other programs held the processor.
@@ -67,6 +71,7 @@ public:
     {                                                                                                                  \
         QApplication app(argc, argv);                                                                                  \
         ui::setupApplication(app);                                                                                     \
+        testing::keepSettingsApart();                                                                                  \
         TestClass test;                                                                                                \
         return QTest::qExec(&test, argc, argv);                                                                        \
     }
