@@ -47,23 +47,9 @@ input_keyin::input_keyin(QWidget *parent, ui::Openers openers)
     setUpUndoAndSuggestions();
     GridExport::install(DGrid,
         [this] { return m_shownDay.isValid() ? DateText::iso(m_shownDay) + QStringLiteral(".csv") : QString(); });
-    GridExport::addReport(DGrid, [this]() -> std::optional<PrintedReport> {
-        if (!m_shownDay.isValid())
-            return std::nullopt;
-        PrintedReport report = PrintedReport::fromGrid(DGrid,
-            DateText::defaultText(m_shownDay) + QStringLiteral(" (")
-                + DateText::weekdayName(DateText::weekday(m_shownDay)) + QStringLiteral(") 的帳目"));
-        report.folder = QDir::current().dirName();
-        report.amountColumns << int(report.headers.indexOf(QStringLiteral("數目")));
-        const qsizetype direction = report.headers.indexOf(QStringLiteral("收支"));
-        for (const QStringList &row : report.rows)
-            report.marks << (row.value(direction) == QStringLiteral("收入") ? row.value(direction) : QString());
-        report.totals << Label6->text();
-        if (!note_day->text().isEmpty())
-            report.totals << QStringLiteral("日註解：")
-                    + note_day->text().split(QLatin1Char('\n')).join(QStringLiteral(" "));
-        return report;
-    });
+    GridExport::addReport(DGrid, [this] { return dayReport(); });
+    GridExport::addReport(
+        DGrid, [this] { return monthReport(); }, QStringLiteral("本月"));
     ui::FieldEnter::watchAll(this);
 
     date_new->setText(DateText::defaultText(Clock::today()));

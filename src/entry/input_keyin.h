@@ -4,6 +4,7 @@
 #include "entry/EntryHistory.h"
 #include "ui/FieldLeave.h"
 #include "ui/Openers.h"
+#include "ui/PrintedReport.h"
 
 #include <QDate>
 #include <QDialog>
@@ -133,6 +134,10 @@ private:
     void descriptionTaken(const QString &description);
     // Fields typed in that no add or change has saved yet.
     bool unsavedTyping() const;
+
+    // The day shown, and its whole month, as reports to print (input_keyin_reports.cpp).
+    std::optional<PrintedReport> dayReport() const;
+    std::optional<PrintedReport> monthReport() const;
 
     // Suggestions, undo and redo (input_keyin_undo.cpp).
     void setUpUndoAndSuggestions();

@@ -186,12 +186,16 @@ std::optional<PrintedReport> check::printedReport() const
     QString title;
     if (m_chartQuery.range) {
         title = QStringLiteral("查詢 %1～%2")
-                    .arg(DateText::slashed(m_chartQuery.range->begin), DateText::slashed(m_chartQuery.range->end));
+                    .arg(DateText::shownSlashed(m_chartQuery.range->begin),
+                        DateText::shownSlashed(m_chartQuery.range->end));
         if (m_shownRange)
             title += m_shownRange->mode == ReportStore::RangeMode::Detailed ? QStringLiteral("（明細）")
                                                                             : QStringLiteral("（每日合計）");
     } else {
-        title = QStringLiteral("%1 年各月收支").arg(*m_chartQuery.year, 4, 10, QLatin1Char('0'));
+        const int year = *m_chartQuery.year;
+        title = DateText::rocShown() && year > DateText::rocOffset
+            ? QStringLiteral("民國 %1 年各月收支").arg(year - DateText::rocOffset)
+            : QStringLiteral("%1 年各月收支").arg(year, 4, 10, QLatin1Char('0'));
     }
     PrintedReport report = PrintedReport::fromGrid(DGrid, title);
     report.folder = QDir::current().dirName();

@@ -80,6 +80,10 @@ public:
     // The reading of a long query, while it runs.
     ui::BusyWork *busyWork() const { return m_work; }
 
+    // What the grid shows, as a report to print: the range or the year, the rows with their
+    // marks, the totals as shown. Nothing while a query runs or when nothing is shown.
+    std::optional<PrintedReport> printedReport() const;
+
 protected:
     // Closing gives up a query still running.
     void done(int result) override;
@@ -102,9 +106,6 @@ private:
     void sortBy(const QString &detailedField, const QString &simpleField, bool detailedOnly);
     // What a CSV export of the grid proposes: after the range or the year shown.
     QString csvFileName() const;
-    // What the grid shows, as a report to print: the range or the year, the rows with their
-    // marks, the totals as shown. Nothing while a query runs or when nothing is shown.
-    std::optional<PrintedReport> printedReport() const;
 
     // Range query (check_range.cpp).
     struct RangeRequest

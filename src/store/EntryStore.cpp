@@ -50,6 +50,18 @@ QVector<Entry> entriesOfDay(const QDate &day)
     return entries;
 }
 
+QVector<Entry> entriesBetween(const QDate &first, const QDate &last)
+{
+    static const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 BETWEEN ? AND ? ORDER BY %3, %4")
+                                   .arg(columns(Entries::all), Entries::table, Entries::date, Entries::key);
+    ResultSet result = database_access::Open_Query(sql, { DateText::iso(first), DateText::iso(last) });
+    QVector<Entry> entries;
+    entries.reserve(result.rowCount());
+    for (; !result.atEnd(); result.moveNext())
+        entries.append(entryOf(result));
+    return entries;
+}
+
 std::optional<Entry> entryByKey(qint64 key)
 {
     static const QString sql = entriesWhere(Entries::key);

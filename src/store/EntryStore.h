@@ -24,6 +24,9 @@ struct Entry
 // The entries of one day by ascending key, which is their order within the day.
 QVector<Entry> entriesOfDay(const QDate &day);
 
+// The entries from first to last, by day and then key.
+QVector<Entry> entriesBetween(const QDate &first, const QDate &last);
+
 // The entry with this key, if there is one.
 std::optional<Entry> entryByKey(qint64 key);
 

@@ -87,10 +87,9 @@ void GridExport::showMenu(const QPoint &at)
     menu.setObjectName(QStringLiteral("gridMenu"));
     menu.addAction(m_copy);
     menu.addAction(m_export);
-    if (m_print != nullptr) {
+    if (!m_reportActions.isEmpty()) {
         menu.addSeparator();
-        menu.addAction(m_print);
-        menu.addAction(m_pdf);
+        menu.addActions(m_reportActions);
     }
     menu.exec(m_grid->viewport()->mapToGlobal(at));
 }
@@ -161,28 +160,33 @@ bool GridExport::exportCsv(DGrid *grid, const QString &suggestedName)
     return true;
 }
 
-void GridExport::addReport(DGrid *grid, Report report)
+void GridExport::addReport(DGrid *grid, Report report, const QString &what)
 {
     auto *exporter = grid->findChild<GridExport *>(QString(), Qt::FindDirectChildrenOnly);
     if (exporter == nullptr)
         return;
-    exporter->m_report = std::move(report);
-    exporter->m_print = new QAction(QStringLiteral("列印…"), grid);
-    exporter->m_print->setShortcut(QKeySequence::Print);
-    exporter->m_print->setShortcutContext(Qt::WidgetShortcut);
-    grid->addAction(exporter->m_print);
-    exporter->m_pdf = new QAction(QStringLiteral("匯出 PDF…"), grid);
-    connect(exporter->m_print, &QAction::triggered, exporter, [exporter] {
-        if (const std::optional<PrintedReport> shown = exporter->m_report())
+    auto *print = new QAction(QStringLiteral("列印%1…").arg(what), grid);
+    auto *pdf = new QAction(QStringLiteral("匯出%1 PDF…").arg(what), grid);
+    if (exporter->m_reportActions.isEmpty()) {
+        print->setShortcut(QKeySequence::Print);
+        print->setShortcutContext(Qt::WidgetShortcut);
+        grid->addAction(print);
+    }
+    exporter->m_reportActions << print << pdf;
+    connect(print, &QAction::triggered, exporter, [exporter, report] {
+        if (const std::optional<PrintedReport> shown = report())
             ReportOutput::print(exporter->m_grid->window(), *shown);
     });
-    connect(exporter->m_pdf, &QAction::triggered, exporter, [exporter] {
-        const std::optional<PrintedReport> shown = exporter->m_report();
+    connect(pdf, &QAction::triggered, exporter, [exporter, report] {
+        const std::optional<PrintedReport> shown = report();
         if (!shown)
             return;
-        QString name = exporter->m_fileName ? exporter->m_fileName() : QString();
-        name
-            = name.isEmpty() ? QStringLiteral("帳目.pdf") : QFileInfo(name).completeBaseName() + QStringLiteral(".pdf");
+        QString name = shown->fileName;
+        if (name.isEmpty()) {
+            name = exporter->m_fileName ? exporter->m_fileName() : QString();
+            name = name.isEmpty() ? QStringLiteral("帳目.pdf")
+                                  : QFileInfo(name).completeBaseName() + QStringLiteral(".pdf");
+        }
         ReportOutput::exportPdf(exporter->m_grid->window(), *shown, name);
     });
 }

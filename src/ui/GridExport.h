@@ -26,11 +26,12 @@ public:
     // fileName names the file a CSV export proposes, after what the grid holds at the time.
     using FileName = std::function<QString()>;
     static void install(DGrid *grid, FileName fileName = {});
-    // Gives an installed grid 列印… (also Ctrl+P) and 匯出 PDF… in its menu: report makes what
-    // the window shows into a report, or nothing when there is nothing to print. The PDF's
-    // proposed name is the CSV's with .pdf.
+    // Gives an installed grid 列印… (the first also Ctrl+P) and 匯出 PDF… in its menu: report
+    // makes what the window shows into a report, or nothing when there is nothing to print.
+    // what names a report beside the grid's own (列印本月…). The PDF's proposed name is the
+    // report's own, or else the CSV's with .pdf.
     using Report = std::function<std::optional<PrintedReport>()>;
-    static void addReport(DGrid *grid, Report report);
+    static void addReport(DGrid *grid, Report report, const QString &what = QString());
 
     // Tab-separated rows, header first, lines ended by a line feed. Rows are grid rows
     // (fixed rows are not counted among them).
@@ -58,7 +59,5 @@ private:
     FileName m_fileName;
     QAction *m_copy;
     QAction *m_export;
-    Report m_report;
-    QAction *m_print = nullptr;
-    QAction *m_pdf = nullptr;
+    QList<QAction *> m_reportActions;
 };

@@ -1,5 +1,6 @@
 #include "ui/PrintedReport.h"
 
+#include "platform/DateText.h"
 #include "platform/Decimal.h"
 #include "ui/DGrid.h"
 
@@ -118,8 +119,8 @@ void ReportPainter::paintPage(QPainter &painter, int page)
     painter.drawText(QRectF(0, y, width, titleMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter, m_report.title);
     y += titleMetrics.height() * 1.4;
     painter.setFont(bodyFont);
-    const QString about = QStringLiteral("帳本：%1　　列印日期：%2")
-                              .arg(m_report.folder, m_report.printed.toString(QStringLiteral("yyyy/M/d")));
+    const QString about
+        = QStringLiteral("帳本：%1　　列印日期：%2").arg(m_report.folder, DateText::shown(m_report.printed));
     painter.drawText(QRectF(0, y, width, body.height()), Qt::AlignLeft | Qt::AlignVCenter, about);
     y += body.height() * 2.2;
     if (m_report.figure) {

@@ -29,6 +29,7 @@ struct PrintedReport
     QVector<int> widths; // relative column widths
     QStringList totals; // lines after the rows
     bool landscape = false;
+    QString fileName; // the PDF's proposed name, when the report has one of its own
     // A picture drawn on the one page, under the title, instead of rows (a chart).
     std::function<void(QPainter &painter, const QRectF &area)> figure;
 

@@ -40,8 +40,9 @@ QStringList pagesOf(const QString &pdf)
     return pages;
 }
 
-// Presses 匯出 PDF… in the grid's menu, answering the file dialog with path; the boxes shown.
-QStringList exportFrom(DGrid *grid, const QString &path)
+// Presses the menu's item (匯出 PDF… unless named) on the grid, answering the file dialog with
+// path; the boxes shown, then the name proposed.
+QStringList exportFrom(DGrid *grid, const QString &path, const QString &item = QStringLiteral("匯出 PDF…"))
 {
     ScriptedBoxes boxes;
     QString proposed;
@@ -50,7 +51,7 @@ QStringList exportFrom(DGrid *grid, const QString &path)
         return path;
     });
     for (QAction *action : grid->findChildren<QAction *>()) {
-        if (action->text() == QStringLiteral("匯出 PDF…"))
+        if (action->text() == item)
             action->trigger();
     }
     ui::setSaveFileHook({});
@@ -189,6 +190,17 @@ void PrintReportTest::theYearReportAndADay()
         QRegularExpression(QStringLiteral("收入\\s+2025/5/1\\s+餐費\\s+收入\\s+月薪\\s+56,000"))));
     QVERIFY(pages.first().contains(QStringLiteral("今天支出 1234.5元")));
     checkTextLayer(pdf, pages);
+
+    // The whole month of the day, with its sums.
+    const QString month = dir.filePath(QStringLiteral("month.pdf"));
+    QCOMPARE(exportFrom(entry.DGrid, month, QStringLiteral("匯出本月 PDF…")).last(), QStringLiteral("2025-05.pdf"));
+    const QStringList monthPages = pagesOf(month);
+    QCOMPARE(monthPages.size(), 1);
+    QVERIFY(monthPages.first().contains(QStringLiteral("2025/05 的帳目")));
+    QVERIFY(monthPages.first().contains(
+        QRegularExpression(QStringLiteral("2025/5/1 \\(四\\) +餐費 +支出 +金門高粱 +1,234.50"))));
+    QVERIFY(monthPages.first().contains(
+        QRegularExpression(QStringLiteral("本月收入 56000元\\s+本月支出 1234.5元\\s+結餘 54765.5元"))));
 
     // Ctrl+P opens the print preview of the same page.
     ModalDriver driver;
