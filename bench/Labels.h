@@ -33,6 +33,11 @@ inline const QString wholeDetailed = QStringLiteral("range query, whole ledger, 
 // ran (from a 50 ms timer).
 inline const QString wholeSimplePause = QStringLiteral("  longest event-loop pause in it, simple");
 inline const QString wholeDetailedPause = QStringLiteral("  longest event-loop pause in it, detailed");
+// The range result of a month written to a PDF, as 匯出 PDF… writes it; and 20,000 rows of the
+// one-year result (repeated when it has fewer), written page by page with the window live.
+inline const QString monthPdf = QStringLiteral("month's range result to PDF");
+inline const QString rowsPdf = QStringLiteral("20,000 rows to PDF");
+inline const QString rowsPdfPause = QStringLiteral("  longest event-loop pause in it, PDF");
 // The whole run of quillory-import on an old Access ledger, from its start to its exit.
 inline const QString importOld = QStringLiteral("old Access ledger import (quillory-import)");
 

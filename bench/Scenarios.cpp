@@ -17,6 +17,7 @@
 #include "store/database_access.h"
 #include "ui/DGrid.h"
 #include "ui/PushButton.h"
+#include "ui/ReportOutput.h"
 #include "ui/RichTextBox.h"
 
 #include <QAbstractButton>
@@ -29,6 +30,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/resource.h>
@@ -179,9 +181,37 @@ void playQuerySession(BenchRun &run, check &w, driving::Boxes &boxes, ChartTimin
     const QDate yearEnd(year, 12, 31);
 
     rangeQuery(run, w, boxes, labels::monthDetailed, monthStart, monthEnd, true, run.reps);
+    QTemporaryDir pdfs;
+    for (int rep = 0; rep < run.reps; ++rep) {
+        run.line(labels::monthPdf).times.add(timed([&] {
+            const std::optional<PrintedReport> report = w.printedReport();
+            if (!report
+                || ReportOutput::writePdf(*report, pdfs.filePath(QStringLiteral("month.pdf")))
+                    != ReportOutput::Outcome::Written)
+                run.problems << QStringLiteral("month to PDF: not written");
+        }));
+    }
     rangeQuery(run, w, boxes, labels::monthSimple, monthStart, monthEnd, false, run.reps);
     rangeQuery(run, w, boxes, labels::yearSimple, yearStart, yearEnd, false, run.reps);
     rangeQuery(run, w, boxes, labels::yearDetailed, yearStart, yearEnd, true, run.reps);
+    if (std::optional<PrintedReport> rows = w.printedReport(); rows && !rows->rows.isEmpty()) {
+        const QVector<QStringList> yearRows = rows->rows;
+        const QStringList marks = rows->marks;
+        rows->rows.clear();
+        rows->marks.clear();
+        for (int i = 0; i < 20000; ++i) {
+            rows->rows << yearRows.at(i % yearRows.size());
+            rows->marks << marks.value(i % yearRows.size());
+        }
+        const driving::EventLoopTicks ticks;
+        run.line(labels::rowsPdf).times.add(timed([&] {
+            ReportOutput::writePdf(*rows, pdfs.filePath(QStringLiteral("rows.pdf")), nullptr, [](int, int) {
+                QCoreApplication::processEvents();
+                return true;
+            });
+        }));
+        run.line(labels::rowsPdfPause).times.add(ticks.longestGapMs());
+    }
     openCharts(run, w, charts, labels::chartYear);
     expectNoBoxes(run, boxes, labels::chartYear);
 

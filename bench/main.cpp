@@ -46,6 +46,15 @@ void setTargets(BenchRun &run, bool large)
             m.limitOnSlowest = true;
             continue;
         }
+        if (a == labels::monthPdf) {
+            m.limitMs = 1000;
+            continue;
+        }
+        if (a == labels::rowsPdf) {
+            m.limitMs = 5000;
+            m.limitOnSlowest = true;
+            continue;
+        }
         if (a == labels::chartYear || a == labels::chartMonths) {
             m.limitMs = 100;
             continue;
@@ -58,7 +67,8 @@ void setTargets(BenchRun &run, bool large)
             continue;
         }
         // However long a query reads, the window keeps painting and taking keys.
-        if (a == labels::wholeSimplePause || a == labels::wholeDetailedPause || a == labels::chartYearsPause) {
+        if (a == labels::wholeSimplePause || a == labels::wholeDetailedPause || a == labels::chartYearsPause
+            || a == labels::rowsPdfPause) {
             m.limitMs = 300;
             m.limitOnSlowest = true;
             continue;
