@@ -133,6 +133,14 @@ void PrintReportTest::aLongRangeResultOnPagesAReaderCanSearch()
     for (const QString &line : window.msg_field->text().split(QLatin1Char('\n')))
         QVERIFY2(words(pages.last()).contains(words(line).trimmed()), qPrintable(line));
     checkTextLayer(pdf, pages);
+
+    // Summed per day, the day's sum is the amount printed.
+    runRange(window, QStringLiteral("2025/1/1"), QStringLiteral("2025/12/31"), false);
+    const QString simple = dir.filePath(QStringLiteral("simple.pdf"));
+    exportFrom(window.DGrid, simple);
+    const QString days = pagesOf(simple).join(QString());
+    QVERIFY(days.contains(QStringLiteral("查詢 2025/01/01～2025/12/31（每日合計）")));
+    QVERIFY(days.contains(QRegularExpression(QStringLiteral("2025/01/02\\(四\\) +支出 +2,368\\s"))));
 }
 
 void PrintReportTest::theYearReportAndADay()
