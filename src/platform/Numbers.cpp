@@ -106,14 +106,19 @@ bool hasExponent(const QString &text)
     return text.contains(QLatin1Char('e'), Qt::CaseInsensitive);
 }
 
-QString grouped(double value)
+QString groupThousands(const QString &plain)
 {
-    QString t = text(value);
+    QString t = plain;
     const qsizetype point = t.indexOf(QLatin1Char('.'));
     const qsizetype start = t.startsWith(QLatin1Char('-')) ? 1 : 0;
     for (qsizetype i = (point < 0 ? t.size() : point) - 3; i > start; i -= 3)
         t.insert(i, QLatin1Char(','));
     return t;
+}
+
+QString grouped(double value)
+{
+    return groupThousands(text(value));
 }
 
 double toNumber(const QString &text)

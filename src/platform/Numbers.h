@@ -39,7 +39,9 @@ constexpr int storableDigits = 15;
 // A numeric text typed with an exponent ("1e6").
 bool hasExponent(const QString &text);
 
-// The value's plain decimal text (see text()) with its whole part grouped by thousands.
+// A plain decimal text (as text() writes it) with its whole part grouped by thousands.
+QString groupThousands(const QString &plain);
+// The value's plain decimal text (see text()) grouped by thousands.
 QString grouped(double value);
 
 // Reads a numeric text (see isNumeric); 0 for anything else.

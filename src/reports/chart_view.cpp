@@ -90,21 +90,18 @@ chart_view::chart_view(const ChartQuery &query, QWidget *parent)
     }
     addPage(Page::Years, QStringLiteral("歷年收支"));
 
-    cmd_save = new ui::PushButton(QStringLiteral("存成圖檔…"), this);
-    cmd_save->setObjectName(QStringLiteral("cmd_save"));
-    cmd_save->setAccessibleName(QStringLiteral("存成圖檔"));
-    cmd_copy = new ui::PushButton(QStringLiteral("複製圖片"), this);
-    cmd_copy->setObjectName(QStringLiteral("cmd_copy"));
-    cmd_copy->setAccessibleName(QStringLiteral("複製圖片"));
-    cmd_print = new ui::PushButton(QStringLiteral("列印…"), this);
-    cmd_print->setObjectName(QStringLiteral("cmd_print"));
-    cmd_print->setAccessibleName(QStringLiteral("列印"));
-    cmd_pdf = new ui::PushButton(QStringLiteral("匯出 PDF…"), this);
-    cmd_pdf->setObjectName(QStringLiteral("cmd_pdf"));
-    cmd_pdf->setAccessibleName(QStringLiteral("匯出 PDF"));
-    cmd_close = new ui::PushButton(QStringLiteral("關閉"), this);
-    cmd_close->setObjectName(QStringLiteral("cmd_close"));
-    cmd_close->setAccessibleName(QStringLiteral("關閉"));
+    // Each button's accessible name is its caption without the ellipsis.
+    const auto button = [this](const QString &caption, const char *name) {
+        auto *b = new ui::PushButton(caption, this);
+        b->setObjectName(QLatin1String(name));
+        b->setAccessibleName(QString(caption).remove(QStringLiteral("…")));
+        return b;
+    };
+    cmd_save = button(QStringLiteral("存成圖檔…"), "cmd_save");
+    cmd_copy = button(QStringLiteral("複製圖片"), "cmd_copy");
+    cmd_print = button(QStringLiteral("列印…"), "cmd_print");
+    cmd_pdf = button(QStringLiteral("匯出 PDF…"), "cmd_pdf");
+    cmd_close = button(QStringLiteral("關閉"), "cmd_close");
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);

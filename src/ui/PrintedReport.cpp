@@ -2,6 +2,7 @@
 
 #include "platform/DateText.h"
 #include "platform/Decimal.h"
+#include "platform/Numbers.h"
 #include "ui/DGrid.h"
 
 #include <QFontDatabase>
@@ -43,18 +44,12 @@ QString PrintedReport::amountText(const QString &text)
     const std::optional<Decimal> value = Decimal::fromText(text);
     if (!value)
         return text;
-    QString plain = value->text();
-    const bool negative = plain.startsWith(QLatin1Char('-'));
-    if (negative)
-        plain.remove(0, 1);
-    QString whole = plain.section(QLatin1Char('.'), 0, 0);
-    QString fraction = plain.section(QLatin1Char('.'), 1);
-    for (qsizetype i = whole.size() - 3; i > 0; i -= 3)
-        whole.insert(i, QLatin1Char(','));
-    if (!fraction.isEmpty() && fraction.size() < 2)
-        fraction += QLatin1Char('0');
-    return (negative ? QStringLiteral("-") : QString()) + whole
-        + (fraction.isEmpty() ? QString() : QLatin1Char('.') + fraction);
+    QString shown = Numbers::groupThousands(value->text());
+    // Cents written out: 1,234.5 is printed 1,234.50.
+    const qsizetype point = shown.indexOf(QLatin1Char('.'));
+    if (point >= 0 && shown.size() - point - 1 < 2)
+        shown += QLatin1Char('0');
+    return shown;
 }
 
 PrintedReport PrintedReport::fromGrid(const DGrid *grid, const QString &title)
