@@ -1,91 +1,88 @@
 #!/usr/bin/env python3
-"""A small writer of Jet 4 (Access 2000) database files, for tests only.
-
-Quillory's tests need old ledgers in the format the household kept before, and
-cannot run Access to make them.  This module writes such files from plain
-Python values: enough of the format for the usual readers to list the tables,
-their columns and every row, and nothing more (no indexes, no relationships,
-no queries, no properties).
-
-    write_mdb(path, tables, options=None)
-
-A table is a dict:
-    {"name": "data_main",
-     "columns": [{"name": "a_date", "type": "datetime"},
-                 {"name": "a_content", "type": "text", "size": 255}, ...],
-     "rows": [[value, ...], ...],
-     "deleted_rows": [[value, ...], ...],      # optional, and the next three
-     "moved_rows": [row index, ...],           # rows an update moved elsewhere
-     "moved_twice": [row index, ...],          # moved, then moved again
-     "moved_deleted_rows": [[value, ...], ...]}  # moved, then deleted
-Column types: byte, int, long, autonumber, single, double, currency,
-decimal ("precision", "scale"), datetime, text ("fixed": True for fixed
-length), memo, ole, bool.  Values: None is NULL; int; float (a double is
-written bit for bit); str for text and memo; a datetime as "YYYY-MM-DD",
-"YYYY-MM-DD HH:MM:SS[.fff]" or a float of days since 1899-12-30; a currency
-as a decimal str (or int) with at most four places; a decimal as a str with
-at most "scale" places; ole as bytes (a str of hex digits in JSON).
-
-Options (all optional):
-    "jet": 4 | 3        3 writes an Access 97 header only (to be refused)
-    "ace": True         an Access 2007 (ACE) header over the same pages
-    "password": "..."   the header marks the file as password-protected
-    "memo_overflow": True   long memos go to long-value pages of their own
-    "compress_text": True   text in the compressed two-byte form where shorter
-    "catalogue_moved": True the catalogue row of the first table is a moved row
-    "catalogue_properties": True  each table's catalogue row holds a long
-                            LvProp value, on the catalogue's long-value pages
-
-write_mdb returns, for each table, the indices of its live rows in the order
-a scan of its pages that passes by every flagged slot meets them.
-
-Command line:  python3 jet4.py LAYOUT.json OUT.mdb
-with LAYOUT.json = {"tables": [...], "options": {...}}.
-
-The file layout written here (all numbers little-endian, 4096-byte pages):
-
-  page 0   the database header: page type 0, the text "Standard Jet DB" (or
-           "Standard ACE DB"), the version byte at 0x14, and from 0x18 a block
-           of 128 bytes that is scrambled with a fixed RC4 key.  Inside that
-           block (before scrambling) lie the code page (0x3C), the page
-           scrambling key (0x3E, left 0 so pages are plain), the password
-           (0x42, 40 bytes) and the creation date (0x72).
-  page 1   a data page holding one row per usage map (see below).
-  page 2   the table definition of the catalogue, MSysObjects; its rows on
-           the pages after it name every table and the page of its definition.
-  then     for each table: its definition page, its data pages, its long-value
-           pages, in that order (or interleaved with "page_order").
-
-A data page:  0x01 0x01, free space (2), definition page (4), 0 (4), row count
-(2), then one 2-byte start offset per row.  Rows are packed from the end of
-the page downwards; row i ends where row i-1 starts.  The top bits of an offset
-are flags: 0xC000 a deleted row, whose bytes stay on the page; 0x4000 a row
-that moved elsewhere, its first 4 bytes giving where; 0x8000 the row at that
-new place, which a scan of the pages passes by (see lay_out).
-
-A row:  column count (2), the fixed-size columns at their fixed offsets, the
-variable-size columns one after another, then (read backwards from the end of
-the row) the null mask, the count of variable columns (2), their start offsets
-in reverse order (2 each) and the end of the variable data (2).  A bit 1 in the
-null mask means "has a value"; a boolean is its null-mask bit alone.
-
-A memo value is a 12-byte head in the variable part: length (3 bytes) and a
-flag byte (0x80: the text follows the head; 0x40: it is the whole of one row on
-a long-value page; 0x00: a chain of rows, each starting with the page and row
-of the next), the page and row of the long value (4), and 4 zero bytes.
-
-A usage map row: type 0 is 0x00, a first page (4) and one bit per page from
-there; type 1 is 0x01 and pointers (4 each) to bitmap pages (type 0x05), the
-k-th covering pages k*32736 onwards, 8 per byte after a 4-byte page head.
-"""
+# A small writer of Jet 4 (Access 2000) database files, for tests only.
+#
+# Quillory's tests need old ledgers in the format the household kept before, and
+# cannot run Access to make them.  This module writes such files from plain
+# Python values: enough of the format for the usual readers to list the tables,
+# their columns and every row, and nothing more (no indexes, no relationships,
+# no queries, no properties).
+#
+#     write_mdb(path, tables, options=None)
+#
+# A table is a dict:
+#     {"name": "data_main",
+#      "columns": [{"name": "a_date", "type": "datetime"},
+#                  {"name": "a_content", "type": "text", "size": 255}, ...],
+#      "rows": [[value, ...], ...],
+#      "deleted_rows": [[value, ...], ...],      # optional, and the next three
+#      "moved_rows": [row index, ...],           # rows an update moved elsewhere
+#      "moved_twice": [row index, ...],          # moved, then moved again
+#      "moved_deleted_rows": [[value, ...], ...]}  # moved, then deleted
+# Column types: byte, int, long, autonumber, single, double, currency,
+# decimal ("precision", "scale"), datetime, text ("fixed": True for fixed
+# length), memo, ole, bool.  Values: None is NULL; int; float (a double is
+# written bit for bit); str for text and memo; a datetime as "YYYY-MM-DD",
+# "YYYY-MM-DD HH:MM:SS[.fff]" or a float of days since 1899-12-30; a currency
+# as a decimal str (or int) with at most four places; a decimal as a str with
+# at most "scale" places; ole as bytes (a str of hex digits in JSON).
+#
+# Options (all optional):
+#     "jet": 4 | 3        3 writes an Access 97 header only (to be refused)
+#     "ace": True         an Access 2007 (ACE) header over the same pages
+#     "password": "..."   the header marks the file as password-protected
+#     "memo_overflow": True   long memos go to long-value pages of their own
+#     "compress_text": True   text in the compressed two-byte form where shorter
+#     "catalogue_moved": True the catalogue row of the first table is a moved row
+#     "catalogue_properties": True  each table's catalogue row holds a long
+#                             LvProp value, on the catalogue's long-value pages
+#
+# write_mdb returns, for each table, the indices of its live rows in the order
+# a scan of its pages that passes by every flagged slot meets them.
+#
+# Command line:  python3 jet4.py LAYOUT.json OUT.mdb
+# with LAYOUT.json = {"tables": [...], "options": {...}}.
+#
+# The file layout written here (all numbers little-endian, 4096-byte pages):
+#
+#   page 0   the database header: page type 0, the text "Standard Jet DB" (or
+#            "Standard ACE DB"), the version byte at 0x14, and from 0x18 a block
+#            of 128 bytes that is scrambled with a fixed RC4 key.  Inside that
+#            block (before scrambling) lie the code page (0x3C), the page
+#            scrambling key (0x3E, left 0 so pages are plain), the password
+#            (0x42, 40 bytes) and the creation date (0x72).
+#   page 1   a data page holding one row per usage map (see below).
+#   page 2   the table definition of the catalogue, MSysObjects; its rows on
+#            the pages after it name every table and the page of its definition.
+#   then     for each table: its definition page, its data pages, its long-value
+#            pages, in that order (or interleaved with "page_order").
+#
+# A data page:  0x01 0x01, free space (2), definition page (4), 0 (4), row count
+# (2), then one 2-byte start offset per row.  Rows are packed from the end of
+# the page downwards; row i ends where row i-1 starts.  The top bits of an offset
+# are flags: 0xC000 a deleted row, whose bytes stay on the page; 0x4000 a row
+# that moved elsewhere, its first 4 bytes giving where; 0x8000 the row at that
+# new place, which a scan of the pages passes by (see lay_out).
+#
+# A row:  column count (2), the fixed-size columns at their fixed offsets, the
+# variable-size columns one after another, then (read backwards from the end of
+# the row) the null mask, the count of variable columns (2), their start offsets
+# in reverse order (2 each) and the end of the variable data (2).  A bit 1 in the
+# null mask means "has a value"; a boolean is its null-mask bit alone.
+#
+# A memo value is a 12-byte head in the variable part: length (3 bytes) and a
+# flag byte (0x80: the text follows the head; 0x40: it is the whole of one row on
+# a long-value page; 0x00: a chain of rows, each starting with the page and row
+# of the next), the page and row of the long value (4), and 4 zero bytes.
+#
+# A usage map row: type 0 is 0x00, a first page (4) and one bit per page from
+# there; type 1 is 0x01 and pointers (4 each) to bitmap pages (type 0x05), the
+# k-th covering pages k*32736 onwards, 8 per byte after a 4-byte page head.
 
 import json
-import math
-import random
 import re
 import struct
 import sys
-from datetime import date, datetime
+from datetime import date
 
 PAGE = 4096
 PAGE_JET3 = 2048
@@ -137,34 +134,23 @@ def rc4(key, data):
 
 # ---- values -------------------------------------------------------------
 
-def utf16_units(text):
-    return struct.unpack("<%dH" % (len(text.encode("utf-16-le")) // 2),
-                         text.encode("utf-16-le"))
-
-
 def encode_text(text, compress):
-    """Two-byte text, in the compressed form when it applies and is shorter.
-
-    The compressed form starts with FF FE; one byte stands for a character
-    whose high byte is 0, and a 0 byte switches between one-byte and
-    two-byte characters.  A text holding a unit whose low byte is 0 cannot be
-    compressed, as that byte would read as a switch."""
+    # Two-byte text, in the compressed form when it applies and is shorter.
+    #
+    # The compressed form starts with FF FE; one byte stands for a character
+    # whose high byte is 0, and a 0 byte switches between one-byte and
+    # two-byte characters.  A text holding a unit whose low byte is 0 cannot be
+    # compressed, as that byte would read as a switch.
     plain = text.encode("utf-16-le")
-    if not compress or not text:
+    units = struct.unpack("<%dH" % (len(plain) // 2), plain)
+    if not compress or not text or any((u & 0xFF) == 0 for u in units):
         return plain
-    units = utf16_units(text)
-    if any((u & 0xFF) == 0 for u in units):
-        return plain
-    out = bytearray(b"\xff\xfe")
-    narrow = True
+    out, narrow = bytearray(b"\xff\xfe"), True
     for u in units:
         if (u < 0x100) != narrow:
             out.append(0)
             narrow = not narrow
-        if narrow:
-            out.append(u)
-        else:
-            out += struct.pack("<H", u)
+        out += bytes([u]) if narrow else struct.pack("<H", u)
     return bytes(out) if len(out) < len(plain) else plain
 
 
@@ -172,8 +158,8 @@ _DATE_RE = re.compile(r"^(\d{4})-(\d{2})-(\d{2})(?:[ T](\d{2}):(\d{2}):(\d{2})(?
 
 
 def datetime_days(value):
-    """Days since 1899-12-30 as stored: before that day the whole part counts
-    back and the fraction (the time of day) is added away from zero."""
+    # Days since 1899-12-30 as stored: before that day the whole part counts
+    # back and the fraction (the time of day) is added away from zero.
     if isinstance(value, (int, float)) and not isinstance(value, bool):
         return float(value)
     m = _DATE_RE.match(value)
@@ -190,7 +176,7 @@ def datetime_days(value):
 
 
 def currency_units(value):
-    """A currency value as a count of 1/10000, exactly."""
+    # A currency value as a count of 1/10000, exactly.
     if isinstance(value, int):
         return value * 10000
     m = re.match(r"^\s*([+-]?)(\d+)(?:\.(\d{0,4}))?\s*$", str(value))
@@ -201,10 +187,10 @@ def currency_units(value):
 
 
 def decimal_bytes(value, scale):
-    """A Decimal (Numeric) field, 17 bytes:
-         0  1  sign: 0x80 negative, 0x00 not
-         1 16  the magnitude (value * 10^scale, a whole number) as four 32-bit
-               words, each little-endian, the most significant word first."""
+    # A Decimal (Numeric) field, 17 bytes:
+    #      0  1  sign: 0x80 negative, 0x00 not
+    #      1 16  the magnitude (value * 10^scale, a whole number) as four 32-bit
+    #            words, each little-endian, the most significant word first.
     m = re.match(r"^\s*([+-]?)(\d+)(?:\.(\d*))?\s*$", str(value))
     if not m or len(m.group(3) or "") > scale:
         raise ValueError("bad decimal %r for scale %d" % (value, scale))
@@ -213,40 +199,25 @@ def decimal_bytes(value, scale):
     return bytes([0x80 if m.group(1) == "-" else 0]) + struct.pack("<4I", *words)
 
 
-def fixed_text_bytes(value, chars):
-    """Fixed-length text fills the column: two-byte characters, padded with
-    spaces to its length, never compressed."""
-    if len(value) > chars:
-        raise ValueError("text longer than its fixed length")
-    return value.ljust(chars).encode("utf-16-le")
+FORMATS = {"byte": "<B", "int": "<h", "long": "<i", "autonumber": "<i", "single": "<f", "double": "<d",
+           "datetime": "<d", "currency": "<q"}
 
 
-def fixed_bytes(ctype, value, col=None):
+def fixed_bytes(ctype, value, col):
     if ctype == "decimal":
         return decimal_bytes(value, col["scale"])
-    if ctype == "text":
-        return fixed_text_bytes(value, col["len"] // 2)
-    if ctype == "byte":
-        return struct.pack("<B", value)
-    if ctype == "int":
-        return struct.pack("<h", value)
-    if ctype in ("long", "autonumber"):
-        return struct.pack("<i", value)
-    if ctype == "single":
-        return struct.pack("<f", value)
-    if ctype == "double":
-        return struct.pack("<d", value)
-    if ctype == "datetime":
-        return struct.pack("<d", datetime_days(value))
-    if ctype == "currency":
-        return struct.pack("<q", currency_units(value))
-    raise ValueError(ctype)
+    if ctype == "text":  # fills the column: two-byte characters padded with spaces, never compressed
+        if len(value) > col["len"] // 2:
+            raise ValueError("text longer than its fixed length")
+        return value.ljust(col["len"] // 2).encode("utf-16-le")
+    value = datetime_days(value) if ctype == "datetime" else currency_units(value) if ctype == "currency" else value
+    return struct.pack(FORMATS[ctype], value)
 
 
 # ---- pages --------------------------------------------------------------
 
 class File:
-    """The pages of the file being written, as a list of bytearrays."""
+    # The pages of the file being written, as a list of bytearrays.
 
     def __init__(self):
         self.pages = []
@@ -257,8 +228,8 @@ class File:
 
 
 def data_page(rows, owner, flags=(), lval=False):
-    """One data page with the given row byte strings; flags[i], where given,
-    is or-ed into row i's offset word (DELETED, MOVED_HERE, MOVED_AWAY)."""
+    # One data page with the given row byte strings; flags[i], where given,
+    # is or-ed into row i's offset word (DELETED, MOVED_HERE, MOVED_AWAY).
     pg = bytearray(PAGE)
     pg[0], pg[1] = 0x01, 0x01
     if lval:
@@ -277,8 +248,8 @@ def data_page(rows, owner, flags=(), lval=False):
 
 
 def pack_rows(rows):
-    """Splits rows (byte strings, or slots whose first item is the bytes) into
-    groups that fit one page each."""
+    # Splits rows (byte strings, or slots whose first item is the bytes) into
+    # groups that fit one page each.
     groups, cur, used = [], [], DATA_HEAD
     for r in rows:
         need = len(r[0] if isinstance(r, list) else r) + 2
@@ -343,19 +314,19 @@ class Table:
                 self.autonumber = max([r[i] for r in self.rows if r[i] is not None] + [0])
 
     def row_bytes(self, values, memo_out, index=None):
-        """The bytes of one row; memo_out(col, encoded) stores a long memo
-        elsewhere and returns its 12-byte head.  index is the row's place in
-        "rows", which tells whether it was written before the columns changed.
-
-        A row (offsets from its start; the end part is read backwards):
-          0       2  column count: 1 + the highest column number it was written with
-          2       .  the fixed-size columns, each at its fixed offset
-          .       .  the variable-size columns, one after another
-          end-2-m-2v-4  the end of the variable data (2)
-                  2v  the start of each variable column, the last one first
-          end-2-m 2  v, how many variable slots the row has
-          end-m   m  the null mask, one bit per column number, 1 = has a value
-        (without variable columns only the fixed part and the mask)."""
+        # The bytes of one row; memo_out(col, encoded) stores a long memo
+        # elsewhere and returns its 12-byte head.  index is the row's place in
+        # "rows", which tells whether it was written before the columns changed.
+        #
+        # A row (offsets from its start; the end part is read backwards):
+        #   0       2  column count: 1 + the highest column number it was written with
+        #   2       .  the fixed-size columns, each at its fixed offset
+        #   .       .  the variable-size columns, one after another
+        #   end-2-m-2v-4  the end of the variable data (2)
+        #           2v  the start of each variable column, the last one first
+        #   end-2-m 2  v, how many variable slots the row has
+        #   end-m   m  the null mask, one bit per column number, 1 = has a value
+        # (without variable columns only the fixed part and the mask).
         if len(values) != len(self.columns):
             raise ValueError("table %s: row has %d values for %d columns"
                              % (self.name, len(values), len(self.columns)))
@@ -398,29 +369,19 @@ class Table:
             for part in var_parts:
                 starts.append(len(out))
                 out += part
-            eod = len(out)
-            out += struct.pack("<H", eod)
-            for s in reversed(starts):
-                out += struct.pack("<H", s)
-            out += struct.pack("<H", num_var)
+            out += struct.pack("<%dH" % (len(starts) + 2), len(out), *reversed(starts), num_var)
         out += mask
         return bytes(out)
 
     def tdef(self, num_rows, used_map, free_map, system=False):
-        """The table definition page."""
-        body = bytearray()
-        body += struct.pack("<I", 0)             # length, filled below
-        body += struct.pack("<I", 0)             # unknown
-        body += struct.pack("<I", num_rows)
-        body += struct.pack("<I", self.autonumber + 1 if self.autonumber or self.has_auto() else 0)
-        body += bytes([1 if self.has_auto() else 0, 0, 0, 0])
-        body += struct.pack("<I", 0)             # complex-column autonumber
-        body += bytes(8)
-        body += bytes([0x53 if system else 0x4E])
-        ncols = len(self.columns)
-        body += struct.pack("<HHH", self.next_num, self.num_var, ncols)
-        body += struct.pack("<II", 0, 0)         # no indexes
-        body += struct.pack("<II", used_map, free_map)
+        # The table definition page.
+        auto = self.has_auto()
+        body = bytearray(struct.pack("<IIII", 0, 0, num_rows, self.autonumber + 1 if self.autonumber or auto else 0))
+        # (length, filled below; unknown; rows; next autonumber), a flag, the autonumber of
+        # complex columns (4) and 8 unknown bytes, the table type
+        body += bytes([1 if auto else 0, 0, 0, 0]) + bytes(12) + bytes([0x53 if system else 0x4E])
+        # next column number, variable columns, columns, no indexes (2 counts), the usage maps
+        body += struct.pack("<HHHIIII", self.next_num, self.num_var, len(self.columns), 0, 0, used_map, free_map)
         for c in self.columns:
             flags = COL_NULLABLE
             if "fixed" in c:
@@ -441,13 +402,13 @@ class Table:
         return body
 
     def tdef_pages(self, f, first, num_rows, used_map, free_map, system=False):
-        """Writes the definition on page `first` and, when it is longer than a
-        page (70 columns and more), on further pages added to f.  Each page:
-          0  1  0x02   1  1  0x01   2  2  free bytes
-          4  4  the next page of the definition, 0 on the last
-          8  .  the definition's bytes, continued from the page before
-        so the definition reads as one run of bytes from offset 8 of the first
-        page on, each later page's head (8 bytes) left out."""
+        # Writes the definition on page `first` and, when it is longer than a
+        # page (70 columns and more), on further pages added to f.  Each page:
+        #   0  1  0x02   1  1  0x01   2  2  free bytes
+        #   4  4  the next page of the definition, 0 on the last
+        #   8  .  the definition's bytes, continued from the page before
+        # so the definition reads as one run of bytes from offset 8 of the first
+        # page on, each later page's head (8 bytes) left out.
         body = self.tdef(num_rows, used_map, free_map, system)
         room = PAGE - 8
         chunks = [body[i:i + room] for i in range(0, len(body), room)]
@@ -465,8 +426,8 @@ class Table:
 
 
 def usage_map(pages, f):
-    """A usage map row for the given page numbers; a type 0 map when they fit
-    in a short bitmap, else a type 1 map over bitmap pages added to f."""
+    # A usage map row for the given page numbers; a type 0 map when they fit
+    # in a short bitmap, else a type 1 map over bitmap pages added to f.
     if not pages:
         return b"\x00" + struct.pack("<I", 0) + bytes(4)
     first, last = min(pages), max(pages)
@@ -500,9 +461,9 @@ CATALOGUE_COLUMNS = [
 
 
 def property_names(names):
-    """A table's properties as the catalogue keeps them (LvProp), with only the
-    list of property names:  "MR2" 0, then a record: its length (4), type 0x80
-    (2), and each name as its length in bytes (2) and two-byte text."""
+    # A table's properties as the catalogue keeps them (LvProp), with only the
+    # list of property names:  "MR2" 0, then a record: its length (4), type 0x80
+    # (2), and each name as its length in bytes (2) and two-byte text.
     record = b"".join(struct.pack("<H", len(n.encode("utf-16-le"))) + n.encode("utf-16-le") for n in names)
     return b"MR2\x00" + struct.pack("<IH", 6 + len(record), 0x80) + record
 
@@ -522,18 +483,12 @@ def header_page(options, page_size):
     # with the creation date; no password leaves the mask alone.
     pw = (options.get("password") or "").encode("utf-16-le" if jet != 3 else "latin-1")
     size = 40 if jet != 3 else 20
-    mask = password_mask(CREATED) if jet != 3 else bytes(4)
+    mask = struct.pack("<i", int(CREATED)) if jet != 3 else bytes(4)
     for i, b in enumerate(pw[:size].ljust(size, b"\0")):
         block[0x42 - 0x18 + i] = b ^ mask[i % 4]
     enc = rc4(HEADER_RC4_KEY, bytes(block))
     pg[0x18:0x18 + len(enc)] = enc
     return pg
-
-
-def password_mask(created):
-    """The four bytes that mask the stored password, over and over: the whole
-    days of the creation date as a 4-byte number."""
-    return struct.pack("<i", int(created))
 
 
 def write_mdb(path, tables, options=None):
@@ -553,11 +508,8 @@ def write_mdb(path, tables, options=None):
     f.new_page()                                   # 2: catalogue definition
     map_rows = [b"\x00" + struct.pack("<I", 0) + bytes(4)]   # global map, unused
 
-    layouts = [dict(t) for t in tables]
     # Reserve the pages of every table first; the catalogue rows need them.
-    laid = []
-    for layout in layouts:
-        laid.append(lay_out(Table(layout, compress), f, overflow))
+    laid = [lay_out(Table(dict(t), compress), f, overflow) for t in tables]
     cat = Table({"name": "MSysObjects", "columns": CATALOGUE_COLUMNS}, compress)
     cat_rows = [
         [TABLES_CONTAINER_ID, 0x0F000000, "Tables", 3, CREATED, CREATED, 0, None, None, None, None],
@@ -592,9 +544,9 @@ def write_mdb(path, tables, options=None):
 
 
 def lay_out(t, f, overflow, tdef_page=None):
-    """Writes the data and long-value pages of a table; returns the table, its
-    definition page (written later, once the usage maps are known) and the
-    list of its data pages."""
+    # Writes the data and long-value pages of a table; returns the table, its
+    # definition page (written later, once the usage maps are known) and the
+    # list of its data pages.
     if tdef_page is None:
         tdef_page = f.new_page()
     lval = LongValues(f)
@@ -615,7 +567,7 @@ def lay_out(t, f, overflow, tdef_page=None):
     dead = [[t.row_bytes(r, memo_out), DELETED, None, None] for r in t.deleted]
     gone = [t.row_bytes(r, memo_out) for r in t.moved_deleted]
     dead += [[b, DELETED, None, ("gone", j)] for j, b in enumerate(gone)]
-    ordered = row_order(live, dead)[0]
+    ordered = row_order(live, dead)
     # Where rows went when an update made them too long for their page: onto pages of
     # their own after the others, flagged MOVED_HERE.  A row moved twice leaves its
     # first new place freed (DELETED) and the old slot points at the newest; a row
@@ -651,29 +603,23 @@ def lay_out(t, f, overflow, tdef_page=None):
 
 
 def row_order(live, dead):
-    """The order rows take on the pages: deleted rows spread evenly among the
-    live ones, so a reader must look at each offset's flag.  Returns the rows
-    and, for each, whether it is deleted."""
-    ordered, flags = [], []
+    # The order rows take on the pages: deleted rows spread evenly among the
+    # live ones, so a reader must look at each offset's flag.  Returns the rows
+    # and, for each, whether it is deleted.
+    ordered, di = [], 0
     step = max(1, len(live) // (len(dead) + 1)) if dead else 0
-    di = 0
     for i, r in enumerate(live):
         if di < len(dead) and i == step * (di + 1) - 1:
             ordered.append(dead[di])
-            flags.append(True)
             di += 1
         ordered.append(r)
-        flags.append(False)
-    for r in dead[di:]:
-        ordered.append(r)
-        flags.append(True)
-    return ordered, flags
+    return ordered + dead[di:]
 
 
 class LongValues:
-    """Long-value pages of one table: a memo that fits one page is a single
-    row there (flag 0x40); a longer one is a chain of rows (flag 0x00), each
-    starting with the page and row of the next part, 0 at the end."""
+    # Long-value pages of one table: a memo that fits one page is a single
+    # row there (flag 0x40); a longer one is a chain of rows (flag 0x00), each
+    # starting with the page and row of the next part, 0 at the end.
 
     ROOM = PAGE - DATA_HEAD - 2
 
@@ -714,8 +660,7 @@ class LongValues:
 
 def main(argv):
     if len(argv) != 3:
-        sys.stderr.write("usage: jet4.py LAYOUT.json OUT.mdb\n")
-        return 2
+        sys.exit("usage: jet4.py LAYOUT.json OUT.mdb")
     with open(argv[1], encoding="utf-8") as fh:
         layout = json.load(fh)
     write_mdb(argv[2], layout["tables"], layout.get("options"))

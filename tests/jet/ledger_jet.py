@@ -1,21 +1,20 @@
 #!/usr/bin/env python3
-"""Old household ledgers in the Jet 4 format, for the import tests.
-
-    make_ledger(path, entries=1000, years=[2023, 2024, 2025], seed=1, ...)
-
-writes `path` with the four tables data_main, kind, data_note and inout, and
-beside it `path + ".json"`: exactly the values written, in the form that
-jet4.write_mdb takes ({"tables": [...], "options": {...}}), so a test can
-compare what a reader brings back with what went in, never with the writer's
-own reading.  The entries look like a family's: Chinese descriptions, quotes,
-percent signs, emoji outside the BMP, now and then a long memo, amounts with
-cents or as Currency, and a note on some days.
-
-Command line:
-    python3 ledger_jet.py OUT.mdb --entries 1000 --years 2023,2024,2025 --seed 1
-        [--amount double|currency|single|decimal] [--order double|byte|int|decimal]
-        [--memo-overflow] [--moved PERCENT]
-"""
+# Old household ledgers in the Jet 4 format, for the import tests.
+#
+#     make_ledger(path, entries=1000, years=[2023, 2024, 2025], seed=1, ...)
+#
+# writes `path` with the four tables data_main, kind, data_note and inout, and
+# beside it `path + ".json"`: exactly the values written, in the form that
+# jet4.write_mdb takes ({"tables": [...], "options": {...}}), so a test can
+# compare what a reader brings back with what went in, never with the writer's
+# own reading.  The entries look like a family's: Chinese descriptions, quotes,
+# percent signs, emoji outside the BMP, now and then a long memo, amounts with
+# cents or as Currency, and a note on some days.
+#
+# Command line:
+#     python3 ledger_jet.py OUT.mdb --entries 1000 --years 2023,2024,2025 --seed 1
+#         [--amount double|currency|single|decimal] [--order double|byte|int|decimal]
+#         [--memo-overflow] [--moved PERCENT]
 
 import argparse
 import json
@@ -153,7 +152,7 @@ def ledger_layout(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double
 
 
 def write_case(path, layout, **extra):
-    """Writes the file and its JSON (the layout, plus any extra keys)."""
+    # Writes the file and its JSON (the layout, plus any extra keys).
     order = jet4.write_mdb(str(path), layout["tables"], layout.get("options"))
     doc = dict(layout)
     # Where rows moved, a plain scan of the pages meets them in another order.
