@@ -52,6 +52,30 @@ inline constexpr QLatin1String text("text");
 inline constexpr std::array<QLatin1String, 2> all { inout, text };
 } // namespace Directions
 
+// Recurring items (固定收支) and the occurrences of each that have been dealt with.
+namespace Recurring {
+inline constexpr QLatin1String table("recurring");
+inline constexpr QLatin1String id("r_id");
+inline constexpr QLatin1String inout("r_inout");
+inline constexpr QLatin1String kind("r_kind");
+inline constexpr QLatin1String content("r_content");
+inline constexpr QLatin1String count("r_count"); // NULL: the amount is asked each time
+inline constexpr QLatin1String note("r_note");
+inline constexpr QLatin1String rule("r_rule");
+inline constexpr QLatin1String first("r_first");
+inline constexpr QLatin1String last("r_last");
+inline constexpr QLatin1String times("r_times");
+inline constexpr QLatin1String automatic("r_auto");
+inline constexpr std::array<QLatin1String, 11> all { id, inout, kind, content, count, note, rule, first, last, times,
+    automatic };
+} // namespace Recurring
+namespace RecurringDone {
+inline constexpr QLatin1String table("recurring_done");
+inline constexpr QLatin1String item("d_item");
+inline constexpr QLatin1String date("d_date");
+inline constexpr QLatin1String key("d_key"); // the entry made; NULL when skipped
+} // namespace RecurringDone
+
 // "a, b, c": a column list for a statement.
 template <typename Names> QString columns(const Names &names)
 {

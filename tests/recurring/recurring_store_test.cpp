@@ -1,0 +1,159 @@
+// Recurring items: the schedule's dates, and occurrences entered once whatever the clock does.
+#include "support/TestLedger.h"
+#include "support/TestSupport.h"
+
+#include "store/RecurringStore.h"
+#include "store/StoreError.h"
+#include "store/database_access.h"
+
+#include <QTest>
+
+Q_DECLARE_METATYPE(Recurrence)
+
+using R = Recurrence::Rule;
+
+namespace {
+
+Recurrence rule(R kind, int number, const char *first, int day = 1, int times = 0, const char *last = "")
+{
+    return { kind, number, day, QDate::fromString(QLatin1String(first), Qt::ISODate),
+        QDate::fromString(QLatin1String(last), Qt::ISODate), times };
+}
+
+QStringList dates(const Recurrence &r, const char *upTo)
+{
+    QStringList out;
+    for (const auto &[index, date] : r.upTo(QDate::fromString(QLatin1String(upTo), Qt::ISODate)))
+        out << date.toString(Qt::ISODate).mid(5);
+    return out;
+}
+
+QStringList dueDates(const char *today)
+{
+    QStringList out;
+    for (const RecurringStore::Occurrence &o :
+        RecurringStore::due(QDate::fromString(QLatin1String(today), Qt::ISODate)))
+        out << QStringLiteral("%1 %2").arg(o.item).arg(o.date.toString(Qt::ISODate));
+    return out;
+}
+
+QVector<RecurringStore::Posting> allOf(const QVector<RecurringStore::Occurrence> &due, std::optional<double> amount)
+{
+    QVector<RecurringStore::Posting> out;
+    for (const RecurringStore::Occurrence &o : due)
+        out.append({ o, amount });
+    return out;
+}
+
+} // namespace
+
+class RecurringStoreTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void schedules_data()
+    {
+        QTest::addColumn<Recurrence>("r");
+        QTest::addColumn<QString>("upTo");
+        QTest::addColumn<QStringList>("want");
+        const auto row = [](const char *name, Recurrence r, const char *upTo, const char *want) {
+            QTest::newRow(name) << r << QString::fromLatin1(upTo)
+                                << QString::fromLatin1(want).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        };
+        row("31st in short months", rule(R::MonthDay, 31, "2024-01-31"), "2024-05-31", "01-31 02-29 03-31 04-30 05-31");
+        row("31st in 2025", rule(R::MonthDay, 31, "2025-01-10"), "2025-04-30", "01-31 02-28 03-31 04-30");
+        row("day before the first date", rule(R::MonthDay, 5, "2024-01-20"), "2024-03-31", "02-05 03-05");
+        row("last day", rule(R::MonthLast, 0, "2024-01-15"), "2024-03-31", "01-31 02-29 03-31");
+        row("every two months", rule(R::EveryMonths, 2, "2024-01-15"), "2024-06-30", "01-15 03-15 05-15");
+        row("every month from the 31st", rule(R::EveryMonths, 1, "2024-01-31"), "2024-03-31", "01-31 02-29 03-31");
+        row("yearly 2/29", rule(R::Yearly, 2, "2024-01-01", 29), "2026-12-31", "02-29 02-28 02-28");
+        row("weekly on Monday", rule(R::Weekly, 1, "2024-05-15"), "2024-06-03", "05-20 05-27 06-03");
+        row("three times", rule(R::MonthDay, 1, "2024-01-01", 1, 3), "2024-12-31", "01-01 02-01 03-01");
+        row("until a date", rule(R::MonthDay, 10, "2024-01-01", 1, 0, "2024-02-10"), "2024-12-31", "01-10 02-10");
+        row("nothing yet", rule(R::MonthDay, 10, "2024-01-01"), "2024-01-09", "");
+    }
+
+    void schedules()
+    {
+        QFETCH(Recurrence, r);
+        QFETCH(QString, upTo);
+        QFETCH(QStringList, want);
+        QCOMPARE(dates(r, upTo.toLatin1().constData()), want);
+        QCOMPARE(Recurrence::fromRuleText(r.ruleText())->ruleText(), r.ruleText());
+    }
+
+    void rulesAreCheckedAndShown()
+    {
+        QVERIFY(!rule(R::MonthDay, 32, "2024-01-01").isValid());
+        QVERIFY(!rule(R::Yearly, 2, "2024-01-01", 30).isValid());
+        QVERIFY(!rule(R::Weekly, 0, "2024-01-01").isValid());
+        QVERIFY(!Recurrence::fromRuleText(QStringLiteral("monthday 0")));
+        QVERIFY(!Recurrence::fromRuleText(QStringLiteral("yearly 2")));
+        QCOMPARE(rule(R::Yearly, 2, "2024-01-01", 29).shown(), QStringLiteral("每年 2 月 29 日"));
+        QCOMPARE(rule(R::Weekly, 7, "2024-01-01").shown(), QStringLiteral("每週星期日"));
+    }
+
+    // Each occurrence is entered once: opened again the same day, after the clock went back
+    // and forward, or after a failure half way, which leaves neither the entry nor the record.
+    void occurrencesAreEnteredOnce()
+    {
+        TestLedger ledger;
+        const qint64 rent = ledger.addKind(QStringLiteral("房租"), 1);
+        QVERIFY(dueDates("2024-05-01").isEmpty()); // no tables yet
+        const qint64 id = RecurringStore::saveItem({ 0, 0, rent, QStringLiteral("房租"), 12000.5,
+            QStringLiteral("轉帳"), rule(R::MonthDay, 31, "2024-01-31"), true });
+        const qint64 power = RecurringStore::saveItem(
+            { 0, 0, rent, QStringLiteral("電費"), std::nullopt, {}, rule(R::EveryMonths, 2, "2024-02-10"), false });
+        QCOMPARE(dueDates("2024-03-31"),
+            QStringList({ QStringLiteral("%1 2024-01-31").arg(id), QStringLiteral("%1 2024-02-10").arg(power),
+                QStringLiteral("%1 2024-02-29").arg(id), QStringLiteral("%1 2024-03-31").arg(id) }));
+
+        // A failure between the entry and its record leaves neither.
+        database_access::Set_Statement_Hook([](const QString &sql) {
+            if (sql.startsWith(QLatin1String("INSERT INTO data_main")))
+                throw StoreError(QStringLiteral("寫入失敗"));
+        });
+        QVERIFY_THROWS_EXCEPTION(StoreError, RecurringStore::post(allOf(RecurringStore::due(QDate(2024, 3, 31)), 1.0)));
+        database_access::Set_Statement_Hook({});
+        QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM data_main")).toInt(), 0);
+        QCOMPARE(RecurringStore::due(QDate(2024, 3, 31)).size(), 4);
+
+        // Enter the rent up to March, skip the electricity.
+        QVector<RecurringStore::Posting> postings;
+        for (const RecurringStore::Occurrence &o : RecurringStore::due(QDate(2024, 3, 31)))
+            postings.append({ o, o.item == id ? std::optional<double>(12000.5) : std::nullopt });
+        const RecurringStore::Posted posted = RecurringStore::post(postings);
+        QCOMPARE(posted.keys.size(), 3);
+        QCOMPARE(posted.skipped, 1);
+        QCOMPARE(ledger
+                     .rows(QStringLiteral(
+                         "SELECT a_date, a_content, a_count, a_note, a_kind_name FROM data_main ORDER BY a_key"))
+                     .last(),
+            QVariantList({ "2024-03-31", "房租", 12000.5, "轉帳", "房租" }));
+        // The same postings again (a second window), the same day, the clock back and forward.
+        QCOMPARE(RecurringStore::post(postings).alreadyDone, 4);
+        QVERIFY(dueDates("2024-03-31").isEmpty());
+        QVERIFY(dueDates("2024-02-15").isEmpty());
+        QCOMPARE(dueDates("2024-04-30"),
+            QStringList({ QStringLiteral("%1 2024-04-10").arg(power), QStringLiteral("%1 2024-04-30").arg(id) }));
+        QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM data_main")).toInt(), 3);
+
+        // Taken back, the entries go and their occurrences are due again.
+        RecurringStore::takeBack(posted.keys.mid(2));
+        QCOMPARE(dueDates("2024-03-31"), QStringList({ QStringLiteral("%1 2024-03-31").arg(id) }));
+
+        // A changed schedule applies after what was dealt with; deleting keeps the entries.
+        RecurringStore::Item changed = *RecurringStore::item(id);
+        changed.when = rule(R::MonthDay, 15, "2024-01-01");
+        RecurringStore::saveItem(changed);
+        QCOMPARE(RecurringStore::item(id)->when.first, QDate(2024, 3, 1));
+        QCOMPARE(dueDates("2024-03-31").first(), QStringLiteral("%1 2024-03-15").arg(id));
+        RecurringStore::deleteItem(id);
+        QCOMPARE(RecurringStore::items().size(), 1);
+        QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM data_main")).toInt(), 2);
+    }
+};
+
+QUILLORY_TEST_MAIN(RecurringStoreTest)
+#include "recurring_store_test.moc"
