@@ -3,10 +3,15 @@
 #include "app/AboutText.h"
 #include "app/WindowOpeners.h"
 #include "entry/input_keyin.h"
+#include "platform/Clock.h"
 #include "platform/DateText.h"
+#include "recurring/DueWindow.h"
+#include "recurring/RecurringWindow.h"
 #include "reports/check.h"
+#include "store/RecurringStore.h"
 #include "store/database_access.h"
 #include "ui/Fonts.h"
+#include "ui/Guard.h"
 #include "ui/MessageBox.h"
 #include "ui/Modal.h"
 #include "ui/PushButton.h"
@@ -46,30 +51,34 @@ Form1::Form1(QWidget *parent)
     cmd_check = menuButton(this, "cmd_check", QStringLiteral("查詢"), 1080);
     cmd_check->setFont(ui::mingFont(11.25));
     Command1 = menuButton(this, "Command1", QStringLiteral("帳目種類管理"), 1680);
-    exit = menuButton(this, "exit", QStringLiteral("離開"), 2280);
+    cmd_recurring = menuButton(this, "cmd_recurring", QStringLiteral("固定收支"), 2280);
+    cmd_recurring->setToolTip(QStringLiteral("每月的房租、水電、保險…設定一次，到期時列出來一次記入"));
+    exit = menuButton(this, "exit", QStringLiteral("離開"), 2880);
     exit->setFont(ui::mingFont(12));
-    cmd_about = menuButton(this, "cmd_about", QStringLiteral("關於我"), 3120);
+    cmd_about = menuButton(this, "cmd_about", QStringLiteral("關於我"), 3720);
     cmd_about->setFont(ui::mingFont(12));
 
     date_roc = new QCheckBox(QStringLiteral("日期以民國年顯示"), this);
     date_roc->setObjectName(QStringLiteral("date_roc"));
     date_roc->setAccessibleName(date_roc->text());
     date_roc->setToolTip(QStringLiteral("帳目、查詢結果和年報的日期寫成 113/5/1，不選則寫成 2024/5/1"));
-    ui::place(date_roc, 1200, 3600, 2600, 375);
+    ui::place(date_roc, 1200, 4200, 2600, 375);
     date_roc->setChecked(QSettings().value(rocDatesKey, false).toBool());
     DateText::setRocShown(date_roc->isChecked());
 
-    new ui::WindowFit(this, 3930, 4125);
+    new ui::WindowFit(this, 3930, 4725);
 
     setTabOrder(Input, exit);
     setTabOrder(exit, Command1);
-    setTabOrder(Command1, cmd_check);
+    setTabOrder(Command1, cmd_recurring);
+    setTabOrder(cmd_recurring, cmd_check);
     setTabOrder(cmd_check, cmd_about);
     setTabOrder(cmd_about, date_roc);
 
     connect(Input, &QPushButton::clicked, this, &Form1::openInput);
     connect(cmd_check, &QPushButton::clicked, this, &Form1::openCheck);
     connect(Command1, &QPushButton::clicked, this, &Form1::openKindManager);
+    connect(cmd_recurring, &QPushButton::clicked, this, &Form1::openRecurring);
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
     connect(cmd_about, &QPushButton::clicked, this, &Form1::showAbout);
     connect(date_roc, &QCheckBox::toggled, this, &Form1::showRocDates);
@@ -97,6 +106,22 @@ void Form1::openCheck()
 void Form1::openKindManager()
 {
     windowOpeners().kindManager(this, pos() + QPoint(ui::twips(600), ui::twips(600)));
+}
+
+void Form1::openRecurring()
+{
+    RecurringWindow window(this);
+    ui::showModal(&window);
+}
+
+void Form1::offerDueRecurring()
+{
+    ui::guarded(this, [this] {
+        if (RecurringStore::due(Clock::today()).isEmpty())
+            return;
+        DueWindow window(this);
+        ui::showModal(&window);
+    });
 }
 
 void Form1::showAbout()

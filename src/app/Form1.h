@@ -8,7 +8,8 @@ namespace ui {
 class PushButton;
 }
 
-// The main menu: opens the daily-entry window, the query window and the kind manager, shows
+// The main menu: opens the daily-entry window, the query window, the kind manager and the
+// recurring items (固定收支), shows
 // the about box, holds the choice of 民國 or 西元 years in the grids and reports (kept from
 // run to run), and ends the run when it closes.
 class Form1 : public QWidget
@@ -18,9 +19,14 @@ class Form1 : public QWidget
 public:
     explicit Form1(QWidget *parent = nullptr);
 
+    // Shows what recurring items fall due up to today, when any do; start-up calls it once the
+    // menu is shown.
+    void offerDueRecurring();
+
     ui::PushButton *Input;
     ui::PushButton *cmd_check;
     ui::PushButton *Command1;
+    ui::PushButton *cmd_recurring;
     ui::PushButton *exit;
     ui::PushButton *cmd_about;
     QCheckBox *date_roc;
@@ -32,6 +38,7 @@ private:
     void openInput();
     void openCheck();
     void openKindManager();
+    void openRecurring();
     void showAbout();
     void showRocDates(bool roc);
 };

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace {
 
@@ -159,6 +160,7 @@ int runProgram(QApplication & /*app*/)
         Form1 menu;
         menu.show();
         DailyBackup backup(&menu);
+        QTimer::singleShot(0, &menu, [&menu] { menu.offerDueRecurring(); });
         status = QApplication::exec();
         backup.finish();
     }

@@ -2,6 +2,7 @@
 
 #include "entry/input_keyin.h"
 #include "kinds/mang_kind.h"
+#include "recurring/RecurringEditor.h"
 #include "ui/Modal.h"
 
 ui::Openers windowOpeners()
@@ -12,10 +13,26 @@ ui::Openers windowOpeners()
         window.move(topLeft);
         ui::showModal(&window);
     };
+    openers.recurringFromEntry = [](QWidget *parent, const EntryStore::Entry &entry) {
+        RecurringStore::Item item;
+        item.inout = entry.inout;
+        item.kind = entry.kind;
+        item.content = entry.content;
+        item.amount = entry.count;
+        item.note = entry.note;
+        item.when.rule = Recurrence::Rule::MonthDay;
+        item.when.number = entry.date.day();
+        item.when.first = entry.date.addDays(1);
+        item.automatic = true;
+        RecurringEditor window(item, parent);
+        ui::showModal(&window);
+    };
     // The daily-entry window opens the kind manager in turn, wherever it was opened from.
-    openers.dailyEntry = [kindManager = openers.kindManager](QWidget *parent, const QDate &day, qint64 entryKey) {
+    openers.dailyEntry = [kindManager = openers.kindManager, recurring = openers.recurringFromEntry](
+                             QWidget *parent, const QDate &day, qint64 entryKey) {
         ui::Openers inner;
         inner.kindManager = kindManager;
+        inner.recurringFromEntry = recurring;
         input_keyin window(parent, inner);
         window.showEntry(day, entryKey);
         ui::showModal(&window);

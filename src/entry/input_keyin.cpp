@@ -7,6 +7,7 @@
 #include "store/EntryStore.h"
 #include "store/KindStore.h"
 #include "store/NoteStore.h"
+#include "ui/Controls.h"
 #include "ui/DGrid.h"
 #include "ui/FieldEnter.h"
 #include "ui/GridExport.h"
@@ -18,6 +19,7 @@
 #include "ui/RichTextBox.h"
 #include "ui/StorableText.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -50,6 +52,12 @@ input_keyin::input_keyin(QWidget *parent, ui::Openers openers)
     GridExport::addReport(DGrid, [this] { return dayReport(); });
     GridExport::addReport(
         DGrid, [this] { return monthReport(); }, QStringLiteral("本月"));
+    if (m_openers.recurringFromEntry) {
+        auto *recurring = new QAction(QStringLiteral("設為固定收支…"), DGrid);
+        recurring->setObjectName(QStringLiteral("setRecurring"));
+        GridExport::addCommand(DGrid, recurring);
+        ui::connectGuarded(recurring, &QAction::triggered, this, [this] { setRecurring(); });
+    }
     ui::FieldEnter::watchAll(this);
 
     date_new->setText(DateText::defaultText(Clock::today()));
@@ -62,6 +70,16 @@ input_keyin::input_keyin(QWidget *parent, ui::Openers openers)
     Label7->clear();
     ui::guarded(this, [this] { loadDay(); });
     date_new->setFocus();
+}
+
+void input_keyin::setRecurring()
+{
+    const std::optional<EntryStore::Entry> entry = EntryStore::entryByKey(row_keys.value(DGrid->row()));
+    if (!entry) {
+        showMessage(QStringLiteral("請先在表格裡點選要設為固定收支的帳目"));
+        return;
+    }
+    m_openers.recurringFromEntry(this, *entry);
 }
 
 void input_keyin::connectHandlers()

@@ -81,6 +81,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Opens a new recurring item filled from the entry of the grid's current row.
+    void setRecurring();
     void buildLayout();
     void connectHandlers();
 

@@ -91,6 +91,10 @@ void GridExport::showMenu(const QPoint &at)
         menu.addSeparator();
         menu.addActions(m_reportActions);
     }
+    if (!m_commands.isEmpty()) {
+        menu.addSeparator();
+        menu.addActions(m_commands);
+    }
     menu.exec(m_grid->viewport()->mapToGlobal(at));
 }
 
@@ -158,6 +162,12 @@ bool GridExport::exportCsv(DGrid *grid, const QString &suggestedName)
                        "這個檔案可能會變回匯出前的樣子（或不見）。")
             .arg(shown, written.failure));
     return true;
+}
+
+void GridExport::addCommand(DGrid *grid, QAction *command)
+{
+    if (auto *exporter = grid->findChild<GridExport *>(QString(), Qt::FindDirectChildrenOnly))
+        exporter->m_commands << command;
 }
 
 void GridExport::addReport(DGrid *grid, Report report, const QString &what)

@@ -32,6 +32,8 @@ public:
     // report's own, or else the CSV's with .pdf.
     using Report = std::function<std::optional<PrintedReport>()>;
     static void addReport(DGrid *grid, Report report, const QString &what = QString());
+    // Puts a command of the window's own at the end of an installed grid's menu.
+    static void addCommand(DGrid *grid, QAction *command);
 
     // Tab-separated rows, header first, lines ended by a line feed. Rows are grid rows
     // (fixed rows are not counted among them).
@@ -60,4 +62,5 @@ private:
     QAction *m_copy;
     QAction *m_export;
     QList<QAction *> m_reportActions;
+    QList<QAction *> m_commands;
 };

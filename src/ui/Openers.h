@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/EntryStore.h"
+
 #include <QDate>
 #include <QPoint>
 #include <QtGlobal>
@@ -20,6 +22,9 @@ struct Openers
     // The daily-entry window over parent, showing day with the entry of entryKey current
     // (0 shows only the day).
     std::function<void(QWidget *parent, const QDate &day, qint64 entryKey)> dailyEntry;
+    // A new recurring item over parent, filled from an entry: the same each month from the
+    // month after the entry's, which is already in the ledger.
+    std::function<void(QWidget *parent, const EntryStore::Entry &entry)> recurringFromEntry;
 };
 
 } // namespace ui
