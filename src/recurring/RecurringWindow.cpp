@@ -22,16 +22,13 @@
 
 namespace {
 
-// When the item falls due next from today on, or why it no longer does.
-QString nextText(const Recurrence &when)
+// The oldest occurrence not dealt with, said to be overdue when it is, or that the item ended.
+QString nextText(const RecurringStore::Item &item)
 {
-    for (int i = 0;; ++i) {
-        const QDate date = when.occurrence(i);
-        if (!date.isValid())
-            return QStringLiteral("已結束");
-        if (date >= Clock::today())
-            return DateText::shownSlashed(date);
-    }
+    const QDate date = RecurringStore::firstOpen(item);
+    if (!date.isValid())
+        return QStringLiteral("已結束");
+    return DateText::shownSlashed(date) + (date <= Clock::today() ? QStringLiteral("（到期未記）") : QString());
 }
 
 } // namespace
@@ -89,7 +86,7 @@ void RecurringWindow::load()
         for (const QString &text : { item.inout == 1 ? QStringLiteral("收入") : QStringLiteral("支出"),
                  kind ? kind->name : QStringLiteral("（已刪除的類別）"), item.content,
                  item.amount ? Numbers::grouped(*item.amount) : QStringLiteral("每次不同"), item.when.shown(),
-                 nextText(item.when), item.automatic ? QStringLiteral("自動記入") : QStringLiteral("提醒我") })
+                 nextText(item), item.automatic ? QStringLiteral("自動記入") : QStringLiteral("提醒我") })
             row.append(new QStandardItem(text));
         row.first()->setData(item.id, Qt::UserRole);
         row[3]->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -147,6 +147,16 @@ void deleteItem(qint64 id)
     transaction.commit();
 }
 
+QDate firstOpen(const Item &item)
+{
+    const QSet<QDate> dealt = tablesExist() ? doneDates().value(item.id) : QSet<QDate>();
+    for (int i = 0;; ++i) {
+        const QDate date = item.when.occurrence(i);
+        if (!date.isValid() || !dealt.contains(date))
+            return date;
+    }
+}
+
 QVector<Occurrence> due(const QDate &today)
 {
     QVector<Occurrence> out;

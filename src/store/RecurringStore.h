@@ -43,6 +43,10 @@ struct Occurrence
     QDate date;
 };
 
+// The item's oldest occurrence not dealt with, past or to come; an invalid date when the item
+// has ended and every occurrence was dealt with.
+QDate firstOpen(const Item &item);
+
 // Every occurrence due up to and including the day and not dealt with, oldest first (and by
 // item within a day).
 QVector<Occurrence> due(const QDate &today);

@@ -179,7 +179,7 @@ private Q_SLOTS:
         RecurringStore::post({ { RecurringStore::due(QDate(2024, 5, 15)).first(), 12000.0 } });
         RecurringWindow w;
         const auto text = [&w](int row, int col) { return w.items->model()->index(row, col).data().toString(); };
-        QCOMPARE(text(0, 4) + text(0, 5) + text(0, 3), QStringLiteral("每月 31 日2024/05/3112,000"));
+        QCOMPARE(text(0, 4) + text(0, 5) + text(0, 3), QStringLiteral("每月 31 日2024/02/29（到期未記）12,000"));
         QCOMPARE(text(1, 3) + text(1, 6), QStringLiteral("每次不同提醒我"));
         s.boxes.answer(true);
         testing::click(w.cmd_delete);
