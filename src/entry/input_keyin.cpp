@@ -4,6 +4,7 @@
 #include "platform/DateText.h"
 #include "platform/Decimal.h"
 #include "platform/Numbers.h"
+#include "store/BudgetStore.h"
 #include "store/EntryStore.h"
 #include "store/KindStore.h"
 #include "store/NoteStore.h"
@@ -72,6 +73,24 @@ input_keyin::input_keyin(QWidget *parent, ui::Openers openers)
     date_new->setFocus();
 }
 
+void input_keyin::showBudgetLeft()
+{
+    budget_left->clear();
+    const std::optional<qint64> id = selectedKindId();
+    const QDate day = m_shownDay.isValid() ? m_shownDay : Clock::today();
+    if (!id)
+        return;
+    for (const BudgetStore::Line &line : BudgetStore::report(day.year(), day.month())) {
+        if (line.kind != *id || !line.budget)
+            continue;
+        const Decimal left = *line.budget - line.actual;
+        budget_left->setText(left < Decimal()
+                ? QStringLiteral("%1本月超出預算 %2 元").arg(line.name, Numbers::groupThousands((-left).text()))
+                : QStringLiteral("%1本月預算還剩 %2 元").arg(line.name, Numbers::groupThousands(left.text())));
+        return;
+    }
+}
+
 void input_keyin::setRecurring()
 {
     const std::optional<EntryStore::Entry> entry = EntryStore::entryByKey(row_keys.value(DGrid->row()));
@@ -104,6 +123,7 @@ void input_keyin::connectHandlers()
 
     ui::connectGuarded(DGrid, &DGrid::gridClick, this, [this] { gridClicked(); });
     ui::connectGuarded(kind, &QComboBox::activated, this, [this] { kindChosen(); });
+    ui::connectGuarded(kind, &QComboBox::currentIndexChanged, this, [this] { showBudgetLeft(); });
     connect(DGrid, &DGrid::gridKeyUp, this, &input_keyin::collapseSelection);
     connect(DGrid, &DGrid::gridMouseUp, this, &input_keyin::collapseSelection);
 }
@@ -239,6 +259,7 @@ bool input_keyin::loadDay()
     note_day->setText(note);
     m_shownDay = *day;
     m_noteBeforeLeave.reset();
+    showBudgetLeft();
     return true;
 }
 

@@ -46,6 +46,7 @@ public:
     QComboBox *kind;
     QComboBox *inout;
     QLabel *Label6; // the day's expense total
+    QLabel *budget_left; // what is left of the chosen kind's budget in the day's month
     ::DGrid *DGrid;
     ui::RichTextBox *note_day;
 
@@ -83,6 +84,9 @@ protected:
 private:
     // Opens a new recurring item filled from the entry of the grid's current row.
     void setRecurring();
+    // Says what is left of the chosen kind's budget in the shown day's month; nothing for a
+    // kind without a budget there.
+    void showBudgetLeft();
     void buildLayout();
     void connectHandlers();
 

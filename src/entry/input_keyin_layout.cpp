@@ -63,6 +63,8 @@ void input_keyin::buildLayout()
     ui::place(kind, 3600, 0, 1335, 360);
     kind_man = button(this, "kind_man", QStringLiteral("類別管理"), 4920, 120, 1095, 255);
     kind_man->setFont(ui::mingFont(9));
+    budget_left = label(this, "budget_left", QString(), 6120, 60, 3300, 300);
+    budget_left->setFont(ui::mingFont(9));
 
     Label3 = label(this, "Label3", QStringLiteral("帳目名稱"), 0, 480, 1095, 255);
     Label3->setFont(field);

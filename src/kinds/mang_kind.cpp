@@ -2,6 +2,7 @@
 
 #include "kinds/mang_kind_assign.h"
 #include "platform/Numbers.h"
+#include "store/BudgetStore.h"
 #include "store/KindStore.h"
 #include "store/StoreError.h"
 #include "store/SummaryKinds.h"
@@ -186,6 +187,10 @@ void mang_kind::deleteKind()
             return; // closed without a choice: the deletion ends with nothing changed
     }
 
+    if (BudgetStore::hasBudget(id)
+        && !ui::askYesNo(
+            this, QStringLiteral("種類「%1」編列了預算，刪除種類會連它的預算一起刪除。要繼續嗎？").arg(name)))
+        return;
     if (!ui::askYesNo(this, QStringLiteral("Are you sure to delete ?")))
         return;
 

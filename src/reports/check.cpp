@@ -64,6 +64,7 @@ check::check(QWidget *parent, ui::Openers openers)
     connect(chk_year_go, &QPushButton::clicked, this, &check::chk_year_go_Click);
     connect(chkyeartxt, &QLineEdit::returnPressed, chk_year_go, &QAbstractButton::click);
     connect(cmd_chart, &QPushButton::clicked, this, &check::cmd_chart_Click);
+    connect(cmd_budget, &QPushButton::clicked, this, &check::cmd_budget_Click);
     connect(cmd_stor_date, &QPushButton::clicked, this, [this] { sortBy(dateOrder, dateOrder, false); });
     connect(
         cmd_stor_kind, &QPushButton::clicked, this, [this] { sortBy(QStringLiteral("a_kind_name"), QString(), true); });

@@ -62,6 +62,7 @@ public:
     QRadioButton *chk_mon_detail = nullptr;
     ui::PushButton *chk_year = nullptr;
     ui::PushButton *cmd_chart = nullptr;
+    ui::PushButton *cmd_budget = nullptr;
     QGroupBox *Frame3 = nullptr;
     QLabel *Label6 = nullptr;
     ui::PushButton *cmd_stor_date = nullptr;
@@ -133,6 +134,7 @@ private:
 
     // Charts of the result shown (check_chart.cpp).
     void cmd_chart_Click();
+    void cmd_budget_Click();
 
     ui::Openers m_openers;
     QString order_field;

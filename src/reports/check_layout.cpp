@@ -75,6 +75,9 @@ void check::createControls()
     chk_year = button(this, "chk_year", QStringLiteral("年查詢"), 8040, 840, 1095, 375);
     // In the free room between the clock and 年查詢.
     cmd_chart = button(this, "cmd_chart", QStringLiteral("圖表"), 8040, 420, 1095, 375);
+    // Below 年查詢, above the grid.
+    cmd_budget = button(this, "cmd_budget", QStringLiteral("預算"), 8040, 1260, 1095, 375);
+    cmd_budget->setToolTip(QStringLiteral("各類別本月或今年的預算、實際支出和剩餘"));
 
     Frame3 = frame(this, "Frame3", QStringLiteral("fra_order"), 0, 1570, 4935, 375);
     Label6 = label(Frame3, "Label6", QStringLiteral("排序功能"), 120, 120, 975, 375);
@@ -123,8 +126,8 @@ void check::createControls()
 void check::orderTabs()
 {
     const QList<QWidget *> order = { kind, account_name, chkrange_1, chkrange_2, chkrange_3, str_begin, str_end,
-        chk_month, chk_mon_easy, chk_mon_detail, chk_year, cmd_chart, cmd_stor_date, cmd_stor_kind, cmd_stor_name,
-        cmd_stor_account, cmd_stor_note, chkyeartxt, chk_year_go, DGrid, msg_field };
+        chk_month, chk_mon_easy, chk_mon_detail, chk_year, cmd_chart, cmd_budget, cmd_stor_date, cmd_stor_kind,
+        cmd_stor_name, cmd_stor_account, cmd_stor_note, chkyeartxt, chk_year_go, DGrid, msg_field };
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }

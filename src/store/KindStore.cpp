@@ -1,5 +1,8 @@
 #include "store/KindStore.h"
 
+#include "store/BudgetStore.h"
+#include "store/RecurringStore.h"
+
 #include "store/LedgerNames.h"
 #include "store/StoreLog.h"
 #include "store/SummaryKinds.h"
@@ -237,6 +240,18 @@ void deleteKind(qint64 id, std::optional<qint64> reassignTo, const std::optional
     } else if (entryCountOfKind(id) > 0) {
         throw StoreError(QStringLiteral("這個種類還有帳目，必須先把帳目移到另一個種類，沒有刪除任何資料。"));
     }
+    // A recurring item of the kind would later enter entries of no kind: it follows the
+    // entries, and without a kind to follow it keeps the kind from going.
+    for (const RecurringStore::Item &item : RecurringStore::items()) {
+        if (item.kind != id)
+            continue;
+        if (!reassignTo)
+            throw StoreError(
+                QStringLiteral("固定收支「%1」還用著這個種類，請先修改或刪除它，沒有刪除任何資料。").arg(item.content));
+    }
+    if (reassignTo)
+        RecurringStore::moveKind(id, *reassignTo);
+    BudgetStore::forgetKind(id);
     static const QString sql = QStringLiteral("DELETE FROM %1 WHERE %2=?").arg(Kinds::table, Kinds::id);
     database_access::Exec_SQL(sql, { id });
     transaction.commit();

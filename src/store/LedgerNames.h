@@ -76,6 +76,14 @@ inline constexpr QLatin1String date("d_date");
 inline constexpr QLatin1String key("d_key"); // the entry made; NULL when skipped
 } // namespace RecurringDone
 
+// Budgets: a kind's monthly amount (month '') or that of one month ('2024-05').
+namespace Budgets {
+inline constexpr QLatin1String table("budget");
+inline constexpr QLatin1String kind("b_kind");
+inline constexpr QLatin1String month("b_month");
+inline constexpr QLatin1String amount("b_amount"); // exact decimal text
+} // namespace Budgets
+
 // "a, b, c": a column list for a statement.
 template <typename Names> QString columns(const Names &names)
 {

@@ -137,6 +137,13 @@ qint64 saveItem(Item item)
     return item.id;
 }
 
+void moveKind(qint64 from, qint64 to)
+{
+    if (tablesExist())
+        Exec_SQL(
+            QStringLiteral("UPDATE %1 SET %2 = ? WHERE %2 = ?").arg(Recurring::table, Recurring::kind), { to, from });
+}
+
 void deleteItem(qint64 id)
 {
     if (!tablesExist())

@@ -34,6 +34,9 @@ std::optional<Item> item(qint64 id);
 // day after the latest occurrence already dealt with, so none of those is offered again.
 qint64 saveItem(Item item);
 
+// Files every item of one kind under another (inside the kind deletion's transaction).
+void moveKind(qint64 from, qint64 to);
+
 // Removes the item and what it remembers; the entries it made stay.
 void deleteItem(qint64 id);
 

@@ -1,4 +1,4 @@
-#include "recurring/AmountText.h"
+#include "ui/AmountText.h"
 
 #include "platform/Numbers.h"
 

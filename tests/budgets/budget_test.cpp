@@ -1,0 +1,170 @@
+// Budgets held against what each kind spent: the report, the year report and the daily-entry
+// window agree, a month of its own beats the monthly amount, and a kind keeps or loses its budget
+// with the kind.
+#include "support/ModalDriver.h"
+#include "support/ScriptedBoxes.h"
+#include "support/TestLedger.h"
+#include "support/TestSupport.h"
+
+#include "entry/input_keyin.h"
+#include "kinds/mang_kind.h"
+#include "reports/BudgetEditor.h"
+#include "reports/BudgetWindow.h"
+#include "store/BudgetStore.h"
+#include "store/KindStore.h"
+#include "store/ReportStore.h"
+
+#include "ui/PushButton.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStandardItemModel>
+#include <QTableView>
+
+namespace {
+
+// 餐費 with 5,000 a month and 8,000 in February, 交通 without a budget; in January 餐費 spent
+// 5,200 and 交通 100.5, in February 餐費 3,000.
+struct Budgets
+{
+    testing::FixedClock clock { QDate(2024, 1, 20) };
+    TestLedger ledger;
+    ScriptedBoxes boxes;
+    qint64 food = ledger.addKind(QStringLiteral("餐費"), 1);
+    qint64 fare = ledger.addKind(QStringLiteral("交通"), 2);
+    qint64 pay = ledger.addKind(QStringLiteral("薪資"), 3);
+
+    Budgets()
+    {
+        ledger.addEntry("2024-01-05", food, 0, QStringLiteral("聚餐"), 5000.25, {}, 1, QStringLiteral("餐費"));
+        ledger.addEntry("2024-01-06", food, 0, QStringLiteral("早餐"), 199.75, {}, 2, QStringLiteral("餐費"));
+        ledger.addEntry("2024-01-07", fare, 0, QStringLiteral("捷運"), 100.5, {}, 3, QStringLiteral("交通"));
+        ledger.addEntry("2024-01-08", pay, 1, QStringLiteral("薪水"), 50000, {}, 4, QStringLiteral("薪資"));
+        ledger.addEntry("2024-02-01", food, 0, QStringLiteral("年夜飯"), 3000, {}, 5, QStringLiteral("餐費"));
+        BudgetStore::setMonthly(food, Decimal(5000));
+        BudgetStore::setMonth(food, QDate(2024, 2, 1), Decimal(8000));
+    }
+};
+
+QStringList lines(int year, int month)
+{
+    QStringList out;
+    for (const BudgetStore::Line &line : BudgetStore::report(year, month))
+        out << QStringLiteral("%1 %2 %3")
+                   .arg(line.name, line.budget ? line.budget->text() : QStringLiteral("-"), line.actual.text());
+    return out;
+}
+
+QStringList shown(BudgetWindow &w)
+{
+    QStringList out;
+    const QAbstractItemModel *m = w.report->model();
+    for (int r = 0; r < m->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < m->columnCount(); ++c)
+            cells << m->index(r, c).data().toString();
+        out << cells.join(QLatin1Char('|'));
+    }
+    return out;
+}
+
+} // namespace
+
+class BudgetTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void theReportAgreesWithTheYearReport()
+    {
+        Budgets s;
+        QCOMPARE(lines(2024, 1), QStringList({ "餐費 5000 5200", "交通 - 100.5" }));
+        QCOMPARE(lines(2024, 2), QStringList({ "餐費 8000 3000" }));
+        QCOMPARE(lines(2024, 0), QStringList({ "餐費 63000 8200", "交通 - 100.5" }));
+        const QVector<ReportStore::MonthSums> months = ReportStore::monthSums(2024);
+        for (int m = 1; m <= 2; ++m) {
+            Decimal spent;
+            for (const BudgetStore::Line &line : BudgetStore::report(2024, m))
+                spent += line.actual;
+            QCOMPARE(spent, *months[m - 1].expense);
+        }
+        // A renamed kind keeps its budget; a deleted one loses it, after being asked.
+        KindStore::renameKind(s.food, QStringLiteral("伙食"));
+        QCOMPARE(lines(2024, 2), QStringList({ "伙食 8000 3000" }));
+        BudgetStore::setMonthly(s.fare, Decimal(300));
+        s.ledger.rows(QStringLiteral("DELETE FROM data_main WHERE a_kind = ?"), { s.fare });
+        ModalDriver modal;
+        mang_kind manager;
+        testing::showActive(&manager);
+        manager.kind->setCurrentRow(1);
+        s.boxes.answer(true);
+        s.boxes.answer(true);
+        testing::click(manager.kind_del);
+        QCOMPARE(s.boxes.take(),
+            QStringList({ "種類「交通」編列了預算，刪除種類會連它的預算一起刪除。要繼續嗎？",
+                "Are you sure to delete ?", "Delete\rDone!" }));
+        QVERIFY(!BudgetStore::hasBudget(s.fare));
+    }
+
+    void theWindowShowsWhatIsLeft()
+    {
+        Budgets s;
+        BudgetWindow w(QDate(2024, 1, 1));
+        QCOMPARE(shown(w),
+            QStringList({ "餐費|5,000|5,200|-200|104 %", "未編列預算||||", "　交通||100.5||",
+                "合計|5,000|5,300.5|-300.5|106 %" }));
+        QCOMPARE(w.report->model()->index(0, 3).data(Qt::ForegroundRole).value<QBrush>().color().red() > 100, true);
+        w.month->setValue(2);
+        QCOMPARE(shown(w).first(), QStringLiteral("餐費|8,000|3,000|5,000|38 %"));
+        w.over_only->setChecked(true);
+        QCOMPARE(shown(w), QStringList({ "合計|8,000|3,000|5,000|38 %" }));
+        w.period->setCurrentIndex(1);
+        QCOMPARE(shown(w).last(), QStringLiteral("合計|63,000|8,300.5|54,699.5|13 %"));
+    }
+
+    // 設定預算 checks every amount before it saves any, and saves them as one change.
+    void budgetsAreSetInTheEditor()
+    {
+        Budgets s;
+        ModalDriver modal;
+        BudgetWindow w(QDate(2024, 1, 1));
+        modal.next([&s](QDialog *dialog) {
+            auto *model = static_cast<QStandardItemModel *>(static_cast<BudgetEditor *>(dialog)->budgets->model());
+            model->item(1, 1)->setText(QStringLiteral("NT$1,200"));
+            model->item(2, 2)->setText(QStringLiteral("-5"));
+            model->item(0, 1)->setText(QString());
+            testing::click(dialog->findChild<QPushButton *>(QStringLiteral("ok")));
+            QVERIFY(s.boxes.take().first().startsWith(QStringLiteral("「薪資」的預算請輸入 0 或以上的金額")));
+            QCOMPARE(BudgetStore::monthly().size(), 1);
+            model->item(2, 2)->setText(QString());
+            testing::click(dialog->findChild<QPushButton *>(QStringLiteral("ok")));
+        });
+        testing::click(w.cmd_set);
+        QCOMPARE(lines(2024, 1), QStringList({ "交通 1200 100.5", "餐費 - 5200" }));
+        QCOMPARE(lines(2024, 2), QStringList({ "餐費 8000 3000", "交通 1200 0" }));
+        QVERIFY(modal.unexpected().isEmpty());
+    }
+
+    void theEntryWindowSaysWhatIsLeft()
+    {
+        Budgets s;
+        input_keyin w;
+        testing::showActive(&w);
+        w.kind->setCurrentIndex(0);
+        QCOMPARE(w.budget_left->text(), QStringLiteral("餐費本月超出預算 200 元"));
+        w.kind->setCurrentIndex(1);
+        QCOMPARE(w.budget_left->text(), QString());
+        w.kind->setCurrentIndex(0);
+        testing::retype(w.date_new, QStringLiteral("2024/2/3"));
+        QTest::keyClick(w.date_new, Qt::Key_Return);
+        QCOMPARE(w.budget_left->text(), QStringLiteral("餐費本月預算還剩 5,000 元"));
+    }
+};
+
+QUILLORY_TEST_MAIN(BudgetTest)
+#include "budget_test.moc"
