@@ -4,6 +4,7 @@
 #include "platform/Decimal.h"
 #include "platform/Numbers.h"
 #include "reports/BudgetEditor.h"
+#include "reports/ChartPages.h"
 #include "store/BudgetStore.h"
 #include "ui/Controls.h"
 #include "ui/Fonts.h"
@@ -30,7 +31,9 @@ namespace {
 enum Column { Kind, Budget, Actual, Left, Used, Columns };
 constexpr int usedShare = Qt::UserRole; // the share of the budget spent, 1.0 for all of it
 
-const QColor expenseColour(192, 0, 0);
+using ChartPages::expenseColour;
+// A share within the budget.
+const QColor withinColour(110, 170, 110);
 
 // The share of the budget spent as a bar behind its percent, red once over.
 class UsedBar : public QStyledItemDelegate
@@ -41,6 +44,7 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         const QVariant share = index.data(usedShare);
+        QStyleOptionViewItem shown = option;
         if (share.isValid()) {
             const QRect room = option.rect.adjusted(3, 4, -3, -4);
             const double part = std::clamp(share.toDouble(), 0.0, 1.0);
@@ -48,14 +52,14 @@ public:
             painter->setPen(Qt::NoPen);
             painter->setBrush(option.palette.color(QPalette::Mid));
             painter->drawRect(room);
-            painter->setBrush(share.toDouble() > 1.0 ? expenseColour : option.palette.color(QPalette::Highlight));
+            const QColor bar = share.toDouble() > 1.0 ? expenseColour : withinColour;
+            painter->setBrush(bar);
             painter->drawRect(QRect(room.topLeft(), QSize(int(room.width() * part), room.height())));
             painter->restore();
+            // The percent stands at the right end: on the bar when it reaches there.
+            const QColor under = part > 0.8 ? bar : option.palette.color(QPalette::Mid);
+            shown.palette.setColor(QPalette::Text, ui::readableOn(under, option.palette.color(QPalette::Text)));
         }
-        QStyleOptionViewItem shown = option;
-        if (share.isValid())
-            shown.palette.setColor(QPalette::Text,
-                ui::readableOn(option.palette.color(QPalette::Mid), option.palette.color(QPalette::Text)));
         QStyledItemDelegate::paint(painter, shown, index);
     }
 };

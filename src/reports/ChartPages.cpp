@@ -8,6 +8,7 @@
 #include <QChart>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QHorizontalBarSeries>
 #include <QHorizontalStackedBarSeries>
 #include <QLegend>
 #include <QLineSeries>
@@ -24,7 +25,6 @@ namespace ChartPages {
 namespace {
 
 const QColor incomeColour(214, 48, 49);
-const QColor expenseColour(41, 98, 176);
 const QColor balanceColour(46, 139, 87);
 const QColor plainKindColour(41, 98, 176);
 const QColor summaryKindColour(230, 126, 34);
@@ -250,6 +250,48 @@ QChart *kindChart(const QString &title, const QString &noneText, const QVector<K
     } else {
         chart->legend()->hide();
     }
+    chart->addSeries(series);
+    QBarCategoryAxis *kinds = categoryAxis(categories);
+    QValueAxis *money = moneyAxis(span.low, span.high);
+    chart->addAxis(kinds, Qt::AlignLeft);
+    chart->addAxis(money, Qt::AlignBottom);
+    series->attachAxis(kinds);
+    series->attachAxis(money);
+    return chart;
+}
+
+QChart *budgetChart(const QString &title, const QVector<BudgetStore::Line> &lines)
+{
+    QVector<BudgetStore::Line> budgeted;
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(budgeted),
+        [](const BudgetStore::Line &l) { return l.budget.has_value(); });
+    if (budgeted.isEmpty()) {
+        QChart *chart
+            = newChart(title + QStringLiteral("\n") + QStringLiteral("還沒有設定預算（查詢視窗的「預算」裡設定）"));
+        chart->legend()->hide();
+        return chart;
+    }
+    QChart *chart = newChart(title);
+    QBarSet *budgetSet = newSet(budgetCaption, budgetColour);
+    QBarSet *actualSet = newSet(actualCaption, expenseColour);
+    QStringList categories, budgetTexts, actualTexts;
+    Span span;
+    // The axis draws its first category at the bottom: the first kind goes last.
+    for (auto it = budgeted.crbegin(); it != budgeted.crend(); ++it) {
+        categories << it->name;
+        budgetSet->append(it->budget->toDouble());
+        actualSet->append(it->actual.toDouble());
+        budgetTexts << QStringLiteral("%1 預算 %2").arg(it->name, yuan(*it->budget));
+        actualTexts
+            << QStringLiteral("%1 實際 %2，剩餘 %3").arg(it->name, yuan(it->actual), yuan(*it->budget - it->actual));
+        span.take(it->budget->toDouble());
+        span.take(it->actual.toDouble());
+    }
+    explainOnHover(budgetSet, budgetTexts);
+    explainOnHover(actualSet, actualTexts);
+    auto *series = new QHorizontalBarSeries;
+    series->append(budgetSet);
+    series->append(actualSet);
     chart->addSeries(series);
     QBarCategoryAxis *kinds = categoryAxis(categories);
     QValueAxis *money = moneyAxis(span.low, span.high);

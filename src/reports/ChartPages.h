@@ -1,6 +1,9 @@
 #pragma once
 
+#include "store/BudgetStore.h"
 #include "store/ChartStore.h"
+
+#include <QColor>
 
 #include <QSet>
 #include <QString>
@@ -38,6 +41,9 @@ QChart *monthChart(int year, const QVector<ChartStore::Flow> &months);
 // One horizontal bar per kind, the largest on top. title names the direction and range;
 // noneText replaces the bars when there are none.
 QChart *kindChart(const QString &title, const QString &noneText, const QVector<KindBar> &bars);
+// Each budgeted kind's budget beside what it spent, in the kind list's order, from the budget
+// report's lines (the kinds without a budget are left out).
+QChart *budgetChart(const QString &title, const QVector<BudgetStore::Line> &lines);
 // Income, expense and balance bars of every year.
 QChart *yearsChart(const QVector<ChartStore::YearFlow> &years);
 
@@ -47,5 +53,11 @@ inline const QString expenseCaption = QStringLiteral("支出");
 inline const QString balanceCaption = QStringLiteral("結餘");
 inline const QString plainKindsCaption = QStringLiteral("一般分類");
 inline const QString summaryKindsCaption = QStringLiteral("★ 結算分類");
+inline const QString budgetCaption = QStringLiteral("預算");
+inline const QString actualCaption = QStringLiteral("實際");
+
+// The colour of expense wherever it is drawn or written apart from income.
+inline const QColor expenseColour(41, 98, 176);
+inline const QColor budgetColour(160, 160, 160);
 
 } // namespace ChartPages

@@ -88,6 +88,8 @@ chart_view::chart_view(const ChartQuery &query, QWidget *parent)
         addPage(Page::Expense, QStringLiteral("支出分類"));
         addPage(Page::Income, QStringLiteral("收入分類"));
     }
+    if (m_query.year || m_query.range)
+        addPage(Page::Budget, QStringLiteral("預算與實際"));
     addPage(Page::Years, QStringLiteral("歷年收支"));
 
     // Each button's accessible name is its caption without the ellipsis.
@@ -180,6 +182,14 @@ QChart *chart_view::buildChart(Page page) const
         return kindPage(*m_query.range, ChartStore::Expense);
     case Page::Income:
         return kindPage(*m_query.range, ChartStore::Income);
+    case Page::Budget: {
+        // A year report's whole year; a range's first month.
+        const int year = m_query.year ? *m_query.year : m_query.range->begin.year();
+        const int month = m_query.year ? 0 : m_query.range->begin.month();
+        const QString when
+            = month == 0 ? QStringLiteral("%1年").arg(year) : DateText::shownYearMonth(QDate(year, month, 1));
+        return ChartPages::budgetChart(QStringLiteral("預算與實際　") + when, BudgetStore::report(year, month));
+    }
     case Page::Years:
         break;
     }
@@ -235,6 +245,9 @@ QString chart_view::fileNameFor(Page page) const
         return QStringLiteral("%1-%2-%3.png")
             .arg(word, DateText::iso(m_query.range->begin), DateText::iso(m_query.range->end));
     }
+    case Page::Budget:
+        return m_query.year ? QStringLiteral("預算與實際-%1.png").arg(*m_query.year)
+                            : QStringLiteral("預算與實際-%1.png").arg(DateText::yearMonth(m_query.range->begin));
     case Page::Years:
         break;
     }

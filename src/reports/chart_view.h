@@ -27,7 +27,7 @@ class chart_view : public QDialog
     Q_OBJECT
 
 public:
-    enum class Page { Months, Expense, Income, Years };
+    enum class Page { Months, Expense, Income, Budget, Years };
 
     // Reads the first page's sums at once (a store error is thrown from here); the other
     // pages are read when first shown. The years read the whole ledger, on a reading thread

@@ -10,12 +10,16 @@
 #include "kinds/mang_kind.h"
 #include "reports/BudgetEditor.h"
 #include "reports/BudgetWindow.h"
+#include "reports/chart_view.h"
 #include "store/BudgetStore.h"
 #include "store/KindStore.h"
 #include "store/ReportStore.h"
 
 #include "ui/PushButton.h"
 
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -111,6 +115,20 @@ private Q_SLOTS:
         QVERIFY(!BudgetStore::hasBudget(s.fare));
     }
 
+    // The chart window draws each budgeted kind's budget beside what it spent.
+    void theChartDrawsBudgetAgainstActual()
+    {
+        Budgets s;
+        chart_view view(ChartQuery::ofYear(2024));
+        QChart *chart = view.chartAt(view.tabOf(chart_view::Page::Budget));
+        QVERIFY(chart != nullptr);
+        QCOMPARE(chart->title(), QStringLiteral("預算與實際　2024年"));
+        const auto *series = static_cast<QBarSeries *>(chart->series().first());
+        QCOMPARE(series->barSets().size(), 2);
+        QCOMPARE(series->barSets().at(0)->at(0), 63000.0);
+        QCOMPARE(series->barSets().at(1)->at(0), 8200.0);
+    }
+
     void theWindowShowsWhatIsLeft()
     {
         Budgets s;
@@ -118,7 +136,8 @@ private Q_SLOTS:
         QCOMPARE(shown(w),
             QStringList({ "餐費|5,000|5,200|-200|104 %", "未編列預算||||", "　交通||100.5||",
                 "合計|5,000|5,300.5|-300.5|106 %" }));
-        QCOMPARE(w.report->model()->index(0, 3).data(Qt::ForegroundRole).value<QBrush>().color().red() > 100, true);
+        const QColor over = w.report->model()->index(0, 3).data(Qt::ForegroundRole).value<QBrush>().color();
+        QVERIFY(over.blue() > 2 * over.red()); // the expense colour
         w.month->setValue(2);
         QCOMPARE(shown(w).first(), QStringLiteral("餐費|8,000|3,000|5,000|38 %"));
         w.over_only->setChecked(true);

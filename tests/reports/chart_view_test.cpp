@@ -215,7 +215,8 @@ void ChartViewTest::yearReportChartsTheTwelveMonths()
     retype(window.account_name, QStringLiteral("沒有這個"));
     runYear(window, QStringLiteral("2025"));
     QVERIFY(openCharts(window, [&](chart_view *view) {
-        QCOMPARE(tabCaptions(view), QStringList({ QStringLiteral("各月收支"), QStringLiteral("歷年收支") }));
+        QCOMPARE(tabCaptions(view),
+            QStringList({ QStringLiteral("各月收支"), QStringLiteral("預算與實際"), QStringLiteral("歷年收支") }));
         QCOMPARE(view->tabOf(chart_view::Page::Months), 0);
         const Drawn d = drawnOf(view->chartAt(0));
         QCOMPARE(d.categories.size(), 12);
@@ -284,7 +285,8 @@ void ChartViewTest::rangeQueryChartsKindsLargestFirstWithTheRestAsOthers()
     runRange(window, QStringLiteral("2025/05/01"), QStringLiteral("2025/05/31"));
     QVERIFY(openCharts(window, [&](chart_view *view) {
         QCOMPARE(tabCaptions(view),
-            QStringList({ QStringLiteral("支出分類"), QStringLiteral("收入分類"), QStringLiteral("歷年收支") }));
+            QStringList({ QStringLiteral("支出分類"), QStringLiteral("收入分類"), QStringLiteral("預算與實際"),
+                QStringLiteral("歷年收支") }));
 
         const auto kinds = expected(0);
         QCOMPARE(kinds.size(), 14);
@@ -445,7 +447,7 @@ void ChartViewTest::everyYearOfTheLedgerWithGapsAsZero()
     runRange(window, QStringLiteral("2024/01/01"), QStringLiteral("2024/12/31"));
     QVERIFY(openCharts(window, [&](chart_view *view) {
         const int tab = view->tabOf(chart_view::Page::Years);
-        QCOMPARE(tab, 2);
+        QCOMPARE(tab, 3);
         view->tabs->setCurrentIndex(tab);
         QCOMPARE(drawnOf(view->chartAt(tab)).categories.size(), 4);
     }));
