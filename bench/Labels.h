@@ -38,6 +38,11 @@ inline const QString wholeDetailedPause = QStringLiteral("  longest event-loop p
 inline const QString monthPdf = QStringLiteral("month's range result to PDF");
 inline const QString rowsPdf = QStringLiteral("20,000 rows to PDF");
 inline const QString rowsPdfPause = QStringLiteral("  longest event-loop pause in it, PDF");
+// What start-up adds to find the recurring items due: 100 items, monthly, weekly and yearly,
+// begun a year before the ledger's last day, half of what fell due dealt with.
+inline const QString dueCheck = QStringLiteral("due check of 100 recurring items (start-up)");
+// The 預算 window's report of a whole year, every kind with a budget.
+inline const QString budgetYear = QStringLiteral("budget report of a year");
 // The whole run of quillory-import on an old Access ledger, from its start to its exit.
 inline const QString importOld = QStringLiteral("old Access ledger import (quillory-import)");
 

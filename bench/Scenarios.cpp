@@ -4,6 +4,9 @@
 #include "Driving.h"
 #include "EngineFloor.h"
 #include "Labels.h"
+#include "store/BudgetStore.h"
+#include "store/KindStore.h"
+#include "store/RecurringStore.h"
 
 #include "app/Form1.h"
 #include "app/Startup.h"
@@ -364,6 +367,45 @@ void queries(BenchRun &run, Form1 &menu)
 {
     openFromMenu<check>(run, menu.cmd_check, labels::openCheck,
         [&](check &w, driving::Boxes &boxes, ChartTiming &charts) { playQuerySession(run, w, boxes, charts); });
+}
+
+void plans(BenchRun &run)
+{
+    const QDate start = run.lastDay.addYears(-1);
+    QVector<RecurringStore::Posting> dealtWith;
+    for (int i = 0; i < 100; ++i) {
+        using R = Recurrence::Rule;
+        const Recurrence when { i % 4 == 0 ? R::Weekly
+                : i % 4 == 1               ? R::Yearly
+                : i % 4 == 2               ? R::MonthLast
+                                           : R::MonthDay,
+            i % 4 == 0       ? 1 + i % 7
+                : i % 4 == 1 ? 1 + i % 12
+                             : 1 + i % 31,
+            1 + i % 28, start, {}, 0 };
+        RecurringStore::saveItem({ 0, 0, KindStore::kindsByOrder().value(i % 5).id, QStringLiteral("固定 %1").arg(i),
+            100.0 + i, {}, when, i % 2 == 0 });
+    }
+    const QVector<RecurringStore::Occurrence> due = RecurringStore::due(run.lastDay);
+    for (qsizetype i = 0; i < due.size() / 2; ++i)
+        dealtWith.append({ due.at(i), std::nullopt });
+    RecurringStore::post(dealtWith);
+    for (int rep = 0; rep < run.reps; ++rep)
+        run.line(labels::dueCheck).times.add(timed([&] {
+            if (RecurringStore::due(run.lastDay).isEmpty())
+                run.problems << QStringLiteral("due check: nothing due");
+        }));
+
+    QVector<BudgetStore::Setting> budgets;
+    for (const KindStore::Kind &kind : KindStore::kindsByOrder())
+        budgets.append({ kind.id, QDate(), Decimal(5000) });
+    BudgetStore::set(budgets);
+    const int year = run.lastDay.year() - 1;
+    for (int rep = 0; rep < run.reps; ++rep)
+        run.line(labels::budgetYear).times.add(timed([&] {
+            if (BudgetStore::report(year, 0).isEmpty())
+                run.problems << QStringLiteral("budget report: no lines");
+        }));
 }
 
 void importOldLedger(BenchRun &run, const QString &program, const QString &scripts, qint64 entries, const QString &work)

@@ -290,6 +290,7 @@ int main(int argc, char *argv[])
             .times.add(EngineFloor::durableCommitMs(QDir(work.path()).filePath(QStringLiteral("scratch.db"))));
     scenarios::kindManager(run, *menu);
     scenarios::queries(run, *menu);
+    scenarios::plans(run);
     menu->close();
     menu.reset();
     database_access::Close_DB();

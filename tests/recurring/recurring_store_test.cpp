@@ -2,6 +2,7 @@
 #include "support/TestLedger.h"
 #include "support/TestSupport.h"
 
+#include "store/KindStore.h"
 #include "store/RecurringStore.h"
 #include "store/StoreError.h"
 #include "store/database_access.h"
@@ -152,6 +153,15 @@ private Q_SLOTS:
         RecurringStore::deleteItem(id);
         QCOMPARE(RecurringStore::items().size(), 1);
         QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM data_main")).toInt(), 2);
+
+        // A kind an item still files under goes only with its entries, and the item follows them.
+        const qint64 home = ledger.addKind(QStringLiteral("居家"), 2);
+        RecurringStore::Item moved = *RecurringStore::item(power);
+        moved.kind = home;
+        RecurringStore::saveItem(moved);
+        QVERIFY_THROWS_EXCEPTION(StoreError, KindStore::deleteKind(home, std::nullopt, std::nullopt));
+        KindStore::deleteKind(home, rent, std::nullopt);
+        QCOMPARE(RecurringStore::item(power)->kind, rent);
     }
 };
 
