@@ -1,0 +1,165 @@
+// The e-invoice files of a carrier, in each of their layouts and encodings, with the traps the
+// platform's files hold: every invoice read whole and every damaged line named.
+#include "platform/EInvoice.h"
+#include "platform/TextFile.h"
+
+#include <QStringEncoder>
+#include <QTest>
+
+namespace {
+
+QByteArray utf8WithMark(const char *text)
+{
+    return QByteArray("\xEF\xBB\xBF") + QByteArray(text);
+}
+
+QByteArray big5(const char *text)
+{
+    QStringEncoder encoder("Big5");
+    return encoder.encode(QString::fromUtf8(text));
+}
+
+// One line per invoice: number, date, company, amount, items, and marks for voided (作廢),
+// a total its items do not add up to (≠) and a masked number (*).
+QStringList summary(const EInvoice::File &file)
+{
+    QStringList out;
+    for (const EInvoice::Invoice &i : file.invoices)
+        out << QStringLiteral("%1 %2 %3 %4 [%5]%6%7%8")
+                   .arg(i.number, i.date.toString(Qt::ISODate), EInvoice::shortName(i.seller), i.amount().text())
+                   .arg(i.items.size())
+                   .arg(i.voided ? QStringLiteral(" 作廢") : QString(),
+                       i.totalDiffers() ? QStringLiteral(" ≠") : QString(),
+                       i.masked() ? QStringLiteral(" *") : QString());
+    return out;
+}
+
+const char *const oldMail
+    = "M|開立|AB12345678|20140503|01234567|範例商店股份有限公司台北分公司|手機條碼|/ABC1234|120|\r\n"
+      "D|AB12345678|65.0000000|範例便當|\r\n"
+      "D|AB12345678|60.0000000|許功蓋飲料|\r\n"
+      "D|AB12345678|-5|會員折抵額|\r\n"
+      "D|AB12345678|0E-7|點數回饋|\r\n"
+      "M|作廢|AB12345679|20140504|00123456|另一家商行|手機條碼|/ABC1234|50|\r\n"
+      "D|AB12345679|50|作廢的品項|\r\n"
+      "M|開立|CD00000001|20140505|00000123| 範例商店　|手機條碼|/ABC1234|100|\r\n"
+      "D|CD00000001|120|總額不符的品項|\r\n";
+
+const char *const mail
+    = "表頭=M|載具名稱|載具號碼|發票日期|商店統編|商店店名|發票號碼|總金額|發票狀態|明細=D|發票號碼|小計|品項名稱|\n"
+      "M|手機條碼|/ABC1234|20250503|01234567|範例商店|AB12345678|100|開立|\n"
+      "D|AB12345678|100|進場時間:2025/05/03 10:00\n出場時間:2025/05/03 12:00\n停車費|\n"
+      "M|手機條碼|/ABC1234|20250504|01234567|範例商店|AB12345680|30|開立|\n"
+      "D|AB12345680|30|12\"吋披薩|\n";
+
+const char *const download
+    = "載具自訂名稱,發票日期,發票號碼,發票金額,發票狀態,折讓,賣方統一編號,賣方名稱,賣方地址,買方統編,消費明細_數量,"
+      "消費明細_單價,消費明細_金額,消費明細_品名\n"
+      "手機條碼,20250503,AB12345678,60,開立已確認,否,01234567,範例商店,臺北市範例路1號,,2,30,60,範例飯糰\n"
+      "手機條碼,20250503,AB12345678,40,開立已確認,否,01234567,範例商店,臺北市範例路1號,,1,40,40,雞腿便當-加辣,飯少\n"
+      "手機條碼,20250503,AB12345678,40,開立已確認,否,01234567,範例商店,臺北市範例路1號,,1,40,40,雞腿便當-加辣,飯少\n"
+      "手機條碼,20250504,EF12345***,50,作廢,否,00000456,另一店,臺中市,西屯區,,1,50,50,飲料\n"
+      "捐贈或作廢之發票，字軌號碼均會隱末3碼\n"
+      "注意：本功能所下載之雲端發票明細檔案可能因賣方營業人後續作廢或折讓等原因而產生誤差。\n";
+
+} // namespace
+
+class EInvoiceReaderTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void readsEveryLayout_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("encoding");
+        QTest::addColumn<QStringList>("invoices");
+        QTest::newRow("old mail, Big5") << big5(oldMail) << "Big5"
+                                        << QStringList({ "AB12345678 2014-05-03 範例商店 120 [4]",
+                                               "AB12345679 2014-05-04 另一家 50 [1] 作廢",
+                                               "CD00000001 2014-05-05 範例商店 100 [1] ≠" });
+        QTest::newRow("mail, UTF-8") << utf8WithMark(mail) << "UTF-8"
+                                     << QStringList({ "AB12345678 2025-05-03 範例商店 100 [1]",
+                                            "AB12345680 2025-05-04 範例商店 30 [1]" });
+        QTest::newRow("download") << utf8WithMark(download) << "UTF-8"
+                                  << QStringList({ "AB12345678 2025-05-03 範例商店 140 [3]",
+                                         "EF12345*** 2025-05-04 另一店 50 [1] 作廢 *" });
+        QTest::newRow("download without its mark")
+            << QByteArray(download) << "UTF-8"
+            << QStringList({ "AB12345678 2025-05-03 範例商店 140 [3]", "EF12345*** 2025-05-04 另一店 50 [1] 作廢 *" });
+    }
+
+    void readsEveryLayout()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, encoding);
+        QFETCH(QStringList, invoices);
+        QString why;
+        const std::optional<EInvoice::File> file = EInvoice::read(bytes, &why);
+        QVERIFY2(file, qPrintable(why));
+        QCOMPARE(file->encoding, encoding);
+        QCOMPARE(summary(*file), invoices);
+    }
+
+    // What the lines hold beyond the sums: a Big5 character whose second byte is "\", an item
+    // name over several lines or with a comma or a lone quote, and one invoice in two files.
+    void itemsKeepTheirNames()
+    {
+        QString why;
+        const auto items = [&why](const QByteArray &bytes, int invoice) {
+            QStringList names;
+            const std::optional<EInvoice::File> file = EInvoice::read(bytes, &why);
+            for (const EInvoice::Item &item : file->invoices.at(invoice).items)
+                names << item.name + QLatin1Char(' ') + item.amount.text();
+            return names;
+        };
+        QCOMPARE(
+            items(big5(oldMail), 0), QStringList({ "範例便當 65", "許功蓋飲料 60", "會員折抵額 -5", "點數回饋 0" }));
+        QCOMPARE(items(utf8WithMark(mail), 0),
+            QStringList { "進場時間:2025/05/03 10:00\n出場時間:2025/05/03 12:00\n停車費 100" });
+        QCOMPARE(items(utf8WithMark(mail), 1), QStringList { "12\"吋披薩 30" });
+        QCOMPARE(items(utf8WithMark(download), 0),
+            QStringList({ "範例飯糰 60", "雞腿便當-加辣,飯少 40", "雞腿便當-加辣,飯少 40" }));
+        QCOMPARE(EInvoice::read(utf8WithMark(mail), &why)->invoices.first().identity(),
+            EInvoice::read(utf8WithMark(download), &why)->invoices.first().identity());
+        QVERIFY(EInvoice::read(utf8WithMark(download), &why)
+                    ->invoices.at(1)
+                    .identity()
+                    .endsWith(QStringLiteral(" 456 50")));
+    }
+
+    void namesTheLineItCannotRead_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("a statement") << QByteArray("交易日期,摘要,支出金額\n") << "第 1 行：這不是電子發票檔";
+        QTest::newRow("a bad date") << utf8WithMark("表頭=M|\nM|手機條碼|/A|2025x503|1|店|AB12345678|1|開立|\n")
+                                    << "第 2 行：發票日期「2025x503」讀不出來";
+        QTest::newRow("an item of no invoice")
+            << QByteArray("M|開立|AB12345678|20140503|1|店|c|/A|1|\nD|AB00000000|1|x|\n")
+            << "第 2 行：品項不屬於它前面的發票";
+        QTest::newRow("a bad amount") << QByteArray("M|開立|AB12345678|20140503|1|店|c|/A|1|\nD|AB12345678|一百|x|\n")
+                                      << "第 2 行：小計「一百」不是金額";
+        QTest::newRow("a short row") << utf8WithMark(download).replace("2,30,60,範例飯糰", "x") << "第 2 行：欄位不足";
+    }
+
+    void namesTheLineItCannotRead()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, says);
+        QString why;
+        QVERIFY(!EInvoice::read(bytes, &why));
+        QVERIFY2(why.startsWith(says), qPrintable(why));
+    }
+
+    void decodesBigFiveWhenItIsNotUtf8()
+    {
+        const DecodedText text = decodeText(big5("許功蓋") + QByteArray("\xFF"));
+        QCOMPARE(text.encoding, QStringLiteral("Big5"));
+        QVERIFY(text.text.startsWith(QStringLiteral("許功蓋")));
+        QCOMPARE(text.unknownCharacters, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(EInvoiceReaderTest)
+#include "einvoice_reader_test.moc"
