@@ -10,6 +10,7 @@
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
 #include "ui/MessageBox.h"
+#include "ui/WindowFit.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -58,13 +59,15 @@ DueWindow::DueWindow(QWidget *parent)
     layout->addWidget(due);
     layout->addWidget(summary);
     layout->addWidget(buttons);
-    resize(760, 360);
+    ui::designedSize(this, QSize(760, 360));
 
     ui::connectGuarded(cmd_enter, &QPushButton::clicked, this, [this] { enter(); });
     ui::connectGuarded(cmd_skip, &QPushButton::clicked, this, [this] { skip(); });
     ui::connectGuarded(cmd_undo, &QPushButton::clicked, this, [this] { undo(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     ui::guarded(this, [this] { load(); });
+    if (anythingDue())
+        summary->setText(QStringLiteral("勾選要記入的幾筆再按「記入」；金額每次不同的，先在金額欄填上這次的金額。"));
 }
 
 bool DueWindow::anythingDue() const
@@ -103,6 +106,8 @@ void DueWindow::load()
         m_model->appendRow(row);
     }
     due->resizeColumnsToContents();
+    due->setColumnWidth(Amount,
+        std::max(due->columnWidth(Amount), due->fontMetrics().horizontalAdvance(QStringLiteral("1,234,567.89"))));
     const bool any = !m_due.isEmpty();
     cmd_enter->setEnabled(any);
     cmd_skip->setEnabled(any);

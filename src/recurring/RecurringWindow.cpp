@@ -12,6 +12,7 @@
 #include "ui/Guard.h"
 #include "ui/MessageBox.h"
 #include "ui/Modal.h"
+#include "ui/WindowFit.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -62,7 +63,7 @@ RecurringWindow::RecurringWindow(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(items);
     layout->addWidget(buttons);
-    resize(760, 360);
+    ui::designedSize(this, QSize(760, 360));
 
     ui::connectGuarded(cmd_add, &QPushButton::clicked, this, [this] { edit(0); });
     ui::connectGuarded(cmd_change, &QPushButton::clicked, this, [this] { edit(currentId()); });

@@ -10,6 +10,7 @@
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
 #include "ui/MessageBox.h"
+#include "ui/WindowFit.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -68,7 +69,7 @@ BudgetEditor::BudgetEditor(const QDate &month, QWidget *parent)
     layout->addWidget(hint);
     layout->addWidget(budgets);
     layout->addWidget(buttons);
-    resize(520, 420);
+    ui::designedSize(this, QSize(520, 420));
     ui::connectGuarded(buttons, &QDialogButtonBox::accepted, this, [this] { save(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }

@@ -11,6 +11,7 @@
 #include "ui/Guard.h"
 #include "ui/Modal.h"
 #include "ui/Readable.h"
+#include "ui/WindowFit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -120,7 +121,7 @@ BudgetWindow::BudgetWindow(const QDate &shownMonth, QWidget *parent)
     layout->addLayout(top);
     layout->addWidget(report);
     layout->addWidget(buttons);
-    resize(620, 460);
+    ui::designedSize(this, QSize(620, 460));
 
     const auto reload = [this] { ui::guarded(this, [this] { load(); }); };
     connect(period, &QComboBox::currentIndexChanged, this, reload);

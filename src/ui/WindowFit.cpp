@@ -147,4 +147,11 @@ bool WindowFit::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
+void designedSize(QWidget *window, QSize size)
+{
+    if (const QScreen *screen = window->screen())
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
+    window->resize(size);
+}
+
 } // namespace ui

@@ -60,4 +60,8 @@ private:
     bool m_fitted = false;
 };
 
+// Gives a window laid out by Qt's layouts the size it was designed at (in pixels at scale 1),
+// no larger than the screen it opens on leaves room for, so that it fits at any scale.
+void designedSize(QWidget *window, QSize size);
+
 } // namespace ui
