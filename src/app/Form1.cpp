@@ -53,25 +53,28 @@ Form1::Form1(QWidget *parent)
     Command1 = menuButton(this, "Command1", QStringLiteral("帳目種類管理"), 1680);
     cmd_recurring = menuButton(this, "cmd_recurring", QStringLiteral("固定收支"), 2280);
     cmd_recurring->setToolTip(QStringLiteral("每月的房租、水電、保險…設定一次，到期時列出來一次記入"));
-    exit = menuButton(this, "exit", QStringLiteral("離開"), 2880);
+    cmd_invoices = menuButton(this, "cmd_invoices", QStringLiteral("匯入電子發票"), 2880);
+    cmd_invoices->setToolTip(QStringLiteral("把財政部電子發票平台寄來或下載的發票檔記進帳本"));
+    exit = menuButton(this, "exit", QStringLiteral("離開"), 3480);
     exit->setFont(ui::mingFont(12));
-    cmd_about = menuButton(this, "cmd_about", QStringLiteral("關於我"), 3720);
+    cmd_about = menuButton(this, "cmd_about", QStringLiteral("關於我"), 4320);
     cmd_about->setFont(ui::mingFont(12));
 
     date_roc = new QCheckBox(QStringLiteral("日期以民國年顯示"), this);
     date_roc->setObjectName(QStringLiteral("date_roc"));
     date_roc->setAccessibleName(date_roc->text());
     date_roc->setToolTip(QStringLiteral("帳目、查詢結果和年報的日期寫成 113/5/1，不選則寫成 2024/5/1"));
-    ui::place(date_roc, 1200, 4200, 2600, 375);
+    ui::place(date_roc, 1200, 4800, 2600, 375);
     date_roc->setChecked(QSettings().value(rocDatesKey, false).toBool());
     DateText::setRocShown(date_roc->isChecked());
 
-    new ui::WindowFit(this, 3930, 4725);
+    new ui::WindowFit(this, 3930, 5325);
 
     setTabOrder(Input, exit);
     setTabOrder(exit, Command1);
     setTabOrder(Command1, cmd_recurring);
-    setTabOrder(cmd_recurring, cmd_check);
+    setTabOrder(cmd_recurring, cmd_invoices);
+    setTabOrder(cmd_invoices, cmd_check);
     setTabOrder(cmd_check, cmd_about);
     setTabOrder(cmd_about, date_roc);
 
@@ -79,6 +82,7 @@ Form1::Form1(QWidget *parent)
     connect(cmd_check, &QPushButton::clicked, this, &Form1::openCheck);
     connect(Command1, &QPushButton::clicked, this, &Form1::openKindManager);
     connect(cmd_recurring, &QPushButton::clicked, this, &Form1::openRecurring);
+    connect(cmd_invoices, &QPushButton::clicked, this, &Form1::importInvoices);
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
     connect(cmd_about, &QPushButton::clicked, this, &Form1::showAbout);
     connect(date_roc, &QCheckBox::toggled, this, &Form1::showRocDates);
@@ -112,6 +116,11 @@ void Form1::openRecurring()
 {
     RecurringWindow window(this);
     ui::showModal(&window);
+}
+
+void Form1::importInvoices()
+{
+    ui::guarded(this, [this] { windowOpeners().invoiceImport(this); });
 }
 
 void Form1::offerDueRecurring()

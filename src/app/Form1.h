@@ -27,6 +27,7 @@ public:
     ui::PushButton *cmd_check;
     ui::PushButton *Command1;
     ui::PushButton *cmd_recurring;
+    ui::PushButton *cmd_invoices;
     ui::PushButton *exit;
     ui::PushButton *cmd_about;
     QCheckBox *date_roc;
@@ -39,6 +40,7 @@ private:
     void openCheck();
     void openKindManager();
     void openRecurring();
+    void importInvoices();
     void showAbout();
     void showRocDates(bool roc);
 };

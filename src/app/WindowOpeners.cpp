@@ -1,6 +1,7 @@
 #include "app/WindowOpeners.h"
 
 #include "entry/input_keyin.h"
+#include "imports/InvoiceImport.h"
 #include "kinds/mang_kind.h"
 #include "recurring/RecurringEditor.h"
 #include "ui/Modal.h"
@@ -27,12 +28,15 @@ ui::Openers windowOpeners()
         RecurringEditor window(item, parent);
         ui::showModal(&window);
     };
+    openers.invoiceImport = [](QWidget *parent) {
+        InvoiceImport window(parent);
+        if (window.chooseFiles())
+            ui::showModal(&window);
+    };
     // The daily-entry window opens the kind manager in turn, wherever it was opened from.
-    openers.dailyEntry = [kindManager = openers.kindManager, recurring = openers.recurringFromEntry](
-                             QWidget *parent, const QDate &day, qint64 entryKey) {
-        ui::Openers inner;
-        inner.kindManager = kindManager;
-        inner.recurringFromEntry = recurring;
+    openers.dailyEntry = [outer = openers](QWidget *parent, const QDate &day, qint64 entryKey) {
+        ui::Openers inner = outer;
+        inner.dailyEntry = nullptr;
         input_keyin window(parent, inner);
         window.showEntry(day, entryKey);
         ui::showModal(&window);

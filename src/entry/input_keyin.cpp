@@ -59,6 +59,15 @@ input_keyin::input_keyin(QWidget *parent, ui::Openers openers)
         GridExport::addCommand(DGrid, recurring);
         ui::connectGuarded(recurring, &QAction::triggered, this, [this] { setRecurring(); });
     }
+    if (m_openers.invoiceImport) {
+        auto *invoices = new QAction(QStringLiteral("匯入電子發票…"), DGrid);
+        invoices->setObjectName(QStringLiteral("importInvoices"));
+        GridExport::addCommand(DGrid, invoices);
+        ui::connectGuarded(invoices, &QAction::triggered, this, [this] {
+            m_openers.invoiceImport(this);
+            loadDay();
+        });
+    }
     ui::FieldEnter::watchAll(this);
 
     date_new->setText(DateText::defaultText(Clock::today()));

@@ -84,6 +84,23 @@ inline constexpr QLatin1String month("b_month");
 inline constexpr QLatin1String amount("b_amount"); // exact decimal text
 } // namespace Budgets
 
+// What was brought in from files (an e-invoice by its number and date), and the entry it became.
+namespace Imported {
+inline constexpr QLatin1String table("imported");
+inline constexpr QLatin1String ident("i_ident");
+inline constexpr QLatin1String key("i_key");
+inline constexpr QLatin1String voided("i_voided"); // the entry was taken out when the invoice was voided
+} // namespace Imported
+
+// The kind, direction and description last chosen for a store's invoices.
+namespace StoreChoices {
+inline constexpr QLatin1String table("store_choice");
+inline constexpr QLatin1String store("c_store");
+inline constexpr QLatin1String kind("c_kind");
+inline constexpr QLatin1String inout("c_inout");
+inline constexpr QLatin1String content("c_content");
+} // namespace StoreChoices
+
 // "a, b, c": a column list for a statement.
 template <typename Names> QString columns(const Names &names)
 {

@@ -47,4 +47,29 @@ void setSaveFileHook(SaveFileHook h)
     hook() = std::move(h);
 }
 
+namespace {
+
+OpenFilesHook &openHook()
+{
+    static OpenFilesHook h;
+    return h;
+}
+
+} // namespace
+
+QStringList askOpenFileNames(QWidget *parent, const QString &caption, const QString &filter)
+{
+    const QString folder = QFileInfo(proposedPath(QStringLiteral("x"))).absolutePath();
+    const QStringList paths
+        = openHook() ? openHook()() : QFileDialog::getOpenFileNames(parent, caption, folder, filter);
+    if (!paths.isEmpty())
+        lastFolder() = QFileInfo(paths.first()).absolutePath();
+    return paths;
+}
+
+void setOpenFilesHook(OpenFilesHook h)
+{
+    openHook() = std::move(h);
+}
+
 } // namespace ui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -18,5 +19,12 @@ QString askSaveFileName(QWidget *parent, const QString &caption, const QString &
 // suggested name) and answers.
 using SaveFileHook = std::function<QString(const QString &proposedPath)>;
 void setSaveFileHook(SaveFileHook hook);
+
+// Asks for one or more files to read, in the folder last used in this run (the home folder at
+// first); none when the person cancelled.
+QStringList askOpenFileNames(QWidget *parent, const QString &caption, const QString &filter);
+// Test seam: while set, no dialog opens and the hook answers.
+using OpenFilesHook = std::function<QStringList()>;
+void setOpenFilesHook(OpenFilesHook hook);
 
 } // namespace ui

@@ -25,6 +25,8 @@ struct Openers
     // A new recurring item over parent, filled from an entry: the same each month from the
     // month after the entry's, which is already in the ledger.
     std::function<void(QWidget *parent, const EntryStore::Entry &entry)> recurringFromEntry;
+    // 匯入電子發票 over parent: the files asked for, their invoices previewed and brought in.
+    std::function<void(QWidget *parent)> invoiceImport;
 };
 
 } // namespace ui

@@ -1,0 +1,115 @@
+#include "store/InvoiceStore.h"
+
+#include "store/LedgerNames.h"
+#include "store/database_access.h"
+
+namespace InvoiceStore {
+
+namespace {
+
+using namespace LedgerNames;
+using database_access::Exec_SQL;
+using database_access::Open_Query;
+
+bool tableExists(QLatin1String table)
+{
+    return Open_Query(
+               QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"), { QString(table) })
+               .rowCount()
+        > 0;
+}
+
+void makeTables()
+{
+    Exec_SQL(
+        QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2 TEXT PRIMARY KEY, %3 INTEGER, %4 INTEGER NOT NULL DEFAULT 0)")
+            .arg(Imported::table, Imported::ident, Imported::key, Imported::voided));
+    Exec_SQL(
+        QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2 TEXT PRIMARY KEY, %3 INTEGER NOT NULL, %4 INTEGER NOT NULL,"
+                       " %5 TEXT NOT NULL)")
+            .arg(StoreChoices::table, StoreChoices::store, StoreChoices::kind, StoreChoices::inout,
+                StoreChoices::content));
+}
+
+} // namespace
+
+QHash<QString, Known> known(const QStringList &identities)
+{
+    QHash<QString, Known> out;
+    if (identities.isEmpty() || !tableExists(Imported::table))
+        return out;
+    const QString sql = QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %1 = ?")
+                            .arg(Imported::ident, Imported::key, Imported::voided, Imported::table);
+    for (const QString &identity : identities) {
+        const ResultSet rows = Open_Query(sql, { identity });
+        if (rows.rowCount() > 0)
+            out.insert(identity, { rows.rows().first()[1].toLongLong(), rows.rows().first()[2].toInt() != 0 });
+    }
+    return out;
+}
+
+std::optional<Choice> choiceFor(const QString &store)
+{
+    if (!tableExists(StoreChoices::table))
+        return std::nullopt;
+    const ResultSet rows = Open_Query(QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %5 = ?")
+                                          .arg(StoreChoices::kind, StoreChoices::inout, StoreChoices::content,
+                                              StoreChoices::table, StoreChoices::store),
+        { store });
+    if (rows.rowCount() == 0)
+        return std::nullopt;
+    const ResultSet::Row row = rows.rows().first();
+    return Choice { row[0].toLongLong(), row[1].toInt(), row[2].toString() };
+}
+
+Outcome bringIn(const QVector<Incoming> &incoming, const QVector<std::pair<QString, qint64>> &voidings)
+{
+    Outcome outcome;
+    database_access::Transaction transaction;
+    makeTables();
+    const QString record = QStringLiteral("INSERT OR IGNORE INTO %1 (%2, %3) VALUES (?, ?)")
+                               .arg(Imported::table, Imported::ident, Imported::key);
+    const QString remember = QStringLiteral("INSERT OR REPLACE INTO %1 (%2, %3, %4, %5) VALUES (?, ?, ?, ?)")
+                                 .arg(StoreChoices::table, StoreChoices::store, StoreChoices::kind, StoreChoices::inout,
+                                     StoreChoices::content);
+    for (const Incoming &in : incoming) {
+        EntryStore::Entry entry = in.entry;
+        entry.key = EntryStore::nextKey();
+        if (Exec_SQL(record, { in.identity, entry.key }) == 0)
+            continue;
+        EntryStore::addEntry(entry);
+        Exec_SQL(remember, { in.store, entry.kind, entry.inout, entry.content });
+        outcome.keys.append(entry.key);
+    }
+    for (const auto &[identity, key] : voidings) {
+        const std::optional<EntryStore::Entry> entry = EntryStore::entryByKey(key);
+        if (Exec_SQL(QStringLiteral("UPDATE %1 SET %2 = 1 WHERE %3 = ? AND %2 = 0")
+                         .arg(Imported::table, Imported::voided, Imported::ident),
+                { identity })
+                == 0
+            || !entry)
+            continue;
+        EntryStore::deleteEntry(key);
+        outcome.removed.append({ identity, *entry });
+    }
+    transaction.commit();
+    return outcome;
+}
+
+void takeBack(const Outcome &outcome)
+{
+    database_access::Transaction transaction;
+    for (const qint64 key : outcome.keys) {
+        EntryStore::deleteEntry(key);
+        Exec_SQL(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(Imported::table, Imported::key), { key });
+    }
+    for (const auto &[identity, entry] : outcome.removed) {
+        EntryStore::addEntry(entry);
+        Exec_SQL(
+            QStringLiteral("UPDATE %1 SET %2 = 0 WHERE %3 = ?").arg(Imported::table, Imported::voided, Imported::ident),
+            { identity });
+    }
+    transaction.commit();
+}
+
+} // namespace InvoiceStore
