@@ -43,6 +43,10 @@ inline const QString rowsPdfPause = QStringLiteral("  longest event-loop pause i
 inline const QString dueCheck = QStringLiteral("due check of 100 recurring items (start-up)");
 // The 預算 window's report of a whole year, every kind with a budget.
 inline const QString budgetYear = QStringLiteral("budget report of a year");
+// A year of one family's e-invoices (1,500 invoices, 6,000 item rows, the download layout):
+// read and previewed, then brought in.
+inline const QString invoicesPreview = QStringLiteral("a year's e-invoices read and previewed");
+inline const QString invoicesCommit = QStringLiteral("a year's e-invoices brought in");
 // The whole run of quillory-import on an old Access ledger, from its start to its exit.
 inline const QString importOld = QStringLiteral("old Access ledger import (quillory-import)");
 

@@ -4,7 +4,10 @@
 #include "Driving.h"
 #include "EngineFloor.h"
 #include "Labels.h"
+#include "platform/EInvoice.h"
 #include "store/BudgetStore.h"
+#include "store/InvoicePreview.h"
+#include "store/InvoiceStore.h"
 #include "store/KindStore.h"
 #include "store/RecurringStore.h"
 
@@ -406,6 +409,46 @@ void plans(BenchRun &run)
             if (BudgetStore::report(year, 0).isEmpty())
                 run.problems << QStringLiteral("budget report: no lines");
         }));
+}
+
+void invoices(BenchRun &run)
+{
+    QByteArray text(
+        "\xEF\xBB\xBF載具自訂名稱,發票日期,發票號碼,發票金額,發票狀態,折讓,賣方統一編號,賣方名稱,賣方地址,買方統編,"
+        "消費明細_數量,消費明細_單價,消費明細_金額,消費明細_品名\n");
+    const QDate first(run.lastDay.year() - 1, 1, 1);
+    for (int i = 0; i < 1500; ++i) {
+        const QByteArray head = QStringLiteral("手機條碼,%1,AB%2,")
+                                    .arg(first.addDays(i % 365).toString(QStringLiteral("yyyyMMdd")))
+                                    .arg(10000000 + i)
+                                    .toUtf8();
+        for (int item = 0; item < 4; ++item)
+            text += head
+                + QStringLiteral("%1,開立已確認,否,%2,範例商店%3股份有限公司,臺北市範例路%3號,,1,%1,%1,品項%4\n")
+                      .arg(30 + item * 5)
+                      .arg(10000000 + i % 40, 8, 10, QLatin1Char('0'))
+                      .arg(i % 40)
+                      .arg(item)
+                      .toUtf8();
+    }
+    for (int rep = 0; rep < run.reps; ++rep) {
+        QVector<InvoicePreview::Row> rows;
+        run.line(labels::invoicesPreview).times.add(timed([&] {
+            QString why;
+            const std::optional<EInvoice::File> file = EInvoice::read(text, &why);
+            if (file)
+                rows = InvoicePreview::rows({ *file });
+        }));
+        if (rows.size() != 1500) {
+            run.problems << QStringLiteral("e-invoices: %1 rows previewed, not 1500").arg(rows.size());
+            return;
+        }
+        InvoiceStore::Outcome outcome;
+        run.line(labels::invoicesCommit).times.add(timed([&] { outcome = InvoicePreview::bringIn(rows); }));
+        if (outcome.keys.size() != 1500)
+            run.problems << QStringLiteral("e-invoices: %1 brought in, not 1500").arg(outcome.keys.size());
+        InvoiceStore::takeBack(outcome);
+    }
 }
 
 void importOldLedger(BenchRun &run, const QString &program, const QString &scripts, qint64 entries, const QString &work)

@@ -52,6 +52,9 @@ void queries(BenchRun &run, Form1 &menu);
 // Recurring items and budgets: the due check start-up makes, and a year's budget report.
 void plans(BenchRun &run);
 
+// A year of e-invoices read, previewed and brought in (and taken back after each run).
+void invoices(BenchRun &run);
+
 // An old Access ledger of the given entries, written by the tests' writer (its scripts in
 // scripts, run with python3) into work, then brought over by the real importer, each time
 // into a fresh folder, timed from its start to its exit. Each new ledger is opened and its

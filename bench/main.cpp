@@ -56,6 +56,11 @@ void setTargets(BenchRun &run, bool large)
             continue;
         }
         // What start-up adds for the recurring items, and a year's budget report, at any size.
+        if (a == labels::invoicesPreview || a == labels::invoicesCommit) {
+            m.limitMs = 1000;
+            m.limitOnSlowest = true;
+            continue;
+        }
         if (a == labels::dueCheck) {
             m.limitMs = 50;
             continue;
@@ -296,6 +301,7 @@ int main(int argc, char *argv[])
     scenarios::kindManager(run, *menu);
     scenarios::queries(run, *menu);
     scenarios::plans(run);
+    scenarios::invoices(run);
     menu->close();
     menu.reset();
     database_access::Close_DB();
