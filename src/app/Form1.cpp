@@ -53,8 +53,8 @@ Form1::Form1(QWidget *parent)
     Command1 = menuButton(this, "Command1", QStringLiteral("帳目種類管理"), 1680);
     cmd_recurring = menuButton(this, "cmd_recurring", QStringLiteral("固定收支"), 2280);
     cmd_recurring->setToolTip(QStringLiteral("每月的房租、水電、保險…設定一次，到期時列出來一次記入"));
-    cmd_invoices = menuButton(this, "cmd_invoices", QStringLiteral("匯入電子發票"), 2880);
-    cmd_invoices->setToolTip(QStringLiteral("把財政部電子發票平台寄來或下載的發票檔記進帳本"));
+    cmd_invoices = menuButton(this, "cmd_invoices", QStringLiteral("匯入…"), 2880);
+    cmd_invoices->setToolTip(QStringLiteral("把電子發票檔或銀行、信用卡的明細檔記進帳本"));
     exit = menuButton(this, "exit", QStringLiteral("離開"), 3480);
     exit->setFont(ui::mingFont(12));
     cmd_about = menuButton(this, "cmd_about", QStringLiteral("關於我"), 4320);
@@ -120,7 +120,14 @@ void Form1::openRecurring()
 
 void Form1::importInvoices()
 {
-    ui::guarded(this, [this] { windowOpeners().invoiceImport(this); });
+    ui::guarded(this, [this] {
+        const int chosen = ui::askChoice(this, QStringLiteral("要匯入哪一種檔案？"),
+            { QStringLiteral("電子發票"), QStringLiteral("銀行或信用卡明細"), QStringLiteral("取消") });
+        if (chosen == 0)
+            windowOpeners().invoiceImport(this);
+        else if (chosen == 1)
+            windowOpeners().statementImport(this);
+    });
 }
 
 void Form1::offerDueRecurring()

@@ -2,6 +2,7 @@
 
 #include "entry/input_keyin.h"
 #include "imports/InvoiceImport.h"
+#include "imports/StatementImport.h"
 #include "kinds/mang_kind.h"
 #include "recurring/RecurringEditor.h"
 #include "ui/Modal.h"
@@ -31,6 +32,11 @@ ui::Openers windowOpeners()
     openers.invoiceImport = [](QWidget *parent) {
         InvoiceImport window(parent);
         if (window.chooseFiles())
+            ui::showModal(&window);
+    };
+    openers.statementImport = [](QWidget *parent) {
+        StatementImport window(parent);
+        if (window.chooseFile())
             ui::showModal(&window);
     };
     // The daily-entry window opens the kind manager in turn, wherever it was opened from.

@@ -59,15 +59,20 @@ input_keyin::input_keyin(QWidget *parent, ui::Openers openers)
         GridExport::addCommand(DGrid, recurring);
         ui::connectGuarded(recurring, &QAction::triggered, this, [this] { setRecurring(); });
     }
-    if (m_openers.invoiceImport) {
-        auto *invoices = new QAction(QStringLiteral("匯入電子發票…"), DGrid);
-        invoices->setObjectName(QStringLiteral("importInvoices"));
-        GridExport::addCommand(DGrid, invoices);
-        ui::connectGuarded(invoices, &QAction::triggered, this, [this] {
-            m_openers.invoiceImport(this);
-            loadDay();
-        });
-    }
+    const auto importCommand
+        = [this](const QString &caption, const char *name, const std::function<void(QWidget *)> &open) {
+              if (!open)
+                  return;
+              auto *command = new QAction(caption, DGrid);
+              command->setObjectName(QString::fromLatin1(name));
+              GridExport::addCommand(DGrid, command);
+              ui::connectGuarded(command, &QAction::triggered, this, [this, open] {
+                  open(this);
+                  loadDay();
+              });
+          };
+    importCommand(QStringLiteral("匯入電子發票…"), "importInvoices", m_openers.invoiceImport);
+    importCommand(QStringLiteral("匯入銀行或信用卡明細…"), "importStatement", m_openers.statementImport);
     ui::FieldEnter::watchAll(this);
 
     date_new->setText(DateText::defaultText(Clock::today()));

@@ -7,6 +7,7 @@
 #include "store/InvoiceStore.h"
 #include "store/KindStore.h"
 #include "store/database_access.h"
+#include "ui/ChoiceDelegate.h"
 #include "ui/Controls.h"
 #include "ui/FileDialog.h"
 #include "ui/Fonts.h"
@@ -31,41 +32,6 @@ namespace {
 
 enum Column { Tick, Date, Store, Amount, Items, Kind, Direction, Content, State, Columns };
 
-// The kind and the direction are picked from their lists.
-class ChoiceDelegate : public QStyledItemDelegate
-{
-public:
-    ChoiceDelegate(QVector<std::pair<QString, qint64>> choices, QObject *parent)
-        : QStyledItemDelegate(parent)
-        , m_choices(std::move(choices))
-    {
-    }
-
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &) const override
-    {
-        auto *box = new QComboBox(parent);
-        for (const auto &[text, value] : m_choices)
-            box->addItem(text, value);
-        return box;
-    }
-
-    void setEditorData(QWidget *editor, const QModelIndex &index) const override
-    {
-        auto *box = static_cast<QComboBox *>(editor);
-        box->setCurrentIndex(std::max(0, box->findData(index.data(Qt::UserRole))));
-    }
-
-    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
-    {
-        auto *box = static_cast<QComboBox *>(editor);
-        model->setData(index, box->currentText(), Qt::DisplayRole);
-        model->setData(index, box->currentData(), Qt::UserRole);
-    }
-
-private:
-    QVector<std::pair<QString, qint64>> m_choices;
-};
-
 } // namespace
 
 InvoiceImport::InvoiceImport(QWidget *parent)
@@ -87,9 +53,9 @@ InvoiceImport::InvoiceImport(QWidget *parent)
     QVector<std::pair<QString, qint64>> kinds;
     for (const KindStore::Kind &kind : KindStore::kindsByOrder())
         kinds.append({ kind.name, kind.id });
-    invoices->setItemDelegateForColumn(Kind, new ChoiceDelegate(kinds, invoices));
+    invoices->setItemDelegateForColumn(Kind, new ui::ChoiceDelegate(kinds, invoices));
     invoices->setItemDelegateForColumn(
-        Direction, new ChoiceDelegate({ { QStringLiteral("支出"), 0 }, { QStringLiteral("收入"), 1 } }, invoices));
+        Direction, new ui::ChoiceDelegate({ { QStringLiteral("支出"), 0 }, { QStringLiteral("收入"), 1 } }, invoices));
     info->setWordWrap(true);
 
     auto *buttons = new QDialogButtonBox(this);

@@ -1,5 +1,6 @@
 #include "store/InvoiceStore.h"
 
+#include "platform/DateText.h"
 #include "store/LedgerNames.h"
 #include "store/database_access.h"
 
@@ -78,7 +79,8 @@ Outcome bringIn(const QVector<Incoming> &incoming, const QVector<std::pair<QStri
         if (Exec_SQL(record, { in.identity, entry.key }) == 0)
             continue;
         EntryStore::addEntry(entry);
-        Exec_SQL(remember, { in.store, entry.kind, entry.inout, entry.content });
+        if (!in.store.isEmpty())
+            Exec_SQL(remember, { in.store, entry.kind, entry.inout, entry.content });
         outcome.keys.append(entry.key);
     }
     for (const auto &[identity, key] : voidings) {
@@ -94,6 +96,41 @@ Outcome bringIn(const QVector<Incoming> &incoming, const QVector<std::pair<QStri
     }
     transaction.commit();
     return outcome;
+}
+
+bool similarEntry(const QDate &date, int inout, double amount, const QString &content)
+{
+    return Open_Query(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? AND %3 = ? AND %4 = ? AND %5 = ? LIMIT 1")
+                          .arg(Entries::table, Entries::date, Entries::inout, Entries::count, Entries::content),
+               { DateText::iso(date), inout, amount, content })
+               .rowCount()
+        > 0;
+}
+
+std::optional<Profile> profileFor(const QString &shape)
+{
+    if (!tableExists(StatementProfiles::table))
+        return std::nullopt;
+    const ResultSet rows = Open_Query(QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4 = ?")
+                                          .arg(StatementProfiles::name, StatementProfiles::mapping,
+                                              StatementProfiles::table, StatementProfiles::shape),
+        { shape });
+    if (rows.rowCount() == 0)
+        return std::nullopt;
+    return Profile { rows.rows().first()[0].toString(), rows.rows().first()[1].toString() };
+}
+
+void saveProfile(const QString &shape, const Profile &profile)
+{
+    database_access::Transaction transaction;
+    Exec_SQL(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2 TEXT PRIMARY KEY, %3 TEXT NOT NULL, %4 TEXT NOT NULL)")
+                 .arg(StatementProfiles::table, StatementProfiles::shape, StatementProfiles::name,
+                     StatementProfiles::mapping));
+    Exec_SQL(QStringLiteral("INSERT OR REPLACE INTO %1 (%2, %3, %4) VALUES (?, ?, ?)")
+                 .arg(StatementProfiles::table, StatementProfiles::shape, StatementProfiles::name,
+                     StatementProfiles::mapping),
+        { shape, profile.name, profile.mapping });
+    transaction.commit();
 }
 
 void takeBack(const Outcome &outcome)

@@ -51,6 +51,19 @@ struct Outcome
 // of each, in one transaction; an invoice already brought in meanwhile is passed by.
 Outcome bringIn(const QVector<Incoming> &incoming, const QVector<std::pair<QString, qint64>> &voidings);
 
+// Whether the ledger has an entry of that day, direction, amount and description: a statement's
+// row that was typed in by hand, or brought in before from another file.
+bool similarEntry(const QDate &date, int inout, double amount, const QString &content);
+
+// How a bank's statements were read the last time, by the column names of their header.
+struct Profile
+{
+    QString name;
+    QString mapping;
+};
+std::optional<Profile> profileFor(const QString &shape);
+void saveProfile(const QString &shape, const Profile &profile);
+
 // Takes an import back whole, in one transaction: its entries go and their invoices can come in
 // again, and the entries it took out come back as they were.
 void takeBack(const Outcome &outcome);

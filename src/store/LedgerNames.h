@@ -92,6 +92,14 @@ inline constexpr QLatin1String key("i_key");
 inline constexpr QLatin1String voided("i_voided"); // the entry was taken out when the invoice was voided
 } // namespace Imported
 
+// How a bank's statement files are read, kept by the column names of their header.
+namespace StatementProfiles {
+inline constexpr QLatin1String table("statement_profile");
+inline constexpr QLatin1String shape("p_shape");
+inline constexpr QLatin1String name("p_name");
+inline constexpr QLatin1String mapping("p_mapping");
+} // namespace StatementProfiles
+
 // The kind, direction and description last chosen for a store's invoices.
 namespace StoreChoices {
 inline constexpr QLatin1String table("store_choice");

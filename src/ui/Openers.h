@@ -27,6 +27,8 @@ struct Openers
     std::function<void(QWidget *parent, const EntryStore::Entry &entry)> recurringFromEntry;
     // 匯入電子發票 over parent: the files asked for, their invoices previewed and brought in.
     std::function<void(QWidget *parent)> invoiceImport;
+    // 匯入銀行或信用卡明細 over parent: a statement file asked for, previewed and brought in.
+    std::function<void(QWidget *parent)> statementImport;
 };
 
 } // namespace ui
