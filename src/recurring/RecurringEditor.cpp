@@ -94,7 +94,7 @@ RecurringEditor::RecurringEditor(const RecurringStore::Item &item, QWidget *pare
     upcoming->setWordWrap(true);
 
     auto *form = new QFormLayout(this);
-    const auto row = [this](std::initializer_list<QWidget *> widgets) {
+    const auto row = [](std::initializer_list<QWidget *> widgets) {
         auto *line = new QHBoxLayout;
         for (QWidget *w : widgets)
             line->addWidget(w);

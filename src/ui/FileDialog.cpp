@@ -60,8 +60,7 @@ OpenFilesHook &openHook()
 QStringList askOpenFileNames(QWidget *parent, const QString &caption, const QString &filter)
 {
     const QString folder = QFileInfo(proposedPath(QStringLiteral("x"))).absolutePath();
-    const QStringList paths
-        = openHook() ? openHook()() : QFileDialog::getOpenFileNames(parent, caption, folder, filter);
+    QStringList paths = openHook() ? openHook()() : QFileDialog::getOpenFileNames(parent, caption, folder, filter);
     if (!paths.isEmpty())
         lastFolder() = QFileInfo(paths.first()).absolutePath();
     return paths;
