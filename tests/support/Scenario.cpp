@@ -257,8 +257,8 @@ void Scenario::setUp(const QStringList &words)
     try {
         if (verb == QLatin1String("today")) {
             m_clock.reset();
-            m_clock.emplace(QDateTime(
-                QDate::fromString(a.value(0), Qt::ISODate), a.size() > 1 ? QTime::fromString(a.at(1)) : QTime(10, 30)));
+            m_clock.emplace(QDateTime(QDate::fromString(a.value(0), Qt::ISODate),
+                a.size() > 1 ? QTime::fromString(a.at(1), QStringLiteral("HH:mm:ss")) : QTime(10, 30)));
         } else if (verb == QLatin1String("kinds")) {
             for (qsizetype i = 0; i < a.size(); ++i)
                 m_ledger->addKind(a.at(i), i + 1);
@@ -341,6 +341,10 @@ void Scenario::act(const QString &verb, const QStringList &a)
     }
     if (verb == QLatin1String("drop")) {
         m_windows.pop_back();
+        return;
+    }
+    if (verb == QLatin1String("wait")) {
+        QTest::qWait(a.value(0).toInt());
         return;
     }
     if (verb == QLatin1String("timer")) {
@@ -475,6 +479,15 @@ void Scenario::act(const QString &verb, const QStringList &a)
             box->setText(text);
         else if (auto *edit = qobject_cast<QLineEdit *>(w))
             edit->setText(text);
+    } else if (verb == QLatin1String("choose")) {
+        // A combo's item picked with the arrow keys.
+        auto *combo = qobject_cast<QComboBox *>(w);
+        combo->setFocus();
+        QTest::keyClick(combo, Qt::Key_Home);
+        for (int i = 0; i < combo->count() && combo->currentText() != text; ++i)
+            QTest::keyClick(combo, Qt::Key_Down);
+        if (combo->currentText() != text)
+            fail(QStringLiteral("no item ") + text);
     } else if (verb == QLatin1String("pick")) {
         if (auto *combo = qobject_cast<QComboBox *>(w))
             combo->setCurrentIndex(text.toInt());
@@ -608,8 +621,9 @@ void Scenario::check(const QString &what, const QStringList &a)
             { find(a.value(0)) ? find(a.value(0))->objectName() : QString() });
     }
     QWidget *w = find(what == QLatin1String("selected") || what == QLatin1String("visible")
-                || what == QLatin1String("index") || what == QLatin1String("count") || what == QLatin1String("items")
-                || what == QLatin1String("row") || what == QLatin1String("column")
+                || what == QLatin1String("colours") || what == QLatin1String("place") || what == QLatin1String("index")
+                || what == QLatin1String("count") || what == QLatin1String("items") || what == QLatin1String("row")
+                || what == QLatin1String("column")
             ? a.value(0)
             : what.section(QLatin1Char('.'), 0, 0));
     if (!w)
@@ -646,6 +660,29 @@ void Scenario::check(const QString &what, const QStringList &a)
         for (int r = grid->fixedRows(); r < grid->rows(); ++r)
             cells << grid->textAt(r, rest.value(0).toInt());
         expectEqual(QStringLiteral("column ") + rest.value(0), cells, rest.mid(1));
+    } else if (what == QLatin1String("colours") && grid) {
+        // A row's colour where all its cells agree.
+        QStringList colours;
+        for (int r = grid->fixedRows(); r < grid->rows(); ++r) {
+            QString colour = grid->backgroundAt(r, 0).name();
+            for (int c = 1; c < grid->cols(); ++c) {
+                if (grid->backgroundAt(r, c).name() != colour)
+                    colour = QStringLiteral("mixed");
+            }
+            colours << colour;
+        }
+        expectEqual(what, colours, rest);
+    } else if (what == QLatin1String("place")) {
+        // The first check of a name keeps the place, the later ones compare with it.
+        const QRect place = m_places.value(rest.value(0), w->geometry());
+        m_places.insert(rest.value(0), place);
+        const auto text = [](const QRect &r) {
+            return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+        };
+        expectEqual(what, { text(w->geometry()) }, { text(place) });
+    } else if (what.endsWith(QLatin1String(".visible")) || what.endsWith(QLatin1String(".enabled"))) {
+        const bool on = what.endsWith(QLatin1String(".visible")) ? w->isVisible() : w->isEnabled();
+        expectEqual(what, { QString::fromLatin1(on ? "yes" : "no") }, a);
     } else if (what.endsWith(QLatin1String(".checked"))) {
         auto *button = qobject_cast<QAbstractButton *>(w);
         expectEqual(what, { QString::fromLatin1(button && button->isChecked() ? "yes" : "no") }, a);

@@ -7,6 +7,7 @@
 
 #include <QMap>
 #include <QPointer>
+#include <QRect>
 #include <QStringList>
 
 #include <functional>
@@ -32,6 +33,8 @@
 //   dclick W ROW                   double-click a list item
 //   set W TEXT / pick W INDEX      what a program does to a field or a list, without keys
 //   focus W                        the focus put on W
+//   choose W TEXT                  a combo box's item picked with the arrow keys
+//   wait MS
 //   menu W ROW CAPTION             right-click a grid row and choose from its menu
 //   answer yes|no|N...             answers to the next questions; `answer every yes|no`
 //   modal NAME ... end             the steps that play the next modal window, which is NAME
@@ -53,7 +56,9 @@
 //   expect proposed NAME           the path the last file dialog proposed (~/: in the home folder)
 //   expect clipboard TEXT / expect cpu-ms-below MS (since `timer`) / expect mode NAME OCTAL
 //   expect files NAME...           the files of the case's folder besides the ledger
-//   expect W.checked yes|no / expect W.color #rrggbb
+//   expect W.checked|W.visible|W.enabled yes|no / expect W.color #rrggbb
+//   expect colours W #rrggbb...    the colour of each grid row after the header
+//   expect place W NAME            W where it was at the first check of NAME
 // {ledger} in any word is the case's folder; ~TEXT in any check is a text holding TEXT.
 // Every case ends with no box unchecked, no answer left and no window unexpected.
 // W is an objectName (NAME[i]: the i-th of that name), `focus` or `window`.
@@ -104,6 +109,7 @@ private:
     QStringList m_statements;
     QStringList m_menu;
     QString m_proposed;
+    QMap<QString, QRect> m_places;
     testing::CpuTimer m_timer;
     QString m_file;
     int m_line = 0;
