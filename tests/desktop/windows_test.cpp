@@ -40,7 +40,7 @@ private Q_SLOTS:
         Scenario s;
         const ui::Openers openers = windowOpeners();
         s.window(QStringLiteral("entry"), [&openers] { return new input_keyin(nullptr, openers); });
-        s.window(QStringLiteral("query"), [] { return new check(); });
+        s.window(QStringLiteral("query"), [&openers] { return new check(nullptr, openers); });
         s.window(QStringLiteral("kinds"), [] { return new mang_kind(); });
         s.window(QStringLiteral("menu"), [] { return new Form1(); });
         // A date and an amount typed, the day loaded, the entry added.

@@ -183,6 +183,8 @@ void Scenario::run()
         fail(QStringLiteral("boxes shown and not checked: ") + m_boxes.texts().join(QStringLiteral(" / ")));
     else if (m_boxes.pendingAnswers() != 0)
         fail(QStringLiteral("%1 answers left over").arg(m_boxes.pendingAnswers()));
+    else if (m_modalsPlayed != m_modalSteps.size())
+        fail(QStringLiteral("%1 of %2 modal windows shown").arg(m_modalsPlayed).arg(m_modalSteps.size()));
     else if (!m_modal.unexpected().isEmpty())
         fail(QStringLiteral("windows nobody played: ") + m_modal.unexpected().join(QLatin1Char(' ')));
 }
@@ -297,6 +299,8 @@ void Scenario::clickAt(QWidget *widget, int row, Qt::KeyboardModifiers modifiers
             const int col = qMin(4, grid->cols() - 1);
             const int x = header->sectionViewportPosition(col) + header->sectionSize(col) / 2;
             QTest::mouseClick(header->viewport(), Qt::LeftButton, modifiers, QPoint(x, header->height() / 2));
+            if (twice)
+                QTest::mouseDClick(header->viewport(), Qt::LeftButton, modifiers, QPoint(x, header->height() / 2));
             return;
         }
         const QModelIndex cell = grid->model()->index(row - grid->fixedRows(), qMin(4, grid->cols() - 1));
@@ -404,6 +408,7 @@ void Scenario::act(const QString &verb, const QStringList &a)
             if (dialog->objectName() != name)
                 return fail(QStringLiteral("window %1 shown instead of %2").arg(dialog->objectName(), name));
             m_dialogs.append(dialog);
+            ++m_modalsPlayed;
             for (const QStringList &words : m_modalSteps.at(which)) {
                 if (!m_failed)
                     step(words);

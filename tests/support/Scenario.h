@@ -113,5 +113,6 @@ private:
     testing::CpuTimer m_timer;
     QString m_file;
     int m_line = 0;
+    qsizetype m_modalsPlayed = 0;
     bool m_failed = false;
 };
