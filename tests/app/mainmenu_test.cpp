@@ -70,8 +70,8 @@ void MainMenuTest::tabWalksInItsOwnOrder()
     Form1 menu;
     menu.show();
     QVERIFY(QTest::qWaitForWindowActive(&menu));
-    const QList<QWidget *> order
-        = { menu.exit, menu.Command1, menu.cmd_check, menu.cmd_about, menu.date_roc, menu.Input };
+    const QList<QWidget *> order = { menu.exit, menu.Command1, menu.cmd_recurring, menu.cmd_invoices, menu.cmd_check,
+        menu.cmd_about, menu.date_roc, menu.Input };
     for (QWidget *next : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);

@@ -60,35 +60,10 @@ struct EntryWindow
         settle();
     }
 
-    void clickHeader(int col = 4)
-    {
-        QHeaderView *header = w->DGrid->horizontalHeader();
-        const int x = header->sectionViewportPosition(col) + header->sectionSize(col) / 2;
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, header->height() / 2));
-        settle();
-    }
-
     void press(QWidget *button)
     {
         testing::click(button);
         settle();
-    }
-
-    // Types a name and an amount into the fields and presses 新增.
-    void add(const QString &name, const QString &amount)
-    {
-        testing::retype(w->account_name, name);
-        testing::retype(w->money_inout, amount);
-        press(w->data_add);
-    }
-
-    // Deletes grid row r, answering Yes to the question (which is taken off the script).
-    void deleteRow(int gridRow)
-    {
-        clickRow(gridRow);
-        boxes.answer(true);
-        press(w->data_del);
-        boxes.take();
     }
 
     // The texts of grid row r, columns 1 to 6.

@@ -97,17 +97,6 @@ inline QStringList column(const DGrid *grid, int col)
     return values;
 }
 
-// The row's colour when all its cells agree, an invalid colour otherwise.
-inline QColor rowColour(const DGrid *grid, int row)
-{
-    const QColor first = grid->backgroundAt(row, 0);
-    for (int c = 1; c < grid->cols(); ++c) {
-        if (grid->backgroundAt(row, c) != first)
-            return {};
-    }
-    return first;
-}
-
 inline const QColor white(255, 255, 255);
 inline const QColor weekend(255, 128, 128);
 inline const QColor income(255, 0, 0);

@@ -76,28 +76,6 @@ private Q_SLOTS:
         }
     }
 
-    void summaryKindSumsStillCountOnlyTheChosenKindsExpense()
-    {
-        TestLedger ledger;
-        const qint64 food = ledger.addKind(QStringLiteral("餐費"), 1);
-        const qint64 rent = ledger.addKind(QStringLiteral("房租"), 2);
-        const qint64 other = ledger.addKind(QStringLiteral("其他"), 3);
-        ledger.addEntry(QStringLiteral("2024-05-01"), food, 0, QStringLiteral("a"), 10.5, QString(), 1);
-        ledger.addEntry(QStringLiteral("2024-05-31"), food, 0, QStringLiteral("b"), 2, QString(), 2);
-        ledger.addEntry(QStringLiteral("2024-05-02"), food, 1, QStringLiteral("refund"), 100, QString(), 3);
-        ledger.addEntry(QStringLiteral("2024-06-01"), food, 0, QStringLiteral("late"), 1000, QString(), 4);
-        ledger.addEntry(QStringLiteral("2024-05-03"), rent, 0, QStringLiteral("rent"), 300, QString(), 5);
-        ledger.addEntry(QStringLiteral("2024-05-03"), other, 0, QStringLiteral("x"), 7, QString(), 6);
-        const QVector<ReportStore::KindExpense> sums
-            = ReportStore::summaryKindExpenses(mayOf2024(), { food, rent, food });
-        QCOMPARE(sums.size(), 2);
-        QHash<QString, QString> byName;
-        for (const ReportStore::KindExpense &k : sums)
-            byName.insert(k.name, k.sum.text());
-        QCOMPARE(byName.value(QStringLiteral("餐費")), QStringLiteral("12.5"));
-        QCOMPARE(byName.value(QStringLiteral("房租")), QStringLiteral("300"));
-    }
-
     void yearReportReadsTheYearThroughTheDateIndex()
     {
         TestLedger ledger(true);

@@ -1,4 +1,3 @@
-#include "platform/DateText.h"
 #include "platform/Numbers.h"
 #include "store/ReportStore.h"
 #include "store/database_access.h"
@@ -15,7 +14,6 @@ class ReportStoreTest : public QObject
 
 private Q_SLOTS:
     void onlyKnownSortExpressions();
-    void monthSumsAgreeWithEachMonthAlone();
     void summaryKindsSumExpenseOnly();
     void storedAmountsComeBackAsTyped();
 };
@@ -25,41 +23,6 @@ void ReportStoreTest::onlyKnownSortExpressions()
     // The expression is the one piece of a statement that is text, so nothing else gets in.
     for (const char *unknown : { "", "a_date", "a_count; DROP TABLE kind", "a_count desc" })
         QVERIFY_THROWS_EXCEPTION(StoreError, sortClause(QString::fromLatin1(unknown), false));
-}
-
-void ReportStoreTest::monthSumsAgreeWithEachMonthAlone()
-{
-    TestLedger ledger;
-    const qint64 k = ledger.addKind(QStringLiteral("雜項"), 1);
-    QRandomGenerator random(20240229);
-    // A leap year with its neighbours, so that the edges of the year and of February count.
-    const QDate first(2023, 12, 25);
-    database_access::Transaction transaction;
-    for (int key = 1; key <= 3000; ++key) {
-        const QDate day = first.addDays(random.bounded(380));
-        const double amount = random.bounded(100000) / 100.0;
-        ledger.addEntry(DateText::iso(day), k, random.bounded(2), QStringLiteral("x"), amount, QStringLiteral(""), key,
-            QStringLiteral(""));
-    }
-    transaction.commit();
-
-    const QVector<MonthSums> months = monthSums(2024);
-    QCOMPARE(months.size(), 12);
-    for (int m = 1; m <= 12; ++m) {
-        const QDate begin(2024, m, 1);
-        const QDate end = begin.addMonths(1).addDays(-1);
-        for (int inout : { 0, 1 }) {
-            const QVariant alone = ledger.scalar(
-                QStringLiteral("SELECT SUM(a_count) FROM data_main WHERE a_date BETWEEN ? AND ? AND a_inout = ?"),
-                { DateText::iso(begin), DateText::iso(end), inout });
-            const std::optional<Decimal> got = inout ? months.at(m - 1).income : months.at(m - 1).expense;
-            QCOMPARE(got.has_value(), !alone.isNull());
-            if (got)
-                QVERIFY2(
-                    qAbs(got->toDouble() - alone.toDouble()) < 1e-6, qPrintable(QStringLiteral("month %1").arg(m)));
-        }
-    }
-    QVERIFY(!monthSums(1999).at(0).income.has_value());
 }
 
 void ReportStoreTest::summaryKindsSumExpenseOnly()

@@ -251,7 +251,7 @@ void DGridTest::resultCellsActAsTextOnceWritten()
 {
     ShownGrid s(2, 2);
     ResultSet result({ QStringLiteral("日"), QStringLiteral("數") },
-        { { QStringLiteral("a"), 2.5 }, { QStringLiteral("b"), 7.0 }, { QStringLiteral("c") } });
+        { { QStringLiteral("a"), 2.5 }, { QStringLiteral("b"), 7.0 }, { QStringLiteral("c"), QVariant() } });
     s.grid.showResult(result);
     result.close();
     QTest::qWait(0);

@@ -1,0 +1,701 @@
+#include "support/Scenario.h"
+
+#include "support/Refusals.h"
+
+#include "store/StoreError.h"
+#include "store/SummaryKinds.h"
+#include "store/database_access.h"
+#include "ui/DGrid.h"
+#include "ui/FileDialog.h"
+#include "ui/RichTextBox.h"
+
+#include <QAbstractButton>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+
+#include <QTimer>
+#include <sys/stat.h>
+
+using namespace database_access;
+
+namespace {
+
+// The words of a line: blanks part them, quotes keep them together, escapes stand for
+// themselves.
+QStringList wordsOf(const QString &line)
+{
+    QStringList words;
+    QString word;
+    bool inWord = false;
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line.at(i);
+        if (c == QLatin1Char('\\') && i + 1 < line.size()) {
+            const QChar e = line.at(++i);
+            if (e == QLatin1Char('u') && i + 4 < line.size()) {
+                word += QChar(line.mid(i + 1, 4).toUShort(nullptr, 16));
+                i += 4;
+                inWord = true;
+                continue;
+            }
+            word += e == QLatin1Char('n') ? QChar('\n')
+                : e == QLatin1Char('t')   ? QChar('\t')
+                : e == QLatin1Char('r')   ? QChar('\r')
+                                          : e;
+            inWord = true;
+        } else if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+            inWord = true;
+        } else if (c.isSpace() && c != QChar(0x3000) && !quoted) {
+            if (inWord)
+                words << word;
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord)
+        words << word;
+    return words;
+}
+
+struct Case
+{
+    QString file;
+    int line = 0;
+    QList<QPair<int, QString>> lines;
+};
+
+QString shown(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::Double) {
+        const double d = value.toDouble();
+        return d == double(qint64(d)) && qAbs(d) < 1e15 ? QString::number(qint64(d))
+                                                        : QString::number(d, 'g', QLocale::FloatingPointShortest);
+    }
+    return value.isNull() ? QStringLiteral("NULL") : value.toString();
+}
+
+QString textOf(QWidget *w)
+{
+    if (auto *edit = qobject_cast<QLineEdit *>(w))
+        return edit->text();
+    if (auto *label = qobject_cast<QLabel *>(w))
+        return label->text();
+    if (auto *combo = qobject_cast<QComboBox *>(w))
+        return combo->currentText();
+    if (auto *box = qobject_cast<ui::RichTextBox *>(w))
+        return box->text();
+    if (auto *plain = qobject_cast<QPlainTextEdit *>(w))
+        return plain->toPlainText();
+    if (auto *list = qobject_cast<QListWidget *>(w))
+        return list->currentItem() ? list->currentItem()->text() : QString();
+    if (auto *button = qobject_cast<QAbstractButton *>(w))
+        return button->text();
+    return w->windowTitle();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Case)
+
+Scenario::Scenario()
+    : m_ledger(std::make_unique<TestLedger>())
+{
+    m_clock.emplace(QDateTime(QDate(2024, 5, 15), QTime(10, 30)));
+}
+
+Scenario::~Scenario()
+{
+    m_windows.clear();
+    ui::setSaveFileHook({});
+    Set_Statement_Hook({});
+}
+
+void Scenario::window(const QString &name, std::function<QWidget *()> make)
+{
+    m_makers.insert(name, std::move(make));
+}
+
+void Scenario::command(const QString &name, Command run)
+{
+    m_commands.insert(name, std::move(run));
+}
+
+void Scenario::addRows(const char *source)
+{
+    QTest::addColumn<Case>("scenario");
+    const QDir folder = QFileInfo(QString::fromLocal8Bit(source)).dir();
+    for (const QString &name : folder.entryList({ QStringLiteral("*.scenarios.txt") }, QDir::Files, QDir::Name)) {
+        QFile file(folder.filePath(name));
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            QFAIL(qPrintable(QStringLiteral("cannot read ") + file.fileName()));
+        QList<QPair<int, QString>> prelude;
+        QList<Case> cases;
+        int number = 0;
+        for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+            ++number;
+            const QString trimmed = line.trimmed();
+            if (trimmed.startsWith(QLatin1String("==")))
+                cases.append({ file.fileName(), number, prelude });
+            else if (!trimmed.isEmpty() && !trimmed.startsWith(QLatin1Char('#')))
+                (cases.isEmpty() ? prelude : cases.last().lines).append({ number, trimmed });
+            if (trimmed.startsWith(QLatin1String("==")))
+                cases.last().file += QLatin1Char('|') + trimmed.mid(2).trimmed();
+        }
+        for (const Case &c : cases) {
+            const QString title = name + QStringLiteral(": ") + c.file.section(QLatin1Char('|'), 1);
+            QTest::newRow(qPrintable(title)) << Case { c.file.section(QLatin1Char('|'), 0, 0), c.line, c.lines };
+        }
+    }
+}
+
+void Scenario::run()
+{
+    QFETCH(Case, scenario);
+    m_file = scenario.file;
+    for (const auto &[number, line] : scenario.lines) {
+        m_line = number;
+        const QStringList words = wordsOf(line);
+        if (m_recording && words.value(0) == QLatin1String("end"))
+            m_recording = nullptr;
+        else if (m_recording)
+            m_recording->append(words);
+        else
+            step(words);
+        if (m_failed)
+            return;
+    }
+    m_line = scenario.line;
+    if (!m_boxes.texts().isEmpty())
+        fail(QStringLiteral("boxes shown and not checked: ") + m_boxes.texts().join(QStringLiteral(" / ")));
+    else if (m_boxes.pendingAnswers() != 0)
+        fail(QStringLiteral("%1 answers left over").arg(m_boxes.pendingAnswers()));
+    else if (m_modalsPlayed != m_modalSteps.size())
+        fail(QStringLiteral("%1 of %2 modal windows shown").arg(m_modalsPlayed).arg(m_modalSteps.size()));
+    else if (!m_modal.unexpected().isEmpty())
+        fail(QStringLiteral("windows nobody played: ") + m_modal.unexpected().join(QLatin1Char(' ')));
+}
+
+void Scenario::fail(const QString &message)
+{
+    if (!m_failed)
+        QTest::qFail(qPrintable(message), qPrintable(m_file), m_line);
+    m_failed = true;
+}
+
+void Scenario::expectEqual(const QString &what, const QStringList &actual, const QStringList &wanted)
+{
+    // ~TEXT: any text holding TEXT.
+    QStringList expected = wanted;
+    for (qsizetype i = 0; i < expected.size() && i < actual.size(); ++i) {
+        if (expected.at(i).startsWith(QLatin1Char('~')) && actual.at(i).contains(expected.at(i).mid(1)))
+            expected[i] = actual.at(i);
+    }
+    if (actual != expected)
+        fail(what + QStringLiteral("\n   actual: [") + actual.join(QStringLiteral("] ["))
+            + QStringLiteral("]\n expected: [") + expected.join(QStringLiteral("] [")) + QStringLiteral("]"));
+}
+
+QWidget *Scenario::find(const QString &name)
+{
+    if (name == QLatin1String("focus"))
+        return QApplication::focusWidget();
+    QList<QWidget *> scopes;
+    for (const QPointer<QWidget> &d : m_dialogs)
+        scopes.prepend(d);
+    for (const auto &w : m_windows)
+        scopes.insert(m_dialogs.size(), w.get());
+    if (name == QLatin1String("window"))
+        return scopes.value(0);
+    const QString base = name.section(QLatin1Char('['), 0, 0);
+    const int index = name.contains(QLatin1Char('[')) ? name.section(QLatin1Char('['), 1).chopped(1).toInt() : 0;
+    for (QWidget *scope : scopes) {
+        if (!scope)
+            continue;
+        QList<QWidget *> found = scope->findChildren<QWidget *>(base);
+        if (scope->objectName() == base)
+            found.prepend(scope);
+        if (index < found.size())
+            return found.at(index);
+    }
+    fail(QStringLiteral("no widget ") + name);
+    return nullptr;
+}
+
+void Scenario::step(const QStringList &line)
+{
+    QStringList words = line;
+    words.replaceInStrings(QStringLiteral("{ledger}"), m_ledger->folder());
+    const QString verb = words.value(0);
+    const QStringList args = words.mid(1);
+    if (m_commands.contains(verb))
+        m_commands.value(verb)(*this, args);
+    else if (verb == QLatin1String("expect"))
+        check(args.value(0), args.mid(1));
+    else if (QStringList({ "today", "kinds", "kind", "entry", "daynote", "skinds", "sql" }).contains(verb))
+        setUp(words);
+    else
+        act(verb, args);
+    QTest::qWait(0);
+}
+
+void Scenario::setUp(const QStringList &words)
+{
+    const QString verb = words.first();
+    const QStringList a = words.mid(1);
+    try {
+        if (verb == QLatin1String("today")) {
+            m_clock.reset();
+            m_clock.emplace(QDateTime(QDate::fromString(a.value(0), Qt::ISODate),
+                a.size() > 1 ? QTime::fromString(a.at(1), QStringLiteral("HH:mm:ss")) : QTime(10, 30)));
+        } else if (verb == QLatin1String("kinds")) {
+            for (qsizetype i = 0; i < a.size(); ++i)
+                m_ledger->addKind(a.at(i), i + 1);
+        } else if (verb == QLatin1String("kind")) {
+            m_ledger->addKind(a.value(0), a.value(1).toLongLong());
+        } else if (verb == QLatin1String("entry")) {
+            const qint64 key = a.size() > 6 ? a.at(6).toLongLong()
+                                            : m_ledger
+                                                  ->scalar(QStringLiteral("SELECT ifnull(max(a_key), 0) + 1 FROM "
+                                                                          "data_main"))
+                                                  .toLongLong();
+            m_ledger->addEntry(QDate::fromString(a.value(0), Qt::ISODate).toString(Qt::ISODate),
+                a.value(1).toLongLong(), a.value(2).toInt(), a.value(3), a.value(4).toDouble(), a.value(5), key,
+                a.value(7));
+        } else if (verb == QLatin1String("daynote")) {
+            m_ledger->setDayNote(a.value(0), a.value(1));
+        } else if (verb == QLatin1String("skinds")) {
+            m_ledger->writeSKinds(a.value(0).toUtf8());
+        } else {
+            QVariantList values;
+            for (const QString &v : a.mid(1))
+                values << v;
+            Exec_SQL(a.value(0), values);
+        }
+    } catch (const StoreError &e) {
+        fail(QStringLiteral("set-up failed: ") + e.message());
+    }
+}
+
+void Scenario::clickAt(QWidget *widget, int row, Qt::KeyboardModifiers modifiers, bool twice)
+{
+    QPoint at = widget->rect().center();
+    if (auto *grid = qobject_cast<DGrid *>(widget)) {
+        if (row == 0) {
+            QHeaderView *header = grid->horizontalHeader();
+            const int col = qMin(4, grid->cols() - 1);
+            const int x = header->sectionViewportPosition(col) + header->sectionSize(col) / 2;
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, modifiers, QPoint(x, header->height() / 2));
+            if (twice)
+                QTest::mouseDClick(header->viewport(), Qt::LeftButton, modifiers, QPoint(x, header->height() / 2));
+            return;
+        }
+        const QModelIndex cell = grid->model()->index(row - grid->fixedRows(), qMin(4, grid->cols() - 1));
+        grid->scrollTo(cell);
+        widget = grid->viewport();
+        at = grid->visualRect(cell).center();
+    } else if (auto *list = qobject_cast<QListWidget *>(widget); list && list->item(row)) {
+        list->scrollToItem(list->item(row));
+        QCoreApplication::processEvents();
+        widget = list->viewport();
+        at = list->visualItemRect(list->item(row)).center();
+    } else if (auto *empty = qobject_cast<QListWidget *>(widget)) {
+        widget = empty->viewport();
+        at = QPoint(20, 20);
+    }
+    QTest::mouseClick(widget, Qt::LeftButton, modifiers, at);
+    if (twice)
+        QTest::mouseDClick(widget, Qt::LeftButton, modifiers, at);
+}
+
+void Scenario::act(const QString &verb, const QStringList &a)
+{
+    if (verb == QLatin1String("activate")) {
+        QWidget *window = find(a.value(0));
+        if (window)
+            window->activateWindow();
+        if (window && !QTest::qWaitForWindowActive(window))
+            fail(a.value(0) + QStringLiteral(" did not become active"));
+        return;
+    }
+    if (verb == QLatin1String("open") && a.value(0) == QLatin1String("other")) {
+        m_windows.emplace_back(std::make_unique<QDialog>());
+        testing::showActive(m_windows.back().get());
+        return;
+    }
+    if (verb == QLatin1String("open")) {
+        if (!m_makers.contains(a.value(0)))
+            return fail(QStringLiteral("no window ") + a.value(0));
+        m_windows.emplace_back(m_makers.value(a.value(0))());
+        testing::showActive(m_windows.back().get());
+        return;
+    }
+    if (verb == QLatin1String("drop")) {
+        m_windows.pop_back();
+        return;
+    }
+    if (verb == QLatin1String("wait")) {
+        QTest::qWait(a.value(0).toInt());
+        return;
+    }
+    if (verb == QLatin1String("timer")) {
+        m_timer.start();
+        return;
+    }
+    if (verb == QLatin1String("clear-clipboard")) {
+        QApplication::clipboard()->clear();
+        return;
+    }
+    if (verb == QLatin1String("write")) {
+        QFile file(m_ledger->path(a.value(0)));
+        if (!file.open(QIODevice::WriteOnly) || file.write(a.value(1).toUtf8()) < 0)
+            return fail(QStringLiteral("cannot write ") + a.value(0));
+        file.close();
+        if (a.size() > 2)
+            ::chmod(QFile::encodeName(file.fileName()).constData(), mode_t(a.at(2).toUInt(nullptr, 8)));
+        return;
+    }
+    if (verb == QLatin1String("range")) {
+        act(QStringLiteral("click"), { QStringLiteral("chkrange_3") });
+        act(QStringLiteral("type"), { QStringLiteral("str_begin"), a.value(0) });
+        act(QStringLiteral("type"), { QStringLiteral("str_end"), a.value(1) });
+        act(QStringLiteral("click"),
+            { a.value(2) == QLatin1String("simple") ? QStringLiteral("chk_mon_easy")
+                                                    : QStringLiteral("chk_mon_detail") });
+        act(QStringLiteral("click"), { QStringLiteral("chk_month") });
+        return;
+    }
+    if (verb == QLatin1String("year")) {
+        act(QStringLiteral("click"), { QStringLiteral("chk_year") });
+        act(QStringLiteral("type"), { QStringLiteral("chkyeartxt"), a.value(0) });
+        act(QStringLiteral("click"), { QStringLiteral("chk_year_go") });
+        return;
+    }
+    if (verb == QLatin1String("close")) {
+        find(QStringLiteral("window"))->close();
+        return;
+    }
+    if (verb == QLatin1String("answer")) {
+        for (const QString &answer : a) {
+            if (answer == QLatin1String("every"))
+                return m_boxes.answerEveryQuestion(a.value(1) == QLatin1String("yes"));
+            if (answer == QLatin1String("yes") || answer == QLatin1String("no"))
+                m_boxes.answer(answer == QLatin1String("yes"));
+            else
+                m_boxes.choose(answer.toInt());
+        }
+        return;
+    }
+    if (verb == QLatin1String("modal")) {
+        m_modalSteps.append(QList<QStringList>());
+        m_recording = &m_modalSteps.last();
+        const QString name = a.value(0);
+        const qsizetype which = m_modalSteps.size() - 1;
+        m_modal.next([this, name, which](QDialog *dialog) {
+            if (dialog->objectName() != name)
+                return fail(QStringLiteral("window %1 shown instead of %2").arg(dialog->objectName(), name));
+            m_dialogs.append(dialog);
+            ++m_modalsPlayed;
+            for (const QStringList &words : m_modalSteps.at(which)) {
+                if (!m_failed)
+                    step(words);
+            }
+            m_dialogs.removeAll(QPointer<QWidget>(dialog));
+        });
+        return;
+    }
+    if (verb == QLatin1String("fail")) {
+        if (a.value(0) == QLatin1String("off"))
+            return Set_Statement_Hook({});
+        const bool counted = a.size() > 1;
+        auto seen = std::make_shared<int>(0);
+        const int nth = counted ? a.at(0).toInt() : 0;
+        const QString text = a.value(counted ? 1 : 0);
+        Set_Statement_Hook([seen, nth, text](const QString &) {
+            if (nth == 0 || ++*seen == nth)
+                throw StoreError(text);
+        });
+        return;
+    }
+    if (verb == QLatin1String("watch")) {
+        const QString word = a.value(0);
+        Set_Statement_Hook([this, word](const QString &sql) {
+            if (sql.contains(word))
+                m_statements << sql.section(QLatin1Char(' '), 0, 0).toUpper();
+        });
+        return;
+    }
+    if (verb == QLatin1String("save-as")) {
+        const QString answer = a.value(0).isEmpty() ? QString() : m_ledger->path(a.value(0));
+        ui::setSaveFileHook([this, answer](const QString &proposed) {
+            m_proposed = proposed;
+            return answer;
+        });
+        return;
+    }
+    QWidget *w = find(a.value(0));
+    if (!w)
+        return;
+    const QString text = a.value(1);
+    if (verb == QLatin1String("focus")) {
+        w->setFocus();
+    } else if (verb == QLatin1String("type")) {
+        if (auto *combo = qobject_cast<QComboBox *>(w))
+            w = combo->lineEdit();
+        if (auto *edit = qobject_cast<QLineEdit *>(w))
+            return testing::retype(edit, text);
+        testing::click(w);
+        if (auto *box = qobject_cast<ui::RichTextBox *>(w))
+            box->selectAll();
+        QTest::keyClick(w, Qt::Key_Delete);
+        testing::typeText(w, text);
+    } else if (verb == QLatin1String("append")) {
+        testing::typeText(w, text);
+    } else if (verb == QLatin1String("key")) {
+        for (const QString &name : a.mid(1)) {
+            const QKeySequence keys = QKeySequence::fromString(name);
+            if (keys.isEmpty())
+                return fail(QStringLiteral("no key ") + name);
+            QTest::keyClick(find(a.value(0)), keys[0].key(), keys[0].keyboardModifiers());
+            QTest::qWait(0);
+        }
+    } else if (verb == QLatin1String("click") || verb == QLatin1String("dclick")) {
+        if (text == QLatin1String("end"))
+            return QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(w->width() - 3, w->height() / 2));
+        clickAt(w, a.size() > 1 ? text.toInt() : -1,
+            a.value(2) == QLatin1String("shift") ? Qt::ShiftModifier : Qt::NoModifier, verb == QLatin1String("dclick"));
+    } else if (verb == QLatin1String("set")) {
+        if (auto *combo = qobject_cast<QComboBox *>(w))
+            combo->setEditText(text);
+        else if (auto *box = qobject_cast<ui::RichTextBox *>(w))
+            box->setText(text);
+        else if (auto *edit = qobject_cast<QLineEdit *>(w))
+            edit->setText(text);
+    } else if (verb == QLatin1String("choose")) {
+        // A combo's item picked with the arrow keys.
+        auto *combo = qobject_cast<QComboBox *>(w);
+        combo->setFocus();
+        QTest::keyClick(combo, Qt::Key_Home);
+        for (int i = 0; i < combo->count() && combo->currentText() != text; ++i)
+            QTest::keyClick(combo, Qt::Key_Down);
+        if (combo->currentText() != text)
+            fail(QStringLiteral("no item ") + text);
+    } else if (verb == QLatin1String("pick")) {
+        if (auto *combo = qobject_cast<QComboBox *>(w))
+            combo->setCurrentIndex(text.toInt());
+        else if (auto *list = qobject_cast<QListWidget *>(w))
+            list->setCurrentRow(text.toInt());
+    } else if (verb == QLatin1String("menu")) {
+        auto *grid = qobject_cast<DGrid *>(w);
+        const QString caption = a.value(2);
+        m_menu = { QStringLiteral("<no menu>") };
+        // The menu runs its own event loop: play it from a timer until it has shown.
+        auto *timer = new QTimer(grid);
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, timer, [this, caption, timer, tries = 0]() mutable {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu && ++tries < 500)
+                return;
+            timer->deleteLater();
+            timer->stop();
+            if (!menu)
+                return;
+            m_menu.clear();
+            for (QAction *action : menu->actions())
+                m_menu << action->text();
+            for (QAction *action : menu->actions()) {
+                if (!action->isSeparator() && action->text() == caption) {
+                    menu->setActiveAction(action);
+                    QTest::keyClick(menu, Qt::Key_Return);
+                    return;
+                }
+            }
+            menu->close();
+        });
+        timer->start();
+        const QPointer<QTimer> playing(timer);
+        const QRect cell = grid->visualRect(grid->model()->index(text.toInt() - grid->fixedRows(), grid->fixedCols()));
+        QWidget *top = grid->window();
+        QTest::mouseClick(
+            top->windowHandle(), Qt::RightButton, Qt::NoModifier, grid->viewport()->mapTo(top, cell.center()));
+        QTRY_VERIFY_WITH_TIMEOUT(!playing || !playing->isActive(), 6000);
+    } else {
+        fail(QStringLiteral("no step ") + verb);
+    }
+}
+
+void Scenario::check(const QString &what, const QStringList &a)
+{
+    if (what == QLatin1String("boxes")) {
+        const QStringList shownTexts = m_boxes.take();
+        QStringList expected = a;
+        const QMap<QString, QString> refusalTexts { { "badDate", refusals::badDate },
+            { "badBegin", refusals::badBegin }, { "badEnd", refusals::badEnd }, { "badYear", refusals::badYear },
+            { "badAmountOnLeaving", refusals::badAmountOnLeaving },
+            { "badAmountOnAdding", refusals::badAmountOnAdding } };
+        for (QString &text : expected)
+            text = refusalTexts.value(text, text);
+        return expectEqual(QStringLiteral("boxes"), shownTexts, expected);
+    }
+    if (what == QLatin1String("entries") || what == QLatin1String("notes")) {
+        const QString columns = what == QLatin1String("notes") ? QStringLiteral("a_date, a_note")
+            : a.value(0) == QLatin1String("*")                 ? QStringLiteral("*")
+                                                               : a.value(0);
+        const QString order = what == QLatin1String("notes") ? QStringLiteral("data_note ORDER BY a_date")
+                                                             : QStringLiteral("data_main ORDER BY a_key");
+        return check(QStringLiteral("sql"),
+            QStringList { QStringLiteral("SELECT %1 FROM %2").arg(columns, order) }
+                + a.mid(what == QLatin1String("notes") ? 0 : 1));
+    }
+    if (what == QLatin1String("sql")) {
+        QStringList rows;
+        try {
+            for (const QVariantList &row : m_ledger->rows(a.value(0))) {
+                QStringList cells;
+                for (const QVariant &v : row)
+                    cells << shown(v);
+                rows << cells.join(QLatin1Char('|'));
+            }
+        } catch (const StoreError &e) {
+            rows << e.message();
+        }
+        return expectEqual(a.value(0), rows, a.mid(1));
+    }
+    if (what == QLatin1String("skinds"))
+        return expectEqual(QStringLiteral("SKinds.txt"), { QString::fromUtf8(m_ledger->readSKinds()) }, { a.value(0) });
+    if (what == QLatin1String("table")) {
+        QStringList ids;
+        for (qint64 id : SKinds)
+            ids << QString::number(id);
+        return expectEqual(QStringLiteral("summary kinds"), ids, a);
+    }
+    if (what == QLatin1String("file")) {
+        QFile file(m_ledger->path(a.value(0)));
+        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+        const bool mark = bytes.startsWith("\xEF\xBB\xBF");
+        const QString content
+            = (mark ? QStringLiteral("\uFEFF") : QString()) + QString::fromUtf8(bytes.mid(mark ? 3 : 0));
+        return expectEqual(a.value(0), { content }, { a.value(1) });
+    }
+    if (what == QLatin1String("statements")) {
+        expectEqual(QStringLiteral("statements"), m_statements, a);
+        m_statements.clear();
+        return;
+    }
+    if (what == QLatin1String("clipboard"))
+        return expectEqual(what, { QApplication::clipboard()->text() }, { a.value(0) });
+    if (what == QLatin1String("cpu-ms-below")) {
+        if (m_timer.elapsedMs() >= a.value(0).toDouble())
+            fail(QStringLiteral("took %1 ms").arg(m_timer.elapsedMs()));
+        return;
+    }
+    if (what == QLatin1String("mode")) {
+        struct stat st
+        {
+        };
+        const bool there = ::stat(QFile::encodeName(m_ledger->path(a.value(0))).constData(), &st) == 0;
+        return expectEqual(
+            what, { there ? QString::number(st.st_mode & 07777, 8) : QStringLiteral("<missing>") }, { a.value(1) });
+    }
+    if (what == QLatin1String("files")) {
+        QStringList names = QDir(m_ledger->folder()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+        names.removeIf([](const QString &n) { return n.startsWith(QLatin1String("db1.mdb")); });
+        return expectEqual(what, names, a);
+    }
+    if (what == QLatin1String("menu"))
+        return expectEqual(QStringLiteral("menu"), m_menu, a);
+    if (what == QLatin1String("proposed"))
+        return expectEqual(QStringLiteral("proposed"), { m_proposed },
+            { a.value(0).startsWith(QLatin1String("~/")) ? QDir::home().filePath(a.value(0).mid(2)) : a.value(0) });
+    if (what == QLatin1String("focus")) {
+        QWidget *focus = QApplication::focusWidget();
+        return expectEqual(QStringLiteral("focus"), { focus ? focus->objectName() : QStringLiteral("<none>") },
+            { find(a.value(0)) ? find(a.value(0))->objectName() : QString() });
+    }
+    QWidget *w = find(what == QLatin1String("selected") || what == QLatin1String("visible")
+                || what == QLatin1String("colours") || what == QLatin1String("place") || what == QLatin1String("index")
+                || what == QLatin1String("count") || what == QLatin1String("items") || what == QLatin1String("row")
+                || what == QLatin1String("column")
+            ? a.value(0)
+            : what.section(QLatin1Char('.'), 0, 0));
+    if (!w)
+        return;
+    auto *grid = qobject_cast<DGrid *>(w);
+    auto *list = qobject_cast<QListWidget *>(w);
+    auto *combo = qobject_cast<QComboBox *>(w);
+    const QStringList rest = a.mid(1);
+    if (what == QLatin1String("selected")) {
+        auto *edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit *>(w);
+        auto *plain = qobject_cast<QPlainTextEdit *>(w);
+        const QString text = edit ? edit->selectedText() : plain ? plain->textCursor().selectedText() : QString();
+        expectEqual(QStringLiteral("selected"), { text }, rest);
+    } else if (what == QLatin1String("visible")) {
+        expectEqual(QStringLiteral("visible"), { QString::fromLatin1(w->isVisible() ? "yes" : "no") }, rest);
+    } else if (what == QLatin1String("index")) {
+        const int index = grid ? grid->row() : list ? list->currentRow() : combo ? combo->currentIndex() : -2;
+        expectEqual(QStringLiteral("index"), { QString::number(index) }, rest);
+    } else if (what == QLatin1String("count")) {
+        const int count = grid ? grid->rows() : list ? list->count() : combo ? combo->count() : -2;
+        expectEqual(QStringLiteral("count"), { QString::number(count) }, rest);
+    } else if (what == QLatin1String("items")) {
+        QStringList items;
+        for (int i = 0; w->isVisible() && i < (list ? list->count() : combo ? combo->count() : 0); ++i)
+            items << (list ? list->item(i)->text() : combo->itemText(i));
+        expectEqual(QStringLiteral("items"), items, rest);
+    } else if (what == QLatin1String("row") && grid) {
+        QStringList cells;
+        for (int c = grid->fixedCols(); c < grid->cols(); ++c)
+            cells << grid->textAt(rest.value(0).toInt(), c);
+        expectEqual(QStringLiteral("row ") + rest.value(0), cells, rest.mid(1));
+    } else if (what == QLatin1String("column") && grid) {
+        QStringList cells;
+        for (int r = grid->fixedRows(); r < grid->rows(); ++r)
+            cells << grid->textAt(r, rest.value(0).toInt());
+        expectEqual(QStringLiteral("column ") + rest.value(0), cells, rest.mid(1));
+    } else if (what == QLatin1String("colours") && grid) {
+        // A row's colour where all its cells agree.
+        QStringList colours;
+        for (int r = grid->fixedRows(); r < grid->rows(); ++r) {
+            QString colour = grid->backgroundAt(r, 0).name();
+            for (int c = 1; c < grid->cols(); ++c) {
+                if (grid->backgroundAt(r, c).name() != colour)
+                    colour = QStringLiteral("mixed");
+            }
+            colours << colour;
+        }
+        expectEqual(what, colours, rest);
+    } else if (what == QLatin1String("place")) {
+        // The first check of a name keeps the place, the later ones compare with it.
+        const QRect place = m_places.value(rest.value(0), w->geometry());
+        m_places.insert(rest.value(0), place);
+        const auto text = [](const QRect &r) {
+            return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+        };
+        expectEqual(what, { text(w->geometry()) }, { text(place) });
+    } else if (what.endsWith(QLatin1String(".visible")) || what.endsWith(QLatin1String(".enabled"))) {
+        const bool on = what.endsWith(QLatin1String(".visible")) ? w->isVisible() : w->isEnabled();
+        expectEqual(what, { QString::fromLatin1(on ? "yes" : "no") }, a);
+    } else if (what.endsWith(QLatin1String(".checked"))) {
+        auto *button = qobject_cast<QAbstractButton *>(w);
+        expectEqual(what, { QString::fromLatin1(button && button->isChecked() ? "yes" : "no") }, a);
+    } else if (what.endsWith(QLatin1String(".color"))) {
+        expectEqual(what, { w->palette().color(QPalette::WindowText).name() }, a);
+    } else if (a.size() <= 1) {
+        expectEqual(what, { textOf(w) }, { a.value(0) });
+    } else {
+        fail(QStringLiteral("no check ") + what);
+    }
+}
