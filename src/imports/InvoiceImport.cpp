@@ -1,5 +1,7 @@
 #include "imports/InvoiceImport.h"
 
+#include "imports/ImportSteps.h"
+
 #include "platform/Clock.h"
 #include "platform/DateText.h"
 #include "platform/Numbers.h"
@@ -58,18 +60,12 @@ InvoiceImport::InvoiceImport(QWidget *parent)
         Direction, new ui::ChoiceDelegate({ { QStringLiteral("支出"), 0 }, { QStringLiteral("收入"), 1 } }, invoices));
     info->setWordWrap(true);
 
-    auto *buttons = new QDialogButtonBox(this);
-    cmd_ok = ui::named(
-        buttons->addButton(QStringLiteral("確定"), QDialogButtonBox::AcceptRole), "cmd_ok", QStringLiteral("確定"));
-    cmd_cancel = ui::named(
-        buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole), "cmd_cancel", QStringLiteral("取消"));
+    QDialogButtonBox *buttons = imports::okAndCancel(this, &cmd_ok, &cmd_cancel, [this] { bringIn(); });
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(invoices);
     layout->addWidget(info);
     layout->addWidget(buttons);
     ui::designedSize(this, QSize(900, 480));
-    ui::connectGuarded(buttons, &QDialogButtonBox::accepted, this, [this] { bringIn(); });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 bool InvoiceImport::chooseFiles()
@@ -156,20 +152,9 @@ void InvoiceImport::bringIn()
         if (row.ticked && !ui::storableText(this, QStringLiteral("帳目名稱"), row.content))
             return;
     }
-    // The day's copy first, as at start, so the ledger before the import can always be had back.
-    const Backup::Outcome backup = Backup::backupIfDue(database_access::DB_Path, Clock::now());
-    if (!backup.error.isEmpty()) {
-        ui::showMessage(this, QStringLiteral("今天的備份沒有做成，所以沒有匯入：%1").arg(backup.error));
+    if (!imports::backedUp(this))
         return;
-    }
     const InvoiceStore::Outcome outcome = InvoicePreview::bringIn(m_rows);
-    const QString said = InvoicePreview::summary(m_rows, int(outcome.keys.size()));
-    const bool changed = !outcome.keys.isEmpty() || !outcome.removed.isEmpty();
-    if (changed && ui::askChoice(this, said, { QStringLiteral("好"), QStringLiteral("復原這次匯入") }) == 1) {
-        InvoiceStore::takeBack(outcome);
-        ui::showMessage(this, QStringLiteral("已經復原，帳本回到這次匯入之前的樣子。"));
-    } else if (!changed) {
-        ui::showMessage(this, said);
-    }
+    imports::tell(this, outcome, InvoicePreview::summary(m_rows, int(outcome.keys.size())));
     accept();
 }

@@ -1,5 +1,7 @@
 #include "imports/StatementImport.h"
 
+#include "imports/ImportSteps.h"
+
 #include "platform/Clock.h"
 #include "platform/DateText.h"
 #include "platform/Numbers.h"
@@ -89,11 +91,7 @@ StatementImport::StatementImport(QWidget *parent)
     form->addRow(QStringLiteral("金額"), line({ amount_mode, amount_column, sign, expense_column, income_column }));
     form->addRow(QStringLiteral("餘額"), line({ balance_column }));
     form->addRow(QStringLiteral("存成設定"), profile_name);
-    auto *buttons = new QDialogButtonBox(this);
-    cmd_ok = ui::named(
-        buttons->addButton(QStringLiteral("確定"), QDialogButtonBox::AcceptRole), "cmd_ok", QStringLiteral("確定"));
-    cmd_cancel = ui::named(
-        buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole), "cmd_cancel", QStringLiteral("取消"));
+    QDialogButtonBox *buttons = imports::okAndCancel(this, &cmd_ok, &cmd_cancel, [this] { bringIn(); });
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(transactions);
@@ -115,8 +113,6 @@ StatementImport::StatementImport(QWidget *parent)
     for (QComboBox *box : { date_column, description_column, amount_mode, amount_column, sign, expense_column,
              income_column, balance_column })
         connect(box, &QComboBox::currentIndexChanged, this, changed);
-    ui::connectGuarded(buttons, &QDialogButtonBox::accepted, this, [this] { bringIn(); });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 bool StatementImport::chooseFile()
@@ -242,21 +238,11 @@ void StatementImport::bringIn()
         ui::showMessage(this, QStringLiteral("還沒有可以匯入的明細：請先選好表頭、日期和金額欄。"));
         return;
     }
-    const Backup::Outcome backup = Backup::backupIfDue(database_access::DB_Path, Clock::now());
-    if (!backup.error.isEmpty()) {
-        ui::showMessage(this, QStringLiteral("今天的備份沒有做成，所以沒有匯入：%1").arg(backup.error));
+    if (!imports::backedUp(this))
         return;
-    }
     const QString name = Numbers::trimBlanks(profile_name->text());
     InvoiceStore::saveProfile(Statement::shape(m_table, m), { name.isEmpty() ? m_fileName : name, m.text() });
     const InvoiceStore::Outcome outcome = StatementPreview::bringIn(m_rows, QStringLiteral("明細 ") + m_fileName);
-    const QString said = StatementPreview::summary(m_rows, int(outcome.keys.size()));
-    if (!outcome.keys.isEmpty()
-        && ui::askChoice(this, said, { QStringLiteral("好"), QStringLiteral("復原這次匯入") }) == 1) {
-        InvoiceStore::takeBack(outcome);
-        ui::showMessage(this, QStringLiteral("已經復原，帳本回到這次匯入之前的樣子。"));
-    } else if (outcome.keys.isEmpty()) {
-        ui::showMessage(this, said);
-    }
+    imports::tell(this, outcome, StatementPreview::summary(m_rows, int(outcome.keys.size())));
     accept();
 }
