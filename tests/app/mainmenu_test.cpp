@@ -32,9 +32,6 @@ private Q_SLOTS:
         QVERIFY(testing::showActive(&menu));
         QCOMPARE(QApplication::focusWidget(), menu.Input);
         QVERIFY(qAbs(menu.frameGeometry().center().x() - menu.screen()->availableGeometry().center().x()) <= 2);
-        QCOMPARE(menu.windowTitle() + menu.Input->text() + menu.cmd_check->text() + menu.Command1->text()
-                + menu.exit->text() + menu.cmd_about->text(),
-            QStringLiteral("Quillory帳目輸入查詢帳目種類管理離開關於我"));
         QVERIFY(QFontInfo(menu.exit->font()).family().contains(QStringLiteral("UMing")));
         for (QWidget *next :
             QList<QWidget *>({ menu.exit, menu.Command1, menu.cmd_check, menu.cmd_about, menu.date_roc, menu.Input })) {
@@ -51,10 +48,6 @@ private Q_SLOTS:
         QTest::keyClick(menu.cmd_about, Qt::Key_Return);
         QTest::keyClick(menu.cmd_about, Qt::Key_Space);
         QCOMPARE(boxes.texts(), QStringList({ aboutText(), aboutText() }));
-        const QStringList lines = aboutText().split(u'\n');
-        QCOMPARE(lines.size(), 9);
-        QCOMPARE(lines.at(1), QString(12, QChar(0x3000)) + QStringLiteral("=============="));
-        QVERIFY(lines.at(5).isEmpty() && lines.at(7).contains(u'@') && lines.at(8).contains(u"telnet://"));
         QVERIFY(Is_Open());
         QTest::keyClick(menu.exit, Qt::Key_Return);
         QVERIFY(!menu.isVisible() && !Is_Open());

@@ -4,7 +4,6 @@
 
 #include "store/database_access.h"
 
-#include <QJsonDocument>
 #include <QTemporaryDir>
 
 using namespace importrun;
@@ -19,71 +18,32 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(jetcases::runPython({ jetcases::script(QStringLiteral("make_cases.py")), m_dir.path() }, &error),
             qPrintable(error));
-        // Variants no import can bring over exactly, written from the plain small ledger:
-        // name, row, column, value (a column's description when row is -1).
-        const QList<std::tuple<QString, int, int, QJsonValue>> variants = {
-            { QStringLiteral("bad_inout"), 6, 2, 7 },
-            { QStringLiteral("huge_amount"), -1, 4, QJsonObject { { "name", "a_count" }, { "type", "currency" } } },
-            { QStringLiteral("huge_amount"), 2, 4, QStringLiteral("922337203685477.5807") },
-            { QStringLiteral("fixed_kind_name"), -1, 7,
-                QJsonObject { { "name", "a_kind_name" }, { "type", "text" }, { "size", 12 }, { "fixed", true } } },
-        };
-        QMap<QString, QJsonObject> layouts;
-        for (const auto &[name, row, column, value] : variants) {
-            QJsonObject layout
-                = layouts.value(name, jetcases::layoutOf(m_dir.filePath(QStringLiteral("key_zero.mdb"))));
-            QJsonArray tables = layout.value(QStringLiteral("tables")).toArray();
-            QJsonObject table = tables.at(0).toObject();
-            QVERIFY(table.value(QStringLiteral("name")) == QStringLiteral("data_main"));
-            QJsonArray cells = table.value(row < 0 ? QStringLiteral("columns") : QStringLiteral("rows")).toArray();
-            if (row < 0) {
-                cells.replace(column, value);
-            } else {
-                QJsonArray r = cells.at(row).toArray();
-                r.replace(column, value);
-                cells.replace(row, r);
-            }
-            table.insert(row < 0 ? QStringLiteral("columns") : QStringLiteral("rows"), cells);
-            tables.replace(0, table);
-            layout.insert(QStringLiteral("tables"), tables);
-            layouts.insert(name, layout);
-        }
-        // Amounts as Currency are texts of four decimals at most.
-        QJsonObject &huge = layouts[QStringLiteral("huge_amount")];
-        QJsonArray tables = huge.value(QStringLiteral("tables")).toArray();
-        QJsonObject main = tables.at(0).toObject();
-        QJsonArray rows = main.value(QStringLiteral("rows")).toArray();
-        for (int r = 0; r < rows.size(); ++r) {
-            QJsonArray row = rows.at(r).toArray();
-            if (r != 2)
-                row.replace(4, QString::number(row.at(4).toDouble(), 'f', 2));
-            rows.replace(r, row);
-        }
-        main.insert(QStringLiteral("rows"), rows);
-        tables.replace(0, main);
-        huge.insert(QStringLiteral("tables"), tables);
-        // Two notes on one day.
-        QJsonObject notes = jetcases::layoutOf(m_dir.filePath(QStringLiteral("key_zero.mdb")));
-        tables = notes.value(QStringLiteral("tables")).toArray();
-        for (int t = 0; t < tables.size(); ++t) {
-            QJsonObject table = tables.at(t).toObject();
-            rows = table.value(QStringLiteral("rows")).toArray();
-            if (table.value(QStringLiteral("name")) == QStringLiteral("data_note"))
-                rows.replace(1, QJsonArray { rows.at(0).toArray().at(0), rows.at(1).toArray().at(1) });
-            table.insert(QStringLiteral("rows"), rows);
-            tables.replace(t, table);
-        }
-        notes.insert(QStringLiteral("tables"), tables);
-        layouts.insert(QStringLiteral("two_notes_a_day"), notes);
-        for (auto layout = layouts.cbegin(); layout != layouts.cend(); ++layout) {
-            QFile json(m_dir.filePath(layout.key() + QStringLiteral(".mdb.json")));
-            QVERIFY(json.open(QIODevice::WriteOnly) && json.write(QJsonDocument(layout.value()).toJson()) > 0);
-            json.close();
-            QVERIFY2(jetcases::runPython({ jetcases::script(QStringLiteral("jet4.py")), json.fileName(),
-                                             m_dir.filePath(layout.key() + QStringLiteral(".mdb")) },
-                         &error),
-                qPrintable(error));
-        }
+        // Variants no import can bring over exactly, written from the plain small ledger: a
+        // direction of 7, an amount too large as Currency, fixed-length text, two notes a day.
+        const QString variants = QStringLiteral(R"(
+import copy, json, sys
+sys.path.insert(0, sys.argv[1])
+import jet4
+folder = sys.argv[2]
+base = json.load(open(folder + '/key_zero.mdb.json', encoding='utf-8'))
+def variant(name, change):
+    layout = copy.deepcopy(base)
+    change({t['name']: t for t in layout['tables']})
+    json.dump(layout, open(f'{folder}/{name}.mdb.json', 'w', encoding='utf-8'), ensure_ascii=False)
+    jet4.write_mdb(f'{folder}/{name}.mdb', layout['tables'], layout.get('options'))
+def currency(entries):
+    entries['columns'][4] = {'name': 'a_count', 'type': 'currency'}
+    entries['rows'] = [row[:4] + ['%.2f' % (row[4] or 0)] + row[5:] for row in entries['rows']]
+    entries['rows'][2][4] = '922337203685477.5807'
+variant('bad_inout', lambda t: t['data_main']['rows'][6].__setitem__(2, 7))
+variant('huge_amount', lambda t: currency(t['data_main']))
+variant('fixed_kind_name', lambda t: t['data_main']['columns'].__setitem__(
+    7, {'name': 'a_kind_name', 'type': 'text', 'size': 12, 'fixed': True}))
+variant('two_notes_a_day', lambda t: t['data_note']['rows'][1].__setitem__(0, t['data_note']['rows'][0][0]))
+)");
+        QVERIFY2(jetcases::runPython(
+                     { QStringLiteral("-c"), variants, QStringLiteral(QUILLORY_JET_SCRIPTS), m_dir.path() }, &error),
+            qPrintable(error));
     }
 
     void cleanup() { database_access::Close_DB(); }
