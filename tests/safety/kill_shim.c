@@ -2,7 +2,7 @@
  * (opening for writing, writing, syncing, truncating, renaming, linking, unlinking) and kills
  * the process with SIGKILL just before the call numbered QUILLORY_KILL_AT (0: count only).
  * Writes to pipes and sockets (the event loop's wake-ups, the program's own output) are not
- * counted.
+ * counted, nor those of a coverage build's counters (*.gcda) at exit.
  *
  * A program that does not arm it itself is armed from its start when one of its arguments is
  * QUILLORY_KILL_FROM_START; it is then also killed at its exit when QUILLORY_KILL_AT is one more
@@ -36,10 +36,20 @@ static void point(void)
         raise(killSignal);
 }
 
+static bool isCounters(const char *path)
+{
+    const size_t length = path ? strlen(path) : 0;
+    return length > 5 && strcmp(path + length - 5, ".gcda") == 0;
+}
+
 static void fdPoint(int fd)
 {
     struct stat info;
-    if (atomic_load(&armed) && fstat(fd, &info) == 0 && (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)))
+    char link[64];
+    char path[4096] = "";
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    if (atomic_load(&armed) && fstat(fd, &info) == 0 && (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode))
+        && (readlink(link, path, sizeof path - 1) < 0 || !isCounters(path)))
         point();
 }
 
@@ -99,7 +109,7 @@ __attribute__((destructor)) static void atExit(void)
             mode = va_arg(args, mode_t);                                                                               \
             va_end(args);                                                                                              \
         }                                                                                                              \
-        if ((flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_TMPFILE)) != 0)                                        \
+        if ((flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_TMPFILE)) != 0 && !isCounters(path))                  \
             point();                                                                                                   \
         return call;                                                                                                   \
     }
