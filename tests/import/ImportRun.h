@@ -1,16 +1,15 @@
 #pragma once
 
-// Running quillory-import on old ledgers written by the Python writer, and telling what it
-// made of them.
+// Running quillory-import on old ledgers written by the Python writer, and holding what it
+// made of them to what the writer put in.
 #include "jet/JetCases.h"
 #include "platform/Decimal.h"
 #include "store/ImportStore.h"
 
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
-#include <QMap>
 #include <QProcess>
+#include <QTest>
 
 #include <cmath>
 #include <cstring>
@@ -20,7 +19,6 @@ namespace importrun {
 struct Run
 {
     int exitCode = -1;
-    QString out;
     QString lastError; // the last line on standard error
     QList<std::pair<qint64, qint64>> progress;
 };
@@ -33,11 +31,9 @@ inline Run runImport(const QStringList &arguments)
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
         return run;
     run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    const QStringList errors = QString::fromUtf8(process.readAllStandardError()).trimmed().split(QLatin1Char('\n'));
-    run.lastError = errors.isEmpty() ? QString() : errors.last();
-    for (const QString &line : run.out.split(QLatin1Char('\n'))) {
-        const QStringList words = line.split(QLatin1Char(' '));
+    run.lastError = QString::fromUtf8(process.readAllStandardError()).trimmed().split(u'\n').last();
+    for (const QString &line : QString::fromUtf8(process.readAllStandardOutput()).split(u'\n')) {
+        const QStringList words = line.split(u' ');
         if (words.size() == 3 && words.at(0) == QLatin1String("progress"))
             run.progress.append({ words.at(1).toLongLong(), words.at(2).toLongLong() });
     }
@@ -50,69 +46,120 @@ inline QByteArray bytesOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-inline QString textOf(const QString &path)
-{
-    return QString::fromUtf8(bytesOf(path));
-}
-
 // Every file of a folder with its bytes, to tell that nothing changed.
 inline QMap<QString, QByteArray> snapshot(const QString &folder)
 {
     QMap<QString, QByteArray> files;
-    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden))
+    for (const QString &name : QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
         files.insert(name, bytesOf(QDir(folder).filePath(name)));
     return files;
 }
 
-// Column name -> position in a table of the writer's layout.
-inline QMap<QString, int> columnsOf(const QJsonObject &table)
+inline QJsonArray rowsOf(const QJsonObject &layout, const QString &table)
 {
-    QMap<QString, int> columns;
+    return jetcases::tableOf(layout, table).value(QStringLiteral("rows")).toArray();
+}
+
+// Column name -> its description in a table of the writer's layout, with its position as "at".
+inline QMap<QString, QJsonObject> columnsOf(const QJsonObject &table)
+{
+    QMap<QString, QJsonObject> columns;
     const QJsonArray list = table.value(QStringLiteral("columns")).toArray();
-    for (int i = 0; i < list.size(); ++i)
-        columns.insert(list.at(i).toObject().value(QStringLiteral("name")).toString(), i);
+    for (int i = 0; i < list.size(); ++i) {
+        QJsonObject column = list.at(i).toObject();
+        column.insert(QStringLiteral("at"), i);
+        columns.insert(column.value(QStringLiteral("name")).toString(), column);
+    }
     return columns;
 }
 
-// The day a written date stands for: its whole-day part, toward zero.
+// The day a written date stands for: its whole-day part, toward zero; out of range or none,
+// the old program's day 0.
 inline QDate dayOfWritten(const QJsonValue &value)
 {
-    if (value.isString())
-        return QDate::fromString(value.toString().left(10), Qt::ISODate);
-    if (value.isDouble()) {
-        const QDate day = QDate(1899, 12, 30).addDays(static_cast<qint64>(std::trunc(value.toDouble())));
-        return day.isValid() && day.year() >= 1 && day.year() <= 9999 ? day : QDate(1899, 12, 30);
-    }
-    return QDate(1899, 12, 30);
+    const QDate zero(1899, 12, 30);
+    const QDate day = value.isString() ? QDate::fromString(value.toString().left(10), Qt::ISODate)
+                                       : zero.addDays(static_cast<qint64>(std::trunc(value.toDouble())));
+    return value.isNull() || !day.isValid() || day.year() < 1 || day.year() > 9999 ? zero : day;
 }
 
-// The exact amount a written value stands for, as the ledger counts money.
+// The exact amount a written value stands for; a Single's is the decimal typed, not its bits.
 inline Decimal amountOfWritten(const QJsonValue &value, const QString &type)
 {
-    if (value.isNull())
-        return Decimal();
     if (type == QLatin1String("currency") || type == QLatin1String("decimal"))
         return value.isString() ? Decimal::fromText(value.toString()).value_or(Decimal(999999))
                                 : Decimal(value.toInteger());
-    // A Single holds what was typed, at most 7 digits: the decimal, not the float's bits.
-    return Decimal::fromDouble(value.toDouble());
+    return value.isNull() ? Decimal() : Decimal::fromDouble(value.toDouble());
 }
 
-inline bool sameBits(double a, double b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-// The amount as written and as stored agree: a Double bit for bit, a Currency, Decimal or
-// Single exactly as the decimal it stands for.
+// A Double bit for bit; a Currency, Decimal or Single exactly as the decimal it stands for.
 inline bool sameAmount(const QJsonValue &written, const QString &type, double stored)
 {
-    if (written.isNull())
-        return sameBits(stored, 0.0);
-    if (type != QLatin1String("double"))
-        return Decimal::fromDouble(stored) == amountOfWritten(written, type)
-            && stored == amountOfWritten(written, type).toDouble();
-    return sameBits(stored, written.toDouble());
+    const double wanted
+        = type == QLatin1String("double") ? written.toDouble() : amountOfWritten(written, type).toDouble();
+    return std::memcmp(&stored, &wanted, sizeof stored) == 0;
+}
+
+// Every entry of the old file whose key is its own came over with its values (NULLs as the
+// empty text and 0, a kind that is gone as 舊分類, fixed-length text padded as stored); every
+// kind and day note likewise. The first difference found, or nothing; compared counts entries.
+inline QString differenceFromOld(const QJsonObject &layout, const ImportStore::Contents &got, int *compared)
+{
+    const QJsonObject main = jetcases::tableOf(layout, QStringLiteral("data_main"));
+    const QMap<QString, QJsonObject> c = columnsOf(main);
+    const auto at = [&](const QJsonArray &row, const char *name) {
+        return row.at(c.value(QString::fromLatin1(name)).value(QStringLiteral("at")).toInt());
+    };
+    const QJsonObject nameColumn = c.value(QStringLiteral("a_kind_name"));
+    const QString amountType = c.value(QStringLiteral("a_count")).value(QStringLiteral("type")).toString();
+    QHash<qint64, int> keyUses;
+    for (const QJsonValue &row : main.value(QStringLiteral("rows")).toArray())
+        ++keyUses[at(row.toArray(), "a_key").toInteger()];
+    QHash<qint64, QString> kindNames;
+    qint64 orphan = 0;
+    for (const KindStore::Kind &k : got.kinds) {
+        kindNames.insert(k.id, k.name);
+        orphan = k.name == QStringLiteral("舊分類") ? k.id : orphan;
+    }
+    QHash<qint64, EntryStore::Entry> byKey;
+    for (const EntryStore::Entry &e : got.entries)
+        byKey.insert(e.key, e);
+    *compared = 0;
+    for (const QJsonValue &v : main.value(QStringLiteral("rows")).toArray()) {
+        const QJsonArray row = v.toArray();
+        const qint64 key = at(row, "a_key").toInteger();
+        if (key == 0 || keyUses.value(key) > 1)
+            continue;
+        const EntryStore::Entry e = byKey.value(key);
+        const qint64 kind = at(row, "a_kind").isNull() ? -1 : at(row, "a_kind").toInteger();
+        const QString kindName = at(row, "a_kind_name").toString();
+        if (e.key != key || e.kind != (kindNames.contains(kind) && kind != orphan ? kind : orphan)
+            || e.date != dayOfWritten(at(row, "a_date")) || e.inout != int(at(row, "a_inout").toInteger())
+            || e.content != at(row, "a_content").toString() || e.note != at(row, "a_note").toString()
+            || !sameAmount(at(row, "a_count"), amountType, e.count)
+            || e.kindName
+                != (nameColumn.value(QStringLiteral("fixed")).toBool()
+                        ? kindName.leftJustified(nameColumn.value(QStringLiteral("size")).toInt())
+                        : kindName))
+            return QStringLiteral("entry a_key %1").arg(key);
+        ++*compared;
+    }
+    const QMap<QString, QJsonObject> kc = columnsOf(jetcases::tableOf(layout, QStringLiteral("kind")));
+    const int id = kc.value(QStringLiteral("a_kind")).value(QStringLiteral("at")).toInt();
+    const int name = kc.value(QStringLiteral("name")).value(QStringLiteral("at")).toInt();
+    for (const QJsonValue &k : rowsOf(layout, QStringLiteral("kind"))) {
+        if (kindNames.value(k.toArray().at(id).toInteger()) != k.toArray().at(name).toString())
+            return QStringLiteral("kind ") + k.toArray().at(name).toString();
+    }
+    QMap<QDate, QString> oldNotes;
+    for (const QJsonValue &n : rowsOf(layout, QStringLiteral("data_note")))
+        oldNotes.insert(dayOfWritten(n.toArray().at(0)), n.toArray().at(1).toString());
+    QMap<QDate, QString> notes;
+    for (const ImportStore::DayNote &n : got.notes)
+        notes.insert(n.date, n.note);
+    return notes != oldNotes || got.notes.size() != oldNotes.size() ? QStringLiteral("day notes")
+        : got.directions.size() != 2                                ? QStringLiteral("directions")
+                                                                    : QString();
 }
 
 } // namespace importrun

@@ -1,19 +1,18 @@
 #pragma once
 
 // What the fault and bad-input tests share: running as an ordinary user, a ledger folder that
-// start-up has not yet opened, and a picture of everything the ledger's files hold.
+// start-up has not yet opened, a picture of everything the ledger holds, and other processes'
+// connections to it.
 
 #include "store/LedgerLock.h"
 #include "store/LedgerSchema.h"
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
+#include "support/ScriptedBoxes.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
-#include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -24,30 +23,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-
 namespace safety {
 
-// Root writes anywhere whatever a file's permissions say, so the read-only cases would
-// prove nothing: as root, become nobody before anything is created. Needs to run before Qt
-// starts, with a runtime folder of the new user's own.
+// Root writes anywhere whatever a file's permissions say, so the read-only cases would prove
+// nothing: as root, become nobody before Qt starts, with a runtime folder of its own.
 inline void dropRootPrivileges()
 {
+    static std::string home = "/tmp/quillory-safety-XXXXXX";
     if (geteuid() != 0)
         return;
-    const gid_t nogroup = 65534;
-    const uid_t nobody = 65534;
-    if (setgroups(0, nullptr) != 0 || setgid(nogroup) != 0 || setuid(nobody) != 0) {
-        std::perror("dropping root privileges");
-        std::exit(2);
-    }
-    static std::string home = "/tmp/quillory-safety-XXXXXX";
-    if (mkdtemp(home.data()) == nullptr) {
-        std::perror("runtime folder");
-        std::exit(2);
-    }
+    if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0 || mkdtemp(home.data()) == nullptr)
+        qFatal("cannot become nobody");
     setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
     setenv("HOME", home.c_str(), 1);
     std::atexit([] { QDir(QString::fromStdString(home)).removeRecursively(); });
@@ -59,48 +45,12 @@ inline void setMode(const QString &path, mode_t mode)
         qFatal("chmod %s failed", qPrintable(path));
 }
 
-// A folder holding a new ledger (and no SKinds.txt), made the working directory; nothing is
-// opened, so a test can run the real start-up on it or damage it first.
-class LedgerFolder
-{
-public:
-    explicit LedgerFolder(bool create = true)
-        : m_previous(QDir::currentPath())
-    {
-        QDir::setCurrent(m_dir.path());
-        if (create)
-            LedgerSchema::createLedger(QStringLiteral("db1.mdb"), true);
-    }
-    ~LedgerFolder()
-    {
-        database_access::Close_DB();
-        database_access::Set_Statement_Hook({});
-        database_access::Set_Commit_Hook({});
-        database_access::SKinds.clear();
-        // Permissions taken away by a test must not keep the folder from being removed.
-        setMode(m_dir.path(), 0700);
-        LedgerLock::release();
-        QDir::setCurrent(m_previous);
-    }
-    LedgerFolder(const LedgerFolder &) = delete;
-    LedgerFolder &operator=(const LedgerFolder &) = delete;
-
-    QString folder() const { return m_dir.path(); }
-    QString path(const QString &name) const { return m_dir.filePath(name); }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_previous;
-};
-
 inline QByteArray fileBytes(const QString &path)
 {
+    QFile file(path);
     if (QFileInfo::exists(path) && !QFileInfo(path).isFile())
         return QByteArrayLiteral("<not a file>"); // reading a pipe would wait for a writer
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("<missing>");
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArrayLiteral("<missing>");
 }
 
 inline void writeFile(const QString &path, const QByteArray &bytes)
@@ -110,27 +60,79 @@ inline void writeFile(const QString &path, const QByteArray &bytes)
         qFatal("cannot write %s", qPrintable(path));
 }
 
+// A folder holding a new ledger (and no SKinds.txt), made the working directory; nothing is
+// opened, so a test can run the real start-up on it or damage it first.
+class LedgerFolder
+{
+public:
+    explicit LedgerFolder()
+        : m_previous(QDir::currentPath())
+    {
+        QDir::setCurrent(m_dir.path());
+        LedgerSchema::createLedger(QStringLiteral("db1.mdb"), true);
+    }
+    ~LedgerFolder()
+    {
+        database_access::Close_DB();
+        database_access::Set_Statement_Hook({});
+        database_access::Set_Commit_Hook({});
+        database_access::SKinds.clear();
+        setMode(m_dir.path(), 0700); // permissions taken away must not keep it from going
+        LedgerLock::release();
+        QDir::setCurrent(m_previous);
+    }
+    LedgerFolder(const LedgerFolder &) = delete;
+    LedgerFolder &operator=(const LedgerFolder &) = delete;
+
+    QString folder() const { return m_dir.path(); }
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QStringList files() const
+    {
+        QStringList names = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        names.sort();
+        return names;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previous;
+};
+
 // Everything the ledger holds, as text, through the open connection.
 inline QStringList ledgerContent()
 {
     QStringList lines;
-    const QStringList queries = {
-        QStringLiteral("SELECT * FROM data_main ORDER BY a_key"),
-        QStringLiteral("SELECT * FROM kind ORDER BY a_kind"),
-        QStringLiteral("SELECT * FROM data_note ORDER BY a_date"),
-        QStringLiteral("SELECT * FROM inout ORDER BY inout"),
-    };
-    for (const QString &sql : queries) {
-        const ResultSet result = database_access::Open_Query(sql);
-        for (const ResultSet::Row &row : result.rows()) {
-            QStringList cells;
+    for (const char *table :
+        { "data_main ORDER BY a_key", "kind ORDER BY a_kind", "data_note ORDER BY a_date", "inout ORDER BY inout" }) {
+        for (const ResultSet::Row &row :
+            database_access::Open_Query(QStringLiteral("SELECT * FROM ") + QLatin1String(table)).rows()) {
             for (const QVariant &value : row)
-                cells << QString::fromLatin1(value.typeName()) + QLatin1Char(':') + value.toString();
-            lines << cells.join(QLatin1Char('|'));
+                lines << QString::fromLatin1(value.typeName()) + QLatin1Char(':') + value.toString();
         }
         lines << QStringLiteral("--");
     }
     return lines;
+}
+
+// Runs statements on a file through a connection of its own, as another tool would: the first
+// value of the last one, or why one failed.
+inline QString onFile(const QString &path, const QStringList &statements)
+{
+    QString answer;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("another-tool"));
+        db.setDatabaseName(path);
+        QSqlQuery query(db);
+        answer = db.open() ? QString() : db.lastError().text();
+        for (const QString &sql : statements) {
+            if (answer.isEmpty() && !query.exec(sql))
+                answer = QStringLiteral("failed: ") + query.lastError().text();
+        }
+        if (answer.isEmpty() && query.next())
+            answer = query.value(0).toString();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("another-tool"));
+    return answer;
 }
 
 // A second connection to a ledger, as another process would hold it.
@@ -139,7 +141,7 @@ class OtherConnection
 public:
     explicit OtherConnection(const QString &path)
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("another-process"));
         db.setDatabaseName(path);
         if (!db.open())
             qFatal("second connection: %s", qPrintable(db.lastError().text()));
@@ -147,23 +149,19 @@ public:
     ~OtherConnection()
     {
         {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
+            QSqlDatabase db = QSqlDatabase::database(QStringLiteral("another-process"), false);
             QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
             db.close();
         }
-        QSqlDatabase::removeDatabase(m_name);
+        QSqlDatabase::removeDatabase(QStringLiteral("another-process"));
     }
     OtherConnection(const OtherConnection &) = delete;
     OtherConnection &operator=(const OtherConnection &) = delete;
 
     bool exec(const QString &sql)
     {
-        QSqlQuery query(QSqlDatabase::database(m_name, false));
-        return query.exec(sql);
+        return QSqlQuery(QSqlDatabase::database(QStringLiteral("another-process"), false)).exec(sql);
     }
-
-private:
-    const QString m_name = QStringLiteral("another-process");
 };
 
 } // namespace safety

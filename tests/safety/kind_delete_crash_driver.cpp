@@ -1,7 +1,7 @@
 // Plays a person deleting one kind in the kind manager, on the real start-up, with the kill
 // shim preloaded: the shim is armed just before 刪除 is clicked, so the calls it counts (and
-// the one it kills at) are those of the deletion alone. Prints "calls <n>" when the deletion
-// has run. Usage: kind_delete_crash_driver FOLDER KIND-NAME
+// the one it kills at) are those of the deletion alone; the entries go to the first kind
+// offered. Prints "calls <n>" when the deletion has run. Usage: kind_delete_crash_driver FOLDER KIND
 
 #include "app/Startup.h"
 #include "kinds/mang_kind.h"
@@ -13,9 +13,7 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QListWidget>
-#include <QTest>
 
 #include <dlfcn.h>
 
@@ -26,25 +24,13 @@ int main(int argc, char *argv[])
     testing::headlessUnlessTold();
     QApplication app(argc, argv);
     ui::setupApplication(app);
-    if (argc != 3 || !QDir::setCurrent(QString::fromLocal8Bit(argv[1]))) {
-        std::fputs("usage: kind_delete_crash_driver FOLDER KIND-NAME\n", stderr);
+    const auto arm = reinterpret_cast<void (*)()>(dlsym(RTLD_DEFAULT, "quillory_kill_arm"));
+    const auto calls = reinterpret_cast<long (*)()>(dlsym(RTLD_DEFAULT, "quillory_kill_calls"));
+    if (argc != 3 || !QDir::setCurrent(QString::fromLocal8Bit(argv[1])) || arm == nullptr || calls == nullptr)
         return 2;
-    }
-    const QString doomed = QString::fromLocal8Bit(argv[2]);
-    using Arm = void (*)();
-    using Calls = long (*)();
-    const auto arm = reinterpret_cast<Arm>(dlsym(RTLD_DEFAULT, "quillory_kill_arm"));
-    const auto calls = reinterpret_cast<Calls>(dlsym(RTLD_DEFAULT, "quillory_kill_calls"));
-    if (arm == nullptr || calls == nullptr) {
-        std::fputs("kind_delete_crash_driver: the kill shim is not preloaded\n", stderr);
-        return 2;
-    }
     bool done = false;
     ui::setMessageHook([&done](ui::BoxKind kind, const QString &text) {
-        if (text == QStringLiteral("Delete\rDone!"))
-            done = true;
-        else if (kind == ui::BoxKind::Ok)
-            std::fprintf(stderr, "box: %s\n", text.toUtf8().constData());
+        done = done || text == QStringLiteral("Delete\rDone!");
         return kind == ui::BoxKind::YesNo; // Yes to "Are you sure to delete ?"
     });
     ModalDriver driver;
@@ -53,22 +39,12 @@ int main(int argc, char *argv[])
         assign->cob_kind->setCurrentIndex(0);
         testing::click(assign->cmd_ok);
     });
-    if (!startUp())
+    mang_kind *window = startUp() ? new mang_kind : nullptr;
+    if (window == nullptr || !testing::showActive(window))
         return 1;
-
-    mang_kind window;
-    if (!testing::showActive(&window))
-        return 6;
-    const QList<QListWidgetItem *> found = window.kind->findItems(doomed, Qt::MatchExactly);
-    if (found.isEmpty())
-        return 4;
-    window.kind->setCurrentItem(found.first());
+    window->kind->setCurrentItem(window->kind->findItems(QString::fromLocal8Bit(argv[2]), Qt::MatchExactly).value(0));
     arm();
-    testing::click(window.kind_del);
-    const long counted = calls();
-    if (!done)
-        return 3;
-    std::printf("calls %ld\n", counted);
-    std::fflush(stdout);
-    return 0;
+    testing::click(window->kind_del);
+    std::printf("calls %ld\n", calls());
+    return done ? 0 : 3;
 }

@@ -1,224 +1,560 @@
+// The ledger's store: statements, results and transactions on the engine; texts kept code unit
+// for code unit; exact sums for the totals and the charts; the summary kinds' line.
+
+#include "store/ChartStore.h"
+#include "store/EntryStore.h"
+#include "store/KindStore.h"
 #include "store/LedgerSchema.h"
+#include "store/NoteStore.h"
+#include "store/ReportStore.h"
+#include "store/SummaryKinds.h"
 #include "store/database_access.h"
+#include "support/Cents.h"
+#include "support/QueryPlan.h"
 #include "support/TestLedger.h"
 #include "support/TestSupport.h"
+#include "support/UnusualTexts.h"
 
-#include <QDir>
-#include <QFile>
-#include <QObject>
-#include <QTemporaryDir>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace database_access;
+using Ids = QVector<qint64>;
+
+namespace {
+
+const QDate day(2024, 5, 15);
+
+EntryStore::Entry entryOf(qint64 kind, const QString &content, const QString &note, qint64 key, double count = 120)
+{
+    EntryStore::Entry e;
+    e.date = day;
+    e.kind = kind;
+    e.content = content;
+    e.count = count;
+    e.note = note;
+    e.key = key;
+    return e;
+}
+
+Decimal dec(const QString &text)
+{
+    return Decimal::fromText(text).value_or(Decimal(999999999));
+}
+
+// The descriptions a detailed range query finds, sorted.
+QStringList found(const QString &description, std::optional<QString> kindName = std::nullopt, QDate last = day)
+{
+    const ResultSet result = ReportStore::rangeEntries(ReportStore::RangeMode::Detailed,
+        ReportStore::RangeFilter { day, last, description, std::move(kindName) }, QStringLiteral("D.a_date"), false);
+    QStringList texts;
+    for (const ResultSet::Row &row : result.rows())
+        texts << testing::units(row.value(int(result.columns().indexOf(QStringLiteral("帳目名")))).toString());
+    texts.sort();
+    return texts;
+}
+
+// Each kind's sum as "name=sum", sorted.
+QStringList sumsByName(const ReportStore::RangeFilter &filter, ChartStore::Direction direction)
+{
+    QStringList out;
+    for (const ChartStore::KindSum &k : ChartStore::kindSums(filter, direction))
+        out << k.name + QLatin1Char('=') + k.sum.text();
+    out.sort();
+    return out;
+}
+
+// Runs change as on a disk that is full after a few bytes; true when it threw StoreError.
+bool throwsOnAFullDisk(const std::function<void()> &change)
+{
+    rlimit before {};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
+    rlimit small = before;
+    small.rlim_cur = 3;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    bool threw = false;
+    try {
+        change();
+    } catch (const StoreError &) {
+        threw = true;
+    }
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, handler);
+    return threw;
+}
+
+} // namespace
 
 class StoreTest : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void newLedgerHasTheSchema();
-    void newLedgerToolRefusesToOverwrite();
-    void emptyResultIsAtEndWithNoRows();
-    void resultWalksRowsAndReadsByName();
-    void bindsTextsExactlyAsTyped();
-    void highestKeyPlusOne();
-    void engineErrorsCarryTheEngineMessage();
-    void transactionRollsBackOnFailure();
-    void transactionCommits();
-    void statementHookCanFailAStatement();
-    void openRefusesMissingFileWithoutCreatingIt();
-};
-
-void StoreTest::newLedgerHasTheSchema()
-{
-    TestLedger ledger(true);
-    const QStringList columns = [&] {
-        QStringList names;
-        for (const QVariantList &row : ledger.rows(QStringLiteral("PRAGMA table_info(data_main)")))
-            names << row.at(1).toString();
-        return names;
-    }();
-    QCOMPARE(columns,
-        QStringList({ "a_date", "a_kind", "a_inout", "a_content", "a_count", "a_note", "a_key", "a_kind_name" }));
-    QCOMPARE(ledger.rows(QStringLiteral("SELECT inout, text FROM inout ORDER BY inout")),
-        QList<QVariantList>({ { 0, QStringLiteral("支出") }, { 1, QStringLiteral("收入") } }));
-    const QList<QVariantList> kinds = ledger.rows(QStringLiteral("SELECT name, key_order FROM kind ORDER BY a_kind"));
-    QCOMPARE(kinds.size(), LedgerSchema::starterKinds().size());
-    for (int i = 0; i < kinds.size(); ++i) {
-        QCOMPARE(kinds.at(i).at(0).toString(), LedgerSchema::starterKinds().at(i));
-        QCOMPARE(kinds.at(i).at(1).toInt(), i + 1);
-    }
-    const QStringList indexes = [&] {
-        QStringList names;
-        for (const QVariantList &row :
-            ledger.rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL")))
-            names << row.at(0).toString();
-        return names;
-    }();
-    QVERIFY(indexes.contains(QStringLiteral("data_main_key")));
-    QVERIFY(indexes.contains(QStringLiteral("data_main_date")));
-    QVERIFY(indexes.contains(QStringLiteral("data_note_date")));
-    // Keys are unique; an inout word other than the two cannot be stored.
-    ledger.addEntry(QStringLiteral("2024-05-01"), 1, 0, QStringLiteral("a"), 1, {}, 1);
-    QVERIFY_THROWS_EXCEPTION(StoreError, ledger.addEntry(QStringLiteral("2024-05-01"), 1, 0, {}, 1, {}, 1));
-    QVERIFY_THROWS_EXCEPTION(StoreError, ledger.addEntry(QStringLiteral("2024-05-01"), 1, 2, {}, 1, {}, 2));
-}
-
-void StoreTest::newLedgerToolRefusesToOverwrite()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("db1.mdb"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("keep me");
-    file.close();
-    QVERIFY_THROWS_EXCEPTION(StoreError, LedgerSchema::createLedger(path));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("keep me"));
-}
-
-void StoreTest::emptyResultIsAtEndWithNoRows()
-{
-    TestLedger ledger;
-    ResultSet result
-        = Open_Query(QStringLiteral("SELECT * FROM data_main WHERE a_date = ?"), { QStringLiteral("2024-05-01") });
-    QVERIFY(result.atEnd());
-    QCOMPARE(result.rowCount(), 0);
-    QVERIFY_THROWS_EXCEPTION(StoreError, result.moveFirst());
-    QVERIFY_THROWS_EXCEPTION(StoreError, result.value(QStringLiteral("a_key")));
-    QCOMPARE(result.columns().size(), 8);
-}
-
-void StoreTest::resultWalksRowsAndReadsByName()
-{
-    TestLedger ledger;
-    const qint64 food = ledger.addKind(QStringLiteral("餐費"), 1);
-    ledger.addEntry(QStringLiteral("2024-05-01"), food, 0, QStringLiteral("午餐"), 80, {}, 1);
-    ledger.addEntry(QStringLiteral("2024-05-01"), food, 1, QStringLiteral("退款"), 12.5, {}, 2);
-    ResultSet result = Open_Query(QStringLiteral("SELECT * FROM data_main ORDER BY a_key"));
-    QCOMPARE(result.rowCount(), 2);
-    result.moveFirst();
-    QCOMPARE(result.text(QStringLiteral("A_CONTENT")), QStringLiteral("午餐"));
-    QCOMPARE(result.number(QStringLiteral("a_count")), 80.0);
-    result.moveNext();
-    QCOMPARE(result.integer(QStringLiteral("a_key")), 2);
-    QCOMPARE(result.number(QStringLiteral("a_count")), 12.5);
-    result.moveNext();
-    QVERIFY(result.atEnd());
-    QVERIFY_THROWS_EXCEPTION(StoreError, result.value(QStringLiteral("no_such_column")));
-    // A copy kept by a caller stays valid after the original closes.
-    ResultSet again = Open_Query(QStringLiteral("SELECT a_key FROM data_main"));
-    ResultSet copy = again;
-    again.close();
-    QCOMPARE(copy.rowCount(), 2);
-    QCOMPARE(again.rowCount(), 0);
-}
-
-void StoreTest::bindsTextsExactlyAsTyped()
-{
-    TestLedger ledger;
-    const QString nasty = QStringLiteral("O'Brien \"x\" 100% _a\\b; -- DROP TABLE kind;\n\t\u3000😀 שלום");
-    Exec_SQL(QStringLiteral("INSERT INTO kind (name, key_order) VALUES (?, ?)"), { nasty, 1 });
-    QCOMPARE(ledger.scalar(QStringLiteral("SELECT name FROM kind")).toString(), nasty);
-    QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM kind WHERE name = ?"), { nasty }).toInt(), 1);
-    QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'kind'")).toInt(), 1);
-}
-
-void StoreTest::highestKeyPlusOne()
-{
-    TestLedger ledger;
-    const auto nextKey = [] {
-        const ResultSet r = Open_Query(QStringLiteral("SELECT a_key FROM data_main ORDER BY a_key DESC LIMIT 1"));
-        return r.rows().isEmpty() ? qint64(1) : r.rows().first().first().toLongLong() + 1;
-    };
-    QCOMPARE(nextKey(), 1);
-    for (int k = 1; k <= 41; ++k)
-        ledger.addEntry(QStringLiteral("2024-05-01"), 1, 0, QStringLiteral("e"), 1, {}, k);
-    Exec_SQL(QStringLiteral("DELETE FROM data_main WHERE a_key = ?"), { 41 });
-    QCOMPARE(nextKey(), 41);
-    Exec_SQL(QStringLiteral("DELETE FROM data_main WHERE a_key = ?"), { 20 });
-    QCOMPARE(nextKey(), 41);
-    // Keys are 64-bit: no ceiling at 32767.
-    ledger.addEntry(QStringLiteral("2024-05-01"), 1, 0, QStringLiteral("e"), 1, {}, 5000000000LL);
-    QCOMPARE(nextKey(), 5000000001LL);
-}
-
-void StoreTest::engineErrorsCarryTheEngineMessage()
-{
-    TestLedger ledger;
-    try {
-        Open_Query(QStringLiteral("SELECT * FROM no_such_table"));
-        QFAIL("a bad statement must throw");
-    } catch (const StoreError &error) {
-        QVERIFY2(error.message().contains(QStringLiteral("no_such_table")), qPrintable(error.message()));
-    }
-    try {
-        Exec_SQL(QStringLiteral("INSERT INTO kind (nosuch) VALUES (?)"), { 1 });
-        QFAIL("a bad statement must throw");
-    } catch (const StoreError &error) {
-        QVERIFY2(error.message().contains(QStringLiteral("nosuch")), qPrintable(error.message()));
-    }
-    // The connection goes on working after an error.
-    QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM inout")).toInt(), 2);
-}
-
-void StoreTest::transactionRollsBackOnFailure()
-{
-    TestLedger ledger;
-    ledger.addEntry(QStringLiteral("2024-05-01"), 1, 0, QStringLiteral("a"), 1, {}, 1);
-    ledger.addEntry(QStringLiteral("2024-05-01"), 1, 0, QStringLiteral("b"), 1, {}, 2);
-    try {
-        Transaction transaction;
-        Exec_SQL(QStringLiteral("UPDATE data_main SET a_key = 0 WHERE a_key = ?"), { 1 });
-        Exec_SQL(QStringLiteral("UPDATE data_main SET a_key = ? WHERE a_key = ?"), { 1, 2 });
-        Exec_SQL(QStringLiteral("UPDATE no_such_table SET x = 1"));
-        transaction.commit();
-        QFAIL("the third statement must fail");
-    } catch (const StoreError &) {
-    }
-    QCOMPARE(ledger.rows(QStringLiteral("SELECT a_content, a_key FROM data_main ORDER BY a_key")),
-        QList<QVariantList>({ { QStringLiteral("a"), 1 }, { QStringLiteral("b"), 2 } }));
-}
-
-void StoreTest::transactionCommits()
-{
-    TestLedger ledger;
+    void newLedgerHasTheSchemaAndIsNeverWrittenOver()
     {
-        Transaction transaction;
-        ledger.addKind(QStringLiteral("甲"), 1);
+        TestLedger ledger(true);
+        QCOMPARE(
+            ledger.scalar(QStringLiteral("SELECT group_concat(name) FROM pragma_table_info('data_main')")).toString(),
+            QStringLiteral("a_date,a_kind,a_inout,a_content,a_count,a_note,a_key,a_kind_name"));
+        QCOMPARE(ledger.rows(QStringLiteral("SELECT inout, text FROM inout ORDER BY inout")),
+            QList<QVariantList>({ { 0, QStringLiteral("支出") }, { 1, QStringLiteral("收入") } }));
+        QCOMPARE(ledger.scalar(QStringLiteral("SELECT group_concat(name) FROM kind")).toString(),
+            LedgerSchema::starterKinds().join(u','));
+        QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM kind WHERE key_order <> a_kind")).toInt(), 0);
+        ledger.addEntry(QStringLiteral("2024-05-01"), 1, 0, QStringLiteral("a"), 1, {}, 1);
+        QVERIFY_THROWS_EXCEPTION(StoreError, ledger.addEntry(QStringLiteral("2024-05-01"), 1, 0, {}, 1, {}, 1));
+        QVERIFY_THROWS_EXCEPTION(StoreError, ledger.addEntry(QStringLiteral("2024-05-01"), 1, 2, {}, 1, {}, 2));
+        QVERIFY_THROWS_EXCEPTION(StoreError, LedgerSchema::createLedger(ledger.path(QStringLiteral("db1.mdb"))));
+        QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM data_main")).toInt(), 1);
+        Close_DB();
+        const QString missing = ledger.path(QStringLiteral("none/db1.mdb"));
+        QVERIFY_THROWS_EXCEPTION(StoreError, Open_DB(missing));
+        QVERIFY(!QFile::exists(missing) && !Is_Open());
+    }
+
+    void resultsAndTransactions()
+    {
+        TestLedger ledger;
+        ledger.addEntry(QStringLiteral("2024-05-01"), 1, 0, QStringLiteral("a"), 80, {}, 1);
+        ledger.addEntry(QStringLiteral("2024-05-01"), 1, 1, QStringLiteral("b"), 12.5, {}, 2);
+        ResultSet result = Open_Query(QStringLiteral("SELECT * FROM data_main ORDER BY a_key"));
+        result.moveFirst();
+        QCOMPARE(result.text(QStringLiteral("A_CONTENT")), QStringLiteral("a"));
+        result.moveNext();
+        QCOMPARE(result.number(QStringLiteral("a_count")), 12.5);
+        result.moveNext();
+        QVERIFY(result.atEnd());
+        QVERIFY_THROWS_EXCEPTION(StoreError, result.value(QStringLiteral("a_key")));
+        QVERIFY_THROWS_EXCEPTION(StoreError, Open_Query(QStringLiteral("SELECT 1 WHERE 0")).moveFirst());
+        // A copy kept by a caller stays valid after the original closes.
+        const ResultSet copy = result;
+        result.close();
+        QCOMPARE(copy.rowCount(), 2);
+        QCOMPARE(result.rowCount(), 0);
+
+        // A failing statement rolls back the statements before it; a hook can fail one.
+        QVERIFY_THROWS_EXCEPTION(StoreError, [] {
+            Transaction transaction;
+            Exec_SQL(QStringLiteral("UPDATE data_main SET a_key = 0 WHERE a_key = ?"), { 1 });
+            Exec_SQL(QStringLiteral("UPDATE no_such_table SET x = 1"));
+            transaction.commit();
+        }());
+        {
+            Transaction transaction;
+            Exec_SQL(QStringLiteral("UPDATE data_main SET a_content = 'c' WHERE a_key = 1"));
+            ledger.addKind(QStringLiteral("甲"), 1);
+            transaction.commit();
+        }
+        int seen = 0;
+        Set_Statement_Hook([&](const QString &) {
+            if (++seen == 2)
+                throw StoreError(QStringLiteral("injected"));
+        });
         ledger.addKind(QStringLiteral("乙"), 2);
-        transaction.commit();
+        QVERIFY_THROWS_EXCEPTION(StoreError, ledger.addKind(QStringLiteral("丙"), 3));
+        Set_Statement_Hook({});
+        ledger.reopen();
+        QCOMPARE(ledger.rows(QStringLiteral("SELECT a_key, a_content FROM data_main ORDER BY 1")),
+            QList<QVariantList>({ { 1, QStringLiteral("c") }, { 2, QStringLiteral("b") } }));
+        QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM kind")).toInt(), 2);
     }
-    ledger.reopen();
-    QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM kind")).toInt(), 2);
-}
 
-void StoreTest::statementHookCanFailAStatement()
-{
-    TestLedger ledger;
-    int seen = 0;
-    Set_Statement_Hook([&](const QString &sql) {
-        if (++seen == 2)
-            throw StoreError(QStringLiteral("injected: ") + sql);
-    });
-    ledger.addKind(QStringLiteral("甲"), 1);
-    QVERIFY_THROWS_EXCEPTION(StoreError, ledger.addKind(QStringLiteral("乙"), 2));
-    Set_Statement_Hook({});
-    QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM kind")).toInt(), 1);
-}
+    // Open_Query reads straight from the engine: the same names, values and types as the Qt
+    // driver gives for the statement, and the engine's reason when it refuses.
+    void queriesAnswerAsTheDriverDoes()
+    {
+        TestLedger ledger;
+        ledger.addEntry(QStringLiteral("2024-05-01"), 1, 0, QStringLiteral("便當 'x'"), 85, QStringLiteral(""), 1);
+        ledger.addEntry(QStringLiteral("2024-05-03"), 1, 1, QStringLiteral("😀"), -3.5, QStringLiteral("a\nb"), 7);
+        ledger.setDayNote(QStringLiteral("2024-05-01"), QStringLiteral("下雨"));
+        const QString longText(15, QChar(0x7532));
+        const QList<std::pair<QString, QVariantList>> statements = {
+            { QStringLiteral("SELECT * FROM data_main ORDER BY a_key"), {} },
+            { QStringLiteral(
+                  "SELECT D.a_date AS \"日期\", sum(a_count) AS \"日帳目\", (SELECT n.a_note FROM data_note n"
+                  " WHERE D.a_date = n.a_date) AS \"日註解\" FROM data_main D GROUP BY D.a_date"),
+                {} },
+            { QStringLiteral("SELECT 1, -9007199254740993, 2.5, 1e300, NULL, x'00ff41', '', 'a''b', 3 AS \"q\"\"x\""),
+                {} },
+            { QStringLiteral("SELECT ? AS a, ? AS b, ? AS c, ? AS d, ? AS e, ? AS f, ? AS g"),
+                { QVariant(qint64(1) << 40), QVariant(true), QVariant(-0.125), QVariant(QStringLiteral("餐費 🍜 '\\ %")),
+                    QVariant(QByteArray("\x01\x02", 2)), QVariant(QMetaType::fromType<int>()), QVariant(7) } },
+            // Texts that repeat down a column, change by one character or in length, give way
+            // to a number or NULL and come back.
+            { QStringLiteral("SELECT column1, column2 FROM (VALUES ('甲', 'x'), ('甲', 'x'), ('乙', 1), ('', 'x'),"
+                             " (NULL, NULL), ('甲乙', 'x'), (?, ?), (?, ?), (?, ?), ('甲', 'x'))"),
+                { longText, longText, longText + QChar(0x4E59), longText, longText + QChar(0x4E59),
+                    longText.left(14) + QChar(0x4E59) } },
+        };
+        for (const auto &[sql, values] : statements) {
+            QSqlQuery query(QSqlDatabase::database(QStringLiteral("quillory"), false));
+            QVERIFY(query.prepare(sql));
+            for (const QVariant &v : values)
+                query.addBindValue(v);
+            QVERIFY(query.exec());
+            const ResultSet actual = Open_Query(sql, values);
+            for (int c = 0; c < query.record().count(); ++c)
+                QCOMPARE(actual.columns().value(c), query.record().fieldName(c));
+            for (const ResultSet::Row &row : actual.rows()) {
+                QVERIFY(query.next());
+                for (int c = 0; c < query.record().count(); ++c) {
+                    const QVariant &a = row.at(c);
+                    QVERIFY2(a.metaType() == query.value(c).metaType() && a.isNull() == query.value(c).isNull()
+                            && a == query.value(c),
+                        qPrintable(sql + QStringLiteral(": column %1 gives ").arg(c) + a.toString()));
+                }
+            }
+            QVERIFY(!query.next());
+        }
+        const QList<std::tuple<QString, QVariantList, QString>> refused = {
+            { QStringLiteral("SELECT * FROM nowhere"), {}, QStringLiteral("no such table: nowhere") },
+            { QStringLiteral("SELECT ?, ?"), { 1 }, QStringLiteral("Parameter count mismatch") },
+            { QStringLiteral("SELECT ?"), { 1, 2 }, QStringLiteral("Parameter count mismatch") },
+            { QStringLiteral("SELECT 1; DELETE FROM data_main"), {}, QStringLiteral("multiple statements") },
+            { QStringLiteral("SELECT abs(-9223372036854775807 - 1)"), {}, QStringLiteral("integer overflow") },
+            { QStringLiteral("INSERT INTO kind (nosuch) VALUES (1)"), {}, QStringLiteral("nosuch") },
+        };
+        for (const auto &[sql, values, reason] : refused) {
+            try {
+                sql.startsWith(QStringLiteral("INSERT")) ? void(Exec_SQL(sql, values)) : void(Open_Query(sql, values));
+                QFAIL(qPrintable(sql));
+            } catch (const StoreError &error) {
+                QVERIFY2(error.message().startsWith(QStringLiteral("資料庫錯誤：")) && error.message().contains(reason),
+                    qPrintable(error.message()));
+            }
+        }
+        QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM data_main")).toInt(), 2);
+        // A null text is bound as an empty text.
+        QCOMPARE(Open_Query(QStringLiteral("SELECT ? IS NULL, length(?)"), { QString(), QString() }).rows().first(),
+            ResultSet::Row({ 0, 0 }));
+    }
 
-void StoreTest::openRefusesMissingFileWithoutCreatingIt()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("db1.mdb"));
-    try {
+    // A leading U+FEFF or U+FFFE is a character of the text; pairs stay pairs; on disk it is
+    // plain UTF-8; the next run reads it back the same.
+    void textsComeBackCodeUnitForCodeUnit_data() { testing::addUnusualTextRows(true); }
+    void textsComeBackCodeUnitForCodeUnit()
+    {
+        QFETCH(QString, text);
+        TestLedger ledger;
+        const qint64 other = ledger.addKind(QStringLiteral("餐費"), 1);
+        const qint64 kind = KindStore::addKind(text, 2);
+        EntryStore::addEntry(entryOf(kind, text, text, 1));
+        EntryStore::addEntry(entryOf(other, QStringLiteral("茶"), QStringLiteral("x"), 2));
+        EntryStore::updateEntry(2, entryOf(other, QStringLiteral("茶") + text, text + QStringLiteral("熱"), 2));
+        NoteStore::insertNote(day, QStringLiteral("舊"));
+        NoteStore::updateNote(day, text + text);
+        KindStore::renameKind(other, text + QStringLiteral("費"));
+        for (int run = 0; run < 2; ++run) {
+            const QVector<EntryStore::Entry> ofDay = EntryStore::entriesOfDay(day);
+            COMPARE_UNITS(ofDay.at(0).content + u'|' + ofDay.at(0).note, text + u'|' + text);
+            COMPARE_UNITS(EntryStore::entryByKey(2)->content + u'|' + ofDay.at(1).note,
+                QStringLiteral("茶") + text + u'|' + text + QStringLiteral("熱"));
+            COMPARE_UNITS(NoteStore::noteOfDay(day), text + text);
+            COMPARE_UNITS(KindStore::kindById(kind)->name + u'|' + KindStore::kindById(other)->name,
+                text + u'|' + text + QStringLiteral("費"));
+            QCOMPARE(ledger.scalar(QStringLiteral("SELECT hex(a_content) FROM data_main WHERE a_key = 1")).toString(),
+                QString::fromLatin1(text.toUtf8().toHex().toUpper()));
+            ledger.reopen();
+        }
+        QVERIFY(KindStore::nameTaken(text) && !KindStore::nameTaken(text, kind));
+        QCOMPARE(found(text, text), QStringList { testing::units(text) });
+    }
+
+    void filtersFindMarkedTextsLiterally()
+    {
+        TestLedger ledger;
+        const QString marked = QStringLiteral("\uFFFEab");
+        const QString bom = QStringLiteral("\uFEFF早餐");
+        const qint64 plain = ledger.addKind(QStringLiteral("ab"), 1);
+        const qint64 markedKind = KindStore::addKind(marked, 2);
+        qint64 key = 0;
+        for (const QString &text : { QStringLiteral("ab"), bom, QStringLiteral("早餐"), QStringLiteral("𠀀𪚥") })
+            EntryStore::addEntry(entryOf(plain, text, QString(), ++key));
+        EntryStore::addEntry(entryOf(markedKind, marked, QString(), ++key));
+        const auto units = [](const QStringList &texts) {
+            QStringList out;
+            for (const QString &t : texts)
+                out << testing::units(t);
+            out.sort();
+            return out;
+        };
+        QCOMPARE(found(QStringLiteral("\uFEFF")), units({ bom }));
+        QCOMPARE(found(QStringLiteral("\uFFFEa")), units({ marked }));
+        QCOMPARE(found(QStringLiteral("b")), units({ QStringLiteral("ab"), marked }));
+        QCOMPARE(found(QStringLiteral("𪚥")), units({ QStringLiteral("𠀀𪚥") }));
+        QCOMPARE(found(QStringLiteral("早餐")), units({ QStringLiteral("早餐"), bom }));
+        QCOMPARE(found(QString(), marked), units({ marked }));
+        QCOMPARE(found(QString(), QStringLiteral("ab")).size(), 4);
+        const auto sums
+            = ReportStore::summaryKindExpenses(ReportStore::RangeFilter { day, day, {}, {} }, { markedKind });
+        COMPARE_UNITS(sums.value(0).name, marked);
+    }
+
+    // Half a character, and in a UTF-16 file what the engine would turn into U+FFFD, are
+    // refused before anything is written.
+    void textsTheFileCannotHoldAreRefused()
+    {
+        TestLedger ledger;
+        const qint64 kind = ledger.addKind(QStringLiteral("餐費"), 1);
+        EntryStore::addEntry(entryOf(kind, QStringLiteral("午餐"), QStringLiteral("好吃"), 1));
+        NoteStore::insertNote(day, QStringLiteral("晴"));
+        const auto everything = [&] {
+            return ledger.rows(QStringLiteral("SELECT a_content, a_note FROM data_main UNION ALL SELECT name, a_kind"
+                                              " FROM kind UNION ALL SELECT a_date, a_note FROM data_note"));
+        };
+        const QList<QVariantList> before = everything();
+        const auto refuseEverywhere = [&](const QString &broken) {
+            QVERIFY_THROWS_EXCEPTION(StoreError, EntryStore::addEntry(entryOf(kind, broken, QString(), 2)));
+            QVERIFY_THROWS_EXCEPTION(
+                StoreError, EntryStore::updateEntry(1, entryOf(kind, QStringLiteral("午"), broken, 1)));
+            QVERIFY_THROWS_EXCEPTION(StoreError, KindStore::addKind(broken, 2));
+            QVERIFY_THROWS_EXCEPTION(StoreError, KindStore::renameKind(kind, broken));
+            QVERIFY_THROWS_EXCEPTION(StoreError, NoteStore::updateNote(day, broken));
+            QVERIFY_THROWS_EXCEPTION(StoreError, NoteStore::insertNote(day.addDays(1), broken));
+        };
+        for (const QString &broken : { QStringLiteral("午") + QChar(0xD83D), QChar(0xDE00) + QStringLiteral("餐"),
+                 QString(QChar(0xDE00)) + QChar(0xD83D) }) {
+            refuseEverywhere(broken);
+            try {
+                found(broken);
+                QFAIL("a filter with half a character was run");
+            } catch (const StoreError &error) {
+                QVERIFY2(error.message().contains(QStringLiteral("代理字元")), qPrintable(error.message()));
+            }
+        }
+        QCOMPARE(everything(), before);
+
+        // Another tool may have made the file with UTF-16 text.
+        const QString path = ledger.path(QStringLiteral("utf16.mdb"));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("utf16"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            QVERIFY(query.exec(QStringLiteral("PRAGMA encoding = 'UTF-16le'")));
+            for (const QVariantList &row :
+                ledger.rows(QStringLiteral("SELECT sql FROM sqlite_master WHERE sql IS "
+                                           "NOT NULL AND name NOT LIKE 'sqlite%' ORDER BY rowid")))
+                QVERIFY(query.exec(row.at(0).toString()));
+            QVERIFY(query.exec(QStringLiteral("INSERT INTO inout VALUES (0, '支出'), (1, '收入')")));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("utf16"));
         Open_DB(path);
-        QFAIL("a missing ledger must not open");
-    } catch (const StoreError &error) {
-        QVERIFY(error.message().contains(QStringLiteral("db1.mdb")));
+        const QStringList texts
+            = { QStringLiteral("\uFEFF\uFEFFab"), QStringLiteral("咖\uFEFF啡"), QStringLiteral("𠀀🍜") };
+        for (int i = 0; i < texts.size(); ++i) {
+            EntryStore::addEntry(entryOf(KindStore::addKind(texts.at(i), i + 1), texts.at(i), texts.at(i), i + 1));
+            NoteStore::insertNote(day.addDays(i), texts.at(i));
+        }
+        Open_DB(path);
+        for (int i = 0; i < texts.size(); ++i) {
+            const EntryStore::Entry entry = EntryStore::entryByKey(i + 1).value();
+            COMPARE_UNITS(entry.content + entry.note + KindStore::kindById(entry.kind)->name,
+                texts.at(i) + texts.at(i) + texts.at(i));
+            COMPARE_UNITS(NoteStore::noteOfDay(day.addDays(i)), texts.at(i));
+            QCOMPARE(found(texts.at(i), std::nullopt, day.addDays(9)), QStringList { testing::units(texts.at(i)) });
+        }
+        for (const QString &changed : { QStringLiteral("\uFFFEab"), QStringLiteral("a\uFFFF") })
+            refuseEverywhere(changed);
+        QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM data_main")).toInt(), int(texts.size()));
     }
-    QVERIFY(!QFile::exists(path));
-    QVERIFY(!Is_Open());
-}
+
+    // Written the way earlier versions wrote, through the driver's binding.
+    void textsStoredBeforeStayReadable()
+    {
+        TestLedger ledger;
+        const QStringList texts
+            = { QStringLiteral("餐費 🍜 'x' \\ %"), QStringLiteral("咖\uFEFF啡"), QStringLiteral("") };
+        QSqlQuery query(QSqlDatabase::database(QStringLiteral("quillory"), false));
+        QVERIFY(query.prepare(QStringLiteral("INSERT INTO kind (name, key_order) VALUES (?, 1)")));
+        for (const QString &text : texts) {
+            query.addBindValue(text);
+            QVERIFY(query.exec());
+        }
+        ledger.reopen();
+        QStringList read;
+        for (const KindStore::Kind &k : KindStore::kindsByOrder())
+            read << k.name;
+        QCOMPARE(read, texts);
+        QVERIFY(KindStore::nameTaken(QStringLiteral("咖\uFEFF啡")));
+    }
+
+    // The totals of a range: exact decimals of the amounts, whatever the engine hands back.
+    void rangeTotalsAreExact()
+    {
+        const QString in = QStringLiteral("收入");
+        const QString out = QStringLiteral("支出");
+        const auto totals = [](const QVector<std::pair<QString, QVariant>> &entries,
+                                const QVector<ReportStore::KindExpense> &kinds = {},
+                                const QString &amountColumn = QStringLiteral("帳目")) {
+            QVector<ResultSet::Row> rows;
+            for (const auto &[inout, amount] : entries)
+                rows.append({ QStringLiteral("2025-05-01"), inout, amount });
+            const ReportStore::RangeTotals t = ReportStore::rangeTotals(
+                ResultSet({ QStringLiteral("日期"), QStringLiteral("收支"), amountColumn }, rows), kinds);
+            return QStringList { t.income.text(), t.expense.text(), t.balance.text(), t.general.text() };
+        };
+        QCOMPARE(totals({}), QStringList({ "0", "0", "0", "0" }));
+        QCOMPARE(ReportStore::rangeTotals(ResultSet()).balance.text(), QStringLiteral("0"));
+        // A refund lowers the expense; a row that is neither, or holds nothing, counts for nothing.
+        QCOMPARE(totals({ { in, 100 }, { out, 30.5 }, { out, -20.25 }, { QStringLiteral("其他"), 999 }, { out, {} },
+                     { in, QStringLiteral("0.1") }, { in, qlonglong(3) } }),
+            QStringList({ "103.1", "10.25", "92.85", "10.25" }));
+        // Summary kinds come out of the general expense, refunds beyond spending too.
+        QCOMPARE(totals({ { out, 500 }, { out, 0.2 } },
+                     { { QStringLiteral("交通"), dec("120.25") }, { QStringLiteral("退款"), dec("-10") } },
+                     QStringLiteral("日帳目")),
+            QStringList({ "0", "500.2", "-500.2", "389.95" }));
+        QVERIFY(ReportStore::rangeTotals(ResultSet({ QStringLiteral("收支") }, { { out } })).expense.isZero());
+        // Many amounts a double cannot hold, of up to 15 digits, and a run of ten-cent lunches.
+        QRandomGenerator rng(20250601);
+        QVector<std::pair<QString, QVariant>> entries;
+        qint64 cents[2] = { 0, 0 };
+        for (int i = 0; i < 105000; ++i) {
+            const qint64 c
+                = i < 5000 ? qint64(rng.bounded(quint64(1000000000000000))) - Q_INT64_C(100000000000000) : 10;
+            const bool income = i < 5000 && rng.bounded(3) == 0;
+            cents[income] += c;
+            entries.append({ income ? in : out, double(c) / 100.0 });
+        }
+        QCOMPARE(totals(entries).mid(0, 3),
+            QStringList({ testing::centsText(cents[1]), testing::centsText(cents[0]),
+                testing::centsText(cents[1] - cents[0]) }));
+    }
+
+    // The charts' sums: exact decimals of the amounts as typed, under the range query's
+    // filters, read through the date index.
+    void chartSumsAreExactAndFollowTheFilters()
+    {
+        TestLedger ledger;
+        const qint64 food = ledger.addKind(QStringLiteral("餐費"), 1);
+        const qint64 fun = ledger.addKind(QStringLiteral("娛樂"), 2);
+        const qint64 food2 = ledger.addKind(QStringLiteral("餐費"), 3); // the same name twice
+        const QList<std::tuple<const char *, qint64, int, const char *, const char *>> entries = {
+            { "2021-12-31", fun, 0, "1000", "" },
+            { "2022-01-31", food, 0, "0.1", "早餐" },
+            { "2022-01-01", food2, 0, "0.2", "午餐 50%" },
+            { "2022-01-05", food, 0, "0.005", "早 500" },
+            { "2022-01-05", food, 0, "123456789012.35", "" },
+            { "2022-01-15", fun, 0, "-0.3", "電影 早場" },
+            { "2022-02-01", fun, 1, "5.555", "" },
+            { "2024-06-15", fun, 0, "7", "" },
+        };
+        qint64 key = 0;
+        for (const auto &[date, kind, inout, amount, content] : entries)
+            ledger.addEntry(QString::fromLatin1(date), kind, inout, QString::fromUtf8(content),
+                QString::fromLatin1(amount).toDouble(), {}, ++key);
+        ReportStore::RangeFilter f { QDate(2022, 1, 1), QDate(2022, 1, 31), {}, {} };
+        QCOMPARE(sumsByName(f, ChartStore::Expense), QStringList({ "娛樂=-0.3", "餐費=123456789012.655" }));
+        f.description = QStringLiteral("早");
+        QCOMPARE(sumsByName(f, ChartStore::Expense), QStringList({ "娛樂=-0.3", "餐費=0.105" }));
+        f.description = QStringLiteral("50%");
+        QCOMPARE(sumsByName(f, ChartStore::Expense), QStringList({ "餐費=0.2" }));
+        f = { QDate(2022, 1, 1), QDate(2022, 12, 31), {}, QStringLiteral("娛樂") };
+        QCOMPARE(sumsByName(f, ChartStore::Income), QStringList({ "娛樂=5.555" }));
+        const QVector<ChartStore::Flow> months = ChartStore::monthFlows(2022);
+        QCOMPARE(months.size(), 12);
+        QCOMPARE(
+            months.at(0).expense.text() + u' ' + months.at(1).income.text(), QStringLiteral("123456789012.355 5.555"));
+        QVERIFY(months.at(2).income.isZero() && months.at(11).expense.isZero());
+        QStringList years;
+        for (const ChartStore::YearFlow &y : ChartStore::yearFlows())
+            years << QStringLiteral("%1:%2/%3").arg(y.year).arg(y.flow.income.text(), y.flow.expense.text());
+        QCOMPARE(years, QStringList({ "2021:0/1000", "2022:5.555/123456789012.355", "2023:0/0", "2024:0/7" }));
+        for (const ChartStore::Part part : { ChartStore::Part::Sums, ChartStore::Part::OtherAmounts }) {
+            for (const ReportStore::Statement &s : { ChartStore::kindSumsStatement(f, ChartStore::Expense, part),
+                     ChartStore::monthFlowsStatement(2024, part), ChartStore::yearFlowsStatement(part) }) {
+                const QString plan = testing::planOf(s);
+                QVERIFY2(
+                    plan.contains(QStringLiteral("USING INDEX data_main_date")) && !plan.contains(u"data_main_kind"),
+                    qPrintable(plan));
+            }
+        }
+        // The sums of every year read the whole ledger in the index's order, never sorting it.
+        QVERIFY(!testing::planOf(ChartStore::yearFlowsStatement(ChartStore::Part::Sums)).contains(u"TEMP B-TREE"));
+        Exec_SQL(QStringLiteral("DELETE FROM data_main"));
+        QVERIFY(ChartStore::yearFlows().isEmpty());
+    }
+
+    void summaryKindsLineIsReadAndChanged()
+    {
+        TestLedger ledger;
+        // content -> the table read, the list in use
+        const QList<std::tuple<QByteArray, Ids, Ids>> loads = {
+            { "7,3,12", { 7, 3, 12 }, { 7, 3, 12 } },
+            { "1,2\r\n 5 , 6 \n", { 5, 6 }, { 5, 6 } },
+            { "7,3\r\n\r\n", {}, {} },
+            { "7,0,3\r\n", { 7, 0, 3 }, { 7 } },
+            { "7,,3", { 7, 0, 3 }, { 7 } },
+            { "abc,5", { 0, 5 }, {} },
+            { "12abc,4", { 12, 4 }, { 12, 4 } },
+            { "2.5,3.5", { 2, 4 }, { 2, 4 } },
+            { "4,99999999999999999999,5", { 4 }, { 4 } },
+            { QByteArray("\x00\xff\xfe,\x01", 5), { 0, 0 }, {} },
+            { "\xEF\xBB\xBF"
+              "4,9\r\n",
+                { 4, 9 }, { 4, 9 } },
+        };
+        for (const auto &[content, table, list] : loads) {
+            ledger.writeSKinds(content);
+            QCOMPARE(SKinds, table);
+            QCOMPARE(SKinds_List(), list);
+        }
+        QCOMPARE(SKinds_Line({ 9007199254740991, 0, 4 }), QStringLiteral("9007199254740991,0,4"));
+        // file before, change (+ adds, - removes), file after ("" when nothing is written)
+        const QList<std::tuple<QByteArray, int, QByteArray>> changes = {
+            { " 7 , 3\r\n", 12, "12,7,3\r\n" },
+            { "7,0,3\r\n", 5, "5,7\r\n" },
+            { "1,2\r\n 7 ,0,3\r\n", 7, "" },
+            { "7,0,3\r\n", 3, "" },
+            { "5,7,3,9\r\n", -7, "5,3,9\r\n" },
+            { "5,3\r\n", -5, " 3 \r\n" },
+            { " 3 \r\n", -3, "\r\n" },
+            { "7,4,0,3\r\n", -3, "7,4\r\n" },
+        };
+        for (const auto &[before, change, after] : changes) {
+            ledger.writeSKinds(before);
+            QCOMPARE(change > 0 ? Add_Summary_Kind(change) : (Remove_Summary_Kind(-change), true), !after.isEmpty());
+            QCOMPARE(ledger.readSKinds(), after.isEmpty() ? before : after);
+            QCOMPARE(SKinds, Parse_SKinds_Line(Last_SKinds_Line(ledger.readSKinds())));
+        }
+        // A read-only file or a full disk: the old file and list stay.
+        ledger.writeSKinds("7,3\r\n");
+        QFile::setPermissions(ledger.path(QStringLiteral("SKinds.txt")), QFileDevice::ReadOwner);
+        QVERIFY_THROWS_EXCEPTION(StoreError, Add_Summary_Kind(5));
+        QVERIFY_THROWS_EXCEPTION(StoreError, Remove_Summary_Kind(7));
+        QFile::setPermissions(
+            ledger.path(QStringLiteral("SKinds.txt")), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QVERIFY(throwsOnAFullDisk([] { Add_Summary_Kind(12); }));
+        QVERIFY(throwsOnAFullDisk([] { Remove_Summary_Kind(3); }));
+        QCOMPARE(ledger.readSKinds() + SKinds_Line(SKinds).toLatin1(), QByteArray("7,3\r\n7,3"));
+        QCOMPARE(QDir(ledger.folder()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    // Another tool's kind table, without AUTOINCREMENT, reuses the highest id freed: a new kind
+    // still never takes an id that SKinds.txt or an entry names.
+    void aNewKindNeverTakesAnIdStillNamed()
+    {
+        TestLedger ledger;
+        Exec_SQL(QStringLiteral("DROP TABLE kind"));
+        Exec_SQL(QStringLiteral("CREATE TABLE kind (a_kind INTEGER PRIMARY KEY, name TEXT, key_order INTEGER)"));
+        for (const QString &name : { QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙") })
+            KindStore::addKind(name, KindStore::nextKeyOrder());
+        ledger.writeSKinds("3\r\n");
+        SKinds.clear();
+        Exec_SQL(QStringLiteral("DELETE FROM kind WHERE a_kind = 3"));
+        QCOMPARE(KindStore::addKind(QStringLiteral("丁"), 4), 4);
+        ledger.addEntry(QStringLiteral("2024-05-01"), 9, 0, QStringLiteral("x"), 1, {}, 1);
+        QCOMPARE(KindStore::addKind(QStringLiteral("戊"), 5), 10);
+    }
+};
 
 QUILLORY_TEST_MAIN(StoreTest)
 #include "store_test.moc"

@@ -1,55 +1,34 @@
 #!/usr/bin/env bash
-# quillory-newdb: with no argument it makes db1.mdb in the current folder; --help only shows
-# its usage; an argument it does not know is refused with the usage, and nothing is made.
+# quillory-newdb: no argument makes db1.mdb in the current folder, once; --help shows the
+# usage; an unknown argument is refused with it. Nothing is made but the one ledger.
 # Usage: newdb_test.sh BUILD-FOLDER SOURCE-FOLDER
 set -uo pipefail
-build=$(cd "$1" && pwd -P)
-source=$(cd "$2" && pwd -P)
-. "$source/tests/install/checks.sh"
-newdb=$build/quillory-newdb
-
+. "$2/tests/install/checks.sh"
+newdb=$(cd "$1" && pwd -P)/quillory-newdb
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
-# run_newdb FOLDER [ARGS...]: sets status, out, err.
-run_newdb() {
-    local folder=$1
-    shift
-    mkdir -p "$folder"
-    out=$(cd "$folder" && "$newdb" "$@" 2>"$tmp/err")
-    status=$?
-    err=$(cat "$tmp/err")
+# case NAME WANTED-STATUS WANTED-OUTPUT WANTED-ERROR [ARGS...]: run in a folder of its own.
+case_() {
+    local name=$1 status=$2 out=$3 err=$4
+    shift 4
+    mkdir -p "$tmp/$name"
+    (cd "$tmp/$name" && "$newdb" "$@") >"$tmp/$name.out" 2>"$tmp/$name.err"
+    expect_eq "$name: status" "$status" "$?"
+    expect_contains "$name: output" "$(cat "$tmp/$name.out")" "$out"
+    expect_contains "$name: error output" "$(cat "$tmp/$name.err")" "$err"
 }
-
-section "--help and -h show the usage and make nothing"
-for option in --help -h; do
-    run_newdb "$tmp/help$option" "$option"
-    expect_eq "$option: exit status" 0 "$status"
-    expect_contains "$option: usage on the output" "$out" "Usage: quillory-newdb"
-    expect_eq "$option: nothing on the error output" "" "$err"
-    expect_eq "$option: the folder stays empty" "" "$(ls -A "$tmp/help$option")"
-done
-
-section "unknown arguments are refused with the usage"
-for arguments in "--force" "-x" "db2.mdb" "--help --force" "--helpme"; do
-    folder=$tmp/unknown-${arguments// /_}
+case_ help 0 "Usage: quillory-newdb" "" --help
+case_ h 0 "Usage: quillory-newdb" "" -h
+for arguments in --force db2.mdb "--help --force" --helpme; do
     # shellcheck disable=SC2086 # each word is one argument
-    run_newdb "$folder" $arguments
-    expect_eq "[$arguments]: exit status" 1 "$status"
-    expect_contains "[$arguments]: names what it refused" "$err" "unknown argument"
-    expect_contains "[$arguments]: usage with the refusal" "$err" "Usage: quillory-newdb"
-    expect_eq "[$arguments]: nothing on the output" "" "$out"
-    expect_eq "[$arguments]: the folder stays empty" "" "$(ls -A "$folder")"
+    case_ "unknown${arguments// /_}" 1 "" "unknown argument" $arguments
+    expect_contains "[$arguments]: usage with the refusal" "$(cat "$tmp/unknown${arguments// /_}.err")" "Usage:"
 done
-
-section "no argument makes the ledger, once"
-run_newdb "$tmp/new"
-expect_eq "exit status" 0 "$status"
-expect "db1.mdb made" test -s "$tmp/new/db1.mdb"
-expect_eq "SQLite header" "SQLite format 3" "$(head -c 15 "$tmp/new/db1.mdb")"
+expect_eq "nothing made by a refusal or --help" "" "$(find "$tmp" -mindepth 2)"
+case_ new 0 "" ""
+expect_eq "the ledger made" "SQLite format 3" "$(head -c 15 "$tmp/new/db1.mdb")"
 before=$(cksum <"$tmp/new/db1.mdb")
-run_newdb "$tmp/new"
-expect_eq "a second run is refused" 1 "$status"
-expect_eq "the ledger is left as it was" "$before" "$(cksum <"$tmp/new/db1.mdb")"
-
+case_ new 1 "" ""
+expect_eq "a second run leaves it as it was" "$before" "$(cksum <"$tmp/new/db1.mdb")"
 finish

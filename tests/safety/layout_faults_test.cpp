@@ -1,0 +1,325 @@
+// Ledger files laid out or altered by another tool: damaged, breaking what the program relies
+// on, switched to write-ahead logging, or holding entries no window expects. Each is refused
+// at start-up with a message naming the fault and every file as it was, or opened so that
+// every window counts every entry. Files of the right layout, however spelled, open.
+
+#include "safety/SafetySupport.h"
+
+#include "app/Startup.h"
+#include "entry/input_keyin.h"
+#include "reports/QueryWindow.h"
+#include "reports/chart_view.h"
+#include "support/ModalDriver.h"
+#include "ui/RichTextBox.h"
+
+#include <QChart>
+#include <QLabel>
+
+#include <sqlite3.h>
+
+using namespace safety;
+
+namespace {
+
+const QString entries = QStringLiteral(
+    "INSERT INTO data_main (a_date, a_kind, a_inout, a_content, a_count, a_note, a_key, a_kind_name) VALUES"
+    " ('2024-03-01', 1, 0, '早餐', 65.5, '', 1, '餐費'), ('2024-03-02', 2, 0, '公車', 15, '', 2, '交通');");
+const QString usualColumns = QStringLiteral("a_date TEXT, a_kind INTEGER, a_inout INTEGER, a_content TEXT, "
+                                            "a_count REAL, a_note TEXT, a_key INTEGER, a_kind_name TEXT");
+
+// data_main made again with the columns given, holding the two entries.
+QString remade(const QString &columns)
+{
+    return QStringLiteral("DROP TABLE data_main; CREATE TABLE data_main (%1);").arg(columns) + entries;
+}
+
+// Runs statements on path through the engine directly, as another tool would; with keep, the
+// connection stays open and is handed back. The first value of the last statement.
+QString engine(const QString &path, const QString &statements, sqlite3 **keep = nullptr)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(QFile::encodeName(path).constData(), &db);
+    QString answer;
+    char *failure = nullptr;
+    const auto lastValue = [](void *out, int, char **values, char **) {
+        *static_cast<QString *>(out) = QString::fromUtf8(values[0]);
+        return 0;
+    };
+    if (sqlite3_exec(db, statements.toUtf8().constData(), lastValue, &answer, &failure) != SQLITE_OK)
+        answer = QStringLiteral("<failed: %1>").arg(QString::fromUtf8(failure));
+    sqlite3_free(failure);
+    if (keep != nullptr)
+        *keep = db;
+    else
+        sqlite3_close(db);
+    return answer;
+}
+
+std::unique_ptr<input_keyin> openEntryWindow()
+{
+    auto w = std::make_unique<input_keyin>();
+    testing::showActive(w.get());
+    QTest::qWait(0);
+    return w;
+}
+
+// Runs the real start-up on a folder whose db1.mdb it must refuse (beside summary kinds it
+// would otherwise read): one message that says why, naming `named`; nothing opened or read; no
+// window shown; every file as it was, with no journal, backup or lock left beside it.
+void checkStartRefused(const LedgerFolder &folder, const QString &named)
+{
+    writeFile(folder.path(QStringLiteral("SKinds.txt")), "1,2\r\n");
+    const QByteArray before = fileBytes(folder.path(QStringLiteral("db1.mdb")));
+    const QStringList filesBefore = folder.files();
+    ScriptedBoxes boxes;
+    QVERIFY(!startUp());
+    QCOMPARE(boxes.texts().size(), 1);
+    QVERIFY2(boxes.texts().first().startsWith(QStringLiteral("無法開啟帳本資料庫 db1.mdb："))
+            && boxes.texts().first().size() > 20 && boxes.texts().first().contains(named),
+        qPrintable(boxes.texts().first()));
+    QVERIFY(!database_access::Is_Open() && database_access::SKinds.isEmpty());
+    for (QWidget *window : QApplication::topLevelWidgets())
+        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+    QCOMPARE(fileBytes(folder.path(QStringLiteral("db1.mdb"))), before);
+    QCOMPARE(folder.files(), filesBefore);
+}
+
+} // namespace
+
+class LayoutFaultsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void theConnectionUsesTheSafeSettings()
+    {
+        LedgerFolder folder;
+        ScriptedBoxes boxes;
+        QVERIFY(startUp() && boxes.texts().isEmpty());
+        // FULL is 2; the rollback journal keeps the ledger in db1.mdb alone once the run ends.
+        for (const auto &[pragma, value] : { std::pair { "synchronous", "2" }, std::pair { "journal_mode", "delete" },
+                 std::pair { "busy_timeout", "3000" } })
+            QCOMPARE(database_access::Open_Query(QStringLiteral("PRAGMA ") + QLatin1String(pragma))
+                         .rows()
+                         .value(0)
+                         .value(0)
+                         .toString(),
+                QLatin1String(value));
+        database_access::Close_DB();
+        LedgerLock::release();
+        QCOMPARE(QDir().entryList(QDir::Files), QStringList { QStringLiteral("db1.mdb") });
+    }
+
+    void damagedOrForeignLedgerIsRefusedUntouched_data()
+    {
+        QTest::addColumn<QString>("damage"); // statements run by the engine, or what is done to the file
+        QTest::addColumn<QString>("named");
+        const auto row = [](const char *name, const QString &damage, const char *named) {
+            QTest::newRow(name) << damage << QString::fromUtf8(named);
+        };
+        row("zero-byte file", QStringLiteral("cut 0"), "");
+        row("garbage", QStringLiteral("garbage"), "");
+        row("cut inside the header", QStringLiteral("cut 60"), "");
+        row("only the first page left", QStringLiteral("cut 4096"), "");
+        row("cut in half", QStringLiteral("cut half"), "");
+        row("a folder named db1.mdb", QStringLiteral("folder"), "");
+        row("a pipe named db1.mdb", QStringLiteral("pipe"), ""); // opening it must not wait for a writer
+        row("SQLite file of something else",
+            QStringLiteral("DROP TABLE data_main; DROP TABLE kind; DROP TABLE "
+                           "data_note; DROP TABLE inout; CREATE TABLE notes (a)"),
+            "");
+        row("ledger missing a table", QStringLiteral("DROP TABLE inout"), "沒有帳本的資料表 inout");
+        row("view in place of a table",
+            QStringLiteral("DROP TABLE inout; CREATE VIEW inout AS SELECT 0 AS inout, '支出' AS text"),
+            "沒有帳本的資料表 inout");
+        row("two entries with one key",
+            QStringLiteral("DROP INDEX data_main_key;") + entries
+                + QStringLiteral("INSERT INTO data_main VALUES ('2024-04-09', 1, 0, '午餐', 90, '', 2, '餐費')"),
+            "data_main 的 a_key 欄沒有設為主鍵或唯一");
+        row("key declared as text",
+            remade(QString(usualColumns).replace(QStringLiteral("a_key INTEGER"), QStringLiteral("a_key TEXT UNIQUE"))),
+            "data_main 的 a_key 欄宣告為 TEXT，應該是整數");
+        row("key holding a text",
+            QStringLiteral("DROP INDEX data_main_key; CREATE UNIQUE INDEX k ON data_main (a_key);") + entries
+                + QStringLiteral("INSERT INTO data_main VALUES ('2024-04-09', 1, 0, '午餐', 90, '', 'k3', '餐費')"),
+            "data_main 有 1 筆帳目的 a_key 不是整數");
+        row("key unique only in part",
+            QStringLiteral("DROP INDEX data_main_key; CREATE UNIQUE INDEX k ON data_main (a_key) WHERE a_inout = 0"),
+            "data_main 的 a_key 欄沒有設為主鍵或唯一");
+        row("key unique only with the date",
+            QStringLiteral("DROP INDEX data_main_key; CREATE UNIQUE INDEX k ON data_main (a_date, a_key)"),
+            "data_main 的 a_key 欄沒有設為主鍵或唯一");
+        row("columns in another order",
+            remade(QStringLiteral("a_key INTEGER PRIMARY KEY, a_date TEXT, a_kind INTEGER, a_inout INTEGER, a_content "
+                                  "TEXT, a_count REAL, a_note TEXT, a_kind_name TEXT")),
+            "資料表 data_main 的欄位不對：應該依序是 "
+            "a_date、a_kind、a_inout、a_content、a_count、a_note、a_key、a_kind_name，檔案裡是 a_key、a_date、");
+        row("a column more", QStringLiteral("ALTER TABLE kind ADD COLUMN colour TEXT"),
+            "資料表 kind 的欄位不對：應該依序是 a_kind、name、key_order，檔案裡是 a_kind、name、key_order、colour。");
+        row("a computed column more",
+            QStringLiteral("ALTER TABLE data_note ADD COLUMN size INTEGER GENERATED ALWAYS AS (length(a_note))"),
+            "資料表 data_note 的欄位不對");
+        row("a column missing", QStringLiteral("ALTER TABLE data_main DROP COLUMN a_kind_name"),
+            "檔案裡是 a_date、a_kind、a_inout、a_content、a_count、a_note、a_key。");
+        row("description that would turn into a number",
+            remade(QString(usualColumns).replace(QStringLiteral("a_content TEXT"), QStringLiteral("a_content NUMERIC"))
+                + QStringLiteral(", UNIQUE (a_key)")),
+            "data_main 的 a_content 欄宣告為 NUMERIC，應該是文字");
+        row("kind number the engine does not give",
+            QStringLiteral("DROP TABLE kind; CREATE TABLE kind (a_kind INT PRIMARY KEY, name TEXT, key_order INTEGER)"),
+            "kind 的 a_kind 欄不是 INTEGER PRIMARY KEY");
+        row("notes of one day twice",
+            QStringLiteral(
+                "DROP INDEX data_note_date; INSERT INTO data_note VALUES ('2024-03-01', 'a'), ('2024-03-01', 'b')"),
+            "data_note 的 a_date 欄沒有設為主鍵或唯一");
+        row("trigger",
+            entries
+                + QStringLiteral("CREATE TRIGGER tidy AFTER INSERT ON data_main BEGIN DELETE FROM data_main WHERE "
+                                 "a_key <> new.a_key; END"),
+            "觸發程序（trigger）tidy（資料表 data_main）");
+        row("trigger on the notes",
+            QStringLiteral("CREATE TRIGGER keep BEFORE DELETE ON data_note BEGIN SELECT RAISE(IGNORE); END"),
+            "觸發程序（trigger）keep（資料表 data_note）");
+    }
+
+    void damagedOrForeignLedgerIsRefusedUntouched()
+    {
+        QFETCH(QString, damage);
+        QFETCH(QString, named);
+        LedgerFolder folder;
+        const QString db = folder.path(QStringLiteral("db1.mdb"));
+        // Big enough to span many pages, so that a cut file loses real data.
+        engine(db,
+            QStringLiteral("INSERT INTO data_main WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n "
+                           "WHERE k < 600) SELECT '2024-05-01', 1, 0, printf('帳目 %d %.*c', k, 80, 'x'), k, '', k + "
+                           "1000, '' FROM n"));
+        const QByteArray whole = fileBytes(db);
+        QVERIFY(whole.size() > 16 * 4096);
+        if (damage.startsWith(u"cut ")) {
+            writeFile(db, whole.left(damage.endsWith(u"half") ? whole.size() / 2 : damage.mid(4).toInt()));
+        } else if (damage == QStringLiteral("garbage")) {
+            QByteArray noise(whole.size(), '\0');
+            for (qsizetype i = 0; i < noise.size(); ++i)
+                noise[i] = char((i * 7919 + 13) % 251);
+            writeFile(db, noise);
+        } else if (damage == QStringLiteral("folder") || damage == QStringLiteral("pipe")) {
+            QFile::remove(db);
+            QVERIFY(damage == QStringLiteral("folder") ? QDir().mkdir(db)
+                                                       : ::mkfifo(QFile::encodeName(db).constData(), 0600) == 0);
+        } else {
+            QCOMPARE(engine(db, damage), QString());
+        }
+        checkStartRefused(folder, named);
+    }
+
+    void filesOfTheRightLayoutOpen()
+    {
+        const QStringList layouts = { entries,
+            QStringLiteral("DROP TABLE data_main; DROP TABLE kind; DROP TABLE data_note; DROP TABLE inout;"
+                           "CREATE TABLE DATA_MAIN (A_DATE VARCHAR(10), A_KIND BIGINT, A_INOUT TINYINT, A_CONTENT "
+                           "NVARCHAR(255), A_COUNT DOUBLE, A_NOTE CLOB, A_KEY INTEGER PRIMARY KEY, A_KIND_NAME TEXT);"
+                           "CREATE TABLE Kind (A_Kind integer primary key, Name varchar(50), Key_Order int);"
+                           "CREATE TABLE data_note (a_date TEXT PRIMARY KEY, a_note);"
+                           "CREATE TABLE inout (inout INTEGER UNIQUE, text TEXT);"
+                           "INSERT INTO inout VALUES (0, '支出'), (1, '收入');"
+                           "INSERT INTO Kind (Name, Key_Order) VALUES ('餐費', 1), ('交通', 2);")
+                + entries,
+            entries
+                + QStringLiteral("CREATE VIEW spent AS SELECT a_date, sum(a_count) FROM data_main GROUP BY a_date;"
+                                 "CREATE INDEX by_note ON data_main (a_note);") };
+        for (const QString &layout : layouts) {
+            LedgerFolder folder;
+            QCOMPARE(engine(folder.path(QStringLiteral("db1.mdb")), layout), QString());
+            ScriptedBoxes boxes;
+            QVERIFY2(startUp() && boxes.texts().isEmpty(), qPrintable(boxes.texts().join(u'|')));
+            QCOMPARE(database_access::Open_Query(QStringLiteral("SELECT a_content FROM data_main WHERE a_date = ?"),
+                         { QStringLiteral("2024-03-02") })
+                         .rows(),
+                QVector<ResultSet::Row>({ { QStringLiteral("公車") } }));
+        }
+    }
+
+    // Another tool switched the ledger to write-ahead logging and left changes in db1.mdb-wal
+    // alone: held open, the ledger is refused untouched; let go, it is put back to the rollback
+    // journal with the changes folded in, so that db1.mdb again holds the whole ledger.
+    void aWalLedgerGoesBackToTheRollbackJournal()
+    {
+        LedgerFolder folder;
+        sqlite3 *other = nullptr;
+        QCOMPARE(engine(QStringLiteral("db1.mdb"),
+                     QStringLiteral("PRAGMA wal_autocheckpoint = 0; PRAGMA journal_mode = WAL;") + entries, &other),
+            QStringLiteral("wal"));
+        sqlite3_db_config(other, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, static_cast<int *>(nullptr));
+        try {
+            database_access::Open_DB(QStringLiteral("db1.mdb"));
+            QFAIL("a ledger held in WAL mode by another tool was opened");
+        } catch (const StoreError &error) {
+            QVERIFY2(error.message().contains(QStringLiteral("WAL")) && !database_access::Is_Open(),
+                qPrintable(error.message()));
+        }
+        sqlite3_close(other);
+        QVERIFY(QFileInfo(QStringLiteral("db1.mdb-wal")).size() > 0);
+        QFile::copy(QStringLiteral("db1.mdb"), QStringLiteral("alone.mdb"));
+        QCOMPARE(
+            engine(QStringLiteral("alone.mdb"), QStringLiteral("SELECT count(*) FROM data_main")), QStringLiteral("0"));
+        database_access::Open_DB(QStringLiteral("db1.mdb"));
+        database_access::Exec_SQL(QStringLiteral("INSERT INTO data_note VALUES ('2024-03-01', '晴')"));
+        database_access::Close_DB();
+        QVERIFY(!QFile::exists(QStringLiteral("db1.mdb-wal")) && QFile::remove(QStringLiteral("alone.mdb")));
+        QFile::copy(QStringLiteral("db1.mdb"), QStringLiteral("alone.mdb"));
+        QCOMPARE(engine(QStringLiteral("alone.mdb"),
+                     QStringLiteral("PRAGMA journal_mode; SELECT (SELECT count(*) FROM data_main) || (SELECT count(*) "
+                                    "FROM data_note)")),
+            QStringLiteral("21"));
+        QCOMPARE(engine(QStringLiteral("alone.mdb"), QStringLiteral("PRAGMA journal_mode")), QStringLiteral("delete"));
+    }
+
+    // Another tool's layout, without this program's check on it, lets in a kind that does not
+    // exist and a direction that is neither: asked, and once gathered under 未分類, the day,
+    // the range query, the year report and its chart all count every entry.
+    void strayEntriesCountAlikeEverywhereOnceGathered()
+    {
+        LedgerFolder folder;
+        engine(QStringLiteral("db1.mdb"),
+            remade(usualColumns + QStringLiteral(", UNIQUE (a_key)"))
+                + QStringLiteral("DELETE FROM data_main; INSERT INTO data_main VALUES ('2024-05-15', 1, 0, 'x', 30, "
+                                 "'', 1, ''), ('2024-05-15', 999, 0, 'x', 1000, '', 2, ''), ('2024-05-15', 1, 2, 'x', "
+                                 "2000, '', 3, ''), ('2024-05-20', 1, 0, 'x', 45, '', 4, '')"));
+        testing::FixedClock clock(QDate(2024, 5, 31));
+        const auto start = [](bool gather) {
+            ScriptedBoxes boxes;
+            boxes.answer(gather);
+            const QStringList texts = startUp() ? boxes.texts().filter(QStringLiteral("未分類")) : QStringList();
+            return texts.size() == 1 && texts.first().contains(QStringLiteral("1 筆帳目的類別已經不在類別清單裡"))
+                && texts.first().contains(QStringLiteral("1 筆帳目既不是支出也不是收入"));
+        };
+        QVERIFY(start(false)); // asked, and left as it is until the next start
+        const QStringList before = ledgerContent();
+        database_access::Close_DB();
+        LedgerLock::release();
+        QVERIFY(start(true));
+        QVERIFY(ledgerContent() != before);
+        ScriptedBoxes boxes;
+        auto w = openEntryWindow();
+        testing::retype(w->date_new, QStringLiteral("2024/5/15"));
+        QTest::keyClick(w->date_new, Qt::Key_Return);
+        QCOMPARE(w->Label6->text(), QStringLiteral("今天支出 3030元"));
+        check window;
+        QVERIFY(querywindow::open(window));
+        querywindow::runRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"), true);
+        QVERIFY2(
+            window.msg_field->text().contains(QStringLiteral("總支出 : 3075\n")), qPrintable(window.msg_field->text()));
+        querywindow::runYear(window, QStringLiteral("2024"));
+        QVERIFY2(
+            window.msg_field->text().contains(QStringLiteral("年支出: 3075 元")), qPrintable(window.msg_field->text()));
+        ModalDriver driver;
+        QString title;
+        driver.next([&](QDialog *dialog) { title = qobject_cast<chart_view *>(dialog)->chartAt(0)->title(); });
+        querywindow::press(window.cmd_chart);
+        QVERIFY2(title.contains(QStringLiteral("支出 3075元")), qPrintable(title));
+        QCOMPARE(boxes.texts(), QStringList());
+    }
+};
+
+QUILLORY_TEST_MAIN(LayoutFaultsTest)
+#include "layout_faults_test.moc"
