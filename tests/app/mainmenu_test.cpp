@@ -10,6 +10,7 @@
 #include "support/ScriptedBoxes.h"
 #include "support/TestLedger.h"
 #include "support/TestSupport.h"
+#include "ui/FileDialog.h"
 #include "ui/PushButton.h"
 
 #include <QCheckBox>
@@ -38,12 +39,21 @@ private Q_SLOTS:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
         }
-        for (int i = 0; i < 3; ++i)
+        for (int i = 0; i < 4; ++i)
             modal.next([](QDialog *dialog) { dialog->close(); });
         testing::click(menu.Input);
         testing::click(menu.cmd_check);
         testing::click(menu.Command1);
-        QCOMPARE(modal.shown(), QStringList({ "input_keyin", "check", "mang_kind" }));
+        testing::click(menu.cmd_recurring);
+        QCOMPARE(modal.shown(), QStringList({ "input_keyin", "check", "mang_kind", "RecurringWindow" }));
+        // 匯入… asks which kind of file; the file dialog then opens, or nothing when cancelled.
+        ui::setOpenFilesHook([] { return QStringList(); });
+        for (const int choice : { 0, 1, 2 }) {
+            boxes.choose(choice);
+            testing::click(menu.cmd_invoices);
+        }
+        ui::setOpenFilesHook({});
+        QCOMPARE(boxes.take(), QStringList(3, QStringLiteral("要匯入哪一種檔案？")));
         menu.cmd_about->setFocus();
         QTest::keyClick(menu.cmd_about, Qt::Key_Return);
         QTest::keyClick(menu.cmd_about, Qt::Key_Space);

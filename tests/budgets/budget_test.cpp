@@ -106,6 +106,10 @@ private Q_SLOTS:
         mang_kind manager;
         testing::showActive(&manager);
         manager.kind->setCurrentRow(1);
+        s.boxes.answer(false); // not this time: nothing goes
+        testing::click(manager.kind_del);
+        QVERIFY(BudgetStore::hasBudget(s.fare));
+        s.boxes.take();
         s.boxes.answer(true);
         s.boxes.answer(true);
         testing::click(manager.kind_del);
@@ -127,6 +131,10 @@ private Q_SLOTS:
         QCOMPARE(series->barSets().size(), 2);
         QCOMPARE(series->barSets().at(0)->at(0), 63000.0);
         QCOMPARE(series->barSets().at(1)->at(0), 8200.0);
+        BudgetStore::setMonthly(s.food, std::nullopt);
+        BudgetStore::setMonth(s.food, QDate(2024, 2, 1), std::nullopt);
+        chart_view none(ChartQuery::ofRange({ QDate(2024, 1, 1), QDate(2024, 1, 31), {}, std::nullopt }));
+        QVERIFY(none.chartAt(none.tabOf(chart_view::Page::Budget))->title().contains(QStringLiteral("還沒有設定預算")));
     }
 
     void theWindowShowsWhatIsLeft()
@@ -144,6 +152,19 @@ private Q_SLOTS:
         QCOMPARE(shown(w), QStringList({ "合計|8,000|3,000|5,000|38 %" }));
         w.period->setCurrentIndex(1);
         QCOMPARE(shown(w).last(), QStringLiteral("合計|63,000|8,300.5|54,699.5|13 %"));
+        w.period->setCurrentIndex(0);
+        w.month->setValue(1);
+        QCOMPARE(shown(w).first(), QStringLiteral("餐費|5,000|5,200|-200|104 %"));
+        QVERIFY(!w.report->grab().isNull()); // the bars are drawn
+        // A budget of 0 has no share; a month without budgets nor spending has a total alone.
+        BudgetStore::setMonth(s.food, QDate(2024, 3, 1), Decimal(0));
+        w.over_only->setChecked(false);
+        w.month->setValue(3);
+        QCOMPARE(shown(w), QStringList({ "餐費|0|0|0|—", "合計|0|0|0|—" }));
+        w.month->setValue(4);
+        BudgetStore::setMonthly(s.food, std::nullopt);
+        w.load();
+        QCOMPARE(shown(w), QStringList({ "合計||0||" }));
     }
 
     // 設定預算 checks every amount before it saves any, and saves them as one change.

@@ -1,6 +1,7 @@
 // The e-invoice files of a carrier, in each of their layouts and encodings, with the traps the
 // platform's files hold: every invoice read whole and every damaged line named.
 #include "platform/EInvoice.h"
+#include "platform/Statement.h"
 #include "platform/TextFile.h"
 
 #include <QStringEncoder>
@@ -141,6 +142,11 @@ private Q_SLOTS:
         QTest::newRow("a bad amount") << QByteArray("M|開立|AB12345678|20140503|1|店|c|/A|1|\nD|AB12345678|一百|x|\n")
                                       << "第 2 行：小計「一百」不是金額";
         QTest::newRow("a short row") << utf8WithMark(download).replace("2,30,60,範例飯糰", "x") << "第 2 行：欄位不足";
+        QTest::newRow("no numbers") << utf8WithMark(download).replace("2,30,60,範例飯糰", "a,b,c,d")
+                                    << "第 2 行：數量、單價和金額讀不出來";
+        QTest::newRow("a short invoice") << QByteArray("M|開立|AB12345678|20140503|\n") << "第 1 行：發票的欄位不足";
+        QTest::newRow("neither M nor D") << QByteArray("M|開立|AB12345678|20140503|1|店|c|/A|1|\nX|1|\n")
+                                         << "第 2 行：不是發票";
     }
 
     void namesTheLineItCannotRead()
@@ -150,6 +156,46 @@ private Q_SLOTS:
         QString why;
         QVERIFY(!EInvoice::read(bytes, &why));
         QVERIFY2(why.startsWith(says), qPrintable(why));
+    }
+
+    // The amounts statements write, and what is no amount.
+    void statementAmounts_data()
+    {
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QString>("value");
+        for (const auto &[cell, value] :
+            std::initializer_list<std::pair<const char *, const char *>> { { "1,234", "1234" }, { "-1,234", "-1234" },
+                { "(1,234)", "-1234" }, { "（１，２３４）", "-1234" }, { "NT$120", "120" }, { "-", "none" },
+                { "−", "none" }, { " ", "none" }, { "", "none" }, { "abc", "none" }, { "12.50", "12.5" } })
+            QTest::newRow(cell) << QString::fromUtf8(cell) << QString::fromUtf8(value);
+    }
+
+    void statementAmounts()
+    {
+        QFETCH(QString, cell);
+        QFETCH(QString, value);
+        const std::optional<Decimal> read = Statement::amount(cell);
+        QCOMPARE(read ? read->text() : QStringLiteral("none"), value);
+    }
+
+    // A file without a header gives no transactions; a mapping kept as text reads back, and
+    // nothing else does.
+    void statementMappings()
+    {
+        const Statement::Table none = Statement::table("just,some\nwords,here\n");
+        QVERIFY(!Statement::guess(none).isComplete());
+        QVERIFY(Statement::transactions(none, Statement::guess(none)).isEmpty());
+        const Statement::Table t
+            = Statement::table("\xEF\xBB\xBF日期,說明,金額\n2024/5/1,\"a, \"\"b\"\"\",=\"-30\"\n05/02,c,10\n");
+        Statement::Mapping m = Statement::guess(t);
+        QCOMPARE(Statement::Mapping::fromText(m.text()).text(), m.text());
+        QVERIFY(!Statement::Mapping::fromText(QStringLiteral("1 2 3")).isComplete());
+        m.positiveIsExpense = false;
+        const QVector<Statement::Transaction> rows = Statement::transactions(t, m);
+        QCOMPARE(rows.size(), 1); // 05/02 has no year to go with
+        QCOMPARE(rows.first().description, QStringLiteral("a, \"b\""));
+        QCOMPARE(rows.first().inout, 0);
+        QCOMPARE(rows.first().amount.text(), QStringLiteral("30"));
     }
 
     void decodesBigFiveWhenItIsNotUtf8()

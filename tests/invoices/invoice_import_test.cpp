@@ -6,7 +6,10 @@
 
 #include "imports/InvoiceImport.h"
 #include "store/ReportStore.h"
+#include "ui/ChoiceDelegate.h"
+#include "ui/FileDialog.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QStandardItemModel>
@@ -119,6 +122,32 @@ private Q_SLOTS:
         QCOMPARE(s.entries(), QStringList { "2025-05-06 範例商店 35 日用品" });
         InvoiceImport fourth;
         QCOMPARE(s.preview(fourth, { download }).first(), QStringLiteral("已匯入 2025/05/03 範例商店 140 日用品"));
+    }
+
+    // The files come from the file dialog; the kind is picked from its list in the cell.
+    void filesAreChosenAndKindsPicked()
+    {
+        Importing s;
+        const QString download = s.file(QStringLiteral("may.csv"), QByteArray(header) + may);
+        ui::setOpenFilesHook([&download] { return QStringList { download }; });
+        InvoiceImport w;
+        QVERIFY(w.chooseFiles());
+        ui::setOpenFilesHook([] { return QStringList(); });
+        QVERIFY(!InvoiceImport().chooseFiles());
+        ui::setOpenFilesHook({});
+        // The kind cell's list: the choice shown and its kind kept.
+        QStandardItemModel cells(1, 1);
+        cells.setData(cells.index(0, 0), s.food, Qt::UserRole);
+        ui::ChoiceDelegate kinds(
+            { { QStringLiteral("餐費"), s.food }, { QStringLiteral("日用品"), s.daily } }, nullptr);
+        QWidget parent;
+        auto *box = static_cast<QComboBox *>(kinds.createEditor(&parent, {}, cells.index(0, 0)));
+        kinds.setEditorData(box, cells.index(0, 0));
+        QCOMPARE(box->currentText(), QStringLiteral("餐費"));
+        box->setCurrentIndex(1);
+        kinds.setModelData(box, &cells, cells.index(0, 0));
+        QCOMPARE(cells.index(0, 0).data().toString(), QStringLiteral("日用品"));
+        QCOMPARE(cells.index(0, 0).data(Qt::UserRole).toLongLong(), s.daily);
     }
 
     void aFileThatCannotBeReadChangesNothing()

@@ -91,6 +91,14 @@ private Q_SLOTS:
         QVERIFY(!rule(R::Weekly, 0, "2024-01-01").isValid());
         QVERIFY(!Recurrence::fromRuleText(QStringLiteral("monthday 0")));
         QVERIFY(!Recurrence::fromRuleText(QStringLiteral("yearly 2")));
+        QVERIFY(!Recurrence::fromRuleText(QStringLiteral("months x")));
+        QVERIFY(!Recurrence::fromRuleText(QStringLiteral("daily 1")));
+        QVERIFY(!rule(R::EveryMonths, 121, "2024-01-01").isValid());
+        QVERIFY(!rule(R::MonthDay, 1, "").isValid());
+        QVERIFY(!rule(R::MonthDay, 1, "2024-01-01").occurrence(-1).isValid());
+        QCOMPARE(rule(R::MonthLast, 0, "2024-01-01").shown() + rule(R::EveryMonths, 3, "2024-01-01").shown()
+                + rule(R::MonthDay, 5, "2024-01-01").shown(),
+            QStringLiteral("每月最後一天每 3 個月每月 5 日"));
         QCOMPARE(rule(R::Yearly, 2, "2024-01-01", 29).shown(), QStringLiteral("每年 2 月 29 日"));
         QCOMPARE(rule(R::Weekly, 7, "2024-01-01").shown(), QStringLiteral("每週星期日"));
     }

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -170,6 +171,57 @@ private Q_SLOTS:
         QCOMPARE(item.amount, 1600.0);
         QCOMPARE(item.when.first, QDate(2024, 5, 11));
         QCOMPARE(item.when.shown(), QStringLiteral("每月 10 日"));
+    }
+
+    // A new item from the list, weekly and for a number of times; what is wrong is said and nothing
+    // saved until it is right; 修改 (or a double click) opens the item, 取消 leaves it.
+    void theEditorSavesOnlyWhatIsRight()
+    {
+        DueLedger s;
+        ModalDriver modal;
+        RecurringWindow w;
+        modal.next([&s](QDialog *dialog) {
+            auto *e = static_cast<RecurringEditor *>(dialog);
+            const auto ok = [dialog] { testing::click(dialog->findChild<QPushButton *>(QStringLiteral("ok"))); };
+            ok();
+            QCOMPARE(s.boxes.take(), QStringList { "請輸入正確的帳目名稱" });
+            testing::retype(e->account_name, QStringLiteral("保險"));
+            e->amount_varies->setChecked(true);
+            testing::retype(e->first_date, QStringLiteral("113/2/30"));
+            ok();
+            QCOMPARE(s.boxes.take(), QStringList { "請輸入正確的開始日期，例如 2024/5/1 或 113/5/1" });
+            testing::retype(e->first_date, QStringLiteral("113/5/1"));
+            e->rule->setCurrentIndex(static_cast<int>(R::Weekly));
+            e->weekday->setCurrentIndex(2);
+            e->end->setCurrentIndex(1);
+            testing::retype(e->last_date, QStringLiteral("2024/4/1"));
+            ok();
+            QCOMPARE(s.boxes.take(), QStringList { "請輸入開始日期當天或以後的結束日期" });
+            e->end->setCurrentIndex(2);
+            e->times->setValue(2);
+            QCOMPARE(e->upcoming->text(), QStringLiteral("2024/05/01、2024/05/08"));
+            e->remind->setChecked(true);
+            ok();
+        });
+        testing::click(w.cmd_add);
+        const RecurringStore::Item item = RecurringStore::items().last();
+        QCOMPARE(QStringLiteral("%1 %2 %3").arg(item.when.shown()).arg(item.when.times).arg(item.automatic),
+            QStringLiteral("每週星期三 2 0"));
+        modal.next([](QDialog *dialog) { dialog->reject(); });
+        w.items->selectRow(2);
+        testing::click(w.cmd_change);
+        QCOMPARE(modal.shown().last(), QStringLiteral("RecurringEditor"));
+        s.boxes.answer(false);
+        testing::click(w.cmd_delete);
+        QCOMPARE(RecurringStore::items().size(), 3);
+        modal.next([](QDialog *dialog) { dialog->reject(); });
+        testing::click(w.cmd_due);
+        QCOMPARE(modal.shown().last(), QStringLiteral("DueWindow"));
+        DueWindow due;
+        for (int r = 0; r < due.due->model()->rowCount(); ++r)
+            model(due)->item(r, 0)->setCheckState(Qt::Unchecked);
+        testing::click(due.cmd_skip);
+        QCOMPARE(s.boxes.take().last(), QStringLiteral("請先勾選要處理的項目"));
     }
 
     // The list shows each item with when it falls due next; 刪除 asks, and keeps the entries.
