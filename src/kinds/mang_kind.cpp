@@ -187,9 +187,10 @@ void mang_kind::deleteKind()
             return; // closed without a choice: the deletion ends with nothing changed
     }
 
-    if (BudgetStore::hasBudget(id)
-        && !ui::askYesNo(
-            this, QStringLiteral("種類「%1」編列了預算，刪除種類會連它的預算一起刪除。要繼續嗎？").arg(name)))
+    // A kind with a budget loses it: said before the usual question.
+    const QString budgetGoes
+        = QStringLiteral("種類「%1」編列了預算，刪除種類會連它的預算一起刪除。要繼續嗎？").arg(name);
+    if (BudgetStore::hasBudget(id) && !ui::askYesNo(this, budgetGoes))
         return;
     if (!ui::askYesNo(this, QStringLiteral("Are you sure to delete ?")))
         return;
