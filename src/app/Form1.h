@@ -8,10 +8,10 @@ namespace ui {
 class PushButton;
 }
 
-// The main menu: opens the daily-entry window, the query window, the kind manager and the
-// recurring items (固定收支), shows
-// the about box, holds the choice of 民國 or 西元 years in the grids and reports (kept from
-// run to run), and ends the run when it closes.
+// The main menu: opens the daily-entry window, the query window, the kind manager, the
+// recurring items (固定收支) and the imports of e-invoices and statements (匯入…), shows the
+// about box, holds the choice of 民國 or 西元 years in the grids and reports (kept from run to
+// run), and ends the run when it closes.
 class Form1 : public QWidget
 {
     Q_OBJECT
