@@ -1,5 +1,7 @@
 #include "ui/AppSetup.h"
 
+#include "ui/Guide.h"
+
 #include "ui/Fonts.h"
 
 #include <QApplication>
@@ -10,8 +12,9 @@
 namespace ui {
 
 // Takes the application object so that it exists before fonts and translators are set.
-void setupApplication(QApplication & /*app*/)
+void setupApplication(QApplication &app)
 {
+    installGuideKey(app);
     installFontSubstitutions();
     QApplication::setFont(mingFont(9));
     QCoreApplication::setOrganizationName(QStringLiteral("Quillory"));
