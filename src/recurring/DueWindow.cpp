@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSet>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -151,10 +152,13 @@ void DueWindow::enter()
     if (!postings)
         return;
     const RecurringStore::Posted posted = RecurringStore::post(*postings);
+    QSet<qint64> incomes;
+    for (const RecurringStore::Item &item : RecurringStore::items())
+        if (item.inout == 1)
+            incomes.insert(item.id);
     Decimal income, expense;
     for (const RecurringStore::Posting &p : *postings) {
-        const std::optional<RecurringStore::Item> item = RecurringStore::item(p.occurrence.item);
-        (item && item->inout == 1 ? income : expense)
+        (incomes.contains(p.occurrence.item) ? income : expense)
             += Decimal::fromText(Numbers::text(*p.amount)).value_or(Decimal());
     }
     m_lastKeys = posted.keys;

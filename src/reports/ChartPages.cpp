@@ -117,6 +117,26 @@ QString share(const Decimal &part, const Decimal &total)
     return QStringLiteral("%1%").arg(part.toDouble() / total.toDouble() * 100.0, 0, 'f', 1);
 }
 
+// A chart with nothing to draw: its title and, below it, why.
+QChart *emptyChart(const QString &title, const QString &why)
+{
+    QChart *chart = newChart(title + QStringLiteral("\n") + why);
+    chart->legend()->hide();
+    return chart;
+}
+
+// Horizontal bars: the kinds down the left, the money along the bottom.
+void kindsAcross(QChart *chart, QAbstractBarSeries *series, const QStringList &categories, double low, double high)
+{
+    chart->addSeries(series);
+    QBarCategoryAxis *kinds = categoryAxis(categories);
+    QValueAxis *money = moneyAxis(low, high);
+    chart->addAxis(kinds, Qt::AlignLeft);
+    chart->addAxis(money, Qt::AlignBottom);
+    series->attachAxis(kinds);
+    series->attachAxis(money);
+}
+
 } // namespace
 
 QVector<KindBar> rankKinds(QVector<ChartStore::KindSum> sums, const QSet<QString> &summaryNames)
@@ -218,11 +238,8 @@ QChart *monthChart(int year, const QVector<ChartStore::Flow> &months)
 
 QChart *kindChart(const QString &title, const QString &noneText, const QVector<KindBar> &bars)
 {
-    if (bars.isEmpty()) {
-        QChart *chart = newChart(title + QStringLiteral("\n") + noneText);
-        chart->legend()->hide();
-        return chart;
-    }
+    if (bars.isEmpty())
+        return emptyChart(title, noneText);
     QChart *chart = newChart(title);
     const bool anySummary = std::any_of(bars.begin(), bars.end(), [](const KindBar &b) { return b.summary; });
     QBarSet *plain = newSet(plainKindsCaption, plainKindColour);
@@ -250,13 +267,7 @@ QChart *kindChart(const QString &title, const QString &noneText, const QVector<K
     } else {
         chart->legend()->hide();
     }
-    chart->addSeries(series);
-    QBarCategoryAxis *kinds = categoryAxis(categories);
-    QValueAxis *money = moneyAxis(span.low, span.high);
-    chart->addAxis(kinds, Qt::AlignLeft);
-    chart->addAxis(money, Qt::AlignBottom);
-    series->attachAxis(kinds);
-    series->attachAxis(money);
+    kindsAcross(chart, series, categories, span.low, span.high);
     return chart;
 }
 
@@ -265,12 +276,8 @@ QChart *budgetChart(const QString &title, const QVector<BudgetStore::Line> &line
     QVector<BudgetStore::Line> budgeted;
     std::copy_if(lines.begin(), lines.end(), std::back_inserter(budgeted),
         [](const BudgetStore::Line &l) { return l.budget.has_value(); });
-    if (budgeted.isEmpty()) {
-        QChart *chart
-            = newChart(title + QStringLiteral("\n") + QStringLiteral("還沒有設定預算（查詢視窗的「預算」裡設定）"));
-        chart->legend()->hide();
-        return chart;
-    }
+    if (budgeted.isEmpty())
+        return emptyChart(title, QStringLiteral("還沒有設定預算（查詢視窗的「預算」裡設定）"));
     QChart *chart = newChart(title);
     QBarSet *budgetSet = newSet(budgetCaption, budgetColour);
     QBarSet *actualSet = newSet(actualCaption, expenseColour);
@@ -292,24 +299,14 @@ QChart *budgetChart(const QString &title, const QVector<BudgetStore::Line> &line
     auto *series = new QHorizontalBarSeries;
     series->append(budgetSet);
     series->append(actualSet);
-    chart->addSeries(series);
-    QBarCategoryAxis *kinds = categoryAxis(categories);
-    QValueAxis *money = moneyAxis(span.low, span.high);
-    chart->addAxis(kinds, Qt::AlignLeft);
-    chart->addAxis(money, Qt::AlignBottom);
-    series->attachAxis(kinds);
-    series->attachAxis(money);
+    kindsAcross(chart, series, categories, span.low, span.high);
     return chart;
 }
 
 QChart *yearsChart(const QVector<ChartStore::YearFlow> &years)
 {
-    if (years.isEmpty()) {
-        QChart *chart
-            = newChart(QStringLiteral("歷年收支") + QStringLiteral("\n") + QStringLiteral("帳本裡還沒有帳目"));
-        chart->legend()->hide();
-        return chart;
-    }
+    if (years.isEmpty())
+        return emptyChart(QStringLiteral("歷年收支"), QStringLiteral("帳本裡還沒有帳目"));
     QChart *chart = newChart(QStringLiteral("歷年收支　%1～%2年").arg(years.first().year).arg(years.last().year));
     QBarSet *incomeSet = newSet(incomeCaption, incomeColour);
     QBarSet *expenseSet = newSet(expenseCaption, expenseColour);

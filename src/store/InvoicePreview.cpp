@@ -69,22 +69,26 @@ QVector<Row> rows(const QVector<EInvoice::File> &files)
         ids << invoice.identity();
     const QHash<QString, InvoiceStore::Known> known = InvoiceStore::known(ids);
     const QVector<KindStore::Kind> kinds = KindStore::kindsByOrder();
+    QHash<QString, InvoiceStore::Choice> proposed;
     QVector<Row> out;
     for (const EInvoice::Invoice &invoice : invoices) {
         Row row;
         row.invoice = invoice;
         row.store = EInvoice::shortName(invoice.seller);
         row.note = noteOf(invoice);
-        row.content = row.store;
-        row.kind = kinds.isEmpty() ? 0 : kinds.first().id;
-        if (const std::optional<InvoiceStore::Choice> choice = InvoiceStore::choiceFor(row.store)) {
-            row.kind = choice->kind;
-            row.inout = choice->inout;
-            row.content = choice->content;
-        } else if (const std::optional<EntryStore::Entry> earlier = EntryStore::latestWithDescription(row.store)) {
-            row.kind = earlier->kind;
-            row.inout = earlier->inout;
+        // Every invoice of a store gets what was chosen for it, read once.
+        if (!proposed.contains(row.store)) {
+            InvoiceStore::Choice choice { kinds.isEmpty() ? 0 : kinds.first().id, 0, row.store };
+            if (const std::optional<InvoiceStore::Choice> chosen = InvoiceStore::choiceFor(row.store))
+                choice = *chosen;
+            else if (const std::optional<EntryStore::Entry> earlier = EntryStore::latestWithDescription(row.store))
+                choice = { earlier->kind, earlier->inout, row.store };
+            proposed.insert(row.store, choice);
         }
+        const InvoiceStore::Choice &choice = proposed[row.store];
+        row.kind = choice.kind;
+        row.inout = choice.inout;
+        row.content = choice.content;
         const auto seen = known.constFind(invoice.identity());
         if (seen != known.constEnd()) {
             row.key = seen->key;

@@ -188,9 +188,12 @@ Posted post(const QVector<Posting> &postings)
     makeTables();
     const QString record = QStringLiteral("INSERT OR IGNORE INTO %1 (%2, %3, %4) VALUES (?, ?, ?)")
                                .arg(RecurringDone::table, RecurringDone::item, RecurringDone::date, RecurringDone::key);
+    QHash<qint64, Item> byId;
+    for (const Item &item : items())
+        byId.insert(item.id, item);
     for (const Posting &posting : postings) {
-        const std::optional<Item> item = RecurringStore::item(posting.occurrence.item);
-        if (!item)
+        const auto item = byId.constFind(posting.occurrence.item);
+        if (item == byId.constEnd())
             continue;
         const qint64 key = posting.amount ? EntryStore::nextKey() : 0;
         const QVariant keyValue = posting.amount ? QVariant(key) : QVariant(QMetaType(QMetaType::LongLong));

@@ -1,7 +1,6 @@
 // Bringing e-invoice files in as a person does: the preview, 確定, the summary, the same invoices
 // again (never twice), an invoice voided later, taking an import back, and a file that cannot be read.
-#include "support/ScriptedBoxes.h"
-#include "support/TestLedger.h"
+#include "ImportLedger.h"
 #include "support/TestSupport.h"
 
 #include "imports/InvoiceImport.h"
@@ -28,19 +27,11 @@ const char *const mailed = "表頭=M|載具名稱|載具號碼|發票日期|商�
                            "M|手機條碼|/A|20250503|01234567|範例商店股份有限公司台北分公司|AB12345678|140|作廢|\n"
                            "M|手機條碼|/A|20250506|07654321|範例商店股份有限公司台中分公司|AB12345690|35|開立|\n";
 
-struct Importing
+struct Importing : ImportLedger
 {
-    TestLedger ledger;
-    ScriptedBoxes boxes;
-    qint64 food = ledger.addKind(QStringLiteral("餐費"), 1);
-    qint64 daily = ledger.addKind(QStringLiteral("日用品"), 2);
-
     QString file(const QString &name, const QByteArray &text)
     {
-        QFile out(ledger.path(name));
-        out.open(QIODevice::WriteOnly);
-        out.write(QByteArray("\xEF\xBB\xBF") + text);
-        return out.fileName();
+        return ImportLedger::file(name, QByteArray("\xEF\xBB\xBF") + text);
     }
 
     // The preview of the files as rows "state ticked date store amount kind".
@@ -48,25 +39,10 @@ struct Importing
     {
         if (!w.readFiles(files))
             return { QStringLiteral("refused") };
-        const auto *m = static_cast<QStandardItemModel *>(w.invoices->model());
-        QStringList out;
-        for (int r = 0; r < m->rowCount(); ++r)
-            out << QStringLiteral("%1%2 %3 %4 %5 %6")
-                       .arg(m->item(r, 8)->text(),
-                           m->item(r, 0)->checkState() == Qt::Checked ? QStringLiteral("✓") : QString(),
-                           m->item(r, 1)->text(), m->item(r, 2)->text(), m->item(r, 3)->text(), m->item(r, 5)->text());
-        return out;
+        return rows(w.invoices->model(), 8, QStringLiteral("%1%2 %3 %4 %5 %6"), { 1, 2, 3, 5 });
     }
 
-    QStringList entries() const
-    {
-        QStringList out;
-        for (const QVariantList &row :
-            ledger.rows(QStringLiteral("SELECT a_date, a_content, a_count, a_kind_name FROM data_main ORDER BY a_key")))
-            out << QStringLiteral("%1 %2 %3 %4")
-                       .arg(row[0].toString(), row[1].toString(), row[2].toString(), row[3].toString());
-        return out;
-    }
+    QStringList entries() const { return ImportLedger::entries("a_date, a_content, a_count, a_kind_name"); }
 };
 
 } // namespace

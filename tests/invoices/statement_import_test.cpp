@@ -1,8 +1,7 @@
 // Bank and card statements brought in: the columns proposed from their names, 民國 dates and
 // month-day dates under a title, split and signed amounts, rows already in never brought in twice
 // nor left out, and the way a bank's file was read proposed again for its next file.
-#include "support/ScriptedBoxes.h"
-#include "support/TestLedger.h"
+#include "ImportLedger.h"
 #include "support/TestSupport.h"
 
 #include "imports/StatementImport.h"
@@ -32,41 +31,14 @@ const char *const card = "2026/02信用卡對帳單\n"
                          "12/28,12/30,年末購物,500\n"
                          "02/01,02/02,繳款,\"-3,000\"\n";
 
-struct Statements
+struct Statements : ImportLedger
 {
-    TestLedger ledger;
-    ScriptedBoxes boxes;
-    qint64 food = ledger.addKind(QStringLiteral("餐費"), 1);
-
-    QString file(const QString &name, const QByteArray &bytes)
-    {
-        QFile out(ledger.path(name));
-        out.open(QIODevice::WriteOnly);
-        out.write(bytes);
-        return out.fileName();
-    }
-
     static QStringList rows(StatementImport &w)
     {
-        const auto *m = static_cast<QStandardItemModel *>(w.transactions->model());
-        QStringList out;
-        for (int r = 0; r < m->rowCount(); ++r)
-            out << QStringLiteral("%1%2 %3 %4 -%5 +%6")
-                       .arg(m->item(r, 6)->text(),
-                           m->item(r, 0)->checkState() == Qt::Checked ? QStringLiteral("✓") : QString(),
-                           m->item(r, 1)->text(), m->item(r, 2)->text(), m->item(r, 3)->text(), m->item(r, 4)->text());
-        return out;
+        return ImportLedger::rows(w.transactions->model(), 6, QStringLiteral("%1%2 %3 %4 -%5 +%6"), { 1, 2, 3, 4 });
     }
 
-    QStringList entries() const
-    {
-        QStringList out;
-        for (const QVariantList &row :
-            ledger.rows(QStringLiteral("SELECT a_date, a_inout, a_content, a_count FROM data_main ORDER BY a_key")))
-            out << QStringLiteral("%1 %2 %3 %4")
-                       .arg(row[0].toString(), row[1].toString(), row[2].toString(), row[3].toString());
-        return out;
-    }
+    QStringList entries() const { return ImportLedger::entries("a_date, a_inout, a_content, a_count"); }
 };
 
 } // namespace
