@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -68,7 +69,7 @@ QString guideSection(const QWidget *window)
         { QStringLiteral("InvoiceImport"), QStringLiteral("11. 匯入電子發票和銀行明細") },
         { QStringLiteral("StatementImport"), QStringLiteral("11. 匯入電子發票和銀行明細") },
     };
-    return sections.value(window ? window->objectName() : QString(), QStringLiteral("Quillory 家計簿 使用說明"));
+    return sections.value(window ? window->objectName() : QString(), QStringLiteral("Quillory 家庭記帳 使用說明"));
 }
 
 void showGuide(QWidget *window)
@@ -86,6 +87,8 @@ void showGuide(QWidget *window)
     text->setObjectName(QStringLiteral("guideText"));
     text->setFont(mingFont(11));
     text->setOpenExternalLinks(true);
+    // Its pictures of the windows are in images/ beside it.
+    text->setSearchPaths({ QFileInfo(file).absolutePath() });
     text->document()->setMarkdown(QString::fromUtf8(file.readAll()));
     auto *layout = new QVBoxLayout(guide);
     layout->setContentsMargins(0, 0, 0, 0);

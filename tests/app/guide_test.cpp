@@ -16,6 +16,8 @@
 #include "ui/Guide.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -89,6 +91,20 @@ private Q_SLOTS:
             QVERIFY2(DateText::read(date).has_value(), qPrintable(date));
         for (const QString &amount : amounts)
             QVERIFY2(Numbers::plainAmount(amount).has_value(), qPrintable(amount));
+    }
+
+    // Every picture the guide shows is drawn: a renamed or forgotten one would leave a hole.
+    void everyPictureIsThere()
+    {
+        QFile file(ui::guidePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QRegularExpression picture(QStringLiteral("!\\[[^]]*\\]\\(([^)]+)\\)"));
+        int pictures = 0;
+        for (const QRegularExpressionMatch &m : picture.globalMatch(QString::fromUtf8(file.readAll()))) {
+            QVERIFY2(!QImage(QFileInfo(file).dir().filePath(m.captured(1))).isNull(), qPrintable(m.captured(1)));
+            ++pictures;
+        }
+        QVERIFY(pictures >= 9);
     }
 };
 
