@@ -18,9 +18,10 @@ foreach(size IN LISTS QUILLORY_ICON_SIZES)
           RENAME quillory.png)
 endforeach()
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillory)
-# The guide F1 shows, with its pictures of the windows.
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/docs/使用說明.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillory)
-install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/docs/images DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillory)
+# The guide F1 shows, with its pictures of the windows: the program reads it, so it lives in
+# the program's own data folder, not among the documents a system may leave out.
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/docs/使用說明.md DESTINATION ${CMAKE_INSTALL_DATADIR}/quillory)
+install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/docs/images DESTINATION ${CMAKE_INSTALL_DATADIR}/quillory)
 # The licence, in the machine-readable form that Debian keeps beside every package's documents.
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillory)
 

@@ -47,7 +47,7 @@ protected:
 QString guidePath()
 {
     const QString installed
-        = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/doc/quillory/") + guideName);
+        = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/quillory/") + guideName);
     if (QFile::exists(installed))
         return QDir::cleanPath(installed);
     return QStringLiteral(QUILLORY_SOURCE_DOCS) + QLatin1Char('/') + guideName;

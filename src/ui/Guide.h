@@ -9,7 +9,7 @@ class QWidget;
 // about the window where F1 was pressed.
 namespace ui {
 
-// The guide: installed beside the program (share/doc/quillory), or, for a program run from its
+// The guide: installed beside the program (share/quillory), or, for a program run from its
 // build folder, in the sources.
 QString guidePath();
 
