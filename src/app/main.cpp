@@ -61,7 +61,7 @@ int main(int argc, char *argv[])
     ui::setupApplication(app);
     // Ties the windows to the installed menu entry and its icon, for the task bar and the
     // window switcher; run from a build folder, no icon is found and none is set.
-    QGuiApplication::setDesktopFileName(QStringLiteral("quillory"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.quillory"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quillory")));
     return runProgram(app);
 }
