@@ -17,6 +17,9 @@ packages=(
   mdbtools
   # tests only: reads back the text, fonts and pages of the PDF files that the tests write
   poppler-utils
+  # tests only: check the package (tests/install/package_test.sh) and its metainfo, and render
+  # its manual pages
+  lintian appstream man-db
 )
 
 missing=()

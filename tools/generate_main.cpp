@@ -2,6 +2,7 @@
 
 #include "LedgerGenerator.h"
 
+#include "platform/CommandLine.h"
 #include "store/StoreError.h"
 
 #include <QCommandLineParser>
@@ -13,10 +14,12 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(CommandLine::version());
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Creates FOLDER/db1.mdb and FOLDER/SKinds.txt with generated entries."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("Folder for the new ledger."));
     parser.addOption({ QStringLiteral("entries"), QStringLiteral("Number of entries (100000)."), QStringLiteral("n"),
         QStringLiteral("100000") });

@@ -1,5 +1,7 @@
 #include "app/AboutText.h"
 
+#include "platform/CommandLine.h"
+
 #include <QStringList>
 
 QString aboutText()
@@ -7,7 +9,7 @@ QString aboutText()
     const QStringList lines = {
         QStringLiteral("Quillory 家庭記帳本"),
         QString(12, QChar(0x3000)) + QStringLiteral("=============="),
-        QStringLiteral("版本 1.0"),
+        QStringLiteral("版本 ") + CommandLine::version(),
         QStringLiteral("一天一天記下家裡的收入與支出"),
         QStringLiteral("Copyright (C) 2026 Quillory 開發團隊"),
         QString(),

@@ -12,6 +12,7 @@
 #include "store/database_access.h"
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
+#include "ui/Guide.h"
 #include "ui/MessageBox.h"
 #include "ui/Modal.h"
 #include "ui/PushButton.h"
@@ -142,7 +143,9 @@ void Form1::offerDueRecurring()
 
 void Form1::showAbout()
 {
-    ui::showMessage(this, aboutText());
+    // 使用說明 opens the guide at the main menu's part, as F1 does.
+    if (ui::askChoice(this, aboutText(), { QStringLiteral("確定"), QStringLiteral("使用說明") }) == 1)
+        ui::showGuide(this);
 }
 
 void Form1::showRocDates(bool roc)

@@ -49,8 +49,14 @@ int askChoice(QWidget *parent, const QString &text, const QStringList &choices)
             box.setEscapeButton(button);
         buttons.append(button);
     }
-    if (!buttons.isEmpty())
+    if (!buttons.isEmpty()) {
         box.setDefaultButton(qobject_cast<QPushButton *>(buttons.first()));
+        // Without a 取消, Esc and the close box take the first choice, the one that goes on as
+        // before (好 after an import, 確定 in the about box); a box they could not close at all
+        // would hold the person up.
+        if (!box.escapeButton())
+            box.setEscapeButton(buttons.first());
+    }
     box.exec();
     return int(buttons.indexOf(box.clickedButton()));
 }

@@ -15,7 +15,8 @@ void showMessage(QWidget *parent, const QString &text);
 // Asks with Yes and No buttons; true only for Yes.
 bool askYesNo(QWidget *parent, const QString &text);
 // Asks with one button for each choice, the first the default; a choice 取消 is also what Esc
-// presses. The index of the choice taken, or -1 when the box was closed without one.
+// presses, and without one Esc presses the first. The index of the choice taken, or -1 when the
+// box was closed without one.
 int askChoice(QWidget *parent, const QString &text, const QStringList &choices);
 
 // Test seam: while set, boxes are not shown; the hook receives the text and the kind of box,

@@ -1,5 +1,5 @@
-// The main menu: its five buttons, its keys, the windows it opens and the about box; a start
-// without a ledger; leaving gives the ledger free.
+// The main menu: its five buttons, its keys, the windows it opens and the about box with its way
+// to the guide; a start without a ledger; leaving gives the ledger free.
 
 #include "app/AboutText.h"
 #include "app/Form1.h"
@@ -16,6 +16,8 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextBrowser>
 
 using namespace database_access;
 
@@ -54,10 +56,18 @@ private Q_SLOTS:
         }
         ui::setOpenFilesHook({});
         QCOMPARE(boxes.take(), QStringList(3, QStringLiteral("要匯入哪一種檔案？")));
+        // The about box: 確定 closes it, 使用說明 opens the guide at the menu's part, as F1 does.
         menu.cmd_about->setFocus();
+        boxes.choose(0);
         QTest::keyClick(menu.cmd_about, Qt::Key_Return);
+        QVERIFY(menu.findChild<QDialog *>(QStringLiteral("guide")) == nullptr);
+        boxes.choose(1);
         QTest::keyClick(menu.cmd_about, Qt::Key_Space);
         QCOMPARE(boxes.texts(), QStringList({ aboutText(), aboutText() }));
+        auto *guide = menu.findChild<QDialog *>(QStringLiteral("guide"));
+        QVERIFY(guide != nullptr);
+        QCOMPARE(guide->findChild<QTextBrowser *>()->textCursor().block().text(), QStringLiteral("2. 主選單"));
+        delete guide;
         QVERIFY(Is_Open());
         QTest::keyClick(menu.exit, Qt::Key_Return);
         QVERIFY(!menu.isVisible() && !Is_Open());

@@ -77,7 +77,7 @@ refused 2 "不認識的選項 --ledger=x" --ledger=x
 expect_eq "a file named as the folder is untouched, nothing made" "not a folder" "$(cat "$tmp/afile"; ls "$tmp/work" | grep -x -e one -e two)"
 home=- refused 2 "沒有設定 HOME"
 home=$tmp/home2 run "$bin/quillory-start" --help
-expect_contains "--help: usage" "$status $out" "0 用法：quillory-start [帳本資料夾]"
+expect_contains "--help: usage" "$status $out" "0 用法：quillory-start [--] [帳本資料夾]"
 expect "--help: nothing made, nothing started" test ! -e "$tmp/home2/Quillory" -a -z "$log"
 if [ "$(id -u)" -ne 0 ]; then
     mkdir -m 555 "$tmp/locked"

@@ -52,7 +52,7 @@ case $(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt") in
 esac
 
 section "menu entry and icons"
-desktop=$root/usr/share/applications/quillory.desktop
+desktop=$root/usr/share/applications/org.example.quillory.desktop
 expect_eq "type, name, terminal, launcher" "Application|家庭記帳 Quillory|false|quillory-start" \
     "$(for k in Type Name Terminal Exec; do sed -n "s/^$k=//p" "$desktop"; done | sed 's/ .*%.*//' | paste -sd'|')"
 expect "categories Office and Finance" grep -Eq '^Categories=(.*;)?Office;(.*;)?Finance;' "$desktop"
@@ -64,6 +64,27 @@ for size in 16 22 24 32 48 64 128 256; do
         "$root/usr/share/icons/hicolor/${size}x$size/apps/$icon.png" | tr -d ' \n') $(od -A n -t u4 --endian=big -j 16 \
         -N 8 "$root/usr/share/icons/hicolor/${size}x$size/apps/$icon.png" | xargs)"
 done
+
+section "manual pages, metainfo, changelog and lintian"
+for program in $programs quillory-start; do
+    page=$root/usr/share/man/man1/$program.1.gz
+    # As `man $program` shows it once installed; groff's warnings come on standard error.
+    warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >"$tmp/page")
+    expect_eq "$program: its manual page renders without warnings" "0 " "$? $warnings"
+    expect "$program: the page is named after it" grep -Eq "^ +$program +- " "$tmp/page"
+done
+metainfo=$root/usr/share/metainfo/org.example.quillory.metainfo.xml
+appstreamcli validate --no-net "$metainfo" >"$tmp/appstream" 2>&1
+expect_eq "metainfo valid, without errors or warnings" "0 " "$? $(grep -E '^[EW]: ' "$tmp/appstream")"
+id=$(sed -n 's:.*<id>\(.*\)</id>.*:\1:p' "$metainfo")
+expect_eq "metainfo: its id names the menu entry, which it launches" "$id.desktop $id.desktop" \
+    "$(basename "$desktop") $(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$metainfo")"
+expect_eq "the changelog's newest entry is this version's" "quillory ($(field Version))" \
+    "$(zcat "$root/usr/share/doc/quillory/changelog.gz" | head -n 1 | cut -d ' ' -f 1-2)"
+allow_root=()
+[ "$(id -u)" -eq 0 ] && allow_root=(--allow-root)
+lintian "${allow_root[@]}" --fail-on error,warning "$deb" >"$tmp/lintian" 2>&1
+expect_eq "lintian: no error or warning" "0 " "$? $(grep -E '^[EW]: ' "$tmp/lintian")"
 
 section "dependencies"
 depends=$(field Depends)
