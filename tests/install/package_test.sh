@@ -73,6 +73,11 @@ for program in $programs quillory-start; do
     expect_eq "$program: its manual page renders without warnings" "0 " "$? $warnings"
     expect "$program: the page is named after it" grep -Eq "^ +$program +- " "$tmp/page"
 done
+guide=$root/usr/share/quillory/使用說明.md
+expect "the guide F1 opens, where the program looks for it" test -s "$guide"
+for picture in $(grep -o '](images/[^)]*)' "$guide" | sed 's/^](//; s/)$//'); do
+    expect "the guide's picture $picture" test -s "$root/usr/share/quillory/$picture"
+done
 metainfo=$root/usr/share/metainfo/org.example.quillory.metainfo.xml
 appstreamcli validate --no-net "$metainfo" >"$tmp/appstream" 2>&1
 expect_eq "metainfo valid, without errors or warnings" "0 " "$? $(grep -E '^[EW]: ' "$tmp/appstream")"
