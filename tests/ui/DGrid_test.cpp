@@ -6,6 +6,7 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QSignalSpy>
 
 namespace {
 
@@ -70,6 +71,7 @@ private Q_SLOTS:
     void showResultReplacesEverything();
     void resultCellsActAsTextOnceWritten();
     void hiddenColumnsAndRowKeys();
+    void rowColoursCoverTheirRowAlone();
     void aHundredThousandRowsShowFast();
 };
 
@@ -245,6 +247,56 @@ void DGridTest::hiddenColumnsAndRowKeys()
     s.grid.setRowKeys({ 0, 1 });
     s.grid.clearGrid();
     QCOMPARE(s.grid.rowKey(1), 0);
+}
+
+// A row's colour goes to every cell of that row and no other, the view told once for the whole
+// row; a cell's own colour goes over it; rows outside the grid are ignored.
+void DGridTest::rowColoursCoverTheirRowAlone()
+{
+    DGrid grid;
+    grid.setCols(3);
+    grid.setRows(5);
+    grid.setFixedRows(1);
+    const QColor pink(255, 128, 128);
+    const auto colours = [&grid] {
+        QStringList rows;
+        for (int r = 0; r < grid.rows(); ++r) {
+            QString row;
+            for (int c = 0; c < grid.cols(); ++c) {
+                const QColor colour = grid.backgroundAt(r, c);
+                row += !colour.isValid() ? u'-' : colour == Qt::red ? u'r' : colour == Qt::green ? u'g' : u'p';
+            }
+            rows << row;
+        }
+        return rows.join(u' ');
+    };
+    grid.gridModel()->setCellBackground(3, 0, Qt::green);
+    QSignalSpy changed(grid.model(), &QAbstractItemModel::dataChanged);
+    grid.setRowBackground(2, pink);
+    QCOMPARE(colours(), QStringLiteral("--- --- ppp g-- ---"));
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.first().at(0).toModelIndex(), grid.model()->index(1, 0));
+    QCOMPARE(changed.first().at(1).toModelIndex(), grid.model()->index(1, 2));
+    QCOMPARE(grid.model()->index(1, 1).data(Qt::BackgroundRole).value<QColor>(), pink);
+    // A list replaces every earlier colour; shorter than the grid, the last row keeps the default.
+    grid.setRowBackgrounds({ 0, pink.rgb(), QColor(Qt::red).rgb(), pink.rgb() });
+    QCOMPARE(changed.size(), 2);
+    QCOMPARE(colours(), QStringLiteral("--- ppp rrr ppp ---"));
+    grid.setRow(3);
+    grid.setCol(1);
+    grid.setCellBackColor(Qt::green);
+    QCOMPARE(colours(), QStringLiteral("--- ppp rrr pgp ---"));
+    grid.setCellBackColor(QColor());
+    grid.setRowBackground(1, Qt::red);
+    grid.setRowBackground(2, QColor());
+    grid.setRowBackground(-1, Qt::green);
+    grid.setRowBackground(5, Qt::green);
+    QCOMPARE(colours(), QStringLiteral("--- rrr --- p-p ---"));
+    // A new column starts without colour; fewer rows drop the rest.
+    grid.setCols(4);
+    grid.setRows(2);
+    grid.setRows(4);
+    QCOMPARE(colours(), QStringLiteral("---- rrr- ---- ----"));
 }
 
 void DGridTest::resultCellsActAsTextOnceWritten()
