@@ -39,9 +39,6 @@
 # write_mdb returns, for each table, the indices of its live rows in the order
 # a scan of its pages that passes by every flagged slot meets them.
 #
-# Command line:  python3 jet4.py LAYOUT.json OUT.mdb
-# with LAYOUT.json = {"tables": [...], "options": {...}}.
-#
 # The file layout written here (all numbers little-endian, 4096-byte pages):
 #
 #   page 0   the database header: page type 0, the text "Standard Jet DB" (or
@@ -78,10 +75,8 @@
 # there; type 1 is 0x01 and pointers (4 each) to bitmap pages (type 0x05), the
 # k-th covering pages k*32736 onwards, 8 per byte after a 4-byte page head.
 
-import json
 import re
 import struct
-import sys
 from datetime import date
 
 PAGE = 4096
@@ -216,26 +211,19 @@ def fixed_bytes(ctype, value, col):
 
 # ---- pages --------------------------------------------------------------
 
-class File:
-    # The pages of the file being written, as a list of bytearrays.
-
-    def __init__(self):
-        self.pages = []
-
+class File(list):
+    # The pages of the file being written, as bytearrays.
     def new_page(self):
-        self.pages.append(bytearray(PAGE))
-        return len(self.pages) - 1
+        self.append(bytearray(PAGE))
+        return len(self) - 1
 
 
 def data_page(rows, owner, flags=(), lval=False):
     # One data page with the given row byte strings; flags[i], where given,
     # is or-ed into row i's offset word (DELETED, MOVED_HERE, MOVED_AWAY).
     pg = bytearray(PAGE)
-    pg[0], pg[1] = 0x01, 0x01
-    if lval:
-        pg[4:8] = b"LVAL"
-    else:
-        struct.pack_into("<I", pg, 4, owner)
+    pg[0:2] = b"\x01\x01"
+    pg[4:8] = b"LVAL" if lval else struct.pack("<I", owner)
     struct.pack_into("<H", pg, 12, len(rows))
     end = PAGE
     for i, r in enumerate(rows):
@@ -285,20 +273,17 @@ class Table:
         fixed_off = var_idx = 0
         for c in sorted(every, key=lambda c: c["num"]):
             ctype = c["type"]
-            code, size = TYPES[ctype]
-            c["code"] = code
+            c["code"], size = TYPES[ctype]
             if ctype == "decimal":
                 c["precision"], c["scale"] = c.get("precision", 18), c.get("scale", 0)
             if ctype == "text" and c.get("fixed"):
                 size = 2 * int(c.get("size", 255))
             if size is None:
-                c["var"] = var_idx
+                c["var"], c["len"] = var_idx, 2 * int(c.get("size", 255)) if ctype == "text" else 0
                 var_idx += 1
-                c["len"] = 2 * int(c.get("size", 255)) if ctype == "text" else 0
             else:
-                c["fixed"] = fixed_off
+                c["fixed"], c["len"] = fixed_off, size
                 fixed_off += size
-                c["len"] = size
         self.columns = [c for c in every if not c.get("gone")]
         self.every = every
         self.next_num = max([c["num"] for c in every] + [-1]) + 1
@@ -308,10 +293,9 @@ class Table:
         self.moved = {i: 1 for i in layout.get("moved_rows", [])}
         self.moved.update({i: 2 for i in layout.get("moved_twice", [])})
         self.moved_deleted = layout.get("moved_deleted_rows", [])
-        self.autonumber = 0
-        for i, c in enumerate(self.columns):
-            if c["type"] == "autonumber":
-                self.autonumber = max([r[i] for r in self.rows if r[i] is not None] + [0])
+        self.has_auto = any(c["type"] == "autonumber" for c in self.columns)
+        self.autonumber = max([r[i] for i, c in enumerate(self.columns) if c["type"] == "autonumber"
+                               for r in self.rows if r[i] is not None] + [0])
 
     def row_bytes(self, values, memo_out, index=None):
         # The bytes of one row; memo_out(col, encoded) stores a long memo
@@ -354,16 +338,13 @@ class Table:
                 if len(enc) > col["len"]:
                     raise ValueError("%s.%s: text longer than the column" % (self.name, col["name"]))
                 var_parts[col["var"]] = enc
-            elif present and ctype in ("memo", "ole"):
-                if ctype == "ole":
-                    enc = v if isinstance(v, bytes) else bytes.fromhex(v)
-                else:
-                    enc = encode_text(v, self.compress and len(v) <= 1024)
-                var_parts[col["var"]] = memo_out(col, enc)
+            elif present and ctype == "ole":
+                var_parts[col["var"]] = memo_out(col, v if isinstance(v, bytes) else bytes.fromhex(v))
+            elif present and ctype == "memo":
+                var_parts[col["var"]] = memo_out(col, encode_text(v, self.compress and len(v) <= 1024))
             if present:
                 mask[col["num"] // 8] |= 1 << (col["num"] % 8)
-        out = bytearray(struct.pack("<H", ncols))
-        out += fixed
+        out = bytearray(struct.pack("<H", ncols)) + fixed
         if num_var or self.num_var:
             starts = []
             for part in var_parts:
@@ -375,7 +356,7 @@ class Table:
 
     def tdef(self, num_rows, used_map, free_map, system=False):
         # The table definition page.
-        auto = self.has_auto()
+        auto = self.has_auto
         body = bytearray(struct.pack("<IIII", 0, 0, num_rows, self.autonumber + 1 if self.autonumber or auto else 0))
         # (length, filled below; unknown; rows; next autonumber), a flag, the autonumber of
         # complex columns (4) and 8 unknown bytes, the table type
@@ -383,11 +364,8 @@ class Table:
         # next column number, variable columns, columns, no indexes (2 counts), the usage maps
         body += struct.pack("<HHHIIII", self.next_num, self.num_var, len(self.columns), 0, 0, used_map, free_map)
         for c in self.columns:
-            flags = COL_NULLABLE
-            if "fixed" in c:
-                flags |= COL_FIXED
-            if c["type"] == "autonumber":
-                flags = COL_FIXED | COL_AUTO_LONG
+            flags = COL_FIXED | COL_AUTO_LONG if c["type"] == "autonumber" else \
+                COL_NULLABLE | (COL_FIXED if "fixed" in c else 0)
             misc = SORT_GENERAL if c["type"] in ("text", "memo") else 0
             if c["type"] == "decimal":      # precision, then scale
                 misc = c["precision"] | (c["scale"] << 8)
@@ -395,8 +373,7 @@ class Table:
                                 c["num"], misc, 0, flags,
                                 0x01 if c["type"] in ("text", "memo") and self.compress and "fixed" not in c else 0,
                                 0, c.get("fixed", 0), c["len"])
-        for c in self.columns:
-            name = c["name"].encode("utf-16-le")
+        for name in (c["name"].encode("utf-16-le") for c in self.columns):
             body += struct.pack("<H", len(name)) + name
         struct.pack_into("<I", body, 0, len(body))
         return body
@@ -414,15 +391,8 @@ class Table:
         chunks = [body[i:i + room] for i in range(0, len(body), room)]
         numbers = [first] + [f.new_page() for _ in chunks[1:]]
         for k, chunk in enumerate(chunks):
-            pg = bytearray(PAGE)
-            pg[0], pg[1] = 0x02, 0x01
-            struct.pack_into("<H", pg, 2, room - len(chunk))
-            struct.pack_into("<I", pg, 4, numbers[k + 1] if k + 1 < len(numbers) else 0)
-            pg[8:8 + len(chunk)] = chunk
-            f.pages[numbers[k]] = pg
-
-    def has_auto(self):
-        return any(c["type"] == "autonumber" for c in self.columns)
+            head = b"\x02\x01" + struct.pack("<HI", room - len(chunk), numbers[k + 1] if k + 1 < len(numbers) else 0)
+            f[numbers[k]] = bytearray((head + chunk).ljust(PAGE, b"\0"))
 
 
 def usage_map(pages, f):
@@ -431,22 +401,19 @@ def usage_map(pages, f):
     if not pages:
         return b"\x00" + struct.pack("<I", 0) + bytes(4)
     first, last = min(pages), max(pages)
-    span = last - first + 1
-    if span <= (64 - 5) * 8:        # a 64-byte map row
-        bits = bytearray((span + 7) // 8)
+    if last - first < (64 - 5) * 8:        # a 64-byte map row
+        bits = bytearray((last - first + 8) // 8)
         for p in pages:
             bits[(p - first) // 8] |= 1 << ((p - first) % 8)
         return b"\x00" + struct.pack("<I", first) + bytes(bits)
-    slots = last // MAP_PAGE_BITS + 1
-    ptrs = [0] * slots
+    ptrs = [0] * (last // MAP_PAGE_BITS + 1)
     for p in sorted(pages):
         k = p // MAP_PAGE_BITS
         if not ptrs[k]:
             ptrs[k] = f.new_page()
-            pg = f.pages[ptrs[k]]
-            pg[0], pg[1] = 0x05, 0x01
+            f[ptrs[k]][0:2] = b"\x05\x01"
         bit = p - k * MAP_PAGE_BITS
-        f.pages[ptrs[k]][4 + bit // 8] |= 1 << (bit % 8)
+        f[ptrs[k]][4 + bit // 8] |= 1 << (bit % 8)
     return b"\x01" + b"".join(struct.pack("<I", x) for x in ptrs)
 
 
@@ -470,9 +437,7 @@ def property_names(names):
 
 def header_page(options, page_size):
     pg = bytearray(page_size)
-    pg[0:4] = b"\x00\x01\x00\x00"
-    magic = b"Standard ACE DB\x00" if options.get("ace") else b"Standard Jet DB\x00"
-    pg[4:4 + len(magic)] = magic
+    pg[0:20] = b"\x00\x01\x00\x00Standard %s DB\x00" % (b"ACE" if options.get("ace") else b"Jet")
     jet = options.get("jet", 4)
     pg[0x14] = 2 if options.get("ace") else (0 if jet == 3 else 1)
     block = bytearray(HEADER_BLOCK[1] if jet != 3 else 126)
@@ -481,9 +446,8 @@ def header_page(options, page_size):
         struct.pack_into("<d", block, 0x72 - 0x18, CREATED)
     # The password field: the password (two-byte text, zero-padded) masked
     # with the creation date; no password leaves the mask alone.
-    pw = (options.get("password") or "").encode("utf-16-le" if jet != 3 else "latin-1")
-    size = 40 if jet != 3 else 20
-    mask = struct.pack("<i", int(CREATED)) if jet != 3 else bytes(4)
+    pw, size, mask = ((options.get("password") or "").encode("utf-16-le"), 40, struct.pack("<i", int(CREATED))) \
+        if jet != 3 else ((options.get("password") or "").encode("latin-1"), 20, bytes(4))
     for i, b in enumerate(pw[:size].ljust(size, b"\0")):
         block[0x42 - 0x18 + i] = b ^ mask[i % 4]
     enc = rc4(HEADER_RC4_KEY, bytes(block))
@@ -502,22 +466,17 @@ def write_mdb(path, tables, options=None):
         return {}
     compress = options.get("compress_text", True)
     overflow = options.get("memo_overflow", False)
-    f = File()
-    f.new_page()                                   # 0: header, filled last
-    f.new_page()                                   # 1: usage maps
-    f.new_page()                                   # 2: catalogue definition
+    f = File(bytearray(PAGE) for _ in range(3))    # the header, the usage maps, the catalogue's definition
     map_rows = [b"\x00" + struct.pack("<I", 0) + bytes(4)]   # global map, unused
 
     # Reserve the pages of every table first; the catalogue rows need them.
     laid = [lay_out(Table(dict(t), compress), f, overflow) for t in tables]
     cat = Table({"name": "MSysObjects", "columns": CATALOGUE_COLUMNS}, compress)
-    cat_rows = [
-        [TABLES_CONTAINER_ID, 0x0F000000, "Tables", 3, CREATED, CREATED, 0, None, None, None, None],
-        [CATALOGUE_PAGE, TABLES_CONTAINER_ID, "MSysObjects", 1, CREATED, CREATED, 0x80000002 - (1 << 32), None, None, None, None],
-    ]
-    for t, tdef_page, _ in laid:
-        cat_rows.append([tdef_page, TABLES_CONTAINER_ID, t.name, 1, CREATED, CREATED, 0, None, None, None, None])
-    cat.rows = cat_rows
+    cat.rows = cat_rows = [[page, parent, name, kind, CREATED, CREATED, flags, None, None, None, None]
+                           for page, parent, name, kind, flags in
+                           [(TABLES_CONTAINER_ID, 0x0F000000, "Tables", 3, 0),
+                            (CATALOGUE_PAGE, TABLES_CONTAINER_ID, "MSysObjects", 1, 0x80000002 - (1 << 32))]
+                           + [(tdef_page, TABLES_CONTAINER_ID, t.name, 1, 0) for t, tdef_page, _ in laid]]
     if options.get("catalogue_moved") and len(cat_rows) > 2:
         cat.moved = {2: 1}      # the first user table's row, as after a rename
     if options.get("catalogue_properties"):
@@ -528,18 +487,13 @@ def write_mdb(path, tables, options=None):
     cat_laid = lay_out(cat, f, False, tdef_page=CATALOGUE_PAGE)
 
     for t, tdef_page, pages in laid + [cat_laid]:
-        used = len(map_rows)
-        map_rows.append(usage_map(pages, f))
-        free = len(map_rows)
-        map_rows.append(b"\x00" + struct.pack("<I", 0) + bytes(4))
-        t.used_map, t.free_map = (1 << 8) | used, (1 << 8) | free
-        t.tdef_pages(f, tdef_page, len(t.rows), t.used_map, t.free_map,
+        map_rows += [usage_map(pages, f), b"\x00" + struct.pack("<I", 0) + bytes(4)]
+        t.tdef_pages(f, tdef_page, len(t.rows), (1 << 8) | (len(map_rows) - 2), (1 << 8) | (len(map_rows) - 1),
                      system=t.name.startswith("MSys"))
-    f.pages[1] = data_page(map_rows, 0)
-    f.pages[0] = header_page(options, PAGE)
+    f[1] = data_page(map_rows, 0)
+    f[0] = header_page(options, PAGE)
     with open(path, "wb") as out:
-        for pg in f.pages:
-            out.write(pg)
+        out.write(b"".join(f))
     return {t.name: t.scan_order for t, _, _ in laid}
 
 
@@ -572,21 +526,13 @@ def lay_out(t, f, overflow, tdef_page=None):
     # their own after the others, flagged MOVED_HERE.  A row moved twice leaves its
     # first new place freed (DELETED) and the old slot points at the newest; a row
     # moved and then deleted has both its slots DELETED, the old one still pointing.
-    elsewhere, places = [], {}
+    elsewhere = []
     for i in sorted(t.moved):
-        b = live[i][0]
-        if t.moved[i] == 2:
-            elsewhere.append([b, DELETED, None, None])
-        elsewhere.append([b, MOVED_HERE, i, None, ("moved", i)])
-    for j, b in enumerate(gone):
-        elsewhere.append([b, DELETED, None, None, ("gone", j)])
-    pages = []
-    for group in pack_rows(ordered) + pack_rows(elsewhere):
-        n = f.new_page()
-        for k, slot in enumerate(group):
-            if len(slot) == 5:
-                places[slot[4]] = (n << 8) | k
-        pages.append((n, group))
+        freed = [[live[i][0], DELETED, None, None]] if t.moved[i] == 2 else []
+        elsewhere += freed + [[live[i][0], MOVED_HERE, i, None, ("moved", i)]]
+    elsewhere += [[b, DELETED, None, None, ("gone", j)] for j, b in enumerate(gone)]
+    pages = [(f.new_page(), group) for group in pack_rows(ordered) + pack_rows(elsewhere)]
+    places = {slot[4]: (n << 8) | k for n, group in pages for k, slot in enumerate(group) if len(slot) == 5}
     # A slot a row moved away from keeps the row's old bytes behind the pointer:
     #   0  4  page of the new place << 8 | its row number on that page
     #   4  .. what the row held before (never read)
@@ -597,7 +543,7 @@ def lay_out(t, f, overflow, tdef_page=None):
                 slot[0] = struct.pack("<I", places[slot[3]]) + slot[0][4:]
             if slot[2] is not None:
                 t.scan_order.append(slot[2])
-        f.pages[n] = data_page([slot[0] for slot in group], tdef_page, [slot[1] for slot in group])
+        f[n] = data_page([slot[0] for slot in group], tdef_page, [slot[1] for slot in group])
     lval.flush()
     return t, tdef_page, [n for n, _ in pages]
 
@@ -639,33 +585,17 @@ class LongValues:
 
     def flush(self):
         if self.page is not None:
-            self.f.pages[self.page] = data_page(self.rows, 0, lval=True)
+            self.f[self.page] = data_page(self.rows, 0, lval=True)
 
     def store(self, enc):
         if len(enc) <= self.ROOM:
-            ptr = self._put(enc)
-            return struct.pack("<II", len(enc) | 0x40000000, ptr) + bytes(4)
+            return struct.pack("<II", len(enc) | 0x40000000, self._put(enc)) + bytes(4)
         # Chain: parts are written last to first so each knows its successor.
-        part = self.ROOM - 4
-        chunks = [enc[i:i + part] for i in range(0, len(enc), part)]
-        nxt = 0
-        for c in reversed(chunks):
+        part, nxt = self.ROOM - 4, 0
+        for c in reversed([enc[i:i + part] for i in range(0, len(enc), part)]):
             self.flush()
             self.page = None
             nxt = self._put(struct.pack("<I", nxt) + c)
         self.flush()
         self.page = None
         return struct.pack("<II", len(enc), nxt) + bytes(4)
-
-
-def main(argv):
-    if len(argv) != 3:
-        sys.exit("usage: jet4.py LAYOUT.json OUT.mdb")
-    with open(argv[1], encoding="utf-8") as fh:
-        layout = json.load(fh)
-    write_mdb(argv[2], layout["tables"], layout.get("options"))
-    return 0
-
-
-if __name__ == "__main__":
-    sys.exit(main(sys.argv))

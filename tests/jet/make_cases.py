@@ -2,14 +2,12 @@
 # The old ledgers that the import must handle, one file per case.
 #
 #     python3 make_cases.py OUTDIR               every case, each with its .json
-#     python3 make_cases.py OUTDIR --big 100000  also big.mdb for the benchmark
 #
 # Each OUTDIR/NAME.mdb has beside it NAME.mdb.json: the tables and options it
 # was written from, and "case", a line saying what is special about it.  A file
 # that is refused before its tables are read (Jet 3, ACE, password, damaged)
 # still lists the tables it holds, where it holds any.
 
-import argparse
 import copy
 import struct
 import sys
@@ -190,32 +188,18 @@ def case_wide():
     return s, "a table of 90 columns, its definition over two pages"
 
 
-def case_no_data_note():
-    s = small(10)
-    s["tables"] = [t for t in s["tables"] if t["name"] != "data_note"]
-    return s, "no data_note table"
+def without(seed, name):
+    s = small(seed)
+    s["tables"] = [t for t in s["tables"] if t["name"] != name]
+    return s, "no %s table" % name
 
 
-def case_no_inout():
-    s = small(11)
-    s["tables"] = [t for t in s["tables"] if t["name"] != "inout"]
-    return s, "no inout table"
-
-
-def case_jet3():
-    return {"tables": [], "options": {"jet": 3}}, "an Access 97 (Jet 3) file"
-
-
-def case_password():
-    s = small(12)
-    s["options"] = {"password": "家計簿2002"}
-    return s, "a password-protected file (password 家計簿2002)"
+def with_options(seed, options, what):
+    return dict(small(seed) if seed else {"tables": []}, options=options), what
 
 
 def case_ace():
-    s = small(13)
-    s["options"] = {"ace": True}
-    return s, "an Access 2007 (ACE) file"
+    return with_options(13, {"ace": True}, "an Access 2007 (ACE) file")
 
 
 CASES = {
@@ -224,8 +208,9 @@ CASES = {
     "kind_order": case_kind_order, "deleted_rows": case_deleted_rows,
     "memo_overflow": case_memo_overflow, "column_order": case_column_order,
     "every_type": case_every_type, "column_history": case_column_history, "wide": case_wide,
-    "no_data_note": case_no_data_note, "no_inout": case_no_inout, "jet3": case_jet3,
-    "password": case_password,
+    "no_data_note": lambda: without(10, "data_note"), "no_inout": lambda: without(11, "inout"),
+    "jet3": lambda: with_options(0, {"jet": 3}, "an Access 97 (Jet 3) file"),
+    "password": lambda: with_options(12, {"password": "家計簿2002"}, "a password-protected file (password 家計簿2002)"),
 }
 
 
@@ -312,11 +297,9 @@ def shared_chain_case(outdir):
 
 
 def main(argv):
-    ap = argparse.ArgumentParser(description="Writes the old-ledger cases of the import tests.")
-    ap.add_argument("outdir")
-    ap.add_argument("--big", type=int, metavar="N", help="also big.mdb with N entries")
-    a = ap.parse_args(argv)
-    out = Path(a.outdir)
+    if len(argv) != 1:
+        sys.exit("usage: make_cases.py OUTDIR")
+    out = Path(argv[0])
     out.mkdir(parents=True, exist_ok=True)
     for name, make in CASES.items():
         layout, what = make()
@@ -326,9 +309,6 @@ def main(argv):
     write_case(out / "ace_as_mdb.mdb", copy.deepcopy(layout), case=what + ", under an .mdb name")
     damaged_case(out)
     shared_chain_case(out)
-    if a.big:
-        from ledger_jet import make_ledger
-        make_ledger(out / "big.mdb", entries=a.big, years=list(range(2006, 2026)), seed=100)
     memo_past_end(out)
     return 0
 

@@ -1,6 +1,7 @@
 #include "platform/Numbers.h"
 #include "store/ReportStore.h"
 #include "store/database_access.h"
+#include "support/QueryPlan.h"
 #include "support/TestLedger.h"
 #include "support/TestSupport.h"
 
@@ -16,6 +17,7 @@ private Q_SLOTS:
     void onlyKnownSortExpressions();
     void summaryKindsSumExpenseOnly();
     void storedAmountsComeBackAsTyped();
+    void statementsReadTheRangeThroughTheDateIndex();
 };
 
 void ReportStoreTest::onlyKnownSortExpressions()
@@ -84,6 +86,32 @@ void ReportStoreTest::storedAmountsComeBackAsTyped()
     QCOMPARE(back.size(), typed.size());
     for (int i = 0; i < typed.size(); ++i)
         QCOMPARE(back.at(i).at(0).toString(), Decimal::fromText(typed.at(i))->text());
+}
+
+// The query window's statements reach a range's entries through the date index. A plan that
+// walks every entry of a kind, or the whole table, is quick in a small test ledger and takes a
+// large part of a second in a ledger of decades, so the plan itself is what is checked.
+void ReportStoreTest::statementsReadTheRangeThroughTheDateIndex()
+{
+    TestLedger ledger(true);
+    QList<std::pair<Statement, bool>> statements = { { monthSumsStatement(2024), false } }; // (statement, sums kinds)
+    const QString lunch = QStringLiteral("便當"), food = QStringLiteral("餐費");
+    for (const auto &[description, kindName] : QList<std::pair<QString, std::optional<QString>>> {
+             { QString(), std::nullopt }, { lunch, std::nullopt }, { QString(), food }, { lunch, food } }) {
+        const RangeFilter filter { QDate(2024, 5, 1), QDate(2024, 5, 31), description, kindName };
+        statements << std::pair { summaryKindStatement(filter, { 1 }), true }
+                   << std::pair { summaryKindStatement(filter, { 1, 2, 5, 9 }), true };
+        for (const auto &[mode, sort] :
+            { std::pair { RangeMode::Detailed, "D.a_date" }, std::pair { RangeMode::Detailed, "a_count" },
+                std::pair { RangeMode::Simple, "sum(a_count)" }, std::pair { RangeMode::Simple, "D.a_date" } })
+            statements << std::pair { rangeStatement(mode, filter, QString::fromLatin1(sort), true), false };
+    }
+    for (const auto &[statement, kinds] : statements) {
+        const QString plan = testing::planOf(statement);
+        QVERIFY2(plan.contains(u"USING INDEX data_main_date") && !plan.contains(u"SCAN D")
+                && !(kinds && plan.contains(u"data_main_kind")),
+            qPrintable(plan));
+    }
 }
 
 QUILLORY_TEST_MAIN(ReportStoreTest)

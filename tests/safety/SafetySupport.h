@@ -4,6 +4,7 @@
 // start-up has not yet opened, a picture of everything the ledger holds, and other processes'
 // connections to it.
 
+#include "entry/input_keyin.h"
 #include "store/LedgerLock.h"
 #include "store/LedgerSchema.h"
 #include "store/SummaryKinds.h"
@@ -97,6 +98,15 @@ private:
     QTemporaryDir m_dir;
     QString m_previous;
 };
+
+// The daily-entry window of the ledger start-up opened, shown and active.
+inline std::unique_ptr<input_keyin> openEntryWindow()
+{
+    auto w = std::make_unique<input_keyin>();
+    testing::showActive(w.get());
+    QTest::qWait(0);
+    return w;
+}
 
 // Everything the ledger holds, as text, through the open connection.
 inline QStringList ledgerContent()

@@ -109,14 +109,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("step");
-        for (const char *step : { "1", "2", "commit" })
-            QTest::newRow(qPrintable(QStringLiteral("move, %1").arg(QLatin1String(step)))) << "move" << step;
-        for (const char *step : { "1", "2", "file", "commit" })
-            QTest::newRow(qPrintable(QStringLiteral("delete, %1").arg(QLatin1String(step)))) << "delete" << step;
-        for (const char *step : { "file", "folder", "full" }) {
-            QTest::newRow(qPrintable(QStringLiteral("add summary, %1").arg(QLatin1String(step)))) << "add" << step;
-            QTest::newRow(qPrintable(QStringLiteral("remove summary, %1").arg(QLatin1String(step))))
-                << "remove" << step;
+        for (const auto &[action, steps] : std::initializer_list<std::pair<const char *, QStringList>> {
+                 { "move", { "1", "2", "commit" } }, { "delete", { "1", "2", "file", "commit" } },
+                 { "add", { "file", "folder", "full" } }, { "remove", { "file", "folder", "full" } } }) {
+            for (const QString &step : steps)
+                QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(QLatin1String(action), step)))
+                    << QString::fromLatin1(action) << step;
         }
     }
 
@@ -124,19 +122,15 @@ private Q_SLOTS:
     {
         QFETCH(QString, action);
         QFETCH(QString, step);
-        TestLedger ledger;
-        const qint64 a = ledger.addKind(QStringLiteral("甲"), 1);
-        const qint64 b = ledger.addKind(QStringLiteral("乙"), 2);
-        const qint64 c = ledger.addKind(QStringLiteral("丙"), 3);
-        ledger.addEntry(QStringLiteral("2024-05-01"), b, 0, QStringLiteral("一"), 10, {}, 1, QStringLiteral("乙"));
-        ledger.addEntry(QStringLiteral("2024-05-02"), b, 1, QStringLiteral("二"), 20, {}, 2, QStringLiteral("乙"));
-        ledger.addEntry(QStringLiteral("2024-05-02"), c, 0, QStringLiteral("三"), 30, {}, 3, QStringLiteral("丙"));
+        TestLedger ledger; // kinds 1 甲, 2 乙, 3 丙
+        int order = 0;
+        for (const char *name : { "甲", "乙", "丙" })
+            ledger.addKind(QString::fromUtf8(name), ++order);
+        ledger.addEntry(QStringLiteral("2024-05-01"), 2, 0, QStringLiteral("一"), 10, {}, 1, QStringLiteral("乙"));
+        ledger.addEntry(QStringLiteral("2024-05-02"), 2, 1, QStringLiteral("二"), 20, {}, 2, QStringLiteral("乙"));
+        ledger.addEntry(QStringLiteral("2024-05-02"), 3, 0, QStringLiteral("三"), 30, {}, 3, QStringLiteral("丙"));
         const bool summary = action == QStringLiteral("add") || action == QStringLiteral("remove");
-        ledger.writeSKinds(QStringLiteral("%1,%2%3\r\n")
-                               .arg(c)
-                               .arg(b)
-                               .arg(summary ? QString() : QStringLiteral(",%1").arg(a))
-                               .toLatin1());
+        ledger.writeSKinds(summary ? "3,2\r\n" : "3,2,1\r\n");
         ScriptedBoxes boxes;
         ModalDriver driver;
         auto window = kinds_testing::openManager();
@@ -174,27 +168,14 @@ private Q_SLOTS:
         act();
         boxes.take();
         QCOMPARE(driver.unexpected(), QStringList());
-        const QString kinds
-            = ledger
-                  .rows(QStringLiteral("SELECT group_concat(a_kind) FROM (SELECT a_kind FROM kind ORDER BY key_order)"))
-                  .value(0)
-                  .value(0)
-                  .toString();
-        const QString entries
-            = ledger.rows(QStringLiteral("SELECT group_concat(a_kind) FROM data_main")).value(0).value(0).toString();
-        const QString order = QStringLiteral("%1,%2,%3").arg(a).arg(b).arg(c);
-        const QString entriesBefore = QStringLiteral("%1,%1,%2").arg(b).arg(c);
-        const QMap<QString, QStringList> after = {
-            { QStringLiteral("move"),
-                { QStringLiteral("%1,%2,%3").arg(a).arg(c).arg(b), entriesBefore,
-                    QStringLiteral("%1,%2,%3\r\n").arg(c).arg(b).arg(a) } },
-            { QStringLiteral("delete"),
-                { QStringLiteral("%1,%2").arg(a).arg(c), QStringLiteral("%1,%1,%1").arg(c),
-                    QStringLiteral("%1,%2\r\n").arg(a).arg(c) } },
-            { QStringLiteral("add"), { order, entriesBefore, QStringLiteral("%1,%2,%3\r\n").arg(a).arg(c).arg(b) } },
-            { QStringLiteral("remove"), { order, entriesBefore, QStringLiteral(" %1 \r\n").arg(c) } },
-        };
-        QCOMPARE(QStringList({ kinds, entries, QString::fromLatin1(ledger.readSKinds()) }), after.value(action));
+        const auto column = [&ledger](const char *sql) { return ledger.scalar(QString::fromLatin1(sql)).toString(); };
+        // The kinds in their order, the entries' kinds, SKinds.txt.
+        const QMap<QString, QStringList> after
+            = { { "move", { "1,3,2", "2,2,3", "3,2,1\r\n" } }, { "delete", { "1,3", "3,3,3", "1,3\r\n" } },
+                  { "add", { "1,2,3", "2,2,3", "1,3,2\r\n" } }, { "remove", { "1,2,3", "2,2,3", " 3 \r\n" } } };
+        QCOMPARE(QStringList({ column("SELECT group_concat(a_kind) FROM (SELECT a_kind FROM kind ORDER BY key_order)"),
+                     column("SELECT group_concat(a_kind) FROM data_main"), QString::fromLatin1(ledger.readSKinds()) }),
+            after.value(action));
         QCOMPARE(database_access::SKinds_Line(SKinds), QString::fromLatin1(ledger.readSKinds()).trimmed());
     }
 };

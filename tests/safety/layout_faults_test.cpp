@@ -55,14 +55,6 @@ QString engine(const QString &path, const QString &statements, sqlite3 **keep = 
     return answer;
 }
 
-std::unique_ptr<input_keyin> openEntryWindow()
-{
-    auto w = std::make_unique<input_keyin>();
-    testing::showActive(w.get());
-    QTest::qWait(0);
-    return w;
-}
-
 // Runs the real start-up on a folder whose db1.mdb it must refuse (beside summary kinds it
 // would otherwise read): one message that says why, naming `named`; nothing opened or read; no
 // window shown; every file as it was, with no journal, backup or lock left beside it.

@@ -19,14 +19,6 @@ using namespace safety;
 
 namespace {
 
-std::unique_ptr<input_keyin> openEntryWindow()
-{
-    auto w = std::make_unique<input_keyin>();
-    testing::showActive(w.get());
-    QTest::qWait(0);
-    return w;
-}
-
 QStringList gridContents(const input_keyin &w)
 {
     QStringList out;

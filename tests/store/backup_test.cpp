@@ -6,6 +6,7 @@
 #include "app/DailyBackup.h"
 #include "app/Startup.h"
 #include "platform/Clock.h"
+#include "safety/SafetySupport.h"
 #include "store/Backup.h"
 #include "store/EntryStore.h"
 #include "store/LedgerSchema.h"
@@ -15,8 +16,6 @@
 #include "support/TestSupport.h"
 
 #include <QRegularExpression>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 
 #include <memory>
 
@@ -28,21 +27,6 @@ const QDateTime monday(QDate(2026, 3, 2), QTime(9, 0, 0));
 const QString db1 = QStringLiteral("db1.mdb");
 const QString failed = QStringLiteral("今天的自動備份沒有成功");
 
-// Runs a statement on a file through a connection of its own; its first value.
-QVariant onFile(const QString &path, const QString &sql)
-{
-    QVariant value;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("file"));
-        db.setDatabaseName(path);
-        QSqlQuery query(db);
-        if (db.open() && query.exec(sql) && query.next())
-            value = query.value(0);
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("file"));
-    return value;
-}
-
 void touch(const QString &path, const QByteArray &bytes = {}, const QDateTime &modified = {})
 {
     QFile file(path);
@@ -50,12 +34,6 @@ void touch(const QString &path, const QByteArray &bytes = {}, const QDateTime &m
     file.write(bytes);
     if (modified.isValid())
         QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
-}
-
-QByteArray bytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList names(const QStringList &paths)
@@ -82,7 +60,7 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(first.path).dir().dirName() + u'/' + QFileInfo(first.path).fileName(),
             QStringLiteral("backup/db1-20260302-090000.mdb"));
         QCOMPARE(
-            onFile(first.path, QStringLiteral("SELECT a_content FROM data_main")).toString(), QStringLiteral("午餐"));
+            safety::onFile(first.path, { QStringLiteral("SELECT a_content FROM data_main") }), QStringLiteral("午餐"));
         QVERIFY(!Backup::backupIfDue(db1, monday.addSecs(14 * 3600)).made);
         ledger.addEntry(QStringLiteral("2026-03-02"), 1, 0, QStringLiteral("晚餐"), 120, {}, 2); // still writable
         for (int day = 1; day <= 12; ++day)
@@ -135,14 +113,15 @@ private Q_SLOTS:
         };
         QCOMPARE(start(0).size(), 1);
         LedgerSchema::createLedger(QStringLiteral("real.mdb"));
-        onFile(QStringLiteral("real.mdb"),
-            QStringLiteral("INSERT INTO data_main VALUES ('2025-01-01', 1, 0, '房租', 250, "
-                           "'', 1, ''), ('2025-01-02', 1, 0, '房租', 250, '', 2, '')"));
+        safety::onFile(QStringLiteral("real.mdb"),
+            { QStringLiteral("INSERT INTO data_main VALUES ('2025-01-01', 1, 0, '房租', 250, "
+                             "'', 1, ''), ('2025-01-02', 1, 0, '房租', 250, '', 2, '')") });
         Close_DB();
         QVERIFY(QFile::remove(db1) && QFile::copy(QStringLiteral("real.mdb"), db1));
         const QStringList kept = start(60);
         QCOMPARE(kept.size(), 2);
-        QCOMPARE(onFile(kept.last(), QStringLiteral("SELECT total(a_count) FROM data_main")).toDouble(), 500.0);
+        QCOMPARE(
+            safety::onFile(kept.last(), { QStringLiteral("SELECT total(a_count) FROM data_main") }).toDouble(), 500.0);
         // Nothing changed: no copy, whatever the file's time says, its copy's very time too.
         const QDateTime copied = QFileInfo(kept.last()).lastModified();
         for (const QDateTime &time : { copied, copied.addSecs(5), copied.addSecs(-5) }) {
@@ -160,16 +139,14 @@ private Q_SLOTS:
         for (const auto &[sql, time] : changes) {
             Close_DB();
             const qint64 size = QFileInfo(db1).size();
-            onFile(db1, sql);
+            safety::onFile(db1, { sql });
             QCOMPARE(QFileInfo(db1).size(), size);
             touch(db1, {}, time.isValid() ? time : QFileInfo(Backup::copies(db1).last()).lastModified());
             ++copies;
             QCOMPARE(start(180 + copies).size(), copies);
         }
-        QCOMPARE(onFile(Backup::copies(db1).last(),
-                     QStringLiteral("SELECT group_concat(a_content || a_count) FROM "
-                                    "data_main"))
-                     .toString(),
+        QCOMPARE(safety::onFile(Backup::copies(db1).last(),
+                     { QStringLiteral("SELECT group_concat(a_content || a_count) FROM data_main") }),
             QStringLiteral("電費250.0,房租300.0"));
         for (int hour = 4; hour <= 14; ++hour) {
             ledger.addEntry(QStringLiteral("2026-03-02"), 1, 0, QStringLiteral("午餐"), hour, {}, 100 + hour);
@@ -215,7 +192,7 @@ private Q_SLOTS:
             QTRY_VERIFY(!backup.running());
             backup.finish();
         }
-        QCOMPARE(onFile(Backup::copies(db1).value(0), QStringLiteral("PRAGMA integrity_check")).toString(),
+        QCOMPARE(safety::onFile(Backup::copies(db1).value(0), { QStringLiteral("PRAGMA integrity_check") }),
             QStringLiteral("ok"));
         QVERIFY(boxes.texts().isEmpty());
         // Pieces of a copy cut short go at the next start, even when no copy is due.
@@ -244,7 +221,7 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(file.size() / pageSize / 2 * pageSize));
         QCOMPARE(file.write(QByteArray(pageSize, '\x5a')), qint64(pageSize));
         file.close();
-        const QByteArray damaged = bytes(db1);
+        const QByteArray damaged = safety::fileBytes(db1);
 
         testing::FixedClock clock(monday.addDays(Backup::keptCopies));
         ScriptedBoxes boxes;
@@ -270,7 +247,7 @@ private Q_SLOTS:
         }
         QVERIFY_THROWS_EXCEPTION(StoreError, Transaction());
         Close_DB();
-        QVERIFY(bytes(db1) == damaged && !QFile::exists(QStringLiteral("db1.mdb-journal")));
+        QVERIFY(safety::fileBytes(db1) == damaged && !QFile::exists(QStringLiteral("db1.mdb-journal")));
         // Restored from the newest copy, as the message says: the next start writes again.
         QVERIFY(QFile::remove(db1) && QFile::copy(good.last(), db1));
         QVERIFY(startUp());

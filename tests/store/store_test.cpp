@@ -266,36 +266,6 @@ private Q_SLOTS:
         QCOMPARE(found(text, text), QStringList { testing::units(text) });
     }
 
-    void filtersFindMarkedTextsLiterally()
-    {
-        TestLedger ledger;
-        const QString marked = QStringLiteral("\uFFFEab");
-        const QString bom = QStringLiteral("\uFEFF早餐");
-        const qint64 plain = ledger.addKind(QStringLiteral("ab"), 1);
-        const qint64 markedKind = KindStore::addKind(marked, 2);
-        qint64 key = 0;
-        for (const QString &text : { QStringLiteral("ab"), bom, QStringLiteral("早餐"), QStringLiteral("𠀀𪚥") })
-            EntryStore::addEntry(entryOf(plain, text, QString(), ++key));
-        EntryStore::addEntry(entryOf(markedKind, marked, QString(), ++key));
-        const auto units = [](const QStringList &texts) {
-            QStringList out;
-            for (const QString &t : texts)
-                out << testing::units(t);
-            out.sort();
-            return out;
-        };
-        QCOMPARE(found(QStringLiteral("\uFEFF")), units({ bom }));
-        QCOMPARE(found(QStringLiteral("\uFFFEa")), units({ marked }));
-        QCOMPARE(found(QStringLiteral("b")), units({ QStringLiteral("ab"), marked }));
-        QCOMPARE(found(QStringLiteral("𪚥")), units({ QStringLiteral("𠀀𪚥") }));
-        QCOMPARE(found(QStringLiteral("早餐")), units({ QStringLiteral("早餐"), bom }));
-        QCOMPARE(found(QString(), marked), units({ marked }));
-        QCOMPARE(found(QString(), QStringLiteral("ab")).size(), 4);
-        const auto sums
-            = ReportStore::summaryKindExpenses(ReportStore::RangeFilter { day, day, {}, {} }, { markedKind });
-        COMPARE_UNITS(sums.value(0).name, marked);
-    }
-
     // Half a character, and in a UTF-16 file what the engine would turn into U+FFFD, are
     // refused before anything is written.
     void textsTheFileCannotHoldAreRefused()

@@ -323,52 +323,34 @@ void Scenario::clickAt(QWidget *widget, int row, Qt::KeyboardModifiers modifiers
 
 void Scenario::act(const QString &verb, const QStringList &a)
 {
-    if (verb == QLatin1String("activate")) {
+    const auto is = [&verb](const char *name) { return verb == QLatin1String(name); };
+    if (is("activate")) {
         QWidget *window = find(a.value(0));
         if (window)
             window->activateWindow();
         if (window && !QTest::qWaitForWindowActive(window))
             fail(a.value(0) + QStringLiteral(" did not become active"));
-        return;
-    }
-    if (verb == QLatin1String("open") && a.value(0) == QLatin1String("other")) {
-        m_windows.emplace_back(std::make_unique<QDialog>());
+    } else if (is("open") && a.value(0) != QLatin1String("other") && !m_makers.contains(a.value(0))) {
+        fail(QStringLiteral("no window ") + a.value(0));
+    } else if (is("open")) {
+        m_windows.emplace_back(m_makers.contains(a.value(0)) ? m_makers.value(a.value(0))() : new QDialog);
         testing::showActive(m_windows.back().get());
-        return;
-    }
-    if (verb == QLatin1String("open")) {
-        if (!m_makers.contains(a.value(0)))
-            return fail(QStringLiteral("no window ") + a.value(0));
-        m_windows.emplace_back(m_makers.value(a.value(0))());
-        testing::showActive(m_windows.back().get());
-        return;
-    }
-    if (verb == QLatin1String("drop")) {
+    } else if (is("drop")) {
         m_windows.pop_back();
-        return;
-    }
-    if (verb == QLatin1String("wait")) {
+    } else if (is("wait")) {
         QTest::qWait(a.value(0).toInt());
-        return;
-    }
-    if (verb == QLatin1String("timer")) {
+    } else if (is("timer")) {
         m_timer.start();
-        return;
-    }
-    if (verb == QLatin1String("clear-clipboard")) {
+    } else if (is("clear-clipboard")) {
         QApplication::clipboard()->clear();
-        return;
-    }
-    if (verb == QLatin1String("write")) {
+    } else if (is("write")) {
         QFile file(m_ledger->path(a.value(0)));
         if (!file.open(QIODevice::WriteOnly) || file.write(a.value(1).toUtf8()) < 0)
             return fail(QStringLiteral("cannot write ") + a.value(0));
         file.close();
         if (a.size() > 2)
             ::chmod(QFile::encodeName(file.fileName()).constData(), mode_t(a.at(2).toUInt(nullptr, 8)));
-        return;
-    }
-    if (verb == QLatin1String("range")) {
+    } else if (is("range")) {
         act(QStringLiteral("click"), { QStringLiteral("chkrange_3") });
         act(QStringLiteral("type"), { QStringLiteral("str_begin"), a.value(0) });
         act(QStringLiteral("type"), { QStringLiteral("str_end"), a.value(1) });
@@ -376,19 +358,13 @@ void Scenario::act(const QString &verb, const QStringList &a)
             { a.value(2) == QLatin1String("simple") ? QStringLiteral("chk_mon_easy")
                                                     : QStringLiteral("chk_mon_detail") });
         act(QStringLiteral("click"), { QStringLiteral("chk_month") });
-        return;
-    }
-    if (verb == QLatin1String("year")) {
+    } else if (is("year")) {
         act(QStringLiteral("click"), { QStringLiteral("chk_year") });
         act(QStringLiteral("type"), { QStringLiteral("chkyeartxt"), a.value(0) });
         act(QStringLiteral("click"), { QStringLiteral("chk_year_go") });
-        return;
-    }
-    if (verb == QLatin1String("close")) {
+    } else if (is("close")) {
         find(QStringLiteral("window"))->close();
-        return;
-    }
-    if (verb == QLatin1String("answer")) {
+    } else if (is("answer")) {
         for (const QString &answer : a) {
             if (answer == QLatin1String("every"))
                 return m_boxes.answerEveryQuestion(a.value(1) == QLatin1String("yes"));
@@ -397,9 +373,7 @@ void Scenario::act(const QString &verb, const QStringList &a)
             else
                 m_boxes.choose(answer.toInt());
         }
-        return;
-    }
-    if (verb == QLatin1String("modal")) {
+    } else if (is("modal")) {
         m_modalSteps.append(QList<QStringList>());
         m_recording = &m_modalSteps.last();
         const QString name = a.value(0);
@@ -415,11 +389,9 @@ void Scenario::act(const QString &verb, const QStringList &a)
             }
             m_dialogs.removeAll(QPointer<QWidget>(dialog));
         });
-        return;
-    }
-    if (verb == QLatin1String("fail")) {
-        if (a.value(0) == QLatin1String("off"))
-            return Set_Statement_Hook({});
+    } else if (is("fail") && a.value(0) == QLatin1String("off")) {
+        Set_Statement_Hook({});
+    } else if (is("fail")) {
         const bool counted = a.size() > 1;
         auto seen = std::make_shared<int>(0);
         const int nth = counted ? a.at(0).toInt() : 0;
@@ -428,31 +400,33 @@ void Scenario::act(const QString &verb, const QStringList &a)
             if (nth == 0 || ++*seen == nth)
                 throw StoreError(text);
         });
-        return;
-    }
-    if (verb == QLatin1String("watch")) {
+    } else if (is("watch")) {
         const QString word = a.value(0);
         Set_Statement_Hook([this, word](const QString &sql) {
             if (sql.contains(word))
                 m_statements << sql.section(QLatin1Char(' '), 0, 0).toUpper();
         });
-        return;
-    }
-    if (verb == QLatin1String("save-as")) {
+    } else if (is("save-as")) {
         const QString answer = a.value(0).isEmpty() ? QString() : m_ledger->path(a.value(0));
         ui::setSaveFileHook([this, answer](const QString &proposed) {
             m_proposed = proposed;
             return answer;
         });
-        return;
+    } else {
+        actOn(verb, a);
     }
+}
+
+void Scenario::actOn(const QString &verb, const QStringList &a)
+{
     QWidget *w = find(a.value(0));
     if (!w)
         return;
     const QString text = a.value(1);
-    if (verb == QLatin1String("focus")) {
+    const auto is = [&verb](const char *name) { return verb == QLatin1String(name); };
+    if (is("focus")) {
         w->setFocus();
-    } else if (verb == QLatin1String("type")) {
+    } else if (is("type")) {
         if (auto *combo = qobject_cast<QComboBox *>(w))
             w = combo->lineEdit();
         if (auto *edit = qobject_cast<QLineEdit *>(w))
@@ -462,9 +436,9 @@ void Scenario::act(const QString &verb, const QStringList &a)
             box->selectAll();
         QTest::keyClick(w, Qt::Key_Delete);
         testing::typeText(w, text);
-    } else if (verb == QLatin1String("append")) {
+    } else if (is("append")) {
         testing::typeText(w, text);
-    } else if (verb == QLatin1String("key")) {
+    } else if (is("key")) {
         for (const QString &name : a.mid(1)) {
             const QKeySequence keys = QKeySequence::fromString(name);
             if (keys.isEmpty())
@@ -472,19 +446,19 @@ void Scenario::act(const QString &verb, const QStringList &a)
             QTest::keyClick(find(a.value(0)), keys[0].key(), keys[0].keyboardModifiers());
             QTest::qWait(0);
         }
-    } else if (verb == QLatin1String("click") || verb == QLatin1String("dclick")) {
+    } else if (is("click") || is("dclick")) {
         if (text == QLatin1String("end"))
             return QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(w->width() - 3, w->height() / 2));
         clickAt(w, a.size() > 1 ? text.toInt() : -1,
-            a.value(2) == QLatin1String("shift") ? Qt::ShiftModifier : Qt::NoModifier, verb == QLatin1String("dclick"));
-    } else if (verb == QLatin1String("set")) {
+            a.value(2) == QLatin1String("shift") ? Qt::ShiftModifier : Qt::NoModifier, is("dclick"));
+    } else if (is("set")) {
         if (auto *combo = qobject_cast<QComboBox *>(w))
             combo->setEditText(text);
         else if (auto *box = qobject_cast<ui::RichTextBox *>(w))
             box->setText(text);
         else if (auto *edit = qobject_cast<QLineEdit *>(w))
             edit->setText(text);
-    } else if (verb == QLatin1String("choose")) {
+    } else if (is("choose")) {
         // A combo's item picked with the arrow keys.
         auto *combo = qobject_cast<QComboBox *>(w);
         combo->setFocus();
@@ -493,12 +467,12 @@ void Scenario::act(const QString &verb, const QStringList &a)
             QTest::keyClick(combo, Qt::Key_Down);
         if (combo->currentText() != text)
             fail(QStringLiteral("no item ") + text);
-    } else if (verb == QLatin1String("pick")) {
+    } else if (is("pick")) {
         if (auto *combo = qobject_cast<QComboBox *>(w))
             combo->setCurrentIndex(text.toInt());
         else if (auto *list = qobject_cast<QListWidget *>(w))
             list->setCurrentRow(text.toInt());
-    } else if (verb == QLatin1String("menu")) {
+    } else if (is("menu")) {
         auto *grid = qobject_cast<DGrid *>(w);
         const QString caption = a.value(2);
         m_menu = { QStringLiteral("<no menu>") };
@@ -539,7 +513,8 @@ void Scenario::act(const QString &verb, const QStringList &a)
 
 void Scenario::check(const QString &what, const QStringList &a)
 {
-    if (what == QLatin1String("boxes")) {
+    const auto is = [&what](const char *name) { return what == QLatin1String(name); };
+    if (is("boxes")) {
         const QStringList shownTexts = m_boxes.take();
         QStringList expected = a;
         const QMap<QString, QString> refusalTexts { { "badDate", refusals::badDate },
@@ -550,17 +525,16 @@ void Scenario::check(const QString &what, const QStringList &a)
             text = refusalTexts.value(text, text);
         return expectEqual(QStringLiteral("boxes"), shownTexts, expected);
     }
-    if (what == QLatin1String("entries") || what == QLatin1String("notes")) {
-        const QString columns = what == QLatin1String("notes") ? QStringLiteral("a_date, a_note")
-            : a.value(0) == QLatin1String("*")                 ? QStringLiteral("*")
-                                                               : a.value(0);
-        const QString order = what == QLatin1String("notes") ? QStringLiteral("data_note ORDER BY a_date")
-                                                             : QStringLiteral("data_main ORDER BY a_key");
+    if (is("entries") || is("notes")) {
+        const QString columns = is("notes")    ? QStringLiteral("a_date, a_note")
+            : a.value(0) == QLatin1String("*") ? QStringLiteral("*")
+                                               : a.value(0);
+        const QString order
+            = is("notes") ? QStringLiteral("data_note ORDER BY a_date") : QStringLiteral("data_main ORDER BY a_key");
         return check(QStringLiteral("sql"),
-            QStringList { QStringLiteral("SELECT %1 FROM %2").arg(columns, order) }
-                + a.mid(what == QLatin1String("notes") ? 0 : 1));
+            QStringList { QStringLiteral("SELECT %1 FROM %2").arg(columns, order) } + a.mid(is("notes") ? 0 : 1));
     }
-    if (what == QLatin1String("sql")) {
+    if (is("sql")) {
         QStringList rows;
         try {
             for (const QVariantList &row : m_ledger->rows(a.value(0))) {
@@ -574,15 +548,15 @@ void Scenario::check(const QString &what, const QStringList &a)
         }
         return expectEqual(a.value(0), rows, a.mid(1));
     }
-    if (what == QLatin1String("skinds"))
+    if (is("skinds"))
         return expectEqual(QStringLiteral("SKinds.txt"), { QString::fromUtf8(m_ledger->readSKinds()) }, { a.value(0) });
-    if (what == QLatin1String("table")) {
+    if (is("table")) {
         QStringList ids;
         for (qint64 id : SKinds)
             ids << QString::number(id);
         return expectEqual(QStringLiteral("summary kinds"), ids, a);
     }
-    if (what == QLatin1String("file")) {
+    if (is("file")) {
         QFile file(m_ledger->path(a.value(0)));
         const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
         const bool mark = bytes.startsWith("\xEF\xBB\xBF");
@@ -590,19 +564,19 @@ void Scenario::check(const QString &what, const QStringList &a)
             = (mark ? QStringLiteral("\uFEFF") : QString()) + QString::fromUtf8(bytes.mid(mark ? 3 : 0));
         return expectEqual(a.value(0), { content }, { a.value(1) });
     }
-    if (what == QLatin1String("statements")) {
+    if (is("statements")) {
         expectEqual(QStringLiteral("statements"), m_statements, a);
         m_statements.clear();
         return;
     }
-    if (what == QLatin1String("clipboard"))
+    if (is("clipboard"))
         return expectEqual(what, { QApplication::clipboard()->text() }, { a.value(0) });
-    if (what == QLatin1String("cpu-ms-below")) {
+    if (is("cpu-ms-below")) {
         if (m_timer.elapsedMs() >= a.value(0).toDouble())
             fail(QStringLiteral("took %1 ms").arg(m_timer.elapsedMs()));
         return;
     }
-    if (what == QLatin1String("mode")) {
+    if (is("mode")) {
         struct stat st
         {
         };
@@ -610,62 +584,59 @@ void Scenario::check(const QString &what, const QStringList &a)
         return expectEqual(
             what, { there ? QString::number(st.st_mode & 07777, 8) : QStringLiteral("<missing>") }, { a.value(1) });
     }
-    if (what == QLatin1String("files")) {
+    if (is("files")) {
         QStringList names = QDir(m_ledger->folder()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
         names.removeIf([](const QString &n) { return n.startsWith(QLatin1String("db1.mdb")); });
         return expectEqual(what, names, a);
     }
-    if (what == QLatin1String("menu"))
+    if (is("menu"))
         return expectEqual(QStringLiteral("menu"), m_menu, a);
-    if (what == QLatin1String("proposed"))
+    if (is("proposed"))
         return expectEqual(QStringLiteral("proposed"), { m_proposed },
             { a.value(0).startsWith(QLatin1String("~/")) ? QDir::home().filePath(a.value(0).mid(2)) : a.value(0) });
-    if (what == QLatin1String("focus")) {
+    if (is("focus")) {
         QWidget *focus = QApplication::focusWidget();
         return expectEqual(QStringLiteral("focus"), { focus ? focus->objectName() : QStringLiteral("<none>") },
             { find(a.value(0)) ? find(a.value(0))->objectName() : QString() });
     }
-    QWidget *w = find(what == QLatin1String("selected") || what == QLatin1String("visible")
-                || what == QLatin1String("colours") || what == QLatin1String("place") || what == QLatin1String("index")
-                || what == QLatin1String("count") || what == QLatin1String("items") || what == QLatin1String("row")
-                || what == QLatin1String("column")
-            ? a.value(0)
-            : what.section(QLatin1Char('.'), 0, 0));
+    static const QStringList named
+        = { "selected", "visible", "colours", "place", "index", "count", "items", "row", "column" };
+    QWidget *w = find(named.contains(what) ? a.value(0) : what.section(QLatin1Char('.'), 0, 0));
     if (!w)
         return;
     auto *grid = qobject_cast<DGrid *>(w);
     auto *list = qobject_cast<QListWidget *>(w);
     auto *combo = qobject_cast<QComboBox *>(w);
     const QStringList rest = a.mid(1);
-    if (what == QLatin1String("selected")) {
+    if (is("selected")) {
         auto *edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit *>(w);
         auto *plain = qobject_cast<QPlainTextEdit *>(w);
         const QString text = edit ? edit->selectedText() : plain ? plain->textCursor().selectedText() : QString();
         expectEqual(QStringLiteral("selected"), { text }, rest);
-    } else if (what == QLatin1String("visible")) {
+    } else if (is("visible")) {
         expectEqual(QStringLiteral("visible"), { QString::fromLatin1(w->isVisible() ? "yes" : "no") }, rest);
-    } else if (what == QLatin1String("index")) {
+    } else if (is("index")) {
         const int index = grid ? grid->row() : list ? list->currentRow() : combo ? combo->currentIndex() : -2;
         expectEqual(QStringLiteral("index"), { QString::number(index) }, rest);
-    } else if (what == QLatin1String("count")) {
+    } else if (is("count")) {
         const int count = grid ? grid->rows() : list ? list->count() : combo ? combo->count() : -2;
         expectEqual(QStringLiteral("count"), { QString::number(count) }, rest);
-    } else if (what == QLatin1String("items")) {
+    } else if (is("items")) {
         QStringList items;
         for (int i = 0; w->isVisible() && i < (list ? list->count() : combo ? combo->count() : 0); ++i)
             items << (list ? list->item(i)->text() : combo->itemText(i));
         expectEqual(QStringLiteral("items"), items, rest);
-    } else if (what == QLatin1String("row") && grid) {
+    } else if (is("row") && grid) {
         QStringList cells;
         for (int c = grid->fixedCols(); c < grid->cols(); ++c)
             cells << grid->textAt(rest.value(0).toInt(), c);
         expectEqual(QStringLiteral("row ") + rest.value(0), cells, rest.mid(1));
-    } else if (what == QLatin1String("column") && grid) {
+    } else if (is("column") && grid) {
         QStringList cells;
         for (int r = grid->fixedRows(); r < grid->rows(); ++r)
             cells << grid->textAt(r, rest.value(0).toInt());
         expectEqual(QStringLiteral("column ") + rest.value(0), cells, rest.mid(1));
-    } else if (what == QLatin1String("colours") && grid) {
+    } else if (is("colours") && grid) {
         // A row's colour where all its cells agree.
         QStringList colours;
         for (int r = grid->fixedRows(); r < grid->rows(); ++r) {
@@ -677,7 +648,7 @@ void Scenario::check(const QString &what, const QStringList &a)
             colours << colour;
         }
         expectEqual(what, colours, rest);
-    } else if (what == QLatin1String("place")) {
+    } else if (is("place")) {
         // The first check of a name keeps the place, the later ones compare with it.
         const QRect place = m_places.value(rest.value(0), w->geometry());
         m_places.insert(rest.value(0), place);

@@ -93,6 +93,7 @@ private:
     void step(const QStringList &words);
     void setUp(const QStringList &words);
     void act(const QString &verb, const QStringList &args);
+    void actOn(const QString &verb, const QStringList &args);
     void check(const QString &what, const QStringList &args);
     void clickAt(QWidget *widget, int row, Qt::KeyboardModifiers modifiers, bool twice);
 

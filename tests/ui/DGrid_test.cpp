@@ -6,6 +6,7 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QSignalSpy>
 
 namespace {
 
@@ -67,9 +68,9 @@ private Q_SLOTS:
     void clicksMakeTheCellCurrentBeforeClick();
     void selectionRunsFromTheCurrentRowToItsEnd();
     void widthsAreTwips();
-    void showResultReplacesEverything();
     void resultCellsActAsTextOnceWritten();
     void hiddenColumnsAndRowKeys();
+    void rowColoursCoverTheirRowAlone();
     void aHundredThousandRowsShowFast();
 };
 
@@ -189,31 +190,6 @@ void DGridTest::widthsAreTwips()
     QCOMPARE(s.grid.columnWidth(4), ui::twips(3000));
 }
 
-void DGridTest::showResultReplacesEverything()
-{
-    ShownGrid s(4, 5);
-    s.grid.setRow(2);
-    s.grid.setCellBackColor(Qt::red);
-    ResultSet result({ QStringLiteral("日期"), QStringLiteral("數目"), QStringLiteral("鍵"), QStringLiteral("備註") },
-        { { QStringLiteral("2024/05/01"), 35.5, qlonglong(12), QVariant() },
-            { QStringLiteral("2024/05/02"), 1e6, qlonglong(-3), QStringLiteral("it's") } });
-    s.grid.showResult(result);
-    result.close();
-    QTest::qWait(0);
-
-    QCOMPARE(s.grid.rows(), 3);
-    QCOMPARE(s.grid.cols(), 4);
-    QCOMPARE(s.grid.row(), 0);
-    QCOMPARE(s.grid.textAt(0, 1), QStringLiteral("數目"));
-    QCOMPARE(s.grid.model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("備註"));
-    QCOMPARE(s.grid.textAt(1, 1), QStringLiteral("35.5"));
-    QCOMPARE(s.grid.textAt(2, 1), QStringLiteral("1000000"));
-    QCOMPARE(s.grid.textAt(2, 2), QStringLiteral("-3"));
-    QCOMPARE(s.grid.textAt(1, 3), QString());
-    QCOMPARE(s.grid.textAt(2, 3), QStringLiteral("it's"));
-    QVERIFY(!s.grid.backgroundAt(2, 0).isValid());
-}
-
 void DGridTest::hiddenColumnsAndRowKeys()
 {
     ShownGrid s(2, 2);
@@ -247,11 +223,61 @@ void DGridTest::hiddenColumnsAndRowKeys()
     QCOMPARE(s.grid.rowKey(1), 0);
 }
 
+// A row's colour goes to every cell of that row and no other, the view told once for the whole
+// row; a cell's own colour goes over it; rows outside the grid are ignored.
+void DGridTest::rowColoursCoverTheirRowAlone()
+{
+    DGrid grid;
+    grid.setCols(3);
+    grid.setRows(5);
+    grid.setFixedRows(1);
+    const QColor pink(255, 128, 128);
+    const auto colours = [&grid] {
+        QStringList rows;
+        for (int r = 0; r < grid.rows(); ++r) {
+            QString row;
+            for (int c = 0; c < grid.cols(); ++c) {
+                const QColor colour = grid.backgroundAt(r, c);
+                row += !colour.isValid() ? u'-' : colour == Qt::red ? u'r' : colour == Qt::green ? u'g' : u'p';
+            }
+            rows << row;
+        }
+        return rows.join(u' ');
+    };
+    grid.gridModel()->setCellBackground(3, 0, Qt::green);
+    QSignalSpy changed(grid.model(), &QAbstractItemModel::dataChanged);
+    grid.setRowBackground(2, pink);
+    QCOMPARE(colours(), QStringLiteral("--- --- ppp g-- ---"));
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.first().at(0).toModelIndex(), grid.model()->index(1, 0));
+    QCOMPARE(changed.first().at(1).toModelIndex(), grid.model()->index(1, 2));
+    QCOMPARE(grid.model()->index(1, 1).data(Qt::BackgroundRole).value<QColor>(), pink);
+    // A list replaces every earlier colour; shorter than the grid, the last row keeps the default.
+    grid.setRowBackgrounds({ 0, pink.rgb(), QColor(Qt::red).rgb(), pink.rgb() });
+    QCOMPARE(changed.size(), 2);
+    QCOMPARE(colours(), QStringLiteral("--- ppp rrr ppp ---"));
+    grid.setRow(3);
+    grid.setCol(1);
+    grid.setCellBackColor(Qt::green);
+    QCOMPARE(colours(), QStringLiteral("--- ppp rrr pgp ---"));
+    grid.setCellBackColor(QColor());
+    grid.setRowBackground(1, Qt::red);
+    grid.setRowBackground(2, QColor());
+    grid.setRowBackground(-1, Qt::green);
+    grid.setRowBackground(5, Qt::green);
+    QCOMPARE(colours(), QStringLiteral("--- rrr --- p-p ---"));
+    // A new column starts without colour; fewer rows drop the rest.
+    grid.setCols(4);
+    grid.setRows(2);
+    grid.setRows(4);
+    QCOMPARE(colours(), QStringLiteral("---- rrr- ---- ----"));
+}
+
 void DGridTest::resultCellsActAsTextOnceWritten()
 {
     ShownGrid s(2, 2);
     ResultSet result({ QStringLiteral("日"), QStringLiteral("數") },
-        { { QStringLiteral("a"), 2.5 }, { QStringLiteral("b"), 7.0 }, { QStringLiteral("c"), QVariant() } });
+        { { QStringLiteral("a"), 2.5 }, { QStringLiteral("b"), 1e6 }, { QStringLiteral("c"), QVariant() } });
     s.grid.showResult(result);
     result.close();
     QTest::qWait(0);
@@ -284,15 +310,19 @@ void DGridTest::resultCellsActAsTextOnceWritten()
     QCOMPARE(s.grid.textAt(1, 0), QString());
     QCOMPARE(s.grid.textAt(2, 0), QStringLiteral("寫"));
     QCOMPARE(s.grid.textAt(3, 0), QStringLiteral("c/1"));
-    QCOMPARE(s.grid.textAt(2, 1), QStringLiteral("7"));
+    QCOMPARE(s.grid.textAt(2, 1), QStringLiteral("1000000"));
     QCOMPARE(s.grid.textAt(0, 1), QStringLiteral("數"));
     QCOMPARE(s.grid.backgroundAt(2, 1), QColor(Qt::red));
     QVERIFY(!s.grid.valueAt(2, 1).isValid());
     s.grid.setTextAt(1, 2, QStringLiteral("新"));
     QCOMPARE(s.grid.textAt(1, 2), QStringLiteral("新"));
 
-    // A new result forgets the formats and written cells of the last.
+    // A new result replaces every row, column, colour, format and written cell of the last.
+    s.grid.setRow(3);
     s.grid.showResult(ResultSet({ QStringLiteral("日") }, { { QStringLiteral("x") }, { QStringLiteral("y") } }));
+    QCOMPARE(QSize(s.grid.cols(), s.grid.rows()), QSize(1, 3));
+    QCOMPARE(s.grid.row(), 0);
+    QVERIFY(!s.grid.backgroundAt(2, 0).isValid());
     QCOMPARE(s.grid.textAt(1, 0), QStringLiteral("x"));
     QCOMPARE(s.grid.textAt(2, 0), QStringLiteral("y"));
     s.grid.clearGrid();
