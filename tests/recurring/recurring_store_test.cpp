@@ -86,15 +86,11 @@ private Q_SLOTS:
 
     void rulesAreCheckedAndShown()
     {
-        QVERIFY(!rule(R::MonthDay, 32, "2024-01-01").isValid());
-        QVERIFY(!rule(R::Yearly, 2, "2024-01-01", 30).isValid());
-        QVERIFY(!rule(R::Weekly, 0, "2024-01-01").isValid());
-        QVERIFY(!Recurrence::fromRuleText(QStringLiteral("monthday 0")));
-        QVERIFY(!Recurrence::fromRuleText(QStringLiteral("yearly 2")));
-        QVERIFY(!Recurrence::fromRuleText(QStringLiteral("months x")));
-        QVERIFY(!Recurrence::fromRuleText(QStringLiteral("daily 1")));
-        QVERIFY(!rule(R::EveryMonths, 121, "2024-01-01").isValid());
-        QVERIFY(!rule(R::MonthDay, 1, "").isValid());
+        for (const Recurrence &wrong : { rule(R::MonthDay, 32, "2024-01-01"), rule(R::Yearly, 2, "2024-01-01", 30),
+                 rule(R::Weekly, 0, "2024-01-01"), rule(R::EveryMonths, 121, "2024-01-01"), rule(R::MonthDay, 1, "") })
+            QVERIFY2(!wrong.isValid(), qPrintable(wrong.ruleText()));
+        for (const char *text : { "monthday 0", "yearly 2", "months x", "daily 1" })
+            QVERIFY2(!Recurrence::fromRuleText(QString::fromLatin1(text)), text);
         QVERIFY(!rule(R::MonthDay, 1, "2024-01-01").occurrence(-1).isValid());
         QCOMPARE(rule(R::MonthLast, 0, "2024-01-01").shown() + rule(R::EveryMonths, 3, "2024-01-01").shown()
                 + rule(R::MonthDay, 5, "2024-01-01").shown(),
