@@ -121,53 +121,36 @@ private Q_SLOTS:
         QVERIFY(identity(download, 1).endsWith(QStringLiteral(" 456 50")));
     }
 
-    void namesTheLineItCannotRead_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("says");
-        QTest::newRow("a statement") << QByteArray("交易日期,摘要,支出金額\n") << "第 1 行：這不是電子發票檔";
-        QTest::newRow("a bad date") << utf8WithMark("表頭=M|\nM|手機條碼|/A|2025x503|1|店|AB12345678|1|開立|\n")
-                                    << "第 2 行：發票日期「2025x503」讀不出來";
-        QTest::newRow("an item of no invoice")
-            << QByteArray("M|開立|AB12345678|20140503|1|店|c|/A|1|\nD|AB00000000|1|x|\n")
-            << "第 2 行：品項不屬於它前面的發票";
-        QTest::newRow("a bad amount") << QByteArray("M|開立|AB12345678|20140503|1|店|c|/A|1|\nD|AB12345678|一百|x|\n")
-                                      << "第 2 行：小計「一百」不是金額";
-        QTest::newRow("a short row") << utf8WithMark(download).replace("2,30,60,範例飯糰", "x") << "第 2 行：欄位不足";
-        QTest::newRow("no numbers") << utf8WithMark(download).replace("2,30,60,範例飯糰", "a,b,c,d")
-                                    << "第 2 行：數量、單價和金額讀不出來";
-        QTest::newRow("a short invoice") << QByteArray("M|開立|AB12345678|20140503|\n") << "第 1 行：發票的欄位不足";
-        QTest::newRow("neither M nor D") << QByteArray("M|開立|AB12345678|20140503|1|店|c|/A|1|\nX|1|\n")
-                                         << "第 2 行：不是發票";
-    }
-
     void namesTheLineItCannotRead()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, says);
-        QString why;
-        QVERIFY(!EInvoice::read(bytes, &why));
-        QVERIFY2(why.startsWith(says), qPrintable(why));
+        const QByteArray invoice("M|開立|AB12345678|20140503|1|店|c|/A|1|\n");
+        const QList<std::pair<QByteArray, const char *>> cases = {
+            { "交易日期,摘要,支出金額\n", "第 1 行：這不是電子發票檔" },
+            { utf8WithMark("表頭=M|\nM|手機條碼|/A|2025x503|1|店|AB12345678|1|開立|\n"),
+                "第 2 行：發票日期「2025x503」讀不出來" },
+            { invoice + "D|AB00000000|1|x|\n", "第 2 行：品項不屬於它前面的發票" },
+            { invoice + "D|AB12345678|一百|x|\n", "第 2 行：小計「一百」不是金額" },
+            { utf8WithMark(download).replace("2,30,60,範例飯糰", "x"), "第 2 行：欄位不足" },
+            { utf8WithMark(download).replace("2,30,60,範例飯糰", "a,b,c,d"), "第 2 行：數量、單價和金額讀不出來" },
+            { "M|開立|AB12345678|20140503|\n", "第 1 行：發票的欄位不足" },
+            { invoice + "X|1|\n", "第 2 行：不是發票" },
+        };
+        for (const auto &[bytes, says] : cases) {
+            QString why;
+            QVERIFY2(!EInvoice::read(bytes, &why) && why.startsWith(QString::fromUtf8(says)), qPrintable(why));
+        }
     }
 
     // The amounts statements write, and what is no amount.
-    void statementAmounts_data()
+    void statementAmounts()
     {
-        QTest::addColumn<QString>("cell");
-        QTest::addColumn<QString>("value");
         for (const auto &[cell, value] :
             std::initializer_list<std::pair<const char *, const char *>> { { "1,234", "1234" }, { "-1,234", "-1234" },
                 { "(1,234)", "-1234" }, { "（１，２３４）", "-1234" }, { "NT$120", "120" }, { "-", "none" },
-                { "−", "none" }, { " ", "none" }, { "", "none" }, { "abc", "none" }, { "12.50", "12.5" } })
-            QTest::newRow(cell) << QString::fromUtf8(cell) << QString::fromUtf8(value);
-    }
-
-    void statementAmounts()
-    {
-        QFETCH(QString, cell);
-        QFETCH(QString, value);
-        const std::optional<Decimal> read = Statement::amount(cell);
-        QCOMPARE(read ? read->text() : QStringLiteral("none"), value);
+                { "−", "none" }, { " ", "none" }, { "", "none" }, { "abc", "none" }, { "12.50", "12.5" } }) {
+            const std::optional<Decimal> read = Statement::amount(QString::fromUtf8(cell));
+            QVERIFY2((read ? read->text() : QStringLiteral("none")) == QString::fromUtf8(value), cell);
+        }
     }
 
     // A file without a header gives no transactions; a mapping kept as text reads back, and
