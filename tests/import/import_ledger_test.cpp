@@ -8,7 +8,6 @@
 #include "jet/JetDatabase.h"
 #include "store/EntryStore.h"
 #include "store/LedgerSchema.h"
-#include "store/ReportStore.h"
 #include "store/database_access.h"
 
 #include <QRegularExpression>
