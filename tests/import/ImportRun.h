@@ -40,6 +40,13 @@ inline Run runImport(const QStringList &arguments)
     return run;
 }
 
+// Writes a file whole, or fails the test.
+inline void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
 inline QByteArray bytesOf(const QString &path)
 {
     QFile file(path);

@@ -148,9 +148,7 @@ variant('two_notes_a_day', lambda t: t['data_note']['rows'][1].__setitem__(0, t[
         for (const auto &[name, says] : cases) {
             QTemporaryDir folder;
             QVERIFY(QFile::copy(m_dir.filePath(QString::fromLatin1(name)), folder.filePath(QStringLiteral("db1.mdb"))));
-            QFile summary(folder.filePath(QStringLiteral("SKinds.txt")));
-            QVERIFY(summary.open(QIODevice::WriteOnly) && summary.write("1,2\n") == 4);
-            summary.close();
+            writeFile(folder.filePath(QStringLiteral("SKinds.txt")), "1,2\n");
             const QMap<QString, QByteArray> before = snapshot(folder.path());
             const Run run = runImport({ QStringLiteral("--progress"), folder.filePath(QStringLiteral("db1.mdb")) });
             QVERIFY2(run.exitCode == 2 && run.lastError.contains(QString::fromUtf8(says))
@@ -168,9 +166,7 @@ variant('two_notes_a_day', lambda t: t['data_note']['rows'][1].__setitem__(0, t[
         QTemporaryDir newDir;
         const QString old = oldDir.filePath(QStringLiteral("db1.mdb"));
         QVERIFY(QFile::copy(m_dir.filePath(QStringLiteral("memo_overflow.mdb")), old));
-        QFile summary(oldDir.filePath(QStringLiteral("SKinds.txt")));
-        QVERIFY(summary.open(QIODevice::WriteOnly) && summary.write("4\n") == 2);
-        summary.close();
+        writeFile(oldDir.filePath(QStringLiteral("SKinds.txt")), "4\n");
         QVERIFY(QDir(newDir.path()).mkdir(QStringLiteral("SKinds.txt"))); // SKinds.txt cannot be put there
         const QMap<QString, QByteArray> oldBefore = snapshot(oldDir.path());
         const QMap<QString, QByteArray> newBefore = snapshot(newDir.path());

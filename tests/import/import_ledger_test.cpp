@@ -1,14 +1,13 @@
 // A family's ledger of years brought over from the old Access file, its amounts in each type
-// Access has: the new ledger holds every value of the old one, the day view, range totals and
-// month sums come out as the old values add up, and the check before the rename finds any
-// value written wrongly, lost or added.
+// Access has: the new ledger holds every value of the old one bit for bit, the day view finds
+// each entry, the report sums each year as the old values add up, and the check before the
+// rename finds any value written wrongly, lost or added.
 #include "ImportRun.h"
 
 #include "import/ImportCheck.h"
 #include "jet/JetDatabase.h"
 #include "store/EntryStore.h"
 #include "store/LedgerSchema.h"
-#include "store/ReportStore.h"
 #include "store/database_access.h"
 
 #include <QRegularExpression>
@@ -49,14 +48,9 @@ private Q_SLOTS:
             qPrintable(error));
         const QJsonObject layout = jetcases::layoutOf(old);
         const QByteArray oldBytes = bytesOf(old);
-        QFile summary(oldDir.filePath(QStringLiteral("SKinds.txt")));
-        QVERIFY(summary.open(QIODevice::WriteOnly) && summary.write("3,5,14,0\r\n") == 10);
-        summary.close();
+        writeFile(oldDir.filePath(QStringLiteral("SKinds.txt")), "3,5,14,0\r\n");
         const QDir dir(elsewhere ? newDir.path() : oldDir.path());
-        // A leftover of a try cut short is cleared.
-        QFile leftover(dir.filePath(QStringLiteral("db1-import.mdb.partial")));
-        QVERIFY(leftover.open(QIODevice::WriteOnly) && leftover.write("half") == 4);
-        leftover.close();
+        writeFile(dir.filePath(QStringLiteral("db1-import.mdb.partial")), "half"); // a try cut short, cleared
 
         const Run run = runImport(QStringList { QStringLiteral("--progress"), old }
             + (elsewhere ? QStringList { dir.path() } : QStringList()));
@@ -90,22 +84,20 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < kinds.size(); ++i)
             QCOMPARE(double(got.kinds.at(i).order), kinds.at(i).toArray().at(2).toVariant().toDouble());
 
-        // What the windows show, against sums of the old values.
+        // The report's line of each year holds the sum of the old values, old and new alike.
         const QString amountType = columnsOf(jetcases::tableOf(layout, QStringLiteral("data_main")))
                                        .value(QStringLiteral("a_count"))
                                        .value(QStringLiteral("type"))
                                        .toString();
+        std::map<int, Decimal> spent;
         QMap<QDate, QList<qint64>> byDay;
-        QMap<int, std::array<std::optional<Decimal>, 2>> perMonth; // year * 100 + month
         for (const QJsonValue &v : entries) {
             const QJsonArray row = v.toArray();
-            const QDate date = dayOfWritten(row.at(0));
-            byDay[date].append(row.at(6).toInteger());
-            for (const int month : { date.year() * 100, date.year() * 100 + date.month() }) {
-                std::optional<Decimal> &sum = perMonth[month][row.at(2).toInt()];
-                sum = sum.value_or(Decimal()) + amountOfWritten(row.at(4), amountType);
-            }
+            byDay[dayOfWritten(row.at(0))].append(row.at(6).toInteger());
+            if (row.at(2).toInt() == 0)
+                spent[dayOfWritten(row.at(0)).year()] += amountOfWritten(row.at(4), amountType);
         }
+        // Each day's entries are found where the day view looks for them (dates written as it reads them).
         for (auto day = byDay.begin(); day != byDay.end(); ++day) {
             std::sort(day->begin(), day->end());
             QList<qint64> shown;
@@ -113,24 +105,10 @@ private Q_SLOTS:
                 shown << e.key;
             QCOMPARE(shown, day.value());
         }
-        const auto text = [](const std::optional<Decimal> &d) { return d ? d->text() : QStringLiteral("-"); };
-        for (const int year : { 2023, 2024, 2025 }) {
-            const ReportStore::RangeTotals totals
-                = ReportStore::rangeTotals(ReportStore::rangeEntries(ReportStore::RangeMode::Detailed,
-                    ReportStore::RangeFilter { QDate(year, 1, 1), QDate(year, 12, 31), {}, {} },
-                    QStringLiteral("D.a_date"), false));
-            const auto want = perMonth.value(year * 100);
-            QCOMPARE(totals.expense.text() + u' ' + totals.income.text(),
-                want[0].value_or(Decimal()).text() + u' ' + want[1].value_or(Decimal()).text());
-            const QVector<ReportStore::MonthSums> months = ReportStore::monthSums(year);
-            for (int m = 1; m <= 12; ++m) {
-                QCOMPARE(text(months.at(m - 1).expense) + u' ' + text(months.at(m - 1).income),
-                    text(perMonth.value(year * 100 + m)[0]) + u' ' + text(perMonth.value(year * 100 + m)[1]));
-            }
-            // The report's line of the year, old and new alike.
-            QVERIFY(!want[0]
-                || (report.contains(QStringLiteral("%1 年支出").arg(year))
-                    && report.contains(QStringLiteral("：%1 ／ %1\n").arg(want[0]->text()))));
+        QVERIFY(!spent.empty());
+        for (const auto &[year, sum] : spent) {
+            const QString line = QStringLiteral("%1 年支出 \\d+ 筆：%2 ／ %2\n").arg(year).arg(sum.text());
+            QVERIFY2(report.contains(QRegularExpression(line)), qPrintable(line));
         }
     }
 

@@ -73,7 +73,6 @@ refused 1 "無法建立帳本資料夾 $tmp/afile/ledger" "$tmp/afile/ledger"
 refused 1 "不是資料夾" "$tmp/afile"
 refused 2 "名稱是空的" ""
 refused 2 "只能指定一個帳本資料夾" one two
-refused 2 "不認識的選項 --ledger=x" --ledger=x
 expect_eq "a file named as the folder is untouched, nothing made" "not a folder" "$(cat "$tmp/afile"; ls "$tmp/work" | grep -x -e one -e two)"
 home=- refused 2 "沒有設定 HOME"
 home=$tmp/home2 run "$bin/quillory-start" --help
