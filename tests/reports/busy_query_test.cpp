@@ -14,6 +14,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QThread>
 #include <QTimer>
 
@@ -53,12 +54,27 @@ private:
     std::atomic<int> m_rangeStatements { 0 };
 };
 
-// Opens the reads however the person's part below ends, a failed check included.
-struct OpenAtEnd
+// Runs start with every reading held until the person's part, run meanwhile from the event
+// loop of context, ends (a failed check included); returns how many range statements ran.
+int whileReadsWait(QObject *context, const std::function<void(SlowReads &)> &person, const std::function<void()> &start)
 {
-    SlowReads &reads;
-    ~OpenAtEnd() { reads.open(); }
-};
+    SlowReads reads;
+    QTimer::singleShot(0, context, [&] {
+        const auto opening = qScopeGuard([&] { reads.open(); });
+        person(reads);
+    });
+    start();
+    return reads.rangeStatements();
+}
+
+// Runs start, which must end within five seconds.
+void quickly(const std::function<void()> &start)
+{
+    QElapsedTimer timer;
+    timer.start();
+    start();
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+}
 
 struct Ledger
 {
@@ -81,6 +97,9 @@ struct Opened
     testing::FixedClock clock { QDateTime(QDate(2024, 5, 17), QTime(10, 30, 0)) };
     ScriptedBoxes boxes;
     check window;
+
+    // The grid's cells and the totals, to compare one result with another.
+    std::pair<QList<QStringList>, QString> shown() const { return { cells(window.DGrid), window.msg_field->text() }; }
 };
 
 } // namespace
@@ -102,14 +121,11 @@ void BusyQueryTest::slowQueryKeepsTheWindowLive()
     check &window = opened.window;
     QVERIFY(open(window));
     runRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"), true);
-    const QList<QStringList> quick = cells(window.DGrid);
-    const QString quickTotals = window.msg_field->text();
-    QCOMPARE(quick.size(), 4);
+    const auto quick = opened.shown();
+    QCOMPARE(quick.first.size(), 4);
 
-    SlowReads reads;
     bool personDone = false;
-    QTimer::singleShot(0, &window, [&] {
-        OpenAtEnd opening { reads };
+    const auto person = [&](SlowReads &reads) {
         QTRY_COMPARE(window.cursor().shape(), Qt::BusyCursor);
         // The clock goes on ticking.
         Clock::set(QDateTime(QDate(2024, 5, 17), QTime(10, 31, 5)));
@@ -129,13 +145,10 @@ void BusyQueryTest::slowQueryKeepsTheWindowLive()
         QVERIFY(text != nullptr && text->text().startsWith(QStringLiteral("查詢中")));
         QCOMPARE(reads.rangeStatements(), 1);
         personDone = true;
-    });
-    press(window.chk_month);
-
+    };
+    QCOMPARE(whileReadsWait(&window, person, [&] { press(window.chk_month); }), 1);
     QVERIFY(personDone);
-    QCOMPARE(reads.rangeStatements(), 1);
-    QCOMPARE(cells(window.DGrid), quick);
-    QCOMPARE(window.msg_field->text(), quickTotals);
+    QCOMPARE(opened.shown(), quick);
     QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
     QVERIFY(window.busyWork()->panel() == nullptr);
     QVERIFY(opened.boxes.texts().isEmpty());
@@ -151,40 +164,31 @@ void BusyQueryTest::givingUpKeepsTheLastResult()
     QVERIFY(open(window));
     typeRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"));
     press(window.chk_month);
-    const QList<QStringList> before = cells(window.DGrid);
-    const QString totalsBefore = window.msg_field->text();
+    const auto before = opened.shown();
     typeRange(window, QStringLiteral("2024/5/2"), QStringLiteral("2024/5/31"));
 
-    {
-        SlowReads reads;
-        QTimer::singleShot(0, &window, [&] {
-            OpenAtEnd opening { reads };
+    whileReadsWait(
+        &window,
+        [&](SlowReads &) {
             QTRY_VERIFY_WITH_TIMEOUT(window.busyWork()->panel() != nullptr, 6000);
             auto *stop = window.busyWork()->panel()->findChild<QPushButton *>(QStringLiteral("busy_stop"));
             QVERIFY(stop != nullptr);
             testing::click(stop);
-        });
-        press(window.chk_month);
-    }
-    QCOMPARE(cells(window.DGrid), before);
-    QCOMPARE(window.msg_field->text(), totalsBefore);
+        },
+        [&] { press(window.chk_month); });
+    QCOMPARE(opened.shown(), before);
     QVERIFY(opened.boxes.texts().isEmpty());
 
     // Closing the window while a query runs gives it up at once.
-    {
-        SlowReads reads;
-        QTimer::singleShot(0, &window, [&] {
-            OpenAtEnd opening { reads };
+    whileReadsWait(
+        &window,
+        [&](SlowReads &) {
             QTRY_COMPARE(window.cursor().shape(), Qt::BusyCursor);
             QTest::keyClick(&window, Qt::Key_Escape);
-        });
-        QElapsedTimer timer;
-        timer.start();
-        press(window.chk_month);
-        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
-    }
+        },
+        [&] { quickly([&] { press(window.chk_month); }); });
     QVERIFY(!window.isVisible());
-    QCOMPARE(cells(window.DGrid), before);
+    QCOMPARE(opened.shown().first, before.first);
 
     // The next query after giving up reads again.
     QVERIFY(open(window));
@@ -201,31 +205,27 @@ void BusyQueryTest::readsOnlyWhatIsCommitted()
     check &window = opened.window;
     QVERIFY(open(window));
     runRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"), true);
-    const QList<QStringList> committed = cells(window.DGrid);
-    const QString committedTotals = window.msg_field->text();
+    const auto committed = opened.shown();
 
     // While the query reads, the ledger's own connection holds an entry not yet committed.
     std::optional<database_access::Transaction> pending;
-    {
-        SlowReads reads;
-        QTimer::singleShot(0, &window, [&] {
-            OpenAtEnd opening { reads };
+    whileReadsWait(
+        &window,
+        [&](SlowReads &) {
             QTRY_COMPARE(database_access::Reader::openConnections(), 1);
             pending.emplace();
             addEntry(opened.data.ledger, QStringLiteral("2024-05-02"), 1, 0, QStringLiteral("未存"), 999, 4);
-        });
-        press(window.chk_month);
-    }
+        },
+        [&] { press(window.chk_month); });
     QVERIFY(pending.has_value());
-    QCOMPARE(cells(window.DGrid), committed);
-    QCOMPARE(window.msg_field->text(), committedTotals);
+    QCOMPARE(opened.shown(), committed);
     QVERIFY(opened.boxes.texts().isEmpty());
 
     // Once committed, the next query reads it.
     pending->commit();
     pending.reset();
     press(window.chk_month);
-    QCOMPARE(window.DGrid->rows(), committed.size() + 1);
+    QCOMPARE(window.DGrid->rows(), committed.first.size() + 1);
     QVERIFY(column(window.DGrid, 3).contains(QStringLiteral("未存")));
     QCOMPARE(database_access::Reader::openConnections(), 0);
 }
@@ -241,23 +241,19 @@ void BusyQueryTest::everyYearChartReadsWhileTheWindowLives()
     QCOMPARE(tab, 0);
 
     // Given up: nothing drawn, the page is read again when next asked for.
-    {
-        SlowReads reads;
-        bool personDone = false;
-        QTimer::singleShot(0, &view, [&] {
-            OpenAtEnd opening { reads };
-            QTRY_COMPARE(view.cursor().shape(), Qt::BusyCursor);
-            // Asked again while it reads: no second reading.
-            QVERIFY(view.chartAt(tab) == nullptr);
-            QTRY_VERIFY_WITH_TIMEOUT(view.busyWork()->panel() != nullptr, 6000);
-            const auto *text = view.busyWork()->panel()->findChild<QLabel *>(QStringLiteral("busy_text"));
-            QVERIFY(text != nullptr && text->text().startsWith(QStringLiteral("讀取歷年收支中")));
-            testing::click(view.busyWork()->panel()->findChild<QPushButton *>(QStringLiteral("busy_stop")));
-            personDone = true;
-        });
+    bool personDone = false;
+    const auto person = [&](SlowReads &) {
+        QTRY_COMPARE(view.cursor().shape(), Qt::BusyCursor);
+        // Asked again while it reads: no second reading.
         QVERIFY(view.chartAt(tab) == nullptr);
-        QVERIFY(personDone);
-    }
+        QTRY_VERIFY_WITH_TIMEOUT(view.busyWork()->panel() != nullptr, 6000);
+        const auto *text = view.busyWork()->panel()->findChild<QLabel *>(QStringLiteral("busy_text"));
+        QVERIFY(text != nullptr && text->text().startsWith(QStringLiteral("讀取歷年收支中")));
+        testing::click(view.busyWork()->panel()->findChild<QPushButton *>(QStringLiteral("busy_stop")));
+        personDone = true;
+    };
+    whileReadsWait(&view, person, [&] { QVERIFY(view.chartAt(tab) == nullptr); });
+    QVERIFY(personDone);
     QCOMPARE(view.cursor().shape(), Qt::ArrowCursor);
     QVERIFY(view.busyWork()->panel() == nullptr);
     QChart *years = view.chartAt(tab);
@@ -268,18 +264,13 @@ void BusyQueryTest::everyYearChartReadsWhileTheWindowLives()
     // Closing the window while the years are read gives the reading up at once.
     chart_view again(ChartQuery::ofYear(2024), &window);
     again.show();
-    {
-        SlowReads reads;
-        QTimer::singleShot(0, &again, [&] {
-            OpenAtEnd opening { reads };
+    whileReadsWait(
+        &again,
+        [&](SlowReads &) {
             QTRY_COMPARE(again.cursor().shape(), Qt::BusyCursor);
             QTest::keyClick(&again, Qt::Key_Escape);
-        });
-        QElapsedTimer timer;
-        timer.start();
-        QVERIFY(again.chartAt(again.tabOf(chart_view::Page::Years)) == nullptr);
-        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
-    }
+        },
+        [&] { quickly([&] { QVERIFY(again.chartAt(again.tabOf(chart_view::Page::Years)) == nullptr); }); });
     QVERIFY(!again.isVisible());
     QVERIFY(opened.boxes.texts().isEmpty());
     QCOMPARE(database_access::Reader::openConnections(), 0);
