@@ -83,149 +83,143 @@ class LongNoteTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void aLongNoteShowsAtOnce_data();
-    void aLongNoteShowsAtOnce();
-    void editingALongNoteSavesWhatWasTyped();
-    void copyingAcrossPiecesGivesTheLineAsItIs();
-    void aLongDescriptionShowsAtOnceAndStaysWhole();
-};
-
-void LongNoteTest::aLongNoteShowsAtOnce_data()
-{
-    QTest::addColumn<QString>("note");
-    QTest::addColumn<double>("limitMs");
-    QTest::newRow("100,000 characters in one line") << oneLine(100000) << 100.0;
-    QTest::newRow("2,000,000 characters in one line") << oneLine(2000000) << 400.0;
-    // Lines of every kind around the length of a piece, and line ends kept where they are.
-    const QString piece = oneLine(ui::RichTextBox::pieceLength);
-    QTest::newRow("lines around a piece's length") << (piece + QStringLiteral("\n") + piece + QStringLiteral("x\n\n")
-        + oneLine(3 * ui::RichTextBox::pieceLength + 1) + QStringLiteral("\n短\n")
-        + oneLine(ui::RichTextBox::pieceLength - 1) + QStringLiteral("😀😀"))
-                                                   << 100.0;
-}
-
-void LongNoteTest::aLongNoteShowsAtOnce()
-{
-    QFETCH(QString, note);
-    QFETCH(double, limitMs);
-    EntryWindow s;
-    s.ledger.setDayNote(QStringLiteral("2024-05-14"), note);
-    input_keyin *w = s.open();
-
-    const double ms = showPreviousDay(w);
-    QCOMPARE(w->date_new->text(), QStringLiteral("2024/5/14"));
-    qInfo("shown in %.1f ms", ms);
-    QVERIFY2(ms < limitMs, qPrintable(QStringLiteral("%1 ms").arg(ms)));
-    QVERIFY(w->note_day->text() == note);
-
-    // Visiting, stepping away and coming back leaves the note as it was.
-    testing::click(w->note_day);
-    leaveNote(w);
-    QTest::keyClick(w->date_new, Qt::Key_Down);
-    QTest::keyClick(w->date_new, Qt::Key_Up);
-    QVERIFY(w->note_day->text() == note);
-    QVERIFY(s.notes().first().at(1).toString() == note);
-    QCOMPARE(s.boxes.texts(), QStringList());
-}
-
-void LongNoteTest::editingALongNoteSavesWhatWasTyped()
-{
-    EntryWindow s;
-    QString expected = oneLine(5000);
-    s.ledger.setDayNote(QStringLiteral("2024-05-15"), expected);
-    input_keyin *w = s.open();
-    const int join = int(ui::RichTextBox::pieceLength);
-
-    // Typing inside a piece and at a join.
-    placeCursor(w, 1500);
-    testing::typeText(w->note_day, QStringLiteral("啊"));
-    expected.insert(1500, QStringLiteral("啊"));
-    placeCursor(w, join);
-    testing::typeText(w->note_day, QStringLiteral("Z"));
-    expected.insert(join, QStringLiteral("Z"));
-    leaveNote(w);
-    QVERIFY(s.notes().first().at(1).toString() == expected);
-
-    // Backspace right after a join and Delete right before one take the character beyond it.
-    QTextBlock piece = pieceStart(w, 2);
-    QVERIFY(piece.isValid());
-    int place = placeOf(w, piece);
-    cursorAt(w, piece.position());
-    QTest::keyClick(w->note_day, Qt::Key_Backspace);
-    // A character beyond the basic plane goes whole.
-    const bool pairBefore = expected.at(place - 1).isLowSurrogate();
-    expected.remove(pairBefore ? place - 2 : place - 1, pairBefore ? 2 : 1);
-    piece = pieceStart(w, 3);
-    QVERIFY(piece.isValid());
-    place = placeOf(w, piece);
-    cursorAt(w, piece.position() - 1);
-    QTest::keyClick(w->note_day, Qt::Key_Delete);
-    expected.remove(place, expected.at(place).isHighSurrogate() ? 2 : 1);
-    // Enter inside a piece is a line end of the note.
-    placeCursor(w, 4100);
-    QTest::keyClick(w->note_day, Qt::Key_Return);
-    expected.insert(4100, QLatin1Char('\n'));
-    leaveNote(w);
-    QVERIFY(s.notes().first().at(1).toString() == expected);
-    QVERIFY(w->note_day->text() == expected);
-
-    // Replacing it all with a short note leaves no trace of the pieces.
-    testing::click(w->note_day);
-    w->note_day->selectAll();
-    testing::typeText(w->note_day, QStringLiteral("短的"));
-    leaveNote(w);
-    QCOMPARE(s.notes(), QList<QVariantList>({ { "2024-05-15", "短的" } }));
-    QCOMPARE(s.boxes.texts(), QStringList());
-}
-
-void LongNoteTest::copyingAcrossPiecesGivesTheLineAsItIs()
-{
-    // What a copy or a drag of the selection hands on.
-    struct Box : ui::RichTextBox
+    void aLongNoteShowsAtOnce_data()
     {
-        QString selected() const
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<double>("limitMs");
+        QTest::newRow("100,000 characters in one line") << oneLine(100000) << 100.0;
+        QTest::newRow("2,000,000 characters in one line") << oneLine(2000000) << 400.0;
+        // Lines of every kind around the length of a piece, and line ends kept where they are.
+        const QString piece = oneLine(ui::RichTextBox::pieceLength);
+        QTest::newRow("lines around a piece's length") << (piece + QStringLiteral("\n") + piece
+            + QStringLiteral("x\n\n") + oneLine(3 * ui::RichTextBox::pieceLength + 1) + QStringLiteral("\n短\n")
+            + oneLine(ui::RichTextBox::pieceLength - 1) + QStringLiteral("😀😀"))
+                                                       << 100.0;
+    }
+
+    void aLongNoteShowsAtOnce()
+    {
+        QFETCH(QString, note);
+        QFETCH(double, limitMs);
+        EntryWindow s;
+        s.ledger.setDayNote(QStringLiteral("2024-05-14"), note);
+        input_keyin *w = s.open();
+
+        const double ms = showPreviousDay(w);
+        QCOMPARE(w->date_new->text(), QStringLiteral("2024/5/14"));
+        qInfo("shown in %.1f ms", ms);
+        QVERIFY2(ms < limitMs, qPrintable(QStringLiteral("%1 ms").arg(ms)));
+        QVERIFY(w->note_day->text() == note);
+
+        // Visiting, stepping away and coming back leaves the note as it was.
+        testing::click(w->note_day);
+        leaveNote(w);
+        QTest::keyClick(w->date_new, Qt::Key_Down);
+        QTest::keyClick(w->date_new, Qt::Key_Up);
+        QVERIFY(w->note_day->text() == note);
+        QVERIFY(s.notes().first().at(1).toString() == note);
+        QCOMPARE(s.boxes.texts(), QStringList());
+    }
+
+    void editingALongNoteSavesWhatWasTyped()
+    {
+        EntryWindow s;
+        QString expected = oneLine(5000);
+        s.ledger.setDayNote(QStringLiteral("2024-05-15"), expected);
+        input_keyin *w = s.open();
+        const int join = int(ui::RichTextBox::pieceLength);
+
+        // Typing inside a piece and at a join.
+        placeCursor(w, 1500);
+        testing::typeText(w->note_day, QStringLiteral("啊"));
+        expected.insert(1500, QStringLiteral("啊"));
+        placeCursor(w, join);
+        testing::typeText(w->note_day, QStringLiteral("Z"));
+        expected.insert(join, QStringLiteral("Z"));
+        leaveNote(w);
+        QVERIFY(s.notes().first().at(1).toString() == expected);
+
+        // Backspace right after a join and Delete right before one take the character beyond it.
+        QTextBlock piece = pieceStart(w, 2);
+        QVERIFY(piece.isValid());
+        int place = placeOf(w, piece);
+        cursorAt(w, piece.position());
+        QTest::keyClick(w->note_day, Qt::Key_Backspace);
+        // A character beyond the basic plane goes whole.
+        const bool pairBefore = expected.at(place - 1).isLowSurrogate();
+        expected.remove(pairBefore ? place - 2 : place - 1, pairBefore ? 2 : 1);
+        piece = pieceStart(w, 3);
+        QVERIFY(piece.isValid());
+        place = placeOf(w, piece);
+        cursorAt(w, piece.position() - 1);
+        QTest::keyClick(w->note_day, Qt::Key_Delete);
+        expected.remove(place, expected.at(place).isHighSurrogate() ? 2 : 1);
+        // Enter inside a piece is a line end of the note.
+        placeCursor(w, 4100);
+        QTest::keyClick(w->note_day, Qt::Key_Return);
+        expected.insert(4100, QLatin1Char('\n'));
+        leaveNote(w);
+        QVERIFY(s.notes().first().at(1).toString() == expected);
+        QVERIFY(w->note_day->text() == expected);
+
+        // Replacing it all with a short note leaves no trace of the pieces.
+        testing::click(w->note_day);
+        w->note_day->selectAll();
+        testing::typeText(w->note_day, QStringLiteral("短的"));
+        leaveNote(w);
+        QCOMPARE(s.notes(), QList<QVariantList>({ { "2024-05-15", "短的" } }));
+        QCOMPARE(s.boxes.texts(), QStringList());
+    }
+
+    void copyingAcrossPiecesGivesTheLineAsItIs()
+    {
+        // What a copy or a drag of the selection hands on.
+        struct Box : ui::RichTextBox
         {
-            std::unique_ptr<QMimeData> mime(createMimeDataFromSelection());
-            return mime->text();
-        }
-    } box;
-    const QString note = oneLine(3000) + QStringLiteral("\n第二行");
-    box.setText(note);
-    box.selectAll();
-    QVERIFY(box.selected() == note);
-    QTextCursor cursor = box.textCursor();
-    cursor.setPosition(990);
-    cursor.setPosition(2010, QTextCursor::KeepAnchor);
-    box.setTextCursor(cursor);
-    // Two joins lie inside: places 990 to 2008 of the note.
-    QVERIFY(box.selected() == note.mid(990, 2008 - 990));
-}
+            QString selected() const
+            {
+                std::unique_ptr<QMimeData> mime(createMimeDataFromSelection());
+                return mime->text();
+            }
+        } box;
+        const QString note = oneLine(3000) + QStringLiteral("\n第二行");
+        box.setText(note);
+        box.selectAll();
+        QVERIFY(box.selected() == note);
+        QTextCursor cursor = box.textCursor();
+        cursor.setPosition(990);
+        cursor.setPosition(2010, QTextCursor::KeepAnchor);
+        box.setTextCursor(cursor);
+        // Two joins lie inside: places 990 to 2008 of the note.
+        QVERIFY(box.selected() == note.mid(990, 2008 - 990));
+    }
 
-void LongNoteTest::aLongDescriptionShowsAtOnceAndStaysWhole()
-{
-    EntryWindow s;
-    const QString description = oneLine(5000000);
-    s.ledger.addEntry("2024-05-14", s.food, 0, description, 120, "", 1);
-    input_keyin *w = s.open();
+    void aLongDescriptionShowsAtOnceAndStaysWhole()
+    {
+        EntryWindow s;
+        const QString description = oneLine(5000000);
+        s.ledger.addEntry("2024-05-14", s.food, 0, description, 120, "", 1);
+        input_keyin *w = s.open();
 
-    const double ms = showPreviousDay(w);
-    qInfo("shown in %.1f ms", ms);
-    QVERIFY2(ms < 100, qPrintable(QStringLiteral("%1 ms").arg(ms)));
-    // The cell shows the beginning; the grid holds all of it, for copying and exporting.
-    const QString shown = w->DGrid->model()->index(0, 4).data().toString();
-    QVERIFY2(shown.size() < 2000 && shown.endsWith(QChar(0x2026)) && description.startsWith(shown.chopped(1)),
-        qPrintable(shown.left(40)));
-    QVERIFY(w->DGrid->textAt(1, 4) == description);
+        const double ms = showPreviousDay(w);
+        qInfo("shown in %.1f ms", ms);
+        QVERIFY2(ms < 100, qPrintable(QStringLiteral("%1 ms").arg(ms)));
+        // The cell shows the beginning; the grid holds all of it, for copying and exporting.
+        const QString shown = w->DGrid->model()->index(0, 4).data().toString();
+        QVERIFY2(shown.size() < 2000 && shown.endsWith(QChar(0x2026)) && description.startsWith(shown.chopped(1)),
+            qPrintable(shown.left(40)));
+        QVERIFY(w->DGrid->textAt(1, 4) == description);
 
-    // Clicked, the row's whole description is in the field, and a corrected amount keeps it.
-    s.clickRow(1);
-    QVERIFY(w->account_name->text() == description);
-    testing::retype(w->money_inout, "130");
-    s.press(w->data_modifty);
-    QVERIFY(s.entries().first().at(3).toString() == description);
-    QCOMPARE(s.entries().first().at(4).toDouble(), 130.0);
-    QCOMPARE(s.boxes.texts(), QStringList());
-}
+        // Clicked, the row's whole description is in the field, and a corrected amount keeps it.
+        s.clickRow(1);
+        QVERIFY(w->account_name->text() == description);
+        testing::retype(w->money_inout, "130");
+        s.press(w->data_modifty);
+        QVERIFY(s.entries().first().at(3).toString() == description);
+        QCOMPARE(s.entries().first().at(4).toDouble(), 130.0);
+        QCOMPARE(s.boxes.texts(), QStringList());
+    }
+};
 
 QUILLORY_TEST_MAIN(LongNoteTest)
 #include "long_note_test.moc"

@@ -64,15 +64,11 @@ def ledger_layout(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double
     shifted = entries * moved // 100
     gone = shifted // 3
     entries += gone
-    kinds = []
-    for i, (name, _) in enumerate(KINDS, start=1):
-        kinds.append([i, name, {"double": float(i), "decimal": "%d" % i}.get(order, i)])
-    days = []
-    d = date(min(years), 1, 1)
-    while d.year <= max(years):
-        if d.year in years:
-            days.append(d)
-        d += timedelta(days=1)
+    kinds = [[i, name, {"double": float(i), "decimal": "%d" % i}.get(order, i)]
+             for i, (name, _) in enumerate(KINDS, start=1)]
+    first = date(min(years), 1, 1)
+    every_day = (first + timedelta(days=n) for n in range((date(max(years) + 1, 1, 1) - first).days))
+    days = [d for d in every_day if d.year in years]
     chosen = sorted(rnd.choice(days) for _ in range(entries))
     rows = []
     key = 0

@@ -32,6 +32,13 @@ def col_index(t, name):
     return [c["name"] for c in t["columns"]].index(name)
 
 
+def set_cells(layout, name, column, values):
+    # Puts values ({row index: value}) into one column of the named table.
+    t = table(layout, name)
+    for i, v in values.items():
+        t["rows"][i][col_index(t, column)] = v
+
+
 def case_nulls():
     s = small(1)
     dm = table(s, "data_main")
@@ -52,40 +59,30 @@ def case_nulls():
 def case_duplicate_key():
     s = small(2)
     dm = table(s, "data_main")
-    ki = col_index(dm, "a_key")
-    dm["rows"][5][ki] = dm["rows"][3][ki]
-    dm["rows"][20][ki] = dm["rows"][3][ki]
-    return s, "three entries share a_key %d (rows 4, 6 and 21)" % dm["rows"][3][ki]
+    key = dm["rows"][3][col_index(dm, "a_key")]
+    set_cells(s, "data_main", "a_key", {5: key, 20: key})
+    return s, "three entries share a_key %d (rows 4, 6 and 21)" % key
 
 
 def case_key_zero():
     s = small(3)
-    dm = table(s, "data_main")
-    dm["rows"][10][col_index(dm, "a_key")] = 0
+    set_cells(s, "data_main", "a_key", {10: 0})
     return s, "one entry (row 11) has a_key 0, left over from a move"
 
 
 def case_vanished_kind():
     s = small(4)
-    dm = table(s, "data_main")
     k = table(s, "kind")
-    gone = [2, 15]
-    k["rows"] = [r for r in k["rows"] if r[0] not in gone]
-    ci = col_index(dm, "a_kind")
-    dm["rows"][0][ci] = 2
-    dm["rows"][1][ci] = 15
-    dm["rows"][2][ci] = 999
+    k["rows"] = [r for r in k["rows"] if r[0] not in (2, 15)]
+    set_cells(s, "data_main", "a_kind", {0: 2, 1: 15, 2: 999})
     return s, "entries of kinds 2, 15 and 999, which are not in kind"
 
 
 def case_dates_out_of_range():
     s = small(5)
-    dm = table(s, "data_main")
-    di = col_index(dm, "a_date")
     odd = ["1899-12-29", "1899-12-30", "1800-01-01", "1753-01-01", "9999-12-31", "2100-02-28",
            "2024-02-29 23:59:59.700", "2024-03-01 12:30:00", -700000.0, 3000000.0]
-    for i, d in enumerate(odd):
-        dm["rows"][i][di] = d
+    set_cells(s, "data_main", "a_date", dict(enumerate(odd)))
     table(s, "data_note")["rows"].append(["1899-12-29 06:00:00", "一百多年前的備註"])
     return s, ("dates before 1899-12-30, before 1900, far future, with times of day, and day "
                "counts outside any calendar (-700000, 3000000)")
@@ -114,12 +111,11 @@ def case_deleted_rows():
 
 def case_memo_overflow():
     s = small(8, memo_overflow=True)
-    dm = table(s, "data_main")
-    ni = col_index(dm, "a_note")
-    dm["rows"][0][ni] = "短備註 but over 64 bytes so on its own page........................"
-    dm["rows"][1][ni] = "長" * 1900 + "😀"                  # one long-value row (flag 0x40)
-    dm["rows"][2][ni] = "跨頁備註 " * 3000 + "終"           # a chain over several pages
-    dm["rows"][3][ni] = "x" * 5000 + "end"                   # compressed-looking but too long
+    set_cells(s, "data_main", "a_note", {
+        0: "短備註 but over 64 bytes so on its own page........................",
+        1: "長" * 1900 + "😀",                  # one long-value row (flag 0x40)
+        2: "跨頁備註 " * 3000 + "終",           # a chain over several pages
+        3: "x" * 5000 + "end"})                  # compressed-looking but too long
     table(s, "data_note")["rows"].append(["2024-12-30", "每日心得 📖 " * 1000])
     return s, "memos on long-value pages: single rows and chains over several pages"
 
@@ -235,12 +231,9 @@ def memo_past_end(outdir):
     # A memo on a long-value row whose head points past the end of the file: the head's
     # length has the flag 0x40 in its top byte, then comes where the row is.
     m = small(31, entries=3, memo_overflow=True, long_memos=False)
-    dm = table(m, "data_main")
-    ni = col_index(dm, "a_note")
-    dm["rows"][0][ni] = "長" * 300 + "😀"
-    dm["rows"][1][ni] = "跨頁 " * 900 + "終"
+    set_cells(m, "data_main", "a_note", {0: "長" * 300 + "😀", 1: "跨頁 " * 900 + "終"})
     path = outdir / "memo_past_end.mdb"
-    jet4.write_mdb(str(path), [dm], m.get("options"))
+    jet4.write_mdb(str(path), [table(m, "data_main")], m.get("options"))
     buf = bytearray(path.read_bytes())
     pos = buf.find(b"\x40" + struct.pack("<I", lval_pages(buf)[0] << 8), 2 * PAGE)
     struct.pack_into("<I", buf, pos + 1, (len(buf) // PAGE + 3) << 8)
@@ -273,10 +266,7 @@ def shared_chain_case(outdir):
     # A hostile file: every entry's memo is the same long chain of empty parts
     # that ends in one character, so each value walks the whole chain again.
     s = small(15, entries=2000, long_memos=False)
-    dm = table(s, "data_main")
-    ni = col_index(dm, "a_note")
-    for row in dm["rows"]:
-        row[ni] = "x" * 10                    # inline: FF FE and ten bytes
+    set_cells(s, "data_main", "a_note", {i: "x" * 10 for i in range(2000)})  # inline: FF FE and ten bytes
     path = outdir / "memo_shared_chain.mdb"
     write_case(path, s, case="a hostile file: 2000 memos share one chain of 765 empty parts")
     buf = bytearray(path.read_bytes())
@@ -291,7 +281,7 @@ def shared_chain_case(outdir):
     inline = struct.pack("<I", 12 | 0x80000000) + bytes(8) + b"\xff\xfe" + b"x" * 10
     chained = struct.pack("<II", 2, first << 8) + bytes(4)
     count = buf.count(inline)
-    assert count == len(dm["rows"]), count
+    assert count == 2000, count
     buf = buf.replace(inline, chained + inline[12:])
     path.write_bytes(bytes(buf))
 

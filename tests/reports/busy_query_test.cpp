@@ -14,6 +14,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QThread>
 #include <QTimer>
 
@@ -53,12 +54,27 @@ private:
     std::atomic<int> m_rangeStatements { 0 };
 };
 
-// Opens the reads however the person's part below ends, a failed check included.
-struct OpenAtEnd
+// Runs start with every reading held until the person's part, run meanwhile from the event
+// loop of context, ends (a failed check included); returns how many range statements ran.
+int whileReadsWait(QObject *context, const std::function<void(SlowReads &)> &person, const std::function<void()> &start)
 {
-    SlowReads &reads;
-    ~OpenAtEnd() { reads.open(); }
-};
+    SlowReads reads;
+    QTimer::singleShot(0, context, [&] {
+        const auto opening = qScopeGuard([&] { reads.open(); });
+        person(reads);
+    });
+    start();
+    return reads.rangeStatements();
+}
+
+// Runs start, which must end within five seconds.
+void quickly(const std::function<void()> &start)
+{
+    QElapsedTimer timer;
+    timer.start();
+    start();
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+}
 
 struct Ledger
 {
@@ -81,6 +97,9 @@ struct Opened
     testing::FixedClock clock { QDateTime(QDate(2024, 5, 17), QTime(10, 30, 0)) };
     ScriptedBoxes boxes;
     check window;
+
+    // The grid's cells and the totals, to compare one result with another.
+    std::pair<QList<QStringList>, QString> shown() const { return { cells(window.DGrid), window.msg_field->text() }; }
 };
 
 } // namespace
@@ -90,162 +109,134 @@ class BusyQueryTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void slowQueryKeepsTheWindowLive();
-    void givingUpKeepsTheLastResult();
-    void readsOnlyWhatIsCommitted();
-    void everyYearChartReadsWhileTheWindowLives();
-};
-
-void BusyQueryTest::slowQueryKeepsTheWindowLive()
-{
-    Opened opened;
-    check &window = opened.window;
-    QVERIFY(open(window));
-    runRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"), true);
-    const QList<QStringList> quick = cells(window.DGrid);
-    const QString quickTotals = window.msg_field->text();
-    QCOMPARE(quick.size(), 4);
-
-    SlowReads reads;
-    bool personDone = false;
-    QTimer::singleShot(0, &window, [&] {
-        OpenAtEnd opening { reads };
-        QTRY_COMPARE(window.cursor().shape(), Qt::BusyCursor);
-        // The clock goes on ticking.
-        Clock::set(QDateTime(QDate(2024, 5, 17), QTime(10, 31, 5)));
-        QTRY_COMPARE(window.Label1->text(), QStringLiteral("10:31:05"));
-        // Typing reaches the field.
-        testing::click(window.account_name);
-        testing::typeText(window.account_name, QStringLiteral("午"));
-        QCOMPARE(window.account_name->text(), QStringLiteral("午"));
-        // A second press and a sort press start nothing, and the sort order stays.
-        press(window.chk_month);
-        press(window.cmd_stor_account);
-        QCOMPARE(window.orderDescending(), false);
-        press(window.chk_year);
-        QVERIFY(!window.Frame_ChkYear->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(window.busyWork()->panel() != nullptr, 6000);
-        const auto *text = window.busyWork()->panel()->findChild<QLabel *>(QStringLiteral("busy_text"));
-        QVERIFY(text != nullptr && text->text().startsWith(QStringLiteral("查詢中")));
-        QCOMPARE(reads.rangeStatements(), 1);
-        personDone = true;
-    });
-    press(window.chk_month);
-
-    QVERIFY(personDone);
-    QCOMPARE(reads.rangeStatements(), 1);
-    QCOMPARE(cells(window.DGrid), quick);
-    QCOMPARE(window.msg_field->text(), quickTotals);
-    QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
-    QVERIFY(window.busyWork()->panel() == nullptr);
-    QVERIFY(opened.boxes.texts().isEmpty());
-    // The text typed meanwhile is what the next query looks for.
-    press(window.chk_month);
-    QCOMPARE(column(window.DGrid, 3), QStringList { QStringLiteral("午餐") });
-}
-
-void BusyQueryTest::givingUpKeepsTheLastResult()
-{
-    Opened opened;
-    check &window = opened.window;
-    QVERIFY(open(window));
-    typeRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"));
-    press(window.chk_month);
-    const QList<QStringList> before = cells(window.DGrid);
-    const QString totalsBefore = window.msg_field->text();
-    typeRange(window, QStringLiteral("2024/5/2"), QStringLiteral("2024/5/31"));
-
+    void slowQueryKeepsTheWindowLive()
     {
-        SlowReads reads;
-        QTimer::singleShot(0, &window, [&] {
-            OpenAtEnd opening { reads };
-            QTRY_VERIFY_WITH_TIMEOUT(window.busyWork()->panel() != nullptr, 6000);
-            auto *stop = window.busyWork()->panel()->findChild<QPushButton *>(QStringLiteral("busy_stop"));
-            QVERIFY(stop != nullptr);
-            testing::click(stop);
-        });
-        press(window.chk_month);
-    }
-    QCOMPARE(cells(window.DGrid), before);
-    QCOMPARE(window.msg_field->text(), totalsBefore);
-    QVERIFY(opened.boxes.texts().isEmpty());
+        Opened opened;
+        check &window = opened.window;
+        QVERIFY(open(window));
+        runRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"), true);
+        const auto quick = opened.shown();
+        QCOMPARE(quick.first.size(), 4);
 
-    // Closing the window while a query runs gives it up at once.
-    {
-        SlowReads reads;
-        QTimer::singleShot(0, &window, [&] {
-            OpenAtEnd opening { reads };
-            QTRY_COMPARE(window.cursor().shape(), Qt::BusyCursor);
-            QTest::keyClick(&window, Qt::Key_Escape);
-        });
-        QElapsedTimer timer;
-        timer.start();
-        press(window.chk_month);
-        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
-    }
-    QVERIFY(!window.isVisible());
-    QCOMPARE(cells(window.DGrid), before);
-
-    // The next query after giving up reads again.
-    QVERIFY(open(window));
-    press(window.chk_month);
-    QCOMPARE(window.DGrid->rows(), 2);
-    QVERIFY(opened.boxes.texts().isEmpty());
-    // Neither giving up nor closing leaves a connection open.
-    QCOMPARE(database_access::Reader::openConnections(), 0);
-}
-
-void BusyQueryTest::readsOnlyWhatIsCommitted()
-{
-    Opened opened;
-    check &window = opened.window;
-    QVERIFY(open(window));
-    runRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"), true);
-    const QList<QStringList> committed = cells(window.DGrid);
-    const QString committedTotals = window.msg_field->text();
-
-    // While the query reads, the ledger's own connection holds an entry not yet committed.
-    std::optional<database_access::Transaction> pending;
-    {
-        SlowReads reads;
-        QTimer::singleShot(0, &window, [&] {
-            OpenAtEnd opening { reads };
-            QTRY_COMPARE(database_access::Reader::openConnections(), 1);
-            pending.emplace();
-            addEntry(opened.data.ledger, QStringLiteral("2024-05-02"), 1, 0, QStringLiteral("未存"), 999, 4);
-        });
-        press(window.chk_month);
-    }
-    QVERIFY(pending.has_value());
-    QCOMPARE(cells(window.DGrid), committed);
-    QCOMPARE(window.msg_field->text(), committedTotals);
-    QVERIFY(opened.boxes.texts().isEmpty());
-
-    // Once committed, the next query reads it.
-    pending->commit();
-    pending.reset();
-    press(window.chk_month);
-    QCOMPARE(window.DGrid->rows(), committed.size() + 1);
-    QVERIFY(column(window.DGrid, 3).contains(QStringLiteral("未存")));
-    QCOMPARE(database_access::Reader::openConnections(), 0);
-}
-
-void BusyQueryTest::everyYearChartReadsWhileTheWindowLives()
-{
-    Opened opened;
-    check &window = opened.window;
-    QVERIFY(open(window));
-    chart_view view(ChartQuery {}, &window);
-    view.show();
-    const int tab = view.tabOf(chart_view::Page::Years);
-    QCOMPARE(tab, 0);
-
-    // Given up: nothing drawn, the page is read again when next asked for.
-    {
-        SlowReads reads;
         bool personDone = false;
-        QTimer::singleShot(0, &view, [&] {
-            OpenAtEnd opening { reads };
+        const auto person = [&](SlowReads &reads) {
+            QTRY_COMPARE(window.cursor().shape(), Qt::BusyCursor);
+            // The clock goes on ticking.
+            Clock::set(QDateTime(QDate(2024, 5, 17), QTime(10, 31, 5)));
+            QTRY_COMPARE(window.Label1->text(), QStringLiteral("10:31:05"));
+            // Typing reaches the field.
+            testing::click(window.account_name);
+            testing::typeText(window.account_name, QStringLiteral("午"));
+            QCOMPARE(window.account_name->text(), QStringLiteral("午"));
+            // A second press and a sort press start nothing, and the sort order stays.
+            press(window.chk_month);
+            press(window.cmd_stor_account);
+            QCOMPARE(window.orderDescending(), false);
+            press(window.chk_year);
+            QVERIFY(!window.Frame_ChkYear->isVisible());
+            QTRY_VERIFY_WITH_TIMEOUT(window.busyWork()->panel() != nullptr, 6000);
+            const auto *text = window.busyWork()->panel()->findChild<QLabel *>(QStringLiteral("busy_text"));
+            QVERIFY(text != nullptr && text->text().startsWith(QStringLiteral("查詢中")));
+            QCOMPARE(reads.rangeStatements(), 1);
+            personDone = true;
+        };
+        QCOMPARE(whileReadsWait(&window, person, [&] { press(window.chk_month); }), 1);
+        QVERIFY(personDone);
+        QCOMPARE(opened.shown(), quick);
+        QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(window.busyWork()->panel() == nullptr);
+        QVERIFY(opened.boxes.texts().isEmpty());
+        // The text typed meanwhile is what the next query looks for.
+        press(window.chk_month);
+        QCOMPARE(column(window.DGrid, 3), QStringList { QStringLiteral("午餐") });
+    }
+
+    void givingUpKeepsTheLastResult()
+    {
+        Opened opened;
+        check &window = opened.window;
+        QVERIFY(open(window));
+        typeRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"));
+        press(window.chk_month);
+        const auto before = opened.shown();
+        typeRange(window, QStringLiteral("2024/5/2"), QStringLiteral("2024/5/31"));
+
+        whileReadsWait(
+            &window,
+            [&](SlowReads &) {
+                QTRY_VERIFY_WITH_TIMEOUT(window.busyWork()->panel() != nullptr, 6000);
+                auto *stop = window.busyWork()->panel()->findChild<QPushButton *>(QStringLiteral("busy_stop"));
+                QVERIFY(stop != nullptr);
+                testing::click(stop);
+            },
+            [&] { press(window.chk_month); });
+        QCOMPARE(opened.shown(), before);
+        QVERIFY(opened.boxes.texts().isEmpty());
+
+        // Closing the window while a query runs gives it up at once.
+        whileReadsWait(
+            &window,
+            [&](SlowReads &) {
+                QTRY_COMPARE(window.cursor().shape(), Qt::BusyCursor);
+                QTest::keyClick(&window, Qt::Key_Escape);
+            },
+            [&] { quickly([&] { press(window.chk_month); }); });
+        QVERIFY(!window.isVisible());
+        QCOMPARE(opened.shown().first, before.first);
+
+        // The next query after giving up reads again.
+        QVERIFY(open(window));
+        press(window.chk_month);
+        QCOMPARE(window.DGrid->rows(), 2);
+        QVERIFY(opened.boxes.texts().isEmpty());
+        // Neither giving up nor closing leaves a connection open.
+        QCOMPARE(database_access::Reader::openConnections(), 0);
+    }
+
+    void readsOnlyWhatIsCommitted()
+    {
+        Opened opened;
+        check &window = opened.window;
+        QVERIFY(open(window));
+        runRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"), true);
+        const auto committed = opened.shown();
+
+        // While the query reads, the ledger's own connection holds an entry not yet committed.
+        std::optional<database_access::Transaction> pending;
+        whileReadsWait(
+            &window,
+            [&](SlowReads &) {
+                QTRY_COMPARE(database_access::Reader::openConnections(), 1);
+                pending.emplace();
+                addEntry(opened.data.ledger, QStringLiteral("2024-05-02"), 1, 0, QStringLiteral("未存"), 999, 4);
+            },
+            [&] { press(window.chk_month); });
+        QVERIFY(pending.has_value());
+        QCOMPARE(opened.shown(), committed);
+        QVERIFY(opened.boxes.texts().isEmpty());
+
+        // Once committed, the next query reads it.
+        pending->commit();
+        pending.reset();
+        press(window.chk_month);
+        QCOMPARE(window.DGrid->rows(), committed.first.size() + 1);
+        QVERIFY(column(window.DGrid, 3).contains(QStringLiteral("未存")));
+        QCOMPARE(database_access::Reader::openConnections(), 0);
+    }
+
+    void everyYearChartReadsWhileTheWindowLives()
+    {
+        Opened opened;
+        check &window = opened.window;
+        QVERIFY(open(window));
+        chart_view view(ChartQuery {}, &window);
+        view.show();
+        const int tab = view.tabOf(chart_view::Page::Years);
+        QCOMPARE(tab, 0);
+
+        // Given up: nothing drawn, the page is read again when next asked for.
+        bool personDone = false;
+        const auto person = [&](SlowReads &) {
             QTRY_COMPARE(view.cursor().shape(), Qt::BusyCursor);
             // Asked again while it reads: no second reading.
             QVERIFY(view.chartAt(tab) == nullptr);
@@ -254,36 +245,31 @@ void BusyQueryTest::everyYearChartReadsWhileTheWindowLives()
             QVERIFY(text != nullptr && text->text().startsWith(QStringLiteral("讀取歷年收支中")));
             testing::click(view.busyWork()->panel()->findChild<QPushButton *>(QStringLiteral("busy_stop")));
             personDone = true;
-        });
-        QVERIFY(view.chartAt(tab) == nullptr);
+        };
+        whileReadsWait(&view, person, [&] { QVERIFY(view.chartAt(tab) == nullptr); });
         QVERIFY(personDone);
-    }
-    QCOMPARE(view.cursor().shape(), Qt::ArrowCursor);
-    QVERIFY(view.busyWork()->panel() == nullptr);
-    QChart *years = view.chartAt(tab);
-    QVERIFY(years != nullptr);
-    QVERIFY(!years->series().isEmpty());
-    QCOMPARE(years->title(), QStringLiteral("歷年收支　2024～2024年"));
+        QCOMPARE(view.cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(view.busyWork()->panel() == nullptr);
+        QChart *years = view.chartAt(tab);
+        QVERIFY(years != nullptr);
+        QVERIFY(!years->series().isEmpty());
+        QCOMPARE(years->title(), QStringLiteral("歷年收支　2024～2024年"));
 
-    // Closing the window while the years are read gives the reading up at once.
-    chart_view again(ChartQuery::ofYear(2024), &window);
-    again.show();
-    {
-        SlowReads reads;
-        QTimer::singleShot(0, &again, [&] {
-            OpenAtEnd opening { reads };
-            QTRY_COMPARE(again.cursor().shape(), Qt::BusyCursor);
-            QTest::keyClick(&again, Qt::Key_Escape);
-        });
-        QElapsedTimer timer;
-        timer.start();
-        QVERIFY(again.chartAt(again.tabOf(chart_view::Page::Years)) == nullptr);
-        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+        // Closing the window while the years are read gives the reading up at once.
+        chart_view again(ChartQuery::ofYear(2024), &window);
+        again.show();
+        whileReadsWait(
+            &again,
+            [&](SlowReads &) {
+                QTRY_COMPARE(again.cursor().shape(), Qt::BusyCursor);
+                QTest::keyClick(&again, Qt::Key_Escape);
+            },
+            [&] { quickly([&] { QVERIFY(again.chartAt(again.tabOf(chart_view::Page::Years)) == nullptr); }); });
+        QVERIFY(!again.isVisible());
+        QVERIFY(opened.boxes.texts().isEmpty());
+        QCOMPARE(database_access::Reader::openConnections(), 0);
     }
-    QVERIFY(!again.isVisible());
-    QVERIFY(opened.boxes.texts().isEmpty());
-    QCOMPARE(database_access::Reader::openConnections(), 0);
-}
+};
 
 QUILLORY_TEST_MAIN(BusyQueryTest)
 #include "busy_query_test.moc"

@@ -14,105 +14,99 @@ class ReportStoreTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void onlyKnownSortExpressions();
-    void summaryKindsSumExpenseOnly();
-    void storedAmountsComeBackAsTyped();
-    void statementsReadTheRangeThroughTheDateIndex();
-};
+    void onlyKnownSortExpressions()
+    {
+        // The expression is the one piece of a statement that is text, so nothing else gets in.
+        for (const char *unknown : { "", "a_date", "a_count; DROP TABLE kind", "a_count desc" })
+            QVERIFY_THROWS_EXCEPTION(StoreError, sortClause(QString::fromLatin1(unknown), false));
+    }
 
-void ReportStoreTest::onlyKnownSortExpressions()
-{
-    // The expression is the one piece of a statement that is text, so nothing else gets in.
-    for (const char *unknown : { "", "a_date", "a_count; DROP TABLE kind", "a_count desc" })
-        QVERIFY_THROWS_EXCEPTION(StoreError, sortClause(QString::fromLatin1(unknown), false));
-}
+    void summaryKindsSumExpenseOnly()
+    {
+        TestLedger ledger;
+        const qint64 a = ledger.addKind(QStringLiteral("甲"), 1);
+        const qint64 b = ledger.addKind(QStringLiteral("乙"), 2);
+        const qint64 c = ledger.addKind(QStringLiteral("丙"), 3);
+        const qint64 sameName = ledger.addKind(QStringLiteral("甲"), 4);
+        const auto add = [&](const char *date, qint64 kind, int inout, double amount, qint64 key) {
+            ledger.addEntry(QString::fromLatin1(date), kind, inout, QStringLiteral("x"), amount, QStringLiteral(""),
+                key, QStringLiteral(""));
+        };
+        add("2024-05-01", a, 0, 100, 1);
+        add("2024-05-02", a, 1, 999, 2); // income is not counted
+        add("2024-05-31", sameName, 0, 50, 3); // grouped by name
+        add("2024-06-01", a, 0, 999, 4); // outside the range
+        add("2024-05-15", b, 0, 7.5, 5);
+        add("2024-05-15", c, 0, 999, 6); // not a summary kind
 
-void ReportStoreTest::summaryKindsSumExpenseOnly()
-{
-    TestLedger ledger;
-    const qint64 a = ledger.addKind(QStringLiteral("甲"), 1);
-    const qint64 b = ledger.addKind(QStringLiteral("乙"), 2);
-    const qint64 c = ledger.addKind(QStringLiteral("丙"), 3);
-    const qint64 sameName = ledger.addKind(QStringLiteral("甲"), 4);
-    const auto add = [&](const char *date, qint64 kind, int inout, double amount, qint64 key) {
-        ledger.addEntry(QString::fromLatin1(date), kind, inout, QStringLiteral("x"), amount, QStringLiteral(""), key,
-            QStringLiteral(""));
-    };
-    add("2024-05-01", a, 0, 100, 1);
-    add("2024-05-02", a, 1, 999, 2); // income is not counted
-    add("2024-05-31", sameName, 0, 50, 3); // grouped by name
-    add("2024-06-01", a, 0, 999, 4); // outside the range
-    add("2024-05-15", b, 0, 7.5, 5);
-    add("2024-05-15", c, 0, 999, 6); // not a summary kind
+        const RangeFilter may { QDate(2024, 5, 1), QDate(2024, 5, 31), {}, {} };
+        QVERIFY(summaryKindExpenses(may, {}).isEmpty());
+        QMap<QString, QString> sums;
+        for (const KindExpense &k : summaryKindExpenses(may, { a, b, sameName, a }))
+            sums.insert(k.name, k.sum.text());
+        QCOMPARE(sums,
+            (QMap<QString, QString> {
+                { QStringLiteral("甲"), QStringLiteral("150") }, { QStringLiteral("乙"), QStringLiteral("7.5") } }));
+    }
 
-    RangeFilter may;
-    may.begin = QDate(2024, 5, 1);
-    may.end = QDate(2024, 5, 31);
-    QVERIFY(summaryKindExpenses(may, {}).isEmpty());
-    QMap<QString, QString> sums;
-    for (const KindExpense &k : summaryKindExpenses(may, { a, b, sameName, a }))
-        sums.insert(k.name, k.sum.text());
-    QCOMPARE(sums,
-        (QMap<QString, QString> {
-            { QStringLiteral("甲"), QStringLiteral("150") }, { QStringLiteral("乙"), QStringLiteral("7.5") } }));
-}
+    void storedAmountsComeBackAsTyped()
+    {
+        // Amounts stay REAL in the ledger: every amount of up to 15 significant digits the numeric
+        // test lets through, at every magnitude of a normal double, reads back from the engine as
+        // typed.
+        TestLedger ledger;
+        const qint64 k = ledger.addKind(QStringLiteral("雜項"), 1);
+        QRandomGenerator random(15);
+        QStringList typed;
+        database_access::Transaction transaction;
+        for (int exponent = -307; exponent <= 307; ++exponent) {
+            for (const int digits : { 1, 7, 15 }) {
+                QString mantissa = QString::number(1 + random.bounded(9));
+                for (int i = 1; i < digits; ++i)
+                    mantissa += QString::number(random.bounded(10));
+                const QString text = (exponent % 2 ? QStringLiteral("-") : QString()) + mantissa.left(1)
+                    + QLatin1Char('.') + mantissa.mid(1) + QStringLiteral("e%1").arg(exponent);
+                QVERIFY(Numbers::isNumeric(text));
+                typed << text;
+                ledger.addEntry(QStringLiteral("2024-01-01"), k, 0, QStringLiteral("x"), Numbers::toNumber(text),
+                    QStringLiteral(""), typed.size(), QStringLiteral(""));
+            }
+        }
+        transaction.commit();
+        const QList<QVariantList> back
+            = ledger.rows(QStringLiteral("SELECT decimal_sum(a_count) FROM data_main GROUP BY a_key ORDER BY a_key"));
+        QCOMPARE(back.size(), typed.size());
+        for (int i = 0; i < typed.size(); ++i)
+            QCOMPARE(back.at(i).at(0).toString(), Decimal::fromText(typed.at(i))->text());
+    }
 
-void ReportStoreTest::storedAmountsComeBackAsTyped()
-{
-    // Amounts stay REAL in the ledger: every amount of up to 15 significant digits the numeric
-    // test lets through, at every magnitude of a normal double, reads back from the engine as
-    // typed.
-    TestLedger ledger;
-    const qint64 k = ledger.addKind(QStringLiteral("雜項"), 1);
-    QRandomGenerator random(15);
-    QStringList typed;
-    database_access::Transaction transaction;
-    for (int exponent = -307; exponent <= 307; ++exponent) {
-        for (const int digits : { 1, 7, 15 }) {
-            QString mantissa = QString::number(1 + random.bounded(9));
-            for (int i = 1; i < digits; ++i)
-                mantissa += QString::number(random.bounded(10));
-            const QString text = (exponent % 2 ? QStringLiteral("-") : QString()) + mantissa.left(1) + QLatin1Char('.')
-                + mantissa.mid(1) + QStringLiteral("e%1").arg(exponent);
-            QVERIFY(Numbers::isNumeric(text));
-            typed << text;
-            ledger.addEntry(QStringLiteral("2024-01-01"), k, 0, QStringLiteral("x"), Numbers::toNumber(text),
-                QStringLiteral(""), typed.size(), QStringLiteral(""));
+    // The query window's statements reach a range's entries through the date index. A plan that
+    // walks every entry of a kind, or the whole table, is quick in a small test ledger and takes a
+    // large part of a second in a ledger of decades, so the plan itself is what is checked.
+    void statementsReadTheRangeThroughTheDateIndex()
+    {
+        TestLedger ledger(true);
+        QList<std::pair<Statement, bool>> statements
+            = { { monthSumsStatement(2024), false } }; // (statement, sums kinds)
+        const QString lunch = QStringLiteral("便當"), food = QStringLiteral("餐費");
+        for (const auto &[description, kindName] : QList<std::pair<QString, std::optional<QString>>> {
+                 { QString(), std::nullopt }, { lunch, std::nullopt }, { QString(), food }, { lunch, food } }) {
+            const RangeFilter filter { QDate(2024, 5, 1), QDate(2024, 5, 31), description, kindName };
+            statements << std::pair { summaryKindStatement(filter, { 1 }), true }
+                       << std::pair { summaryKindStatement(filter, { 1, 2, 5, 9 }), true };
+            for (const auto &[mode, sort] :
+                { std::pair { RangeMode::Detailed, "D.a_date" }, std::pair { RangeMode::Detailed, "a_count" },
+                    std::pair { RangeMode::Simple, "sum(a_count)" }, std::pair { RangeMode::Simple, "D.a_date" } })
+                statements << std::pair { rangeStatement(mode, filter, QString::fromLatin1(sort), true), false };
+        }
+        for (const auto &[statement, kinds] : statements) {
+            const QString plan = testing::planOf(statement);
+            QVERIFY2(plan.contains(u"USING INDEX data_main_date") && !plan.contains(u"SCAN D")
+                    && !(kinds && plan.contains(u"data_main_kind")),
+                qPrintable(plan));
         }
     }
-    transaction.commit();
-    const QList<QVariantList> back
-        = ledger.rows(QStringLiteral("SELECT decimal_sum(a_count) FROM data_main GROUP BY a_key ORDER BY a_key"));
-    QCOMPARE(back.size(), typed.size());
-    for (int i = 0; i < typed.size(); ++i)
-        QCOMPARE(back.at(i).at(0).toString(), Decimal::fromText(typed.at(i))->text());
-}
-
-// The query window's statements reach a range's entries through the date index. A plan that
-// walks every entry of a kind, or the whole table, is quick in a small test ledger and takes a
-// large part of a second in a ledger of decades, so the plan itself is what is checked.
-void ReportStoreTest::statementsReadTheRangeThroughTheDateIndex()
-{
-    TestLedger ledger(true);
-    QList<std::pair<Statement, bool>> statements = { { monthSumsStatement(2024), false } }; // (statement, sums kinds)
-    const QString lunch = QStringLiteral("便當"), food = QStringLiteral("餐費");
-    for (const auto &[description, kindName] : QList<std::pair<QString, std::optional<QString>>> {
-             { QString(), std::nullopt }, { lunch, std::nullopt }, { QString(), food }, { lunch, food } }) {
-        const RangeFilter filter { QDate(2024, 5, 1), QDate(2024, 5, 31), description, kindName };
-        statements << std::pair { summaryKindStatement(filter, { 1 }), true }
-                   << std::pair { summaryKindStatement(filter, { 1, 2, 5, 9 }), true };
-        for (const auto &[mode, sort] :
-            { std::pair { RangeMode::Detailed, "D.a_date" }, std::pair { RangeMode::Detailed, "a_count" },
-                std::pair { RangeMode::Simple, "sum(a_count)" }, std::pair { RangeMode::Simple, "D.a_date" } })
-            statements << std::pair { rangeStatement(mode, filter, QString::fromLatin1(sort), true), false };
-    }
-    for (const auto &[statement, kinds] : statements) {
-        const QString plan = testing::planOf(statement);
-        QVERIFY2(plan.contains(u"USING INDEX data_main_date") && !plan.contains(u"SCAN D")
-                && !(kinds && plan.contains(u"data_main_kind")),
-            qPrintable(plan));
-    }
-}
+};
 
 QUILLORY_TEST_MAIN(ReportStoreTest)
 #include "report_store_test.moc"

@@ -7,10 +7,10 @@
 #include "entry/EntryWindow.h"
 #include "kinds/KindWindowDriving.h"
 #include "kinds/mang_kind_assign.h"
+#include "support/FullDisk.h"
 #include "support/ModalDriver.h"
 
-#include <csignal>
-#include <sys/resource.h>
+#include <optional>
 
 using namespace safety;
 using database_access::SKinds;
@@ -46,18 +46,14 @@ public:
             setMode(ledger.path(QStringLiteral("SKinds.txt")), 0444);
         if (step == QStringLiteral("folder"))
             setMode(ledger.folder(), 0555);
-        ::getrlimit(RLIMIT_FSIZE, &m_limit);
-        if (step == QStringLiteral("full")) {
-            std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
-            const rlimit tiny { 2, m_limit.rlim_max };
-            ::setrlimit(RLIMIT_FSIZE, &tiny);
-        }
+        if (step == QStringLiteral("full"))
+            m_full.emplace(2);
     }
     ~Failing()
     {
         database_access::Set_Statement_Hook({});
         database_access::Set_Commit_Hook({});
-        ::setrlimit(RLIMIT_FSIZE, &m_limit);
+        m_full.reset();
         setMode(m_ledger.folder(), 0700);
         setMode(m_ledger.path(QStringLiteral("SKinds.txt")), 0644);
     }
@@ -65,7 +61,7 @@ public:
 private:
     const TestLedger &m_ledger;
     int m_statements = 0;
-    rlimit m_limit {};
+    std::optional<testing::FullDisk> m_full;
 };
 
 } // namespace

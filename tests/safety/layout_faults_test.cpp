@@ -89,14 +89,12 @@ private Q_SLOTS:
         ScriptedBoxes boxes;
         QVERIFY(startUp() && boxes.texts().isEmpty());
         // FULL is 2; the rollback journal keeps the ledger in db1.mdb alone once the run ends.
-        for (const auto &[pragma, value] : { std::pair { "synchronous", "2" }, std::pair { "journal_mode", "delete" },
-                 std::pair { "busy_timeout", "3000" } })
-            QCOMPARE(database_access::Open_Query(QStringLiteral("PRAGMA ") + QLatin1String(pragma))
-                         .rows()
-                         .value(0)
-                         .value(0)
-                         .toString(),
-                QLatin1String(value));
+        QStringList settings;
+        for (const char *pragma : { "synchronous", "journal_mode", "busy_timeout" }) {
+            const ResultSet set = database_access::Open_Query(QStringLiteral("PRAGMA ") + QLatin1String(pragma));
+            settings << set.rows().value(0).value(0).toString();
+        }
+        QCOMPARE(settings, QStringList({ "2", "delete", "3000" }));
         database_access::Close_DB();
         LedgerLock::release();
         QCOMPARE(QDir().entryList(QDir::Files), QStringList { QStringLiteral("db1.mdb") });

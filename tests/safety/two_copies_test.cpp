@@ -6,6 +6,7 @@
 #include "safety/SafetySupport.h"
 
 #include "app/Startup.h"
+#include "support/FullDisk.h"
 
 #include "app/Form1.h"
 #include "store/Backup.h"
@@ -18,12 +19,10 @@
 #include <QSysInfo>
 #include <QTimer>
 
-#include <csignal>
 #include <optional>
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 
 using namespace safety;
 
@@ -95,20 +94,6 @@ void checkRefusedHere(const QString &folder, const QString &named)
     QCOMPARE(folderPicture(folder), before);
 }
 
-// Runs work with no file allowed to grow past a few bytes, as on a full disk: no lock file can
-// be written. A program started meanwhile keeps the limit.
-template <typename Work> void onAFullDisk(Work work)
-{
-    rlimit before {};
-    ::getrlimit(RLIMIT_FSIZE, &before);
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
-    const rlimit full { 3, before.rlim_max };
-    ::setrlimit(RLIMIT_FSIZE, &full);
-    work();
-    ::setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, handler);
-}
-
 } // namespace
 
 class TwoCopiesTest : public QObject
@@ -158,14 +143,20 @@ private Q_SLOTS:
         LedgerFolder folder;
         QVERIFY(Backup::backupIfDue(QStringLiteral("db1.mdb"), QDateTime::currentDateTime()).made);
         QProcess readOnly;
-        onAFullDisk([&] { QVERIFY(startProgram(readOnly, folder.folder(), false)); });
+        {
+            testing::FullDisk full;
+            QVERIFY(startProgram(readOnly, folder.folder(), false));
+        }
         QVERIFY(!QFile::exists(lockFile()));
         checkRefusedHere(folder.folder(), alreadyOpen);
         readOnly.kill();
         readOnly.waitForFinished(5000);
         ScriptedBoxes boxes;
         bool started = false;
-        onAFullDisk([&] { started = startUp(); });
+        {
+            testing::FullDisk full;
+            started = startUp();
+        }
         QVERIFY2(started && boxes.texts().value(0).contains(QStringLiteral("只能查看，不能修改")),
             qPrintable(boxes.texts().join(u'|')));
         QVERIFY_THROWS_EXCEPTION(StoreError, database_access::Exec_SQL(QStringLiteral("DELETE FROM data_note")));

@@ -10,6 +10,7 @@
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
 #include "support/Cents.h"
+#include "support/FullDisk.h"
 #include "support/QueryPlan.h"
 #include "support/TestLedger.h"
 #include "support/TestSupport.h"
@@ -19,9 +20,6 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
-
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace database_access;
 using Ids = QVector<qint64>;
@@ -67,26 +65,6 @@ QStringList sumsByName(const ReportStore::RangeFilter &filter, ChartStore::Direc
         out << k.name + QLatin1Char('=') + k.sum.text();
     out.sort();
     return out;
-}
-
-// Runs change as on a disk that is full after a few bytes; true when it threw StoreError.
-bool throwsOnAFullDisk(const std::function<void()> &change)
-{
-    rlimit before {};
-    ::getrlimit(RLIMIT_FSIZE, &before);
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
-    rlimit small = before;
-    small.rlim_cur = 3;
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    bool threw = false;
-    try {
-        change();
-    } catch (const StoreError &) {
-        threw = true;
-    }
-    ::setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, handler);
-    return threw;
 }
 
 } // namespace
@@ -502,8 +480,11 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(StoreError, Remove_Summary_Kind(7));
         QFile::setPermissions(
             ledger.path(QStringLiteral("SKinds.txt")), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        QVERIFY(throwsOnAFullDisk([] { Add_Summary_Kind(12); }));
-        QVERIFY(throwsOnAFullDisk([] { Remove_Summary_Kind(3); }));
+        {
+            testing::FullDisk full;
+            QVERIFY_THROWS_EXCEPTION(StoreError, Add_Summary_Kind(12));
+            QVERIFY_THROWS_EXCEPTION(StoreError, Remove_Summary_Kind(3));
+        }
         QCOMPARE(ledger.readSKinds() + SKinds_Line(SKinds).toLatin1(), QByteArray("7,3\r\n7,3"));
         QCOMPARE(QDir(ledger.folder()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }

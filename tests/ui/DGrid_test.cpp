@@ -63,296 +63,286 @@ class DGridTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void rowsAndColumnsKeepWhatRemains();
-    void currentCellMayBeTheHeader();
-    void clicksMakeTheCellCurrentBeforeClick();
-    void selectionRunsFromTheCurrentRowToItsEnd();
-    void widthsAreTwips();
-    void resultCellsActAsTextOnceWritten();
-    void hiddenColumnsAndRowKeys();
-    void rowColoursCoverTheirRowAlone();
-    void aHundredThousandRowsShowFast();
-};
+    void rowsAndColumnsKeepWhatRemains()
+    {
+        ShownGrid s(5, 3);
+        s.grid.setRow(4);
+        s.grid.setRows(3);
+        QCOMPARE(s.grid.rows(), 3);
+        QCOMPARE(s.grid.row(), 2);
+        s.grid.setRows(5);
+        QCOMPARE(s.grid.textAt(2, 2), QStringLiteral("2,2"));
+        QCOMPARE(s.grid.textAt(3, 0), QString());
+        QCOMPARE(s.grid.textAt(4, 2), QString());
 
-void DGridTest::rowsAndColumnsKeepWhatRemains()
-{
-    ShownGrid s(5, 3);
-    s.grid.setRow(4);
-    s.grid.setRows(3);
-    QCOMPARE(s.grid.rows(), 3);
-    QCOMPARE(s.grid.row(), 2);
-    s.grid.setRows(5);
-    QCOMPARE(s.grid.textAt(2, 2), QStringLiteral("2,2"));
-    QCOMPARE(s.grid.textAt(3, 0), QString());
-    QCOMPARE(s.grid.textAt(4, 2), QString());
+        s.grid.setCols(2);
+        s.grid.setCols(4);
+        QCOMPARE(s.grid.textAt(1, 1), QStringLiteral("1,1"));
+        QCOMPARE(s.grid.textAt(1, 2), QString());
+        QCOMPARE(s.grid.model()->rowCount(), 4);
+        QCOMPARE(s.grid.model()->data(s.grid.model()->index(0, 1)).toString(), QStringLiteral("1,1"));
 
-    s.grid.setCols(2);
-    s.grid.setCols(4);
-    QCOMPARE(s.grid.textAt(1, 1), QStringLiteral("1,1"));
-    QCOMPARE(s.grid.textAt(1, 2), QString());
-    QCOMPARE(s.grid.model()->rowCount(), 4);
-    QCOMPARE(s.grid.model()->data(s.grid.model()->index(0, 1)).toString(), QStringLiteral("1,1"));
+        s.grid.setRow(1);
+        s.grid.setCellBackColor(Qt::yellow);
+        s.grid.clearGrid();
+        QCOMPARE(s.grid.rows(), 0);
+        QCOMPARE(s.grid.cols(), 0);
+        s.grid.setCols(2);
+        s.grid.setRows(3);
+        QVERIFY(!s.grid.backgroundAt(1, 0).isValid());
+        QCOMPARE(s.grid.textAt(1, 0), QString());
+    }
 
-    s.grid.setRow(1);
-    s.grid.setCellBackColor(Qt::yellow);
-    s.grid.clearGrid();
-    QCOMPARE(s.grid.rows(), 0);
-    QCOMPARE(s.grid.cols(), 0);
-    s.grid.setCols(2);
-    s.grid.setRows(3);
-    QVERIFY(!s.grid.backgroundAt(1, 0).isValid());
-    QCOMPARE(s.grid.textAt(1, 0), QString());
-}
+    void currentCellMayBeTheHeader()
+    {
+        ShownGrid s(4, 3);
+        s.grid.setRow(0);
+        s.grid.setCol(2);
+        QCOMPARE(s.grid.text(), QStringLiteral("0,2"));
+        s.grid.setText(QStringLiteral("標題"));
+        QCOMPARE(s.grid.model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("標題"));
+        QTest::qWait(0);
+        QVERIFY(!s.grid.currentIndex().isValid());
+        QVERIFY(s.grid.selectionModel()->selectedIndexes().isEmpty());
 
-void DGridTest::currentCellMayBeTheHeader()
-{
-    ShownGrid s(4, 3);
-    s.grid.setRow(0);
-    s.grid.setCol(2);
-    QCOMPARE(s.grid.text(), QStringLiteral("0,2"));
-    s.grid.setText(QStringLiteral("標題"));
-    QCOMPARE(s.grid.model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("標題"));
-    QTest::qWait(0);
-    QVERIFY(!s.grid.currentIndex().isValid());
-    QVERIFY(s.grid.selectionModel()->selectedIndexes().isEmpty());
+        s.grid.setRow(2);
+        s.grid.setCol(1);
+        s.grid.setCellBackColor(QColor(255, 200, 200));
+        QCOMPARE(s.grid.backgroundAt(2, 1), QColor(255, 200, 200));
+        QVERIFY(!s.grid.backgroundAt(2, 0).isValid());
+        QTest::qWait(0);
+        QCOMPARE(s.grid.currentIndex(), s.grid.model()->index(1, 1));
+    }
 
-    s.grid.setRow(2);
-    s.grid.setCol(1);
-    s.grid.setCellBackColor(QColor(255, 200, 200));
-    QCOMPARE(s.grid.backgroundAt(2, 1), QColor(255, 200, 200));
-    QVERIFY(!s.grid.backgroundAt(2, 0).isValid());
-    QTest::qWait(0);
-    QCOMPARE(s.grid.currentIndex(), s.grid.model()->index(1, 1));
-}
+    void clicksMakeTheCellCurrentBeforeClick()
+    {
+        ShownGrid s(6, 4);
+        s.grid.setFixedCols(1);
+        QStringList events;
+        QObject::connect(&s.grid, &DGrid::gridMouseUp, &s.grid, [&] { events << QStringLiteral("up"); });
+        QObject::connect(&s.grid, &DGrid::gridClick, &s.grid,
+            [&] { events << QStringLiteral("click %1,%2").arg(s.grid.row()).arg(s.grid.col()); });
 
-void DGridTest::clicksMakeTheCellCurrentBeforeClick()
-{
-    ShownGrid s(6, 4);
-    s.grid.setFixedCols(1);
-    QStringList events;
-    QObject::connect(&s.grid, &DGrid::gridMouseUp, &s.grid, [&] { events << QStringLiteral("up"); });
-    QObject::connect(&s.grid, &DGrid::gridClick, &s.grid,
-        [&] { events << QStringLiteral("click %1,%2").arg(s.grid.row()).arg(s.grid.col()); });
+        s.clickCell(3, 2);
+        QCOMPARE(events, QStringList({ "up", "click 3,2" }));
 
-    s.clickCell(3, 2);
-    QCOMPARE(events, QStringList({ "up", "click 3,2" }));
+        // Fixed cells are clicked too, but never become current.
+        events.clear();
+        s.clickHeader(2);
+        s.clickCell(4, 0);
+        QCOMPARE(events, QStringList({ "up", "click 3,2", "up", "click 3,2" }));
 
-    // Fixed cells are clicked too, but never become current.
-    events.clear();
-    s.clickHeader(2);
-    s.clickCell(4, 0);
-    QCOMPARE(events, QStringList({ "up", "click 3,2", "up", "click 3,2" }));
+        s.grid.setRow(0);
+        events.clear();
+        s.clickHeader(1);
+        QCOMPARE(events, QStringList({ "up", "click 0,2" }));
+    }
 
-    s.grid.setRow(0);
-    events.clear();
-    s.clickHeader(1);
-    QCOMPARE(events, QStringList({ "up", "click 0,2" }));
-}
+    void selectionRunsFromTheCurrentRowToItsEnd()
+    {
+        ShownGrid s(8, 3);
+        int keyUps = 0;
+        QObject::connect(&s.grid, &DGrid::gridKeyUp, &s.grid, [&] { ++keyUps; });
 
-void DGridTest::selectionRunsFromTheCurrentRowToItsEnd()
-{
-    ShownGrid s(8, 3);
-    int keyUps = 0;
-    QObject::connect(&s.grid, &DGrid::gridKeyUp, &s.grid, [&] { ++keyUps; });
+        s.grid.setRow(2);
+        s.grid.setRowSel(5);
+        QTest::qWait(0);
+        QCOMPARE(s.selectedGridRows(), QList<int>({ 2, 3, 4, 5 }));
+        QCOMPARE(s.grid.row(), 2);
 
-    s.grid.setRow(2);
-    s.grid.setRowSel(5);
-    QTest::qWait(0);
-    QCOMPARE(s.selectedGridRows(), QList<int>({ 2, 3, 4, 5 }));
-    QCOMPARE(s.grid.row(), 2);
+        s.grid.setRow(6);
+        s.grid.setRowSel(3);
+        QTest::qWait(0);
+        QCOMPARE(s.selectedGridRows(), QList<int>({ 3, 4, 5, 6 }));
 
-    s.grid.setRow(6);
-    s.grid.setRowSel(3);
-    QTest::qWait(0);
-    QCOMPARE(s.selectedGridRows(), QList<int>({ 3, 4, 5, 6 }));
+        s.clickCell(1, 1);
+        QTest::keyClick(&s.grid, Qt::Key_Down, Qt::ShiftModifier);
+        QTest::keyClick(&s.grid, Qt::Key_Down, Qt::ShiftModifier);
+        QCOMPARE(keyUps, 4); // each Down and each Shift released
+        QCOMPARE(s.grid.row(), 3);
+        QCOMPARE(s.selectedGridRows(), QList<int>({ 1, 2, 3 }));
+        s.grid.setRowSel(s.grid.row());
+        QTest::qWait(0);
+        QCOMPARE(s.selectedGridRows(), QList<int>({ 3 }));
+    }
 
-    s.clickCell(1, 1);
-    QTest::keyClick(&s.grid, Qt::Key_Down, Qt::ShiftModifier);
-    QTest::keyClick(&s.grid, Qt::Key_Down, Qt::ShiftModifier);
-    QCOMPARE(keyUps, 4); // each Down and each Shift released
-    QCOMPARE(s.grid.row(), 3);
-    QCOMPARE(s.selectedGridRows(), QList<int>({ 1, 2, 3 }));
-    s.grid.setRowSel(s.grid.row());
-    QTest::qWait(0);
-    QCOMPARE(s.selectedGridRows(), QList<int>({ 3 }));
-}
+    void widthsAreTwips()
+    {
+        ShownGrid s(3, 3);
+        s.grid.setColWidth(1, 1500);
+        s.grid.setColWidth(4, 3000); // a column that does not exist yet
+        QCOMPARE(s.grid.columnWidth(1), ui::twips(1500));
+        QCOMPARE(s.grid.colWidth(1), 1500);
+        s.grid.setCols(5);
+        s.grid.setRows(6);
+        QCOMPARE(s.grid.columnWidth(1), ui::twips(1500));
+        QCOMPARE(s.grid.columnWidth(4), ui::twips(3000));
+    }
 
-void DGridTest::widthsAreTwips()
-{
-    ShownGrid s(3, 3);
-    s.grid.setColWidth(1, 1500);
-    s.grid.setColWidth(4, 3000); // a column that does not exist yet
-    QCOMPARE(s.grid.columnWidth(1), ui::twips(1500));
-    QCOMPARE(s.grid.colWidth(1), 1500);
-    s.grid.setCols(5);
-    s.grid.setRows(6);
-    QCOMPARE(s.grid.columnWidth(1), ui::twips(1500));
-    QCOMPARE(s.grid.columnWidth(4), ui::twips(3000));
-}
+    void hiddenColumnsAndRowKeys()
+    {
+        ShownGrid s(2, 2);
+        ResultSet result({ QStringLiteral("名"), QStringLiteral("數"), QStringLiteral("a_key") },
+            { { QStringLiteral("午餐"), 80.0, qlonglong(7) }, { QStringLiteral("午餐"), 80.0, qlonglong(9) } });
+        s.grid.showResult(result, 2);
+        s.grid.setRowKeys({ 0, 7, 9 });
+        QTest::qWait(0);
 
-void DGridTest::hiddenColumnsAndRowKeys()
-{
-    ShownGrid s(2, 2);
-    ResultSet result({ QStringLiteral("名"), QStringLiteral("數"), QStringLiteral("a_key") },
-        { { QStringLiteral("午餐"), 80.0, qlonglong(7) }, { QStringLiteral("午餐"), 80.0, qlonglong(9) } });
-    s.grid.showResult(result, 2);
-    s.grid.setRowKeys({ 0, 7, 9 });
-    QTest::qWait(0);
+        // The last column is out of sight, in the grid and in the view alike.
+        QCOMPARE(s.grid.cols(), 2);
+        QCOMPARE(s.grid.model()->columnCount(), 2);
+        QVERIFY(!s.grid.valueAt(1, 2).isValid());
+        // Rows that read alike keep their own keys, also through the model.
+        QCOMPARE(s.grid.textAt(1, 0), s.grid.textAt(2, 0));
+        QCOMPARE(s.grid.rowKey(2), 9);
+        QCOMPARE(s.grid.model()->index(0, 1).data(GridModel::RowKeyRole).toLongLong(), 7);
+        QCOMPARE(s.grid.rowKey(5), 0);
 
-    // The last column is out of sight, in the grid and in the view alike.
-    QCOMPARE(s.grid.cols(), 2);
-    QCOMPARE(s.grid.model()->columnCount(), 2);
-    QVERIFY(!s.grid.valueAt(1, 2).isValid());
-    // Rows that read alike keep their own keys, also through the model.
-    QCOMPARE(s.grid.textAt(1, 0), s.grid.textAt(2, 0));
-    QCOMPARE(s.grid.rowKey(2), 9);
-    QCOMPARE(s.grid.model()->index(0, 1).data(GridModel::RowKeyRole).toLongLong(), 7);
-    QCOMPARE(s.grid.rowKey(5), 0);
+        // Fewer rows drop their keys, and rows added back have none.
+        s.grid.setRows(2);
+        s.grid.setRows(3);
+        QCOMPARE(s.grid.rowKey(1), 7);
+        QCOMPARE(s.grid.rowKey(2), 0);
+        // A grid filled anew forgets them.
+        s.grid.showResult(result);
+        QCOMPARE(s.grid.cols(), 3);
+        QCOMPARE(s.grid.rowKey(1), 0);
+        s.grid.setRowKeys({ 0, 1 });
+        s.grid.clearGrid();
+        QCOMPARE(s.grid.rowKey(1), 0);
+    }
 
-    // Fewer rows drop their keys, and rows added back have none.
-    s.grid.setRows(2);
-    s.grid.setRows(3);
-    QCOMPARE(s.grid.rowKey(1), 7);
-    QCOMPARE(s.grid.rowKey(2), 0);
-    // A grid filled anew forgets them.
-    s.grid.showResult(result);
-    QCOMPARE(s.grid.cols(), 3);
-    QCOMPARE(s.grid.rowKey(1), 0);
-    s.grid.setRowKeys({ 0, 1 });
-    s.grid.clearGrid();
-    QCOMPARE(s.grid.rowKey(1), 0);
-}
-
-// A row's colour goes to every cell of that row and no other, the view told once for the whole
-// row; a cell's own colour goes over it; rows outside the grid are ignored.
-void DGridTest::rowColoursCoverTheirRowAlone()
-{
-    DGrid grid;
-    grid.setCols(3);
-    grid.setRows(5);
-    grid.setFixedRows(1);
-    const QColor pink(255, 128, 128);
-    const auto colours = [&grid] {
-        QStringList rows;
-        for (int r = 0; r < grid.rows(); ++r) {
-            QString row;
-            for (int c = 0; c < grid.cols(); ++c) {
-                const QColor colour = grid.backgroundAt(r, c);
-                row += !colour.isValid() ? u'-' : colour == Qt::red ? u'r' : colour == Qt::green ? u'g' : u'p';
+    // A row's colour goes to every cell of that row and no other, the view told once for the whole
+    // row; a cell's own colour goes over it; rows outside the grid are ignored.
+    void rowColoursCoverTheirRowAlone()
+    {
+        DGrid grid;
+        grid.setCols(3);
+        grid.setRows(5);
+        grid.setFixedRows(1);
+        const QColor pink(255, 128, 128);
+        const auto colours = [&grid] {
+            QStringList rows;
+            for (int r = 0; r < grid.rows(); ++r) {
+                QString row;
+                for (int c = 0; c < grid.cols(); ++c) {
+                    const QColor colour = grid.backgroundAt(r, c);
+                    row += !colour.isValid() ? u'-' : colour == Qt::red ? u'r' : colour == Qt::green ? u'g' : u'p';
+                }
+                rows << row;
             }
-            rows << row;
-        }
-        return rows.join(u' ');
-    };
-    grid.gridModel()->setCellBackground(3, 0, Qt::green);
-    QSignalSpy changed(grid.model(), &QAbstractItemModel::dataChanged);
-    grid.setRowBackground(2, pink);
-    QCOMPARE(colours(), QStringLiteral("--- --- ppp g-- ---"));
-    QCOMPARE(changed.size(), 1);
-    QCOMPARE(changed.first().at(0).toModelIndex(), grid.model()->index(1, 0));
-    QCOMPARE(changed.first().at(1).toModelIndex(), grid.model()->index(1, 2));
-    QCOMPARE(grid.model()->index(1, 1).data(Qt::BackgroundRole).value<QColor>(), pink);
-    // A list replaces every earlier colour; shorter than the grid, the last row keeps the default.
-    grid.setRowBackgrounds({ 0, pink.rgb(), QColor(Qt::red).rgb(), pink.rgb() });
-    QCOMPARE(changed.size(), 2);
-    QCOMPARE(colours(), QStringLiteral("--- ppp rrr ppp ---"));
-    grid.setRow(3);
-    grid.setCol(1);
-    grid.setCellBackColor(Qt::green);
-    QCOMPARE(colours(), QStringLiteral("--- ppp rrr pgp ---"));
-    grid.setCellBackColor(QColor());
-    grid.setRowBackground(1, Qt::red);
-    grid.setRowBackground(2, QColor());
-    grid.setRowBackground(-1, Qt::green);
-    grid.setRowBackground(5, Qt::green);
-    QCOMPARE(colours(), QStringLiteral("--- rrr --- p-p ---"));
-    // A new column starts without colour; fewer rows drop the rest.
-    grid.setCols(4);
-    grid.setRows(2);
-    grid.setRows(4);
-    QCOMPARE(colours(), QStringLiteral("---- rrr- ---- ----"));
-}
+            return rows.join(u' ');
+        };
+        grid.gridModel()->setCellBackground(3, 0, Qt::green);
+        QSignalSpy changed(grid.model(), &QAbstractItemModel::dataChanged);
+        grid.setRowBackground(2, pink);
+        QCOMPARE(colours(), QStringLiteral("--- --- ppp g-- ---"));
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed.first().at(0).toModelIndex(), grid.model()->index(1, 0));
+        QCOMPARE(changed.first().at(1).toModelIndex(), grid.model()->index(1, 2));
+        QCOMPARE(grid.model()->index(1, 1).data(Qt::BackgroundRole).value<QColor>(), pink);
+        // A list replaces every earlier colour; shorter than the grid, the last row keeps the default.
+        grid.setRowBackgrounds({ 0, pink.rgb(), QColor(Qt::red).rgb(), pink.rgb() });
+        QCOMPARE(changed.size(), 2);
+        QCOMPARE(colours(), QStringLiteral("--- ppp rrr ppp ---"));
+        grid.setRow(3);
+        grid.setCol(1);
+        grid.setCellBackColor(Qt::green);
+        QCOMPARE(colours(), QStringLiteral("--- ppp rrr pgp ---"));
+        grid.setCellBackColor(QColor());
+        grid.setRowBackground(1, Qt::red);
+        grid.setRowBackground(2, QColor());
+        grid.setRowBackground(-1, Qt::green);
+        grid.setRowBackground(5, Qt::green);
+        QCOMPARE(colours(), QStringLiteral("--- rrr --- p-p ---"));
+        // A new column starts without colour; fewer rows drop the rest.
+        grid.setCols(4);
+        grid.setRows(2);
+        grid.setRows(4);
+        QCOMPARE(colours(), QStringLiteral("---- rrr- ---- ----"));
+    }
 
-void DGridTest::resultCellsActAsTextOnceWritten()
-{
-    ShownGrid s(2, 2);
-    ResultSet result({ QStringLiteral("日"), QStringLiteral("數") },
-        { { QStringLiteral("a"), 2.5 }, { QStringLiteral("b"), 1e6 }, { QStringLiteral("c"), QVariant() } });
-    s.grid.showResult(result);
-    result.close();
-    QTest::qWait(0);
+    void resultCellsActAsTextOnceWritten()
+    {
+        ShownGrid s(2, 2);
+        ResultSet result({ QStringLiteral("日"), QStringLiteral("數") },
+            { { QStringLiteral("a"), 2.5 }, { QStringLiteral("b"), 1e6 }, { QStringLiteral("c"), QVariant() } });
+        s.grid.showResult(result);
+        result.close();
+        QTest::qWait(0);
 
-    // Values stay reachable until their cell is written; the header never is a value.
-    QCOMPARE(s.grid.valueAt(1, 1), QVariant(2.5));
-    QVERIFY(!s.grid.valueAt(0, 1).isValid());
-    QVERIFY(!s.grid.valueAt(3, 1).isValid());
-    QCOMPARE(s.grid.textAt(3, 1), QString());
+        // Values stay reachable until their cell is written; the header never is a value.
+        QCOMPARE(s.grid.valueAt(1, 1), QVariant(2.5));
+        QVERIFY(!s.grid.valueAt(0, 1).isValid());
+        QVERIFY(!s.grid.valueAt(3, 1).isValid());
+        QCOMPARE(s.grid.textAt(3, 1), QString());
 
-    // A column format shows through the view and through every reader, written cells aside.
-    s.grid.setTextAt(2, 0, QStringLiteral("寫"));
-    s.grid.setResultColumnFormat(0, [](const QVariant &value, const QString &text) {
-        return text + QLatin1Char('/') + QString::number(value.toString().size());
-    });
-    QCOMPARE(s.grid.textAt(1, 0), QStringLiteral("a/1"));
-    QCOMPARE(s.grid.textAt(2, 0), QStringLiteral("寫"));
-    QVERIFY(!s.grid.valueAt(2, 0).isValid());
-    QCOMPARE(s.grid.model()->data(s.grid.model()->index(0, 0)).toString(), QStringLiteral("a/1"));
-    s.grid.setRow(1);
-    s.grid.setCol(0);
-    QCOMPARE(s.grid.text(), QStringLiteral("a/1"));
-    s.grid.setText(QString());
-    QCOMPARE(s.grid.textAt(1, 0), QString());
-    QCOMPARE(s.grid.textAt(3, 0), QStringLiteral("c/1"));
+        // A column format shows through the view and through every reader, written cells aside.
+        s.grid.setTextAt(2, 0, QStringLiteral("寫"));
+        s.grid.setResultColumnFormat(0, [](const QVariant &value, const QString &text) {
+            return text + QLatin1Char('/') + QString::number(value.toString().size());
+        });
+        QCOMPARE(s.grid.textAt(1, 0), QStringLiteral("a/1"));
+        QCOMPARE(s.grid.textAt(2, 0), QStringLiteral("寫"));
+        QVERIFY(!s.grid.valueAt(2, 0).isValid());
+        QCOMPARE(s.grid.model()->data(s.grid.model()->index(0, 0)).toString(), QStringLiteral("a/1"));
+        s.grid.setRow(1);
+        s.grid.setCol(0);
+        QCOMPARE(s.grid.text(), QStringLiteral("a/1"));
+        s.grid.setText(QString());
+        QCOMPARE(s.grid.textAt(1, 0), QString());
+        QCOMPARE(s.grid.textAt(3, 0), QStringLiteral("c/1"));
 
-    // Reshaping keeps every cell's text as it read, and the values are gone.
-    s.grid.setRowBackground(2, Qt::red);
-    s.grid.setCols(3);
-    QCOMPARE(s.grid.textAt(1, 0), QString());
-    QCOMPARE(s.grid.textAt(2, 0), QStringLiteral("寫"));
-    QCOMPARE(s.grid.textAt(3, 0), QStringLiteral("c/1"));
-    QCOMPARE(s.grid.textAt(2, 1), QStringLiteral("1000000"));
-    QCOMPARE(s.grid.textAt(0, 1), QStringLiteral("數"));
-    QCOMPARE(s.grid.backgroundAt(2, 1), QColor(Qt::red));
-    QVERIFY(!s.grid.valueAt(2, 1).isValid());
-    s.grid.setTextAt(1, 2, QStringLiteral("新"));
-    QCOMPARE(s.grid.textAt(1, 2), QStringLiteral("新"));
+        // Reshaping keeps every cell's text as it read, and the values are gone.
+        s.grid.setRowBackground(2, Qt::red);
+        s.grid.setCols(3);
+        QCOMPARE(s.grid.textAt(1, 0), QString());
+        QCOMPARE(s.grid.textAt(2, 0), QStringLiteral("寫"));
+        QCOMPARE(s.grid.textAt(3, 0), QStringLiteral("c/1"));
+        QCOMPARE(s.grid.textAt(2, 1), QStringLiteral("1000000"));
+        QCOMPARE(s.grid.textAt(0, 1), QStringLiteral("數"));
+        QCOMPARE(s.grid.backgroundAt(2, 1), QColor(Qt::red));
+        QVERIFY(!s.grid.valueAt(2, 1).isValid());
+        s.grid.setTextAt(1, 2, QStringLiteral("新"));
+        QCOMPARE(s.grid.textAt(1, 2), QStringLiteral("新"));
 
-    // A new result replaces every row, column, colour, format and written cell of the last.
-    s.grid.setRow(3);
-    s.grid.showResult(ResultSet({ QStringLiteral("日") }, { { QStringLiteral("x") }, { QStringLiteral("y") } }));
-    QCOMPARE(QSize(s.grid.cols(), s.grid.rows()), QSize(1, 3));
-    QCOMPARE(s.grid.row(), 0);
-    QVERIFY(!s.grid.backgroundAt(2, 0).isValid());
-    QCOMPARE(s.grid.textAt(1, 0), QStringLiteral("x"));
-    QCOMPARE(s.grid.textAt(2, 0), QStringLiteral("y"));
-    s.grid.clearGrid();
-    QCOMPARE(s.grid.rows(), 0);
-    QVERIFY(!s.grid.valueAt(1, 0).isValid());
-}
+        // A new result replaces every row, column, colour, format and written cell of the last.
+        s.grid.setRow(3);
+        s.grid.showResult(ResultSet({ QStringLiteral("日") }, { { QStringLiteral("x") }, { QStringLiteral("y") } }));
+        QCOMPARE(QSize(s.grid.cols(), s.grid.rows()), QSize(1, 3));
+        QCOMPARE(s.grid.row(), 0);
+        QVERIFY(!s.grid.backgroundAt(2, 0).isValid());
+        QCOMPARE(s.grid.textAt(1, 0), QStringLiteral("x"));
+        QCOMPARE(s.grid.textAt(2, 0), QStringLiteral("y"));
+        s.grid.clearGrid();
+        QCOMPARE(s.grid.rows(), 0);
+        QVERIFY(!s.grid.valueAt(1, 0).isValid());
+    }
 
-void DGridTest::aHundredThousandRowsShowFast()
-{
-    const QStringList columns = { "a", "b", "c", "d", "e", "f", "g" };
-    QVector<ResultSet::Row> rows;
-    rows.reserve(100000);
-    for (int i = 0; i < 100000; ++i)
-        rows.append({ QStringLiteral("2024/05/01"), QStringLiteral("餐費"), QStringLiteral("支出"),
-            QStringLiteral("內容 %1").arg(i), double(i) / 4, QString(), qlonglong(i) });
-    const ResultSet result(columns, rows);
+    void aHundredThousandRowsShowFast()
+    {
+        const QStringList columns = { "a", "b", "c", "d", "e", "f", "g" };
+        QVector<ResultSet::Row> rows;
+        rows.reserve(100000);
+        for (int i = 0; i < 100000; ++i)
+            rows.append({ QStringLiteral("2024/05/01"), QStringLiteral("餐費"), QStringLiteral("支出"),
+                QStringLiteral("內容 %1").arg(i), double(i) / 4, QString(), qlonglong(i) });
+        const ResultSet result(columns, rows);
 
-    ShownGrid s(2, 2);
-    testing::CpuTimer timer;
-    timer.start();
-    s.grid.showResult(result);
-    s.grid.setRow(100000);
-    QTest::qWait(0);
-    s.grid.repaint();
-    const double elapsed = timer.elapsedMs();
-    QVERIFY2(elapsed < 1000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
-    QCOMPARE(s.grid.rows(), 100001);
-    QCOMPARE(s.grid.textAt(100000, 3), QStringLiteral("內容 99999"));
-    QCOMPARE(s.grid.textAt(100000, 4), QStringLiteral("24999.75"));
-}
+        ShownGrid s(2, 2);
+        testing::CpuTimer timer;
+        timer.start();
+        s.grid.showResult(result);
+        s.grid.setRow(100000);
+        QTest::qWait(0);
+        s.grid.repaint();
+        const double elapsed = timer.elapsedMs();
+        QVERIFY2(elapsed < 1000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+        QCOMPARE(s.grid.rows(), 100001);
+        QCOMPARE(s.grid.textAt(100000, 3), QStringLiteral("內容 99999"));
+        QCOMPARE(s.grid.textAt(100000, 4), QStringLiteral("24999.75"));
+    }
+};
 
 QUILLORY_TEST_MAIN(DGridTest)
 #include "DGrid_test.moc"

@@ -14,6 +14,7 @@
 #include "ui/PushButton.h"
 #include "ui/RichTextBox.h"
 
+#include <QAbstractButton>
 #include <QGroupBox>
 #include <QScreen>
 #include <QTest>
@@ -86,21 +87,19 @@ QList<Subject> subjects()
     };
 }
 
-// The grid and note boxes of a window, which must grow and shrink with it.
-QList<QWidget *> boxes(QWidget *w)
+// The grid and note boxes among the controls that take the room, which must grow and shrink
+// with the window.
+QList<QWidget *> boxesOf(const Subject &s, QWidget *w)
 {
-    if (auto *d = qobject_cast<input_keyin *>(w))
-        return { d->DGrid, d->note_day };
-    if (auto *c = qobject_cast<check *>(w))
-        return { c->DGrid, c->msg_field };
-    return {};
+    QList<QWidget *> boxes = s.growing(w);
+    boxes.removeIf([](QWidget *c) { return qobject_cast<QAbstractButton *>(c) != nullptr; });
+    return boxes;
 }
 
-void settle(QWidget *w)
+void settle()
 {
     QTest::qWait(0);
     QCoreApplication::processEvents();
-    Q_UNUSED(w);
 }
 
 bool scaledSmallScreen()
@@ -126,17 +125,17 @@ private Q_SLOTS:
             const QSize designed = w->size();
             w->show();
             QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-            settle(w.get());
+            settle();
             QVERIFY2(w->windowFlags().testFlag(Qt::WindowMaximizeButtonHint), s.name);
             // A screen with room shows the window at its designed size.
             QCOMPARE(w->size(), designed);
             const QHash<QWidget *, QRect> before = places(w.get());
-            const QList<QWidget *> growing = s.growing(w.get());
+            const QList<QWidget *> growing = s.growing(w.get()), boxes = boxesOf(s, w.get());
 
             for (const QSize &size : { designed * 1.6, QSize(designed.width() + 40, designed.height()), designed / 3,
                      QSize(designed.width(), designed.height() - 60) }) {
                 w->resize(size);
-                settle(w.get());
+                settle();
                 const QString what
                     = QStringLiteral("%1 at %2x%3").arg(QString::fromUtf8(s.name)).arg(w->width()).arg(w->height());
                 QVERIFY2(w->width() >= w->minimumWidth() && w->height() >= w->minimumHeight(), qPrintable(what));
@@ -148,7 +147,7 @@ private Q_SLOTS:
                 }
                 const int dw = w->width() - designed.width();
                 const int dh = w->height() - designed.height();
-                for (QWidget *box : boxes(w.get())) {
+                for (QWidget *box : boxes) {
                     const QRect was = before.value(box);
                     QVERIFY2(dw == 0 || (box->width() > was.width()) == (dw > 0), qPrintable(what + box->objectName()));
                     QVERIFY2(
@@ -157,15 +156,15 @@ private Q_SLOTS:
             }
             // Smaller than designed is possible where a grid or note can give up room.
             w->resize(designed / 3);
-            settle(w.get());
-            if (!boxes(w.get()).isEmpty())
+            settle();
+            if (!boxes.isEmpty())
                 QVERIFY2(w->height() < designed.height(), s.name);
 
             w->showMaximized();
             QTRY_VERIFY(w->width() > designed.width());
             QVERIFY2(outside(w.get()).isEmpty(), s.name);
-            if (!boxes(w.get()).isEmpty())
-                QVERIFY(boxes(w.get()).first()->height() > before.value(boxes(w.get()).first()).height());
+            if (!boxes.isEmpty())
+                QVERIFY(boxes.first()->height() > before.value(boxes.first()).height());
         }
     }
 
@@ -179,14 +178,14 @@ private Q_SLOTS:
         const QSize designed = w.size();
         for (const QSize &size : { designed * 1.5, designed / 2 }) {
             w.resize(size);
-            settle(&w);
+            settle();
             testing::click(w.chk_year);
-            settle(&w);
+            settle();
             QVERIFY(outside(&w).isEmpty());
             // The year view puts the grid over the sort buttons, however tall it is.
             QCOMPARE(w.DGrid->y(), w.Frame3->y());
             testing::click(w.chk_month);
-            settle(&w);
+            settle();
             QVERIFY(outside(&w).isEmpty());
             QCOMPARE(w.DGrid->y(), w.Frame3->geometry().bottom() + 1);
             // The message area ends where the window does.
@@ -205,12 +204,12 @@ private Q_SLOTS:
             const QSize designed = w->size();
             w->show();
             QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-            settle(w.get());
+            settle();
             QVERIFY2(free.contains(w->frameGeometry()), s.name);
             QVERIFY2(outside(w.get()).isEmpty(), qPrintable(QString::fromUtf8(s.name) + outside(w.get())));
             if (designed.height() + 8 > free.height()) {
                 QVERIFY2(w->height() < designed.height(), s.name);
-                for (QWidget *box : boxes(w.get()))
+                for (QWidget *box : boxesOf(s, w.get()))
                     QVERIFY(box->height() >= 30);
             }
         }
