@@ -119,6 +119,9 @@ void WindowFit::fitToScreen()
         m_window->geometry().top() - m_window->frameGeometry().top(),
         m_window->frameGeometry().right() - m_window->geometry().right(),
         m_window->frameGeometry().bottom() - m_window->geometry().bottom());
+    // Until the window manager has framed the window, its position is that of its inside:
+    // a title bar kept on the screen lies above that point.
+    const QPoint inside = frame.isNull() ? QPoint(usualFrame.left(), usualFrame.top()) : QPoint();
     if (frame.isNull())
         frame = usualFrame;
     const QRect room = free.marginsRemoved(frame);
@@ -126,12 +129,12 @@ void WindowFit::fitToScreen()
     if (size != m_window->size())
         m_window->resize(size);
     // Keep the whole window, frame included, on the free area, its top-left corner first.
-    QPoint corner = m_window->pos();
+    QPoint corner = m_window->pos() - inside;
     const QSize outer = size.grownBy(frame);
     corner.setX(std::max(free.left(), std::min(corner.x(), free.right() + 1 - outer.width())));
     corner.setY(std::max(free.top(), std::min(corner.y(), free.bottom() + 1 - outer.height())));
-    if (corner != m_window->pos())
-        m_window->move(corner);
+    if (corner + inside != m_window->pos())
+        m_window->move(corner + inside);
 }
 
 bool WindowFit::eventFilter(QObject *watched, QEvent *event)
