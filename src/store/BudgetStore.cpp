@@ -15,10 +15,7 @@ using database_access::Open_Query;
 
 bool tableExists()
 {
-    return Open_Query(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"),
-               { QString(Budgets::table) })
-               .rowCount()
-        > 0;
+    return database_access::Table_Exists(Budgets::table);
 }
 
 QString monthText(const QDate &month)

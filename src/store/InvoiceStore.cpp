@@ -12,13 +12,7 @@ using namespace LedgerNames;
 using database_access::Exec_SQL;
 using database_access::Open_Query;
 
-bool tableExists(QLatin1String table)
-{
-    return Open_Query(
-               QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"), { QString(table) })
-               .rowCount()
-        > 0;
-}
+using database_access::Table_Exists;
 
 void makeTables()
 {
@@ -37,7 +31,7 @@ void makeTables()
 QHash<QString, Known> known(const QStringList &identities)
 {
     QHash<QString, Known> out;
-    if (identities.isEmpty() || !tableExists(Imported::table))
+    if (identities.isEmpty() || !Table_Exists(Imported::table))
         return out;
     // A few hundred at a time, each in one statement.
     constexpr qsizetype chunk = 400;
@@ -55,7 +49,7 @@ QHash<QString, Known> known(const QStringList &identities)
 
 std::optional<Choice> choiceFor(const QString &store)
 {
-    if (!tableExists(StoreChoices::table))
+    if (!Table_Exists(StoreChoices::table))
         return std::nullopt;
     const ResultSet rows = Open_Query(QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %5 = ?")
                                           .arg(StoreChoices::kind, StoreChoices::inout, StoreChoices::content,
@@ -113,7 +107,7 @@ bool similarEntry(const QDate &date, int inout, double amount, const QString &co
 
 std::optional<Profile> profileFor(const QString &shape)
 {
-    if (!tableExists(StatementProfiles::table))
+    if (!Table_Exists(StatementProfiles::table))
         return std::nullopt;
     const ResultSet rows = Open_Query(QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4 = ?")
                                           .arg(StatementProfiles::name, StatementProfiles::mapping,

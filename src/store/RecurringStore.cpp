@@ -21,13 +21,7 @@ using database_access::Open_Query;
 
 bool tablesExist()
 {
-    return Open_Query(QStringLiteral("SELECT count(*) AS n FROM sqlite_master WHERE type = 'table' AND name IN (?, ?)"),
-               { QString(Recurring::table), QString(RecurringDone::table) })
-               .rows()
-               .first()
-               .first()
-               .toInt()
-        == 2;
+    return database_access::Table_Exists(Recurring::table) && database_access::Table_Exists(RecurringDone::table);
 }
 
 void makeTables()

@@ -175,6 +175,14 @@ bool Is_Open()
     return QSqlDatabase::contains(connectionName) && QSqlDatabase::database(connectionName, false).isOpen();
 }
 
+bool Table_Exists(QLatin1String table)
+{
+    return Open_Query(
+               QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"), { QString(table) })
+               .rowCount()
+        > 0;
+}
+
 ResultSet Open_Query(const QString &sql, const QVariantList &values)
 {
     // Straight on the engine's own interface rather than through QSqlQuery: a range query of

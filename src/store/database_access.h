@@ -28,6 +28,9 @@ bool Is_Open();
 
 // Runs a query and returns its whole result.
 ResultSet Open_Query(const QString &sql, const QVariantList &values = {});
+// Whether the ledger holds a table of this name (the tables a later version added are made
+// only when first written).
+bool Table_Exists(QLatin1String table);
 // Runs a statement that changes data; returns the number of rows it changed.
 qint64 Exec_SQL(const QString &sql, const QVariantList &values = {});
 // Runs one change statement for each of count lists of values, prepared once, as Exec_SQL
