@@ -2,7 +2,6 @@
 // reader is held to a table of typed texts, to a general reader over every short text, and to
 // its writer over whole centuries of days.
 
-#include "platform/Clock.h"
 #include "platform/DateText.h"
 #include "platform/Decimal.h"
 #include "platform/Numbers.h"
@@ -169,21 +168,12 @@ private Q_SLOTS:
         }
     }
 
-    void writesAndRoundsPlainNumbers()
+    void writesPlainNumbers()
     {
         const QList<std::pair<double, const char *>> written = { { -0.0, "0" }, { -2730.0, "-2730" },
             { 0.1 + 0.2, "0.3" }, { 1234.56 + 0.01, "1234.57" }, { 1e15, "1000000000000000" }, { 0.0001, "0.0001" } };
         for (const auto &[value, text] : written)
             QCOMPARE(Numbers::text(value), QString::fromLatin1(text));
-        const QList<std::pair<double, double>> rounded
-            = { { 0.5, 0 }, { 1.5, 2 }, { 2.5, 2 }, { -0.5, 0 }, { -1.5, -2 }, { 2.4, 2 }, { 2.6, 3 } };
-        for (const auto &[value, whole] : rounded)
-            QCOMPARE(Numbers::roundHalfEven(value), whole);
-        QCOMPARE(Numbers::trimBlanks(QStringLiteral("  a b  ")), QStringLiteral("a b"));
-        QCOMPARE(Numbers::trimBlanks(QStringLiteral("\t\u3000a\n")), QStringLiteral("\t\u3000a\n"));
-        testing::FixedClock clock(QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58)));
-        QCOMPARE(Clock::now(), QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58)));
-        QCOMPARE(Clock::today(), QDate(2024, 2, 29));
     }
 
     void sumsAreExact()

@@ -9,7 +9,6 @@
 #include "store/ReportStore.h"
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
-#include "support/FullDisk.h"
 #include "support/QueryPlan.h"
 #include "support/TestLedger.h"
 #include "support/TestSupport.h"
@@ -430,20 +429,6 @@ private Q_SLOTS:
             QCOMPARE(ledger.readSKinds(), after.isEmpty() ? before : after);
             QCOMPARE(SKinds, Parse_SKinds_Line(Last_SKinds_Line(ledger.readSKinds())));
         }
-        // A read-only file or a full disk: the old file and list stay.
-        ledger.writeSKinds("7,3\r\n");
-        QFile::setPermissions(ledger.path(QStringLiteral("SKinds.txt")), QFileDevice::ReadOwner);
-        QVERIFY_THROWS_EXCEPTION(StoreError, Add_Summary_Kind(5));
-        QVERIFY_THROWS_EXCEPTION(StoreError, Remove_Summary_Kind(7));
-        QFile::setPermissions(
-            ledger.path(QStringLiteral("SKinds.txt")), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        {
-            testing::FullDisk full;
-            QVERIFY_THROWS_EXCEPTION(StoreError, Add_Summary_Kind(12));
-            QVERIFY_THROWS_EXCEPTION(StoreError, Remove_Summary_Kind(3));
-        }
-        QCOMPARE(ledger.readSKinds() + SKinds_Line(SKinds).toLatin1(), QByteArray("7,3\r\n7,3"));
-        QCOMPARE(QDir(ledger.folder()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 
     // Another tool's kind table, without AUTOINCREMENT, reuses the highest id freed: a new kind
