@@ -15,8 +15,6 @@
 #include <QChart>
 #include <QLabel>
 
-#include <sqlite3.h>
-
 using namespace safety;
 
 namespace {
@@ -31,28 +29,6 @@ const QString usualColumns = QStringLiteral("a_date TEXT, a_kind INTEGER, a_inou
 QString remade(const QString &columns)
 {
     return QStringLiteral("DROP TABLE data_main; CREATE TABLE data_main (%1);").arg(columns) + entries;
-}
-
-// Runs statements on path through the engine directly, as another tool would; with keep, the
-// connection stays open and is handed back. The first value of the last statement.
-QString engine(const QString &path, const QString &statements, sqlite3 **keep = nullptr)
-{
-    sqlite3 *db = nullptr;
-    sqlite3_open(QFile::encodeName(path).constData(), &db);
-    QString answer;
-    char *failure = nullptr;
-    const auto lastValue = [](void *out, int, char **values, char **) {
-        *static_cast<QString *>(out) = QString::fromUtf8(values[0]);
-        return 0;
-    };
-    if (sqlite3_exec(db, statements.toUtf8().constData(), lastValue, &answer, &failure) != SQLITE_OK)
-        answer = QStringLiteral("<failed: %1>").arg(QString::fromUtf8(failure));
-    sqlite3_free(failure);
-    if (keep != nullptr)
-        *keep = db;
-    else
-        sqlite3_close(db);
-    return answer;
 }
 
 // Runs the real start-up on a folder whose db1.mdb it must refuse (beside summary kinds it
@@ -162,7 +138,7 @@ private Q_SLOTS:
         LedgerFolder folder;
         const QString db = folder.path(QStringLiteral("db1.mdb"));
         // Big enough to span many pages, so that a cut file loses real data.
-        engine(db,
+        onFile(db,
             QStringLiteral("INSERT INTO data_main WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n "
                            "WHERE k < 600) SELECT '2024-05-01', 1, 0, printf('帳目 %d %.*c', k, 80, 'x'), k, '', k + "
                            "1000, '' FROM n"));
@@ -180,7 +156,7 @@ private Q_SLOTS:
             QVERIFY(damage == QStringLiteral("folder") ? QDir().mkdir(db)
                                                        : ::mkfifo(QFile::encodeName(db).constData(), 0600) == 0);
         } else {
-            QCOMPARE(engine(db, damage), QString());
+            QCOMPARE(onFile(db, damage), QString());
         }
         checkStartRefused(folder, named);
     }
@@ -202,7 +178,7 @@ private Q_SLOTS:
                                  "CREATE INDEX by_note ON data_main (a_note);") };
         for (const QString &layout : layouts) {
             LedgerFolder folder;
-            QCOMPARE(engine(folder.path(QStringLiteral("db1.mdb")), layout), QString());
+            QCOMPARE(onFile(folder.path(QStringLiteral("db1.mdb")), layout), QString());
             ScriptedBoxes boxes;
             QVERIFY2(startUp() && boxes.texts().isEmpty(), qPrintable(boxes.texts().join(u'|')));
             QCOMPARE(database_access::Open_Query(QStringLiteral("SELECT a_content FROM data_main WHERE a_date = ?"),
@@ -219,7 +195,7 @@ private Q_SLOTS:
     {
         LedgerFolder folder;
         sqlite3 *other = nullptr;
-        QCOMPARE(engine(QStringLiteral("db1.mdb"),
+        QCOMPARE(onFile(QStringLiteral("db1.mdb"),
                      QStringLiteral("PRAGMA wal_autocheckpoint = 0; PRAGMA journal_mode = WAL;") + entries, &other),
             QStringLiteral("wal"));
         sqlite3_db_config(other, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, static_cast<int *>(nullptr));
@@ -234,7 +210,7 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(QStringLiteral("db1.mdb-wal")).size() > 0);
         QFile::copy(QStringLiteral("db1.mdb"), QStringLiteral("alone.mdb"));
         QCOMPARE(
-            engine(QStringLiteral("alone.mdb"), QStringLiteral("SELECT count(*) FROM data_main")), QStringLiteral("0"));
+            onFile(QStringLiteral("alone.mdb"), QStringLiteral("SELECT count(*) FROM data_main")), QStringLiteral("0"));
         database_access::Open_DB(QStringLiteral("db1.mdb"));
         // Every commit waits for the disk (FULL is 2), and a write waits a while for another process.
         QStringList settings;
@@ -247,11 +223,11 @@ private Q_SLOTS:
         database_access::Close_DB();
         QVERIFY(!QFile::exists(QStringLiteral("db1.mdb-wal")) && QFile::remove(QStringLiteral("alone.mdb")));
         QFile::copy(QStringLiteral("db1.mdb"), QStringLiteral("alone.mdb"));
-        QCOMPARE(engine(QStringLiteral("alone.mdb"),
+        QCOMPARE(onFile(QStringLiteral("alone.mdb"),
                      QStringLiteral("PRAGMA journal_mode; SELECT (SELECT count(*) FROM data_main) || (SELECT count(*) "
                                     "FROM data_note)")),
             QStringLiteral("21"));
-        QCOMPARE(engine(QStringLiteral("alone.mdb"), QStringLiteral("PRAGMA journal_mode")), QStringLiteral("delete"));
+        QCOMPARE(onFile(QStringLiteral("alone.mdb"), QStringLiteral("PRAGMA journal_mode")), QStringLiteral("delete"));
     }
 
     // Another tool's layout, without this program's check on it, lets in a kind that does not
@@ -260,7 +236,7 @@ private Q_SLOTS:
     void strayEntriesCountAlikeEverywhereOnceGathered()
     {
         LedgerFolder folder;
-        engine(QStringLiteral("db1.mdb"),
+        onFile(QStringLiteral("db1.mdb"),
             remade(usualColumns + QStringLiteral(", UNIQUE (a_key)"))
                 + QStringLiteral("DELETE FROM data_main; INSERT INTO data_main VALUES ('2024-05-15', 1, 0, 'x', 30, "
                                  "'', 1, ''), ('2024-05-15', 999, 0, 'x', 1000, '', 2, ''), ('2024-05-15', 1, 2, 'x', "

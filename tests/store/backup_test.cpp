@@ -92,14 +92,13 @@ private Q_SLOTS:
         QCOMPARE(start(0).size(), 1);
         LedgerSchema::createLedger(QStringLiteral("real.mdb"));
         safety::onFile(QStringLiteral("real.mdb"),
-            { QStringLiteral("INSERT INTO data_main VALUES ('2025-01-01', 1, 0, '房租', 250, "
-                             "'', 1, ''), ('2025-01-02', 1, 0, '房租', 250, '', 2, '')") });
+            QStringLiteral("INSERT INTO data_main VALUES ('2025-01-01', 1, 0, '房租', 250, "
+                           "'', 1, ''), ('2025-01-02', 1, 0, '房租', 250, '', 2, '')"));
         Close_DB();
         QVERIFY(QFile::remove(db1) && QFile::copy(QStringLiteral("real.mdb"), db1));
         const QStringList kept = start(60);
         QCOMPARE(kept.size(), 2);
-        QCOMPARE(
-            safety::onFile(kept.last(), { QStringLiteral("SELECT total(a_count) FROM data_main") }).toDouble(), 500.0);
+        QCOMPARE(safety::onFile(kept.last(), QStringLiteral("SELECT total(a_count) FROM data_main")).toDouble(), 500.0);
         // Nothing changed: no copy, whatever the file's time says, its copy's very time too.
         const QDateTime copied = QFileInfo(kept.last()).lastModified();
         for (const QDateTime &time : { copied, copied.addSecs(5), copied.addSecs(-5) }) {
@@ -117,14 +116,14 @@ private Q_SLOTS:
         for (const auto &[sql, time] : changes) {
             Close_DB();
             const qint64 size = QFileInfo(db1).size();
-            safety::onFile(db1, { sql });
+            safety::onFile(db1, sql);
             QCOMPARE(QFileInfo(db1).size(), size);
             touch(db1, {}, time.isValid() ? time : QFileInfo(Backup::copies(db1).last()).lastModified());
             ++copies;
             QCOMPARE(start(180 + copies).size(), copies);
         }
         QCOMPARE(safety::onFile(Backup::copies(db1).last(),
-                     { QStringLiteral("SELECT group_concat(a_content || a_count) FROM data_main") }),
+                     QStringLiteral("SELECT group_concat(a_content || a_count) FROM data_main")),
             QStringLiteral("電費250.0,房租300.0"));
         for (int hour = 4; hour <= 14; ++hour) {
             ledger.addEntry(QStringLiteral("2026-03-02"), 1, 0, QStringLiteral("午餐"), hour, {}, 100 + hour);
@@ -170,7 +169,7 @@ private Q_SLOTS:
             QTRY_VERIFY(!backup.running());
             backup.finish();
         }
-        QCOMPARE(safety::onFile(Backup::copies(db1).value(0), { QStringLiteral("PRAGMA integrity_check") }),
+        QCOMPARE(safety::onFile(Backup::copies(db1).value(0), QStringLiteral("PRAGMA integrity_check")),
             QStringLiteral("ok"));
         QVERIFY(boxes.texts().isEmpty());
         // Pieces of a copy cut short go at the next start, even when no copy is due.
