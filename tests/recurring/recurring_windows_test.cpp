@@ -5,6 +5,7 @@
 #include "support/TestLedger.h"
 #include "support/TestSupport.h"
 
+#include "app/Form1.h"
 #include "app/WindowOpeners.h"
 #include "entry/input_keyin.h"
 #include "platform/Numbers.h"
@@ -112,6 +113,21 @@ private Q_SLOTS:
         QCOMPARE(s.entries(), QStringList({ "2024-04-30 房租 12000" }));
         QVERIFY(!DueWindow().anythingDue());
         QVERIFY(s.boxes.unexpected().isEmpty());
+    }
+
+    // At start the menu shows the list only when something is due.
+    void theStartShowsWhatIsDue()
+    {
+        DueLedger s;
+        ModalDriver modal;
+        Form1 menu;
+        modal.next([](QDialog *dialog) { testing::click(static_cast<DueWindow *>(dialog)->cmd_enter); });
+        menu.offerDueRecurring(); // the electricity is left, unticked
+        RecurringStore::post({ { RecurringStore::due(QDate(2024, 5, 15)).first(), std::nullopt } });
+        menu.offerDueRecurring();
+        QCOMPARE(modal.shown(), QStringList { "DueWindow" });
+        QCOMPARE(s.entries().size(), 4);
+        QVERIFY(modal.unexpected().isEmpty());
     }
 
     // 設為固定收支 on an entry fills a new item that starts after it, so this month's is not
