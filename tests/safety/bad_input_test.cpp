@@ -1,6 +1,6 @@
 // Awkward text pasted into every text field of every window: quotes, wildcards, statement
 // pieces, line breaks, tabs, marks a reader takes for a byte-order mark, characters beyond the
-// first plane, right-to-left text, very long text; dates, amounts and years of every wrong
+// first plane, right-to-left text, very long text; dates, amounts and years of wrong
 // shape. Each is stored and shown back code unit for code unit, or refused with the field's
 // message and nothing written.
 

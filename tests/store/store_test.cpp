@@ -1,5 +1,5 @@
-// The ledger's store: statements, results and transactions on the engine; texts kept code unit
-// for code unit; exact sums for the totals and the charts; the summary kinds' line.
+// The ledger's store: statements and results on the engine, a ledger never written over; texts
+// kept code unit for code unit; exact sums for the totals and the charts; the summary kinds' line.
 
 #include "store/ChartStore.h"
 #include "store/EntryStore.h"
