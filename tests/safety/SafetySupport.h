@@ -1,7 +1,7 @@
 #pragma once
 
 // What the fault and bad-input tests share: running as an ordinary user, a ledger folder that
-// start-up has not yet opened, a picture of everything the ledger holds, and other processes'
+// start-up has not yet opened, a picture of everything the ledger holds, and other tools'
 // connections to it.
 
 #include "entry/input_keyin.h"
@@ -14,13 +14,11 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <grp.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -124,55 +122,28 @@ inline QStringList ledgerContent()
     return lines;
 }
 
-// Runs statements on a file through a connection of its own, as another tool would: the first
-// value of the last one, or why one failed.
-inline QString onFile(const QString &path, const QStringList &statements)
+// Runs statements on a file through the engine directly, as another tool would: the first value
+// of the last row given, or why a statement failed. With keep, the connection stays open (holding
+// whatever it began) and is handed back.
+inline QString onFile(const QString &path, const QString &statements, sqlite3 **keep = nullptr)
 {
+    sqlite3 *db = nullptr;
+    sqlite3_open(QFile::encodeName(path).constData(), &db);
     QString answer;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("another-tool"));
-        db.setDatabaseName(path);
-        QSqlQuery query(db);
-        answer = db.open() ? QString() : db.lastError().text();
-        for (const QString &sql : statements) {
-            if (answer.isEmpty() && !query.exec(sql))
-                answer = QStringLiteral("failed: ") + query.lastError().text();
-        }
-        if (answer.isEmpty() && query.next())
-            answer = query.value(0).toString();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("another-tool"));
+    char *failure = nullptr;
+    const auto lastValue = [](void *out, int, char **values, char **) {
+        *static_cast<QString *>(out) = QString::fromUtf8(values[0]);
+        return 0;
+    };
+    if (sqlite3_exec(db, statements.toUtf8().constData(), lastValue, &answer, &failure) != SQLITE_OK)
+        answer = QStringLiteral("failed: %1").arg(QString::fromUtf8(failure));
+    sqlite3_free(failure);
+    if (keep != nullptr)
+        *keep = db;
+    else
+        sqlite3_close(db);
     return answer;
 }
-
-// A second connection to a ledger, as another process would hold it.
-class OtherConnection
-{
-public:
-    explicit OtherConnection(const QString &path)
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("another-process"));
-        db.setDatabaseName(path);
-        if (!db.open())
-            qFatal("second connection: %s", qPrintable(db.lastError().text()));
-    }
-    ~OtherConnection()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(QStringLiteral("another-process"), false);
-            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("another-process"));
-    }
-    OtherConnection(const OtherConnection &) = delete;
-    OtherConnection &operator=(const OtherConnection &) = delete;
-
-    bool exec(const QString &sql)
-    {
-        return QSqlQuery(QSqlDatabase::database(QStringLiteral("another-process"), false)).exec(sql);
-    }
-};
 
 } // namespace safety
 

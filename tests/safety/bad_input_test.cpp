@@ -1,6 +1,6 @@
 // Awkward text pasted into every text field of every window: quotes, wildcards, statement
 // pieces, line breaks, tabs, marks a reader takes for a byte-order mark, characters beyond the
-// first plane, right-to-left text, very long text; dates, amounts and years of every wrong
+// first plane, right-to-left text, very long text; dates, amounts and years of wrong
 // shape. Each is stored and shown back code unit for code unit, or refused with the field's
 // message and nothing written.
 
@@ -37,12 +37,10 @@ void awkwardTexts()
     QTest::newRow("10,000 characters") << QString(10000, QChar(0x5E33));
 }
 
-const QStringList notDates = { QString(), QStringLiteral("2024/2/30"), QStringLiteral("2024/13/1"),
-    QStringLiteral("0000/1/1"), QStringLiteral("-2024/1/1"), QStringLiteral("2024-5/1"),
+// The reader's own table holds every shape; these are what pasting brings.
+const QStringList notDates = { QString(), QStringLiteral("2024/2/30"),
     QStringLiteral("2024/5/1'; DELETE FROM data_main; --"), QStringLiteral("２０２４/１３/１"),
-    QStringLiteral("2024/5/1\n"), QStringLiteral("2024/5/1\u3000日"), QStringLiteral("2024/5/1 10:00"),
-    QStringLiteral("📅"), QString(10000, u'9'), QStringLiteral("112/2/29"), QStringLiteral("113/13/1"),
-    QStringLiteral("民國2024/5/1"), QStringLiteral("113年5月1"), QStringLiteral("12345"), QStringLiteral("民國") };
+    QStringLiteral("2024/5/1\n"), QStringLiteral("📅"), QString(10000, u'9'), QStringLiteral("112/2/29") };
 
 const QString halfHigh = QStringLiteral("午餐") + QChar(0xD83D);
 const QString halfLow = QChar(0xDE00) + QStringLiteral("餐");
@@ -159,9 +157,8 @@ private Q_SLOTS:
         }
         testing::retype(w->date_new, QStringLiteral("2024/5/15"));
         QTest::keyClick(w->date_new, Qt::Key_Return);
-        for (const char *amount : { "abc", "1,00", "5$", "1.2.3", "1e", "--5", "1e400", "NaN", "inf", "0x10", "1 000",
-                 "5'", "5; DROP TABLE data_main", ".", "１２圓", "١٢", "\t5", "5\n", "\u30005\u30005", "1,20", "120圓",
-                 "US$5", "(120)", "1,200.5.5" }) {
+        for (const char *amount :
+            { "abc", "1,00", "1e400", "NaN", "5; DROP TABLE data_main", "１２圓", "١٢", "\t5", "5\n", "(120)" }) {
             paste(w->money_inout, QString::fromUtf8(amount));
             testing::click(w->note_one);
             QCOMPARE(s.boxes.take(), QStringList { refusals::badAmountOnLeaving });

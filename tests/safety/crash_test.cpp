@@ -46,7 +46,7 @@ private Q_SLOTS:
         }
         // As the next start would: the engine rolls back whatever the last kill left half done.
         database_access::Open_DB(QStringLiteral("db1.mdb"));
-        QCOMPARE(onFile(QStringLiteral("db1.mdb"), { QStringLiteral("PRAGMA integrity_check") }), QStringLiteral("ok"));
+        QCOMPARE(onFile(QStringLiteral("db1.mdb"), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
         QSet<QString> stored;
         for (const ResultSet::Row &row :
             database_access::Open_Query(QStringLiteral("SELECT a_content FROM data_main")).rows())
@@ -65,7 +65,7 @@ private Q_SLOTS:
         database_access::Close_DB();
         // Every backup that carries its final name was verified; a killed one must not look finished.
         for (const QString &copy : Backup::copies(QStringLiteral("db1.mdb")))
-            QCOMPARE(onFile(copy, { QStringLiteral("PRAGMA integrity_check") }), QStringLiteral("ok"));
+            QCOMPARE(onFile(copy, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     }
 };
 

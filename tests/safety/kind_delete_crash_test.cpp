@@ -31,7 +31,7 @@ QString totalsAfterRestart(const QString &folder)
     QStringList lines { sums.income.text(), sums.expense.text() };
     for (const ReportStore::KindExpense &line : ReportStore::summaryKindExpenses(year, database_access::SKinds_List()))
         lines << line.name + u'=' + line.sum.text();
-    lines << onFile(QStringLiteral("db1.mdb"), { QStringLiteral("PRAGMA integrity_check") }) << boxes.texts()
+    lines << onFile(QStringLiteral("db1.mdb"), QStringLiteral("PRAGMA integrity_check")) << boxes.texts()
           << QString::fromLatin1(fileBytes(QStringLiteral("SKinds.txt")));
     database_access::Close_DB();
     LedgerLock::release();
@@ -64,11 +64,10 @@ private Q_SLOTS:
     {
         LedgerFolder origin;
         QVERIFY(onFile(QStringLiteral("db1.mdb"),
-            { QStringLiteral(
-                "INSERT INTO data_main VALUES ('2024-03-01', 1, 0, '早餐', 65.5, '', 1, '餐費'), "
-                "('2024-03-01', 2, 0, '公車', 15, '', 2, '交通'), ('2024-03-02', 1, 0, '晚餐', 120, '', 3, "
-                "'餐費'), ('2024-03-02', 5, 0, '電影', 300, '', 4, '娛樂'), ('2024-03-03', 9, 1, '薪水', "
-                "40000, '', 5, '薪資'), ('2024-03-03', 1, 1, '退款', 20, '', 6, '餐費')") })
+            QStringLiteral("INSERT INTO data_main VALUES ('2024-03-01', 1, 0, '早餐', 65.5, '', 1, '餐費'), "
+                           "('2024-03-01', 2, 0, '公車', 15, '', 2, '交通'), ('2024-03-02', 1, 0, '晚餐', 120, '', 3, "
+                           "'餐費'), ('2024-03-02', 5, 0, '電影', 300, '', 4, '娛樂'), ('2024-03-03', 9, 1, '薪水', "
+                           "40000, '', 5, '薪資'), ('2024-03-03', 1, 1, '退款', 20, '', 6, '餐費')"))
                     .isEmpty());
         const auto freshCopy = [&](const QString &name) {
             QDir().mkpath(origin.path(name));
@@ -106,8 +105,8 @@ private Q_SLOTS:
     void theNextStartDropsOnlyIdsOfGoneKinds()
     {
         LedgerFolder folder;
-        QVERIFY(onFile(QStringLiteral("db1.mdb"), { QStringLiteral("DELETE FROM kind WHERE a_kind IN (3, 4, 99)") })
-                    .isEmpty());
+        QVERIFY(
+            onFile(QStringLiteral("db1.mdb"), QStringLiteral("DELETE FROM kind WHERE a_kind IN (3, 4, 99)")).isEmpty());
         writeFile(QStringLiteral("SKinds.txt"), "5,3,2,4,0,7,99\r\n");
         QVERIFY(totalsAfterRestart(folder.folder()).endsWith(QStringLiteral(" 5,2,0,7\r\n")));
         writeFile(QStringLiteral("SKinds.txt"), " 5 \r\n");

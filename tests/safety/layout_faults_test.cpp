@@ -15,8 +15,6 @@
 #include <QChart>
 #include <QLabel>
 
-#include <sqlite3.h>
-
 using namespace safety;
 
 namespace {
@@ -31,28 +29,6 @@ const QString usualColumns = QStringLiteral("a_date TEXT, a_kind INTEGER, a_inou
 QString remade(const QString &columns)
 {
     return QStringLiteral("DROP TABLE data_main; CREATE TABLE data_main (%1);").arg(columns) + entries;
-}
-
-// Runs statements on path through the engine directly, as another tool would; with keep, the
-// connection stays open and is handed back. The first value of the last statement.
-QString engine(const QString &path, const QString &statements, sqlite3 **keep = nullptr)
-{
-    sqlite3 *db = nullptr;
-    sqlite3_open(QFile::encodeName(path).constData(), &db);
-    QString answer;
-    char *failure = nullptr;
-    const auto lastValue = [](void *out, int, char **values, char **) {
-        *static_cast<QString *>(out) = QString::fromUtf8(values[0]);
-        return 0;
-    };
-    if (sqlite3_exec(db, statements.toUtf8().constData(), lastValue, &answer, &failure) != SQLITE_OK)
-        answer = QStringLiteral("<failed: %1>").arg(QString::fromUtf8(failure));
-    sqlite3_free(failure);
-    if (keep != nullptr)
-        *keep = db;
-    else
-        sqlite3_close(db);
-    return answer;
 }
 
 // Runs the real start-up on a folder whose db1.mdb it must refuse (beside summary kinds it
@@ -83,23 +59,6 @@ class LayoutFaultsTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void theConnectionUsesTheSafeSettings()
-    {
-        LedgerFolder folder;
-        ScriptedBoxes boxes;
-        QVERIFY(startUp() && boxes.texts().isEmpty());
-        // FULL is 2; the rollback journal keeps the ledger in db1.mdb alone once the run ends.
-        QStringList settings;
-        for (const char *pragma : { "synchronous", "journal_mode", "busy_timeout" }) {
-            const ResultSet set = database_access::Open_Query(QStringLiteral("PRAGMA ") + QLatin1String(pragma));
-            settings << set.rows().value(0).value(0).toString();
-        }
-        QCOMPARE(settings, QStringList({ "2", "delete", "3000" }));
-        database_access::Close_DB();
-        LedgerLock::release();
-        QCOMPARE(QDir().entryList(QDir::Files), QStringList { QStringLiteral("db1.mdb") });
-    }
-
     void damagedOrForeignLedgerIsRefusedUntouched_data()
     {
         QTest::addColumn<QString>("damage"); // statements run by the engine, or what is done to the file
@@ -109,15 +68,8 @@ private Q_SLOTS:
         };
         row("zero-byte file", QStringLiteral("cut 0"), "");
         row("garbage", QStringLiteral("garbage"), "");
-        row("cut inside the header", QStringLiteral("cut 60"), "");
-        row("only the first page left", QStringLiteral("cut 4096"), "");
         row("cut in half", QStringLiteral("cut half"), "");
-        row("a folder named db1.mdb", QStringLiteral("folder"), "");
         row("a pipe named db1.mdb", QStringLiteral("pipe"), ""); // opening it must not wait for a writer
-        row("SQLite file of something else",
-            QStringLiteral("DROP TABLE data_main; DROP TABLE kind; DROP TABLE "
-                           "data_note; DROP TABLE inout; CREATE TABLE notes (a)"),
-            "");
         row("ledger missing a table", QStringLiteral("DROP TABLE inout"), "沒有帳本的資料表 inout");
         row("view in place of a table",
             QStringLiteral("DROP TABLE inout; CREATE VIEW inout AS SELECT 0 AS inout, '支出' AS text"),
@@ -144,8 +96,6 @@ private Q_SLOTS:
                                   "TEXT, a_count REAL, a_note TEXT, a_kind_name TEXT")),
             "資料表 data_main 的欄位不對：應該依序是 "
             "a_date、a_kind、a_inout、a_content、a_count、a_note、a_key、a_kind_name，檔案裡是 a_key、a_date、");
-        row("a column more", QStringLiteral("ALTER TABLE kind ADD COLUMN colour TEXT"),
-            "資料表 kind 的欄位不對：應該依序是 a_kind、name、key_order，檔案裡是 a_kind、name、key_order、colour。");
         row("a computed column more",
             QStringLiteral("ALTER TABLE data_note ADD COLUMN size INTEGER GENERATED ALWAYS AS (length(a_note))"),
             "資料表 data_note 的欄位不對");
@@ -167,9 +117,6 @@ private Q_SLOTS:
                 + QStringLiteral("CREATE TRIGGER tidy AFTER INSERT ON data_main BEGIN DELETE FROM data_main WHERE "
                                  "a_key <> new.a_key; END"),
             "觸發程序（trigger）tidy（資料表 data_main）");
-        row("trigger on the notes",
-            QStringLiteral("CREATE TRIGGER keep BEFORE DELETE ON data_note BEGIN SELECT RAISE(IGNORE); END"),
-            "觸發程序（trigger）keep（資料表 data_note）");
     }
 
     void damagedOrForeignLedgerIsRefusedUntouched()
@@ -179,7 +126,7 @@ private Q_SLOTS:
         LedgerFolder folder;
         const QString db = folder.path(QStringLiteral("db1.mdb"));
         // Big enough to span many pages, so that a cut file loses real data.
-        engine(db,
+        onFile(db,
             QStringLiteral("INSERT INTO data_main WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n "
                            "WHERE k < 600) SELECT '2024-05-01', 1, 0, printf('帳目 %d %.*c', k, 80, 'x'), k, '', k + "
                            "1000, '' FROM n"));
@@ -192,12 +139,10 @@ private Q_SLOTS:
             for (qsizetype i = 0; i < noise.size(); ++i)
                 noise[i] = char((i * 7919 + 13) % 251);
             writeFile(db, noise);
-        } else if (damage == QStringLiteral("folder") || damage == QStringLiteral("pipe")) {
-            QFile::remove(db);
-            QVERIFY(damage == QStringLiteral("folder") ? QDir().mkdir(db)
-                                                       : ::mkfifo(QFile::encodeName(db).constData(), 0600) == 0);
+        } else if (damage == QStringLiteral("pipe")) {
+            QVERIFY(QFile::remove(db) && ::mkfifo(QFile::encodeName(db).constData(), 0600) == 0);
         } else {
-            QCOMPARE(engine(db, damage), QString());
+            QCOMPARE(onFile(db, damage), QString());
         }
         checkStartRefused(folder, named);
     }
@@ -219,7 +164,7 @@ private Q_SLOTS:
                                  "CREATE INDEX by_note ON data_main (a_note);") };
         for (const QString &layout : layouts) {
             LedgerFolder folder;
-            QCOMPARE(engine(folder.path(QStringLiteral("db1.mdb")), layout), QString());
+            QCOMPARE(onFile(folder.path(QStringLiteral("db1.mdb")), layout), QString());
             ScriptedBoxes boxes;
             QVERIFY2(startUp() && boxes.texts().isEmpty(), qPrintable(boxes.texts().join(u'|')));
             QCOMPARE(database_access::Open_Query(QStringLiteral("SELECT a_content FROM data_main WHERE a_date = ?"),
@@ -236,7 +181,7 @@ private Q_SLOTS:
     {
         LedgerFolder folder;
         sqlite3 *other = nullptr;
-        QCOMPARE(engine(QStringLiteral("db1.mdb"),
+        QCOMPARE(onFile(QStringLiteral("db1.mdb"),
                      QStringLiteral("PRAGMA wal_autocheckpoint = 0; PRAGMA journal_mode = WAL;") + entries, &other),
             QStringLiteral("wal"));
         sqlite3_db_config(other, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, static_cast<int *>(nullptr));
@@ -251,17 +196,24 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(QStringLiteral("db1.mdb-wal")).size() > 0);
         QFile::copy(QStringLiteral("db1.mdb"), QStringLiteral("alone.mdb"));
         QCOMPARE(
-            engine(QStringLiteral("alone.mdb"), QStringLiteral("SELECT count(*) FROM data_main")), QStringLiteral("0"));
+            onFile(QStringLiteral("alone.mdb"), QStringLiteral("SELECT count(*) FROM data_main")), QStringLiteral("0"));
         database_access::Open_DB(QStringLiteral("db1.mdb"));
+        // Every commit waits for the disk (FULL is 2), and a write waits a while for another process.
+        QStringList settings;
+        for (const char *pragma : { "synchronous", "journal_mode", "busy_timeout" }) {
+            const ResultSet set = database_access::Open_Query(QStringLiteral("PRAGMA ") + QLatin1String(pragma));
+            settings << set.rows().value(0).value(0).toString();
+        }
+        QCOMPARE(settings, QStringList({ "2", "delete", "3000" }));
         database_access::Exec_SQL(QStringLiteral("INSERT INTO data_note VALUES ('2024-03-01', '晴')"));
         database_access::Close_DB();
         QVERIFY(!QFile::exists(QStringLiteral("db1.mdb-wal")) && QFile::remove(QStringLiteral("alone.mdb")));
         QFile::copy(QStringLiteral("db1.mdb"), QStringLiteral("alone.mdb"));
-        QCOMPARE(engine(QStringLiteral("alone.mdb"),
+        QCOMPARE(onFile(QStringLiteral("alone.mdb"),
                      QStringLiteral("PRAGMA journal_mode; SELECT (SELECT count(*) FROM data_main) || (SELECT count(*) "
                                     "FROM data_note)")),
             QStringLiteral("21"));
-        QCOMPARE(engine(QStringLiteral("alone.mdb"), QStringLiteral("PRAGMA journal_mode")), QStringLiteral("delete"));
+        QCOMPARE(onFile(QStringLiteral("alone.mdb"), QStringLiteral("PRAGMA journal_mode")), QStringLiteral("delete"));
     }
 
     // Another tool's layout, without this program's check on it, lets in a kind that does not
@@ -270,7 +222,7 @@ private Q_SLOTS:
     void strayEntriesCountAlikeEverywhereOnceGathered()
     {
         LedgerFolder folder;
-        engine(QStringLiteral("db1.mdb"),
+        onFile(QStringLiteral("db1.mdb"),
             remade(usualColumns + QStringLiteral(", UNIQUE (a_key)"))
                 + QStringLiteral("DELETE FROM data_main; INSERT INTO data_main VALUES ('2024-05-15', 1, 0, 'x', 30, "
                                  "'', 1, ''), ('2024-05-15', 999, 0, 'x', 1000, '', 2, ''), ('2024-05-15', 1, 2, 'x', "

@@ -2,10 +2,7 @@
 
 #include "store/ResultSet.h"
 #include "support/TestSupport.h"
-#include "ui/Twips.h"
 
-#include <QHeaderView>
-#include <QItemSelectionModel>
 #include <QSignalSpy>
 
 namespace {
@@ -30,30 +27,6 @@ struct ShownGrid
         testing::showActive(&grid);
         QTest::qWait(0);
     }
-
-    void clickCell(int row, int col)
-    {
-        const QRect cell = grid.visualRect(grid.model()->index(row - grid.fixedRows(), col));
-        QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        QTest::qWait(0);
-    }
-
-    void clickHeader(int col)
-    {
-        QHeaderView *header = grid.horizontalHeader();
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
-            QPoint(header->sectionViewportPosition(col) + 5, header->height() / 2));
-        QTest::qWait(0);
-    }
-
-    QList<int> selectedGridRows() const
-    {
-        QList<int> rows;
-        for (const QModelIndex &i : grid.selectionModel()->selectedRows())
-            rows << i.row() + grid.fixedRows();
-        std::sort(rows.begin(), rows.end());
-        return rows;
-    }
 };
 
 } // namespace
@@ -63,122 +36,6 @@ class DGridTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void rowsAndColumnsKeepWhatRemains()
-    {
-        ShownGrid s(5, 3);
-        s.grid.setRow(4);
-        s.grid.setRows(3);
-        QCOMPARE(s.grid.rows(), 3);
-        QCOMPARE(s.grid.row(), 2);
-        s.grid.setRows(5);
-        QCOMPARE(s.grid.textAt(2, 2), QStringLiteral("2,2"));
-        QCOMPARE(s.grid.textAt(3, 0), QString());
-        QCOMPARE(s.grid.textAt(4, 2), QString());
-
-        s.grid.setCols(2);
-        s.grid.setCols(4);
-        QCOMPARE(s.grid.textAt(1, 1), QStringLiteral("1,1"));
-        QCOMPARE(s.grid.textAt(1, 2), QString());
-        QCOMPARE(s.grid.model()->rowCount(), 4);
-        QCOMPARE(s.grid.model()->data(s.grid.model()->index(0, 1)).toString(), QStringLiteral("1,1"));
-
-        s.grid.setRow(1);
-        s.grid.setCellBackColor(Qt::yellow);
-        s.grid.clearGrid();
-        QCOMPARE(s.grid.rows(), 0);
-        QCOMPARE(s.grid.cols(), 0);
-        s.grid.setCols(2);
-        s.grid.setRows(3);
-        QVERIFY(!s.grid.backgroundAt(1, 0).isValid());
-        QCOMPARE(s.grid.textAt(1, 0), QString());
-    }
-
-    void currentCellMayBeTheHeader()
-    {
-        ShownGrid s(4, 3);
-        s.grid.setRow(0);
-        s.grid.setCol(2);
-        QCOMPARE(s.grid.text(), QStringLiteral("0,2"));
-        s.grid.setText(QStringLiteral("標題"));
-        QCOMPARE(s.grid.model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("標題"));
-        QTest::qWait(0);
-        QVERIFY(!s.grid.currentIndex().isValid());
-        QVERIFY(s.grid.selectionModel()->selectedIndexes().isEmpty());
-
-        s.grid.setRow(2);
-        s.grid.setCol(1);
-        s.grid.setCellBackColor(QColor(255, 200, 200));
-        QCOMPARE(s.grid.backgroundAt(2, 1), QColor(255, 200, 200));
-        QVERIFY(!s.grid.backgroundAt(2, 0).isValid());
-        QTest::qWait(0);
-        QCOMPARE(s.grid.currentIndex(), s.grid.model()->index(1, 1));
-    }
-
-    void clicksMakeTheCellCurrentBeforeClick()
-    {
-        ShownGrid s(6, 4);
-        s.grid.setFixedCols(1);
-        QStringList events;
-        QObject::connect(&s.grid, &DGrid::gridMouseUp, &s.grid, [&] { events << QStringLiteral("up"); });
-        QObject::connect(&s.grid, &DGrid::gridClick, &s.grid,
-            [&] { events << QStringLiteral("click %1,%2").arg(s.grid.row()).arg(s.grid.col()); });
-
-        s.clickCell(3, 2);
-        QCOMPARE(events, QStringList({ "up", "click 3,2" }));
-
-        // Fixed cells are clicked too, but never become current.
-        events.clear();
-        s.clickHeader(2);
-        s.clickCell(4, 0);
-        QCOMPARE(events, QStringList({ "up", "click 3,2", "up", "click 3,2" }));
-
-        s.grid.setRow(0);
-        events.clear();
-        s.clickHeader(1);
-        QCOMPARE(events, QStringList({ "up", "click 0,2" }));
-    }
-
-    void selectionRunsFromTheCurrentRowToItsEnd()
-    {
-        ShownGrid s(8, 3);
-        int keyUps = 0;
-        QObject::connect(&s.grid, &DGrid::gridKeyUp, &s.grid, [&] { ++keyUps; });
-
-        s.grid.setRow(2);
-        s.grid.setRowSel(5);
-        QTest::qWait(0);
-        QCOMPARE(s.selectedGridRows(), QList<int>({ 2, 3, 4, 5 }));
-        QCOMPARE(s.grid.row(), 2);
-
-        s.grid.setRow(6);
-        s.grid.setRowSel(3);
-        QTest::qWait(0);
-        QCOMPARE(s.selectedGridRows(), QList<int>({ 3, 4, 5, 6 }));
-
-        s.clickCell(1, 1);
-        QTest::keyClick(&s.grid, Qt::Key_Down, Qt::ShiftModifier);
-        QTest::keyClick(&s.grid, Qt::Key_Down, Qt::ShiftModifier);
-        QCOMPARE(keyUps, 4); // each Down and each Shift released
-        QCOMPARE(s.grid.row(), 3);
-        QCOMPARE(s.selectedGridRows(), QList<int>({ 1, 2, 3 }));
-        s.grid.setRowSel(s.grid.row());
-        QTest::qWait(0);
-        QCOMPARE(s.selectedGridRows(), QList<int>({ 3 }));
-    }
-
-    void widthsAreTwips()
-    {
-        ShownGrid s(3, 3);
-        s.grid.setColWidth(1, 1500);
-        s.grid.setColWidth(4, 3000); // a column that does not exist yet
-        QCOMPARE(s.grid.columnWidth(1), ui::twips(1500));
-        QCOMPARE(s.grid.colWidth(1), 1500);
-        s.grid.setCols(5);
-        s.grid.setRows(6);
-        QCOMPARE(s.grid.columnWidth(1), ui::twips(1500));
-        QCOMPARE(s.grid.columnWidth(4), ui::twips(3000));
-    }
-
     void hiddenColumnsAndRowKeys()
     {
         ShownGrid s(2, 2);

@@ -168,31 +168,6 @@ private Q_SLOTS:
         }
     }
 
-    void theQueryWindowsYearViewFitsEverySize()
-    {
-        if (scaledSmallScreen())
-            QSKIP("the designed sizes do not fit this screen");
-        check w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const QSize designed = w.size();
-        for (const QSize &size : { designed * 1.5, designed / 2 }) {
-            w.resize(size);
-            settle();
-            testing::click(w.chk_year);
-            settle();
-            QVERIFY(outside(&w).isEmpty());
-            // The year view puts the grid over the sort buttons, however tall it is.
-            QCOMPARE(w.DGrid->y(), w.Frame3->y());
-            testing::click(w.chk_month);
-            settle();
-            QVERIFY(outside(&w).isEmpty());
-            QCOMPARE(w.DGrid->y(), w.Frame3->geometry().bottom() + 1);
-            // The message area ends where the window does.
-            QCOMPARE(w.msg_field->geometry().bottom() + 1, w.height());
-        }
-    }
-
     void windowsFitASmallScreen()
     {
         if (!scaledSmallScreen())
