@@ -87,7 +87,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("note");
         QTest::addColumn<double>("limitMs");
-        QTest::newRow("100,000 characters in one line") << oneLine(100000) << 100.0;
         QTest::newRow("2,000,000 characters in one line") << oneLine(2000000) << 400.0;
         // Lines of every kind around the length of a piece, and line ends kept where they are.
         const QString piece = oneLine(ui::RichTextBox::pieceLength);

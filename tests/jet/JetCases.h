@@ -34,6 +34,13 @@ inline bool runPython(const QStringList &arguments, QString *error)
     return true;
 }
 
+// Writes every case of make_cases.py, each with its layout, into folder.
+inline void writeCases(const QString &folder)
+{
+    QString error;
+    QVERIFY2(runPython({ script(QStringLiteral("make_cases.py")), folder }, &error), qPrintable(error));
+}
+
 // The layout a case file was written from (its .json beside it).
 inline QJsonObject layoutOf(const QString &mdbPath)
 {

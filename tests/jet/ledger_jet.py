@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 # Old household ledgers in the Jet 4 format, for the import tests.
 #
-#     make_ledger(path, entries=1000, years=[2023, 2024, 2025], seed=1, ...)
+#     write_case(path, ledger_layout(entries=1000, years=[2023, 2024, 2025], seed=1, ...))
 #
 # writes `path` with the four tables data_main, kind, data_note and inout, and
 # beside it `path + ".json"`: exactly the values written, in the form that
@@ -13,8 +13,6 @@
 #
 # Command line:
 #     python3 ledger_jet.py OUT.mdb --entries 1000 --years 2023,2024,2025 --seed 1
-#         [--amount double|currency|single|decimal] [--order double|byte|int|decimal]
-#         [--memo-overflow] [--moved PERCENT]
 
 import argparse
 import json
@@ -159,28 +157,14 @@ def write_case(path, layout, **extra):
         json.dump(doc, fh, ensure_ascii=False, indent=1)
 
 
-def make_ledger(path, entries=1000, years=(2023, 2024, 2025), seed=1, amount="double",
-                memo_overflow=False, long_memos=True, moved=0, order="double"):
-    layout = ledger_layout(entries, list(years), seed, amount, memo_overflow, long_memos, moved, order)
-    write_case(path, layout)
-    return layout
-
-
 def main(argv):
     ap = argparse.ArgumentParser(description="Writes an old Jet 4 ledger and its JSON.")
     ap.add_argument("out")
     ap.add_argument("--entries", type=int, default=1000)
     ap.add_argument("--years", default="2023,2024,2025")
     ap.add_argument("--seed", type=int, default=1)
-    ap.add_argument("--amount", choices=["double", "currency", "single", "decimal"], default="double")
-    ap.add_argument("--order", choices=["double", "byte", "int", "decimal"], default="double",
-                    help="the type of kind.key_order")
-    ap.add_argument("--memo-overflow", action="store_true")
-    ap.add_argument("--moved", type=int, default=0, metavar="PERCENT",
-                    help="entries moved by later edits, some twice, and some moved then deleted")
     a = ap.parse_args(argv)
-    make_ledger(a.out, a.entries, [int(y) for y in a.years.split(",")], a.seed, a.amount,
-                a.memo_overflow, moved=a.moved, order=a.order)
+    write_case(a.out, ledger_layout(a.entries, [int(y) for y in a.years.split(",")], a.seed))
     return 0
 
 

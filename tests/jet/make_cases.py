@@ -198,6 +198,27 @@ def case_ace():
     return with_options(13, {"ace": True}, "an Access 2007 (ACE) file")
 
 
+def key_zero_with(change, what):
+    # The key_zero ledger with one thing more that no import can bring over as it is.
+    s, _ = case_key_zero()
+    change({t["name"]: t for t in s["tables"]})
+    return s, what
+
+
+def as_currency(t):
+    dm = t["data_main"]
+    dm["columns"][4] = {"name": "a_count", "type": "currency"}
+    for r in dm["rows"]:
+        r[4] = "%.2f" % (r[4] or 0)
+    dm["rows"][2][4] = "922337203685477.5807"
+
+
+def ledger(what, **kw):
+    return lambda: (ledger_layout(**kw), what)
+
+
+BOOK = {"name": "contacts", "columns": [{"name": "name", "type": "text"}], "rows": [["王小明"]]}
+
 CASES = {
     "nulls": case_nulls, "duplicate_key": case_duplicate_key, "key_zero": case_key_zero,
     "vanished_kind": case_vanished_kind, "dates_out_of_range": case_dates_out_of_range,
@@ -207,6 +228,23 @@ CASES = {
     "no_data_note": lambda: without(10, "data_note"), "no_inout": lambda: without(11, "inout"),
     "jet3": lambda: with_options(0, {"jet": 3}, "an Access 97 (Jet 3) file"),
     "password": lambda: with_options(12, {"password": "家計簿2002"}, "a password-protected file (password 家計簿2002)"),
+    "bad_inout": lambda: key_zero_with(lambda t: t["data_main"]["rows"][6].__setitem__(2, 7), "a direction of 7"),
+    "huge_amount": lambda: key_zero_with(as_currency, "a Currency amount of more than 15 significant digits"),
+    "fixed_kind_name": lambda: key_zero_with(lambda t: t["data_main"]["columns"].__setitem__(
+        7, {"name": "a_kind_name", "type": "text", "size": 12, "fixed": True}), "a_kind_name of fixed length"),
+    "two_notes_a_day": lambda: key_zero_with(lambda t: t["data_note"]["rows"][1].__setitem__(
+        0, t["data_note"]["rows"][0][0]), "two day notes on one day"),
+    "contacts": lambda: ({"tables": [BOOK]}, "an address book, no ledger"),
+    "kinds_only": lambda: ({"tables": [t for t in ledger_layout(10)["tables"] if t["name"] != "data_main"] + [BOOK]},
+                           "a ledger's tables without data_main"),
+    # a_count and key_order as each type a Number column of Access may be; rows moved by edits.
+    "small": ledger("twelve entries of 2024", entries=12, years=[2024], seed=5),
+    "ledger": ledger("a family's ledger of three years"),
+    "ledger_moved": ledger("5 % of the entries moved by later edits", moved=5),
+    "ledger_currency": ledger("Currency amounts, long memos on their own pages, Integer order",
+                              amount="currency", memo_overflow=True, seed=7, order="int"),
+    "ledger_single": ledger("Single amounts, Byte order", amount="single", order="byte"),
+    "ledger_decimal": ledger("Decimal amounts and order", amount="decimal", order="decimal", seed=4),
 }
 
 
