@@ -206,8 +206,6 @@ private Q_SLOTS:
         QTest::newRow("crashes") << none << QByteArray("crash") << true << "意外中止";
         QTest::newRow("no program") << none << QByteArray("none") << true << "無法啟動轉入程式";
         QTest::newRow("cancelled") << none << QByteArray("cancel") << true << "已經取消轉入";
-        QTest::newRow("damaged") << QByteArray("damaged.mdb") << real << true << "損壞";
-        QTest::newRow("cut short") << QByteArray("damaged_truncated.mdb") << real << true << "損壞";
         QTest::newRow("Access 97") << QByteArray("jet3.mdb") << real << false << "Access 97";
         QTest::newRow(".accdb") << QByteArray("ace_as_mdb.mdb") << real << false << ".accdb";
         QTest::newRow("an address book") << QByteArray("contacts.mdb") << real << false
