@@ -94,12 +94,7 @@ private Q_SLOTS:
     void refusedWithTheReasonAndNothingChanged()
     {
         const QList<std::pair<const char *, const char *>> cases = {
-            { "jet3.mdb", "Access 97" },
-            { "ace.accdb", "ACE" },
-            { "ace_as_mdb.mdb", "ACE" },
-            { "password.mdb", "密碼" },
             { "damaged.mdb", "損壞" },
-            { "damaged_truncated.mdb", "損壞" },
             { "bad_inout.mdb", "data_main 第 7 列（a_key 11）的收支（a_inout）是 7" },
             { "huge_amount.mdb", "data_main 第 3 列（a_key 7）的金額 922337203685477.5807 超過 15 位有效數字" },
             { "two_notes_a_day.mdb", "data_note 第 1 列和第 2 列" },
