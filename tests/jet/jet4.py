@@ -32,9 +32,6 @@
 #     "password": "..."   the header marks the file as password-protected
 #     "memo_overflow": True   long memos go to long-value pages of their own
 #     "compress_text": True   text in the compressed two-byte form where shorter
-#     "catalogue_moved": True the catalogue row of the first table is a moved row
-#     "catalogue_properties": True  each table's catalogue row holds a long
-#                             LvProp value, on the catalogue's long-value pages
 #
 # write_mdb returns, for each table, the indices of its live rows in the order
 # a scan of its pages that passes by every flagged slot meets them.
@@ -396,14 +393,6 @@ CATALOGUE_COLUMNS = [
 ]
 
 
-def property_names(names):
-    # A table's properties as the catalogue keeps them (LvProp), with only the
-    # list of property names:  "MR2" 0, then a record: its length (4), type 0x80
-    # (2), and each name as its length in bytes (2) and two-byte text.
-    record = b"".join(struct.pack("<H", len(n.encode("utf-16-le"))) + n.encode("utf-16-le") for n in names)
-    return b"MR2\x00" + struct.pack("<IH", 6 + len(record), 0x80) + record
-
-
 def header_page(options, page_size):
     pg = bytearray(page_size)
     pg[0:20] = b"\x00\x01\x00\x00Standard %s DB\x00" % (b"ACE" if options.get("ace") else b"Jet")
@@ -441,18 +430,11 @@ def write_mdb(path, tables, options=None):
     # Reserve the pages of every table first; the catalogue rows need them.
     laid = [lay_out(Table(dict(t), compress), f, overflow) for t in tables]
     cat = Table({"name": "MSysObjects", "columns": CATALOGUE_COLUMNS}, compress)
-    cat.rows = cat_rows = [[page, parent, name, kind, CREATED, CREATED, flags, None, None, None, None]
-                           for page, parent, name, kind, flags in
-                           [(TABLES_CONTAINER_ID, 0x0F000000, "Tables", 3, 0),
-                            (CATALOGUE_PAGE, TABLES_CONTAINER_ID, "MSysObjects", 1, 0x80000002 - (1 << 32))]
-                           + [(tdef_page, TABLES_CONTAINER_ID, t.name, 1, 0) for t, tdef_page, _ in laid]]
-    if options.get("catalogue_moved") and len(cat_rows) > 2:
-        cat.moved = {2: 1}      # the first user table's row, as after a rename
-    if options.get("catalogue_properties"):
-        # Each table's properties (column widths, formats...), long enough for
-        # the catalogue's own long-value pages.
-        for r in cat_rows[2:]:
-            r[10] = property_names(["%s_%03d" % (r[2], i) for i in range(120)])
+    cat.rows = [[page, parent, name, kind, CREATED, CREATED, flags, None, None, None, None]
+                for page, parent, name, kind, flags in
+                [(TABLES_CONTAINER_ID, 0x0F000000, "Tables", 3, 0),
+                 (CATALOGUE_PAGE, TABLES_CONTAINER_ID, "MSysObjects", 1, 0x80000002 - (1 << 32))]
+                + [(tdef_page, TABLES_CONTAINER_ID, t.name, 1, 0) for t, tdef_page, _ in laid]]
     cat_laid = lay_out(cat, f, False, tdef_page=CATALOGUE_PAGE)
 
     for t, tdef_page, pages in laid + [cat_laid]:

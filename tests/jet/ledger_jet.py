@@ -139,10 +139,7 @@ def ledger_layout(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double
         tables[1]["moved_rows"] = [4]
         tables[2]["moved_twice"] = [0] if notes else []
         tables[2]["moved_rows"] = [len(notes) - 1] if len(notes) > 1 else []
-    options = {"memo_overflow": True} if memo_overflow else {}
-    if moved:
-        options["catalogue_moved"] = options["catalogue_properties"] = True
-    return {"tables": tables, "options": options}
+    return {"tables": tables, "options": {"memo_overflow": True} if memo_overflow else {}}
 
 
 def write_case(path, layout, **extra):
