@@ -31,7 +31,6 @@
 #     "ace": True         an Access 2007 (ACE) header over the same pages
 #     "password": "..."   the header marks the file as password-protected
 #     "memo_overflow": True   long memos go to long-value pages of their own
-#     "compress_text": True   text in the compressed two-byte form where shorter
 #
 # write_mdb returns, for each table, the indices of its live rows in the order
 # a scan of its pages that passes by every flagged slot meets them.
@@ -126,7 +125,7 @@ def rc4(key, data):
 
 # ---- values -------------------------------------------------------------
 
-def encode_text(text, compress):
+def encode_text(text, compress=True):
     # Two-byte text, in the compressed form when it applies and is shorter.
     #
     # The compressed form starts with FF FE; one byte stands for a character
@@ -251,9 +250,8 @@ def pack_rows(rows):
 
 
 class Table:
-    def __init__(self, layout, compress):
+    def __init__(self, layout):
         self.name = layout["name"]
-        self.compress = compress
         self.columns = [dict(c, num=n) for n, c in enumerate(layout["columns"])]
         fixed_off = var_idx = 0
         for c in self.columns:
@@ -308,14 +306,14 @@ class Table:
                 b = fixed_bytes(ctype, v, col)
                 fixed[col["fixed"]:col["fixed"] + len(b)] = b
             elif present and ctype == "text":
-                enc = encode_text(v, self.compress)
+                enc = encode_text(v)
                 if len(enc) > col["len"]:
                     raise ValueError("%s.%s: text longer than the column" % (self.name, col["name"]))
                 var_parts[col["var"]] = enc
             elif present and ctype == "ole":
                 var_parts[col["var"]] = memo_out(col, v if isinstance(v, bytes) else bytes.fromhex(v))
             elif present and ctype == "memo":
-                var_parts[col["var"]] = memo_out(col, encode_text(v, self.compress and len(v) <= 1024))
+                var_parts[col["var"]] = memo_out(col, encode_text(v, len(v) <= 1024))
             if present:
                 mask[col["num"] // 8] |= 1 << (col["num"] % 8)
         out = bytearray(struct.pack("<H", ncols)) + fixed
@@ -345,7 +343,7 @@ class Table:
                 misc = c["precision"] | (c["scale"] << 8)
             body += struct.pack("<BIHHHHHBBIHH", c["code"], 0, c["num"], c.get("var", 0),
                                 c["num"], misc, 0, flags,
-                                0x01 if c["type"] in ("text", "memo") and self.compress and "fixed" not in c else 0,
+                                0x01 if c["type"] in ("text", "memo") and "fixed" not in c else 0,
                                 0, c.get("fixed", 0), c["len"])
         for name in (c["name"].encode("utf-16-le") for c in self.columns):
             body += struct.pack("<H", len(name)) + name
@@ -422,14 +420,13 @@ def write_mdb(path, tables, options=None):
             out.write(header_page(options, PAGE_JET3))
             out.write(bytes(PAGE_JET3 * 3))
         return {}
-    compress = options.get("compress_text", True)
     overflow = options.get("memo_overflow", False)
     f = File(bytearray(PAGE) for _ in range(3))    # the header, the usage maps, the catalogue's definition
     map_rows = [b"\x00" + struct.pack("<I", 0) + bytes(4)]   # global map, unused
 
     # Reserve the pages of every table first; the catalogue rows need them.
-    laid = [lay_out(Table(dict(t), compress), f, overflow) for t in tables]
-    cat = Table({"name": "MSysObjects", "columns": CATALOGUE_COLUMNS}, compress)
+    laid = [lay_out(Table(dict(t)), f, overflow) for t in tables]
+    cat = Table({"name": "MSysObjects", "columns": CATALOGUE_COLUMNS})
     cat.rows = [[page, parent, name, kind, CREATED, CREATED, flags, None, None, None, None]
                 for page, parent, name, kind, flags in
                 [(TABLES_CONTAINER_ID, 0x0F000000, "Tables", 3, 0),
