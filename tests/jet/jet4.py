@@ -394,20 +394,18 @@ CATALOGUE_COLUMNS = [
 def header_page(options, page_size):
     pg = bytearray(page_size)
     pg[0:20] = b"\x00\x01\x00\x00Standard %s DB\x00" % (b"ACE" if options.get("ace") else b"Jet")
-    jet = options.get("jet", 4)
-    pg[0x14] = 2 if options.get("ace") else (0 if jet == 3 else 1)
-    block = bytearray(HEADER_BLOCK[1] if jet != 3 else 126)
+    pg[0x14] = 2 if options.get("ace") else (0 if options.get("jet", 4) == 3 else 1)
+    if pg[0x14] == 0:
+        return pg   # an Access 97 file is told by its version alone
+    block = bytearray(HEADER_BLOCK[1])
     struct.pack_into("<H", block, 0x3C - 0x18, 1252)
-    if jet != 3:
-        struct.pack_into("<d", block, 0x72 - 0x18, CREATED)
-    # The password field: the password (two-byte text, zero-padded) masked
-    # with the creation date; no password leaves the mask alone.
-    pw, size, mask = ((options.get("password") or "").encode("utf-16-le"), 40, struct.pack("<i", int(CREATED))) \
-        if jet != 3 else ((options.get("password") or "").encode("latin-1"), 20, bytes(4))
-    for i, b in enumerate(pw[:size].ljust(size, b"\0")):
+    struct.pack_into("<d", block, 0x72 - 0x18, CREATED)
+    # The password field: the password (two-byte text, zero-padded) masked with the whole
+    # days of the creation date; no password leaves the mask alone.
+    pw, mask = (options.get("password") or "").encode("utf-16-le"), struct.pack("<i", int(CREATED))
+    for i, b in enumerate(pw[:40].ljust(40, b"\0")):
         block[0x42 - 0x18 + i] = b ^ mask[i % 4]
-    enc = rc4(HEADER_RC4_KEY, bytes(block))
-    pg[0x18:0x18 + len(enc)] = enc
+    pg[0x18:0x18 + len(block)] = rc4(HEADER_RC4_KEY, bytes(block))
     return pg
 
 
