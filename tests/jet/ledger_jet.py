@@ -44,7 +44,15 @@ DAY_NOTES = ["今天下雨。", "搬家第一天 📦", "爸媽來訪，吃了�
              "發票對獎：中了 200 元 💰", "公司聚餐 100% 出席", "颱風假 🌀", "換季整理衣櫃"]
 
 
-DECIMAL = {"precision": 18, "scale": 4}   # ignored by the other types
+def columns(spec):
+    # Columns written as "name:type[:size]", one a word; the amount and the order have the
+    # places of a Decimal, which the other types ignore.
+    out = []
+    for word in spec.split():
+        name, ctype, *size = word.split(":")
+        out.append(dict({"name": name, "type": ctype}, **({"size": int(size[0])} if size else {}),
+                        **({"precision": 18, "scale": 4} if name in ("a_count", "key_order") else {})))
+    return out
 
 
 def long_memo(rnd, size):
@@ -114,24 +122,12 @@ def ledger_layout(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double
             if long_memos and rnd.random() < 0.1:
                 text = long_memo(rnd, rnd.choice([800, 2500]))
             notes.append([day.isoformat(), text])
-    tables = [
-        {"name": "data_main", "columns": [
-            {"name": "a_date", "type": "datetime"}, {"name": "a_kind", "type": "long"},
-            {"name": "a_inout", "type": "int"}, {"name": "a_content", "type": "text", "size": 255},
-            dict({"name": "a_count", "type": amount}, **DECIMAL), {"name": "a_note", "type": "memo"},
-            {"name": "a_key", "type": "long"}, {"name": "a_kind_name", "type": "text", "size": 50}],
-         "rows": rows},
-        {"name": "kind", "columns": [
-            {"name": "a_kind", "type": "autonumber"}, {"name": "name", "type": "text", "size": 50},
-            dict({"name": "key_order", "type": order}, **DECIMAL)],
-         "rows": kinds},
-        {"name": "data_note", "columns": [
-            {"name": "a_date", "type": "datetime"}, {"name": "a_note", "type": "memo"}],
-         "rows": notes},
-        {"name": "inout", "columns": [
-            {"name": "inout", "type": "int"}, {"name": "text", "type": "text", "size": 50}],
-         "rows": [[0, "支出"], [1, "收入"]]},
-    ]
+    tables = [{"name": "data_main", "rows": rows, "columns": columns(
+                  "a_date:datetime a_kind:long a_inout:int a_content:text:255 a_count:%s a_note:memo a_key:long "
+                  "a_kind_name:text:50" % amount)},
+              {"name": "kind", "rows": kinds, "columns": columns("a_kind:autonumber name:text:50 key_order:" + order)},
+              {"name": "data_note", "rows": notes, "columns": columns("a_date:datetime a_note:memo")},
+              {"name": "inout", "rows": [[0, "支出"], [1, "收入"]], "columns": columns("inout:int text:text:50")}]
     if moved:
         tables[0]["moved_rows"] = sorted(moved_rows[len(moved_rows) // 3:])
         tables[0]["moved_twice"] = sorted(moved_rows[:len(moved_rows) // 3])
