@@ -123,7 +123,7 @@ private Q_SLOTS:
     void editingALongNoteSavesWhatWasTyped()
     {
         EntryWindow s;
-        QString expected = oneLine(5000);
+        QString expected = oneLine(40000); // longer than the 32,767 characters a field once kept
         s.ledger.setDayNote(QStringLiteral("2024-05-15"), expected);
         input_keyin *w = s.open();
         const int join = int(ui::RichTextBox::pieceLength);
