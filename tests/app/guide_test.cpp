@@ -23,6 +23,7 @@
 #include <QTextBrowser>
 
 #include <functional>
+#include <tuple>
 
 using Maker = std::function<QWidget *()>;
 Q_DECLARE_METATYPE(Maker)
@@ -36,25 +37,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<Maker>("make");
         QTest::addColumn<QString>("section");
-        const auto row = [](const char *name, Maker make, const char *section) {
-            QTest::newRow(name) << make << QString::fromUtf8(section);
+        const std::initializer_list<std::tuple<const char *, Maker, const char *>> windows = {
+            { "menu", [] { return new Form1; }, "2. 主選單" },
+            { "daily entry", [] { return new input_keyin; }, "3. 帳目輸入（每日記帳）" },
+            { "kinds", [] { return new mang_kind; }, "5. 帳目種類管理和結算分類" },
+            { "query", [] { return new check; }, "6. 查詢" },
+            { "recurring", [] { return new RecurringWindow; }, "9. 固定收支" },
+            { "due", [] { return new DueWindow; }, "9. 固定收支" },
+            { "budgets", [] { return new BudgetWindow(QDate(2024, 5, 1)); }, "10. 預算" },
+            { "invoices", [] { return new InvoiceImport; }, "11. 匯入電子發票和銀行明細" },
         };
-        row(
-            "menu", [] { return new Form1; }, "2. 主選單");
-        row(
-            "daily entry", [] { return new input_keyin; }, "3. 帳目輸入（每日記帳）");
-        row(
-            "kinds", [] { return new mang_kind; }, "5. 帳目種類管理和結算分類");
-        row(
-            "query", [] { return new check; }, "6. 查詢");
-        row(
-            "recurring", [] { return new RecurringWindow; }, "9. 固定收支");
-        row(
-            "due", [] { return new DueWindow; }, "9. 固定收支");
-        row(
-            "budgets", [] { return new BudgetWindow(QDate(2024, 5, 1)); }, "10. 預算");
-        row(
-            "invoices", [] { return new InvoiceImport; }, "11. 匯入電子發票和銀行明細");
+        for (const auto &[name, make, section] : windows)
+            QTest::newRow(name) << make << QString::fromUtf8(section);
     }
 
     void eachWindowOpensItsPart()

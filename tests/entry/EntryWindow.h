@@ -5,7 +5,6 @@
 #include "support/TestLedger.h"
 #include "support/TestSupport.h"
 #include "ui/DGrid.h"
-#include "ui/Openers.h"
 #include "ui/PushButton.h"
 #include "ui/RichTextBox.h"
 
@@ -25,25 +24,14 @@ struct EntryWindow
     testing::FixedClock clock { QDate(2024, 5, 15) };
     TestLedger ledger;
     ScriptedBoxes boxes;
-    qint64 food = 0;
-    qint64 transport = 0;
-    qint64 salary = 0;
-    // What the window opens from itself; none unless a test gives the program's own.
-    ui::Openers openers;
-    std::unique_ptr<input_keyin> w;
-
-    explicit EntryWindow(bool withKinds = true)
-    {
-        if (withKinds) {
-            food = ledger.addKind(QStringLiteral("餐費"), 1);
-            transport = ledger.addKind(QStringLiteral("交通"), 2);
-            salary = ledger.addKind(QStringLiteral("薪資"), 3);
-        }
-    }
+    qint64 food = ledger.addKind(QStringLiteral("餐費"), 1);
+    qint64 transport = ledger.addKind(QStringLiteral("交通"), 2);
+    qint64 salary = ledger.addKind(QStringLiteral("薪資"), 3);
+    std::unique_ptr<input_keyin> w; // opening no other window
 
     input_keyin *open()
     {
-        w = std::make_unique<input_keyin>(nullptr, openers);
+        w = std::make_unique<input_keyin>();
         testing::showActive(w.get());
         settle();
         return w.get();

@@ -87,7 +87,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("note");
         QTest::addColumn<double>("limitMs");
-        QTest::newRow("100,000 characters in one line") << oneLine(100000) << 100.0;
         QTest::newRow("2,000,000 characters in one line") << oneLine(2000000) << 400.0;
         // Lines of every kind around the length of a piece, and line ends kept where they are.
         const QString piece = oneLine(ui::RichTextBox::pieceLength);
@@ -124,7 +123,7 @@ private Q_SLOTS:
     void editingALongNoteSavesWhatWasTyped()
     {
         EntryWindow s;
-        QString expected = oneLine(5000);
+        QString expected = oneLine(40000); // longer than the 32,767 characters a field once kept
         s.ledger.setDayNote(QStringLiteral("2024-05-15"), expected);
         input_keyin *w = s.open();
         const int join = int(ui::RichTextBox::pieceLength);

@@ -13,38 +13,7 @@ class ImportCasesTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QString error;
-        QVERIFY2(jetcases::runPython({ jetcases::script(QStringLiteral("make_cases.py")), m_dir.path() }, &error),
-            qPrintable(error));
-        // Variants no import can bring over exactly, written from the plain small ledger: a
-        // direction of 7, an amount too large as Currency, fixed-length text, two notes a day.
-        const QString variants = QStringLiteral(R"(
-import copy, json, sys
-sys.path.insert(0, sys.argv[1])
-import jet4
-folder = sys.argv[2]
-base = json.load(open(folder + '/key_zero.mdb.json', encoding='utf-8'))
-def variant(name, change):
-    layout = copy.deepcopy(base)
-    change({t['name']: t for t in layout['tables']})
-    json.dump(layout, open(f'{folder}/{name}.mdb.json', 'w', encoding='utf-8'), ensure_ascii=False)
-    jet4.write_mdb(f'{folder}/{name}.mdb', layout['tables'], layout.get('options'))
-def currency(entries):
-    entries['columns'][4] = {'name': 'a_count', 'type': 'currency'}
-    entries['rows'] = [row[:4] + ['%.2f' % (row[4] or 0)] + row[5:] for row in entries['rows']]
-    entries['rows'][2][4] = '922337203685477.5807'
-variant('bad_inout', lambda t: t['data_main']['rows'][6].__setitem__(2, 7))
-variant('huge_amount', lambda t: currency(t['data_main']))
-variant('fixed_kind_name', lambda t: t['data_main']['columns'].__setitem__(
-    7, {'name': 'a_kind_name', 'type': 'text', 'size': 12, 'fixed': True}))
-variant('two_notes_a_day', lambda t: t['data_note']['rows'][1].__setitem__(0, t['data_note']['rows'][0][0]))
-)");
-        QVERIFY2(jetcases::runPython(
-                     { QStringLiteral("-c"), variants, QStringLiteral(QUILLORY_JET_SCRIPTS), m_dir.path() }, &error),
-            qPrintable(error));
-    }
+    void initTestCase() { jetcases::writeCases(m_dir.path()); }
 
     void cleanup() { database_access::Close_DB(); }
 
@@ -62,7 +31,6 @@ variant('two_notes_a_day', lambda t: t['data_note']['rows'][1].__setitem__(0, t[
             { "deleted_rows", "data_main：讀 270 筆（檔案記錄 270 筆），寫 270 筆" },
             { "memo_overflow", "整段轉入" },
             { "column_order", "data_main 表的欄位順序和 Quillory 的不同" },
-            { "column_history", "data_main.a_kind_name 25 個" },
             { "every_type", "轉入核對：全部相符" },
             { "fixed_kind_name",
                 "data_main.a_kind_name 是固定長度（12 個字）的文字欄位，照 Access 存放的樣子連同補齊的空格轉入" },
@@ -106,14 +74,7 @@ variant('two_notes_a_day', lambda t: t['data_note']['rows'][1].__setitem__(0, t[
             QCOMPARE(contentOfKey.value(rows.at(3).toArray().at(6).toInteger()), content(3));
             QCOMPARE(contentOfKey.value(next) + contentOfKey.value(next + 1), content(5) + content(20));
         } else if (name == QLatin1String("key_zero")) {
-            QVERIFY(!contentOfKey.contains(0));
             QCOMPARE(contentOfKey.value(next), content(10));
-        } else if (name == QLatin1String("nulls")) {
-            const EntryStore::Entry blank
-                = *std::find_if(got.entries.cbegin(), got.entries.cend(), [](const auto &e) { return e.key == 9001; });
-            QVERIFY(blank.content.isEmpty() && blank.note.isEmpty() && blank.count == 0 && blank.inout == 0);
-            QCOMPARE(blank.date, QDate(1899, 12, 30));
-            QCOMPARE(blank.kind, got.kinds.last().id);
         } else if (name == QLatin1String("kind_order")) {
             // Numbered 1..N in the order the old values gave.
             QVector<std::pair<double, qint64>> old;
@@ -122,11 +83,6 @@ variant('two_notes_a_day', lambda t: t['data_note']['rows'][1].__setitem__(0, t[
             std::sort(old.begin(), old.end());
             for (const KindStore::Kind &k : got.kinds)
                 QCOMPARE(old.value(int(k.order) - 1).second, k.id);
-        } else if (name == QLatin1String("deleted_rows")) {
-            QVERIFY(std::none_of(got.kinds.cbegin(), got.kinds.cend(), [](const auto &k) { return k.id == 99; }));
-            for (const QJsonValue &dead :
-                jetcases::tableOf(layout, QStringLiteral("data_main")).value(QStringLiteral("deleted_rows")).toArray())
-                QVERIFY(!contentOfKey.contains(dead.toArray().at(6).toInteger()));
         } else if (name == QLatin1String("vanished_kind")) {
             QCOMPARE(got.kinds.last().name + QString::number(got.kinds.last().id), QStringLiteral("舊分類19"));
         }
@@ -135,12 +91,7 @@ variant('two_notes_a_day', lambda t: t['data_note']['rows'][1].__setitem__(0, t[
     void refusedWithTheReasonAndNothingChanged()
     {
         const QList<std::pair<const char *, const char *>> cases = {
-            { "jet3.mdb", "Access 97" },
-            { "ace.accdb", "ACE" },
-            { "ace_as_mdb.mdb", "ACE" },
-            { "password.mdb", "密碼" },
             { "damaged.mdb", "損壞" },
-            { "damaged_truncated.mdb", "損壞" },
             { "bad_inout.mdb", "data_main 第 7 列（a_key 11）的收支（a_inout）是 7" },
             { "huge_amount.mdb", "data_main 第 3 列（a_key 7）的金額 922337203685477.5807 超過 15 位有效數字" },
             { "two_notes_a_day.mdb", "data_note 第 1 列和第 2 列" },

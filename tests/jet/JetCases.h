@@ -5,33 +5,20 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QString>
-#include <QStringList>
 #include <QTest>
 
 // Old ledgers written by the Python writer in tests/jet, for the reader and import tests.
 namespace jetcases {
 
-inline QString script(const QString &name)
-{
-    return QStringLiteral(QUILLORY_JET_SCRIPTS) + QLatin1Char('/') + name;
-}
-
-// Runs one of the writer's scripts; false (with the reason in *error) when it fails.
-inline bool runPython(const QStringList &arguments, QString *error)
+// Writes every case of make_cases.py, each with its layout, into folder; fails the test with
+// what the writer said when it fails.
+inline void writeCases(const QString &folder)
 {
     QProcess python;
     python.setProcessChannelMode(QProcess::MergedChannels);
-    python.start(QStringLiteral("python3"), arguments);
-    if (!python.waitForStarted(10000)) {
-        *error = QStringLiteral("python3 did not start");
-        return false;
-    }
-    python.waitForFinished(280000);
-    if (python.exitStatus() != QProcess::NormalExit || python.exitCode() != 0) {
-        *error = QString::fromUtf8(python.readAll());
-        return false;
-    }
-    return true;
+    python.start(QStringLiteral("python3"), { QStringLiteral(QUILLORY_JET_SCRIPTS "/make_cases.py"), folder });
+    QVERIFY2(python.waitForFinished(280000) && python.exitStatus() == QProcess::NormalExit && python.exitCode() == 0,
+        qPrintable(python.errorString() + QLatin1Char('\n') + QString::fromUtf8(python.readAll())));
 }
 
 // The layout a case file was written from (its .json beside it).

@@ -31,10 +31,6 @@
 #     "ace": True         an Access 2007 (ACE) header over the same pages
 #     "password": "..."   the header marks the file as password-protected
 #     "memo_overflow": True   long memos go to long-value pages of their own
-#     "compress_text": True   text in the compressed two-byte form where shorter
-#     "catalogue_moved": True the catalogue row of the first table is a moved row
-#     "catalogue_properties": True  each table's catalogue row holds a long
-#                             LvProp value, on the catalogue's long-value pages
 #
 # write_mdb returns, for each table, the indices of its live rows in the order
 # a scan of its pages that passes by every flagged slot meets them.
@@ -129,7 +125,7 @@ def rc4(key, data):
 
 # ---- values -------------------------------------------------------------
 
-def encode_text(text, compress):
+def encode_text(text, compress=True):
     # Two-byte text, in the compressed form when it applies and is shorter.
     #
     # The compressed form starts with FF FE; one byte stands for a character
@@ -254,24 +250,11 @@ def pack_rows(rows):
 
 
 class Table:
-    def __init__(self, layout, compress):
+    def __init__(self, layout):
         self.name = layout["name"]
-        self.compress = compress
-        # A table whose columns changed after rows were written: "history" names the
-        # columns added since ("added") and those deleted since ("dropped", each with its
-        # "num" and the "values" the first rows held), and how many rows ("old_rows", the
-        # first ones) were written before.  Access renumbers nothing: the columns left keep
-        # their numbers, null-mask bits, fixed offsets and variable-column slots, so the
-        # numbers have gaps; it rewrites no row, so an old row still holds a deleted
-        # column and lacks an added one (its column count is smaller than their number).
-        history = layout.get("history", {})
-        self.dropped = history.get("dropped", [])
-        self.added = set(history.get("added", []))
-        self.old_rows = history.get("old_rows", 0)
-        every = [dict(c, num=c.get("num", n)) for n, c in enumerate(layout["columns"])]
-        every += [dict(c, gone=True) for c in self.dropped]
+        self.columns = [dict(c, num=n) for n, c in enumerate(layout["columns"])]
         fixed_off = var_idx = 0
-        for c in sorted(every, key=lambda c: c["num"]):
+        for c in self.columns:
             ctype = c["type"]
             c["code"], size = TYPES[ctype]
             if ctype == "decimal":
@@ -284,10 +267,7 @@ class Table:
             else:
                 c["fixed"], c["len"] = fixed_off, size
                 fixed_off += size
-        self.columns = [c for c in every if not c.get("gone")]
-        self.every = every
-        self.next_num = max([c["num"] for c in every] + [-1]) + 1
-        self.num_var = sum(1 for c in self.columns if "var" in c)
+        self.fixed_size, self.num_var = fixed_off, var_idx
         self.rows = layout.get("rows", [])
         self.deleted = layout.get("deleted_rows", [])
         self.moved = {i: 1 for i in layout.get("moved_rows", [])}
@@ -297,13 +277,12 @@ class Table:
         self.autonumber = max([r[i] for i, c in enumerate(self.columns) if c["type"] == "autonumber"
                                for r in self.rows if r[i] is not None] + [0])
 
-    def row_bytes(self, values, memo_out, index=None):
+    def row_bytes(self, values, memo_out):
         # The bytes of one row; memo_out(col, encoded) stores a long memo
-        # elsewhere and returns its 12-byte head.  index is the row's place in
-        # "rows", which tells whether it was written before the columns changed.
+        # elsewhere and returns its 12-byte head.
         #
         # A row (offsets from its start; the end part is read backwards):
-        #   0       2  column count: 1 + the highest column number it was written with
+        #   0       2  column count
         #   2       .  the fixed-size columns, each at its fixed offset
         #   .       .  the variable-size columns, one after another
         #   end-2-m-2v-4  the end of the variable data (2)
@@ -314,18 +293,11 @@ class Table:
         if len(values) != len(self.columns):
             raise ValueError("table %s: row has %d values for %d columns"
                              % (self.name, len(values), len(self.columns)))
-        old = index is not None and index < self.old_rows
-        if old and any(v is not None for c, v in zip(self.columns, values) if c["name"] in self.added):
-            raise ValueError("table %s: row %d holds a column added after it" % (self.name, index))
-        cells = [(c, v) for c, v in zip(self.columns, values) if not (old and c["name"] in self.added)]
-        if old:
-            cells += [(c, c["values"][index]) for c in self.every if c.get("gone")]
-        ncols = max(c["num"] for c, _ in cells) + 1
-        fixed = bytearray(max([c["fixed"] + c["len"] for c, _ in cells if "fixed" in c] + [0]))
+        ncols = len(self.columns)
+        fixed = bytearray(self.fixed_size)
         mask = bytearray((ncols + 7) // 8)
-        num_var = max([c["var"] + 1 for c, _ in cells if "var" in c] + [0])
-        var_parts = [b""] * num_var
-        for col, v in cells:
+        var_parts = [b""] * self.num_var
+        for col, v in zip(self.columns, values):
             ctype = col["type"]
             present = v is not None
             if ctype == "bool":
@@ -334,23 +306,23 @@ class Table:
                 b = fixed_bytes(ctype, v, col)
                 fixed[col["fixed"]:col["fixed"] + len(b)] = b
             elif present and ctype == "text":
-                enc = encode_text(v, self.compress)
+                enc = encode_text(v)
                 if len(enc) > col["len"]:
                     raise ValueError("%s.%s: text longer than the column" % (self.name, col["name"]))
                 var_parts[col["var"]] = enc
             elif present and ctype == "ole":
                 var_parts[col["var"]] = memo_out(col, v if isinstance(v, bytes) else bytes.fromhex(v))
             elif present and ctype == "memo":
-                var_parts[col["var"]] = memo_out(col, encode_text(v, self.compress and len(v) <= 1024))
+                var_parts[col["var"]] = memo_out(col, encode_text(v, len(v) <= 1024))
             if present:
                 mask[col["num"] // 8] |= 1 << (col["num"] % 8)
         out = bytearray(struct.pack("<H", ncols)) + fixed
-        if num_var or self.num_var:
+        if self.num_var:
             starts = []
             for part in var_parts:
                 starts.append(len(out))
                 out += part
-            out += struct.pack("<%dH" % (len(starts) + 2), len(out), *reversed(starts), num_var)
+            out += struct.pack("<%dH" % (len(starts) + 2), len(out), *reversed(starts), self.num_var)
         out += mask
         return bytes(out)
 
@@ -362,7 +334,7 @@ class Table:
         # complex columns (4) and 8 unknown bytes, the table type
         body += bytes([1 if auto else 0, 0, 0, 0]) + bytes(12) + bytes([0x53 if system else 0x4E])
         # next column number, variable columns, columns, no indexes (2 counts), the usage maps
-        body += struct.pack("<HHHIIII", self.next_num, self.num_var, len(self.columns), 0, 0, used_map, free_map)
+        body += struct.pack("<HHHIIII", len(self.columns), self.num_var, len(self.columns), 0, 0, used_map, free_map)
         for c in self.columns:
             flags = COL_FIXED | COL_AUTO_LONG if c["type"] == "autonumber" else \
                 COL_NULLABLE | (COL_FIXED if "fixed" in c else 0)
@@ -371,28 +343,20 @@ class Table:
                 misc = c["precision"] | (c["scale"] << 8)
             body += struct.pack("<BIHHHHHBBIHH", c["code"], 0, c["num"], c.get("var", 0),
                                 c["num"], misc, 0, flags,
-                                0x01 if c["type"] in ("text", "memo") and self.compress and "fixed" not in c else 0,
+                                0x01 if c["type"] in ("text", "memo") and "fixed" not in c else 0,
                                 0, c.get("fixed", 0), c["len"])
         for name in (c["name"].encode("utf-16-le") for c in self.columns):
             body += struct.pack("<H", len(name)) + name
         struct.pack_into("<I", body, 0, len(body))
         return body
 
-    def tdef_pages(self, f, first, num_rows, used_map, free_map, system=False):
-        # Writes the definition on page `first` and, when it is longer than a
-        # page (70 columns and more), on further pages added to f.  Each page:
-        #   0  1  0x02   1  1  0x01   2  2  free bytes
-        #   4  4  the next page of the definition, 0 on the last
-        #   8  .  the definition's bytes, continued from the page before
-        # so the definition reads as one run of bytes from offset 8 of the first
-        # page on, each later page's head (8 bytes) left out.
+    def tdef_page(self, f, page, num_rows, used_map, free_map, system=False):
+        # Writes the definition on its page: 0x02 0x01, the free bytes (2), the next page
+        # of the definition (4, none here), then the definition itself.
         body = self.tdef(num_rows, used_map, free_map, system)
-        room = PAGE - 8
-        chunks = [body[i:i + room] for i in range(0, len(body), room)]
-        numbers = [first] + [f.new_page() for _ in chunks[1:]]
-        for k, chunk in enumerate(chunks):
-            head = b"\x02\x01" + struct.pack("<HI", room - len(chunk), numbers[k + 1] if k + 1 < len(numbers) else 0)
-            f[numbers[k]] = bytearray((head + chunk).ljust(PAGE, b"\0"))
+        if len(body) > PAGE - 8:
+            raise ValueError("table %s: a definition longer than a page" % self.name)
+        f[page] = bytearray((b"\x02\x01" + struct.pack("<HI", PAGE - 8 - len(body), 0) + body).ljust(PAGE, b"\0"))
 
 
 def usage_map(pages, f):
@@ -427,31 +391,21 @@ CATALOGUE_COLUMNS = [
 ]
 
 
-def property_names(names):
-    # A table's properties as the catalogue keeps them (LvProp), with only the
-    # list of property names:  "MR2" 0, then a record: its length (4), type 0x80
-    # (2), and each name as its length in bytes (2) and two-byte text.
-    record = b"".join(struct.pack("<H", len(n.encode("utf-16-le"))) + n.encode("utf-16-le") for n in names)
-    return b"MR2\x00" + struct.pack("<IH", 6 + len(record), 0x80) + record
-
-
 def header_page(options, page_size):
     pg = bytearray(page_size)
     pg[0:20] = b"\x00\x01\x00\x00Standard %s DB\x00" % (b"ACE" if options.get("ace") else b"Jet")
-    jet = options.get("jet", 4)
-    pg[0x14] = 2 if options.get("ace") else (0 if jet == 3 else 1)
-    block = bytearray(HEADER_BLOCK[1] if jet != 3 else 126)
+    pg[0x14] = 2 if options.get("ace") else (0 if options.get("jet", 4) == 3 else 1)
+    if pg[0x14] == 0:
+        return pg   # an Access 97 file is told by its version alone
+    block = bytearray(HEADER_BLOCK[1])
     struct.pack_into("<H", block, 0x3C - 0x18, 1252)
-    if jet != 3:
-        struct.pack_into("<d", block, 0x72 - 0x18, CREATED)
-    # The password field: the password (two-byte text, zero-padded) masked
-    # with the creation date; no password leaves the mask alone.
-    pw, size, mask = ((options.get("password") or "").encode("utf-16-le"), 40, struct.pack("<i", int(CREATED))) \
-        if jet != 3 else ((options.get("password") or "").encode("latin-1"), 20, bytes(4))
-    for i, b in enumerate(pw[:size].ljust(size, b"\0")):
+    struct.pack_into("<d", block, 0x72 - 0x18, CREATED)
+    # The password field: the password (two-byte text, zero-padded) masked with the whole
+    # days of the creation date; no password leaves the mask alone.
+    pw, mask = (options.get("password") or "").encode("utf-16-le"), struct.pack("<i", int(CREATED))
+    for i, b in enumerate(pw[:40].ljust(40, b"\0")):
         block[0x42 - 0x18 + i] = b ^ mask[i % 4]
-    enc = rc4(HEADER_RC4_KEY, bytes(block))
-    pg[0x18:0x18 + len(enc)] = enc
+    pg[0x18:0x18 + len(block)] = rc4(HEADER_RC4_KEY, bytes(block))
     return pg
 
 
@@ -464,31 +418,23 @@ def write_mdb(path, tables, options=None):
             out.write(header_page(options, PAGE_JET3))
             out.write(bytes(PAGE_JET3 * 3))
         return {}
-    compress = options.get("compress_text", True)
     overflow = options.get("memo_overflow", False)
     f = File(bytearray(PAGE) for _ in range(3))    # the header, the usage maps, the catalogue's definition
     map_rows = [b"\x00" + struct.pack("<I", 0) + bytes(4)]   # global map, unused
 
     # Reserve the pages of every table first; the catalogue rows need them.
-    laid = [lay_out(Table(dict(t), compress), f, overflow) for t in tables]
-    cat = Table({"name": "MSysObjects", "columns": CATALOGUE_COLUMNS}, compress)
-    cat.rows = cat_rows = [[page, parent, name, kind, CREATED, CREATED, flags, None, None, None, None]
-                           for page, parent, name, kind, flags in
-                           [(TABLES_CONTAINER_ID, 0x0F000000, "Tables", 3, 0),
-                            (CATALOGUE_PAGE, TABLES_CONTAINER_ID, "MSysObjects", 1, 0x80000002 - (1 << 32))]
-                           + [(tdef_page, TABLES_CONTAINER_ID, t.name, 1, 0) for t, tdef_page, _ in laid]]
-    if options.get("catalogue_moved") and len(cat_rows) > 2:
-        cat.moved = {2: 1}      # the first user table's row, as after a rename
-    if options.get("catalogue_properties"):
-        # Each table's properties (column widths, formats...), long enough for
-        # the catalogue's own long-value pages.
-        for r in cat_rows[2:]:
-            r[10] = property_names(["%s_%03d" % (r[2], i) for i in range(120)])
+    laid = [lay_out(Table(dict(t)), f, overflow) for t in tables]
+    cat = Table({"name": "MSysObjects", "columns": CATALOGUE_COLUMNS})
+    cat.rows = [[page, parent, name, kind, CREATED, CREATED, flags, None, None, None, None]
+                for page, parent, name, kind, flags in
+                [(TABLES_CONTAINER_ID, 0x0F000000, "Tables", 3, 0),
+                 (CATALOGUE_PAGE, TABLES_CONTAINER_ID, "MSysObjects", 1, 0x80000002 - (1 << 32))]
+                + [(tdef_page, TABLES_CONTAINER_ID, t.name, 1, 0) for t, tdef_page, _ in laid]]
     cat_laid = lay_out(cat, f, False, tdef_page=CATALOGUE_PAGE)
 
     for t, tdef_page, pages in laid + [cat_laid]:
         map_rows += [usage_map(pages, f), b"\x00" + struct.pack("<I", 0) + bytes(4)]
-        t.tdef_pages(f, tdef_page, len(t.rows), (1 << 8) | (len(map_rows) - 2), (1 << 8) | (len(map_rows) - 1),
+        t.tdef_page(f, tdef_page, len(t.rows), (1 << 8) | (len(map_rows) - 2), (1 << 8) | (len(map_rows) - 1),
                      system=t.name.startswith("MSys"))
     f[1] = data_page(map_rows, 0)
     f[0] = header_page(options, PAGE)
@@ -516,7 +462,7 @@ def lay_out(t, f, overflow, tdef_page=None):
     # (None when none), the place of a slot this one points to].
     live = []
     for i, r in enumerate(t.rows):
-        b = t.row_bytes(r, memo_out, i)
+        b = t.row_bytes(r, memo_out)
         live.append([b, MOVED_AWAY, None, ("moved", i)] if i in t.moved else [b, 0, i, None])
     dead = [[t.row_bytes(r, memo_out), DELETED, None, None] for r in t.deleted]
     gone = [t.row_bytes(r, memo_out) for r in t.moved_deleted]

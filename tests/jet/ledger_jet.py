@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 # Old household ledgers in the Jet 4 format, for the import tests.
 #
-#     make_ledger(path, entries=1000, years=[2023, 2024, 2025], seed=1, ...)
+#     write_case(path, ledger_layout(entries=1000, years=[2023, 2024, 2025], seed=1, ...))
 #
 # writes `path` with the four tables data_main, kind, data_note and inout, and
 # beside it `path + ".json"`: exactly the values written, in the form that
@@ -13,8 +13,6 @@
 #
 # Command line:
 #     python3 ledger_jet.py OUT.mdb --entries 1000 --years 2023,2024,2025 --seed 1
-#         [--amount double|currency|single|decimal] [--order double|byte|int|decimal]
-#         [--memo-overflow] [--moved PERCENT]
 
 import argparse
 import json
@@ -46,7 +44,15 @@ DAY_NOTES = ["今天下雨。", "搬家第一天 📦", "爸媽來訪，吃了�
              "發票對獎：中了 200 元 💰", "公司聚餐 100% 出席", "颱風假 🌀", "換季整理衣櫃"]
 
 
-DECIMAL = {"precision": 18, "scale": 4}   # ignored by the other types
+def columns(spec):
+    # Columns written as "name:type[:size]", one a word; the amount and the order have the
+    # places of a Decimal, which the other types ignore.
+    out = []
+    for word in spec.split():
+        name, ctype, *size = word.split(":")
+        out.append(dict({"name": name, "type": ctype}, **({"size": int(size[0])} if size else {}),
+                        **({"precision": 18, "scale": 4} if name in ("a_count", "key_order") else {})))
+    return out
 
 
 def long_memo(rnd, size):
@@ -116,24 +122,12 @@ def ledger_layout(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double
             if long_memos and rnd.random() < 0.1:
                 text = long_memo(rnd, rnd.choice([800, 2500]))
             notes.append([day.isoformat(), text])
-    tables = [
-        {"name": "data_main", "columns": [
-            {"name": "a_date", "type": "datetime"}, {"name": "a_kind", "type": "long"},
-            {"name": "a_inout", "type": "int"}, {"name": "a_content", "type": "text", "size": 255},
-            dict({"name": "a_count", "type": amount}, **DECIMAL), {"name": "a_note", "type": "memo"},
-            {"name": "a_key", "type": "long"}, {"name": "a_kind_name", "type": "text", "size": 50}],
-         "rows": rows},
-        {"name": "kind", "columns": [
-            {"name": "a_kind", "type": "autonumber"}, {"name": "name", "type": "text", "size": 50},
-            dict({"name": "key_order", "type": order}, **DECIMAL)],
-         "rows": kinds},
-        {"name": "data_note", "columns": [
-            {"name": "a_date", "type": "datetime"}, {"name": "a_note", "type": "memo"}],
-         "rows": notes},
-        {"name": "inout", "columns": [
-            {"name": "inout", "type": "int"}, {"name": "text", "type": "text", "size": 50}],
-         "rows": [[0, "支出"], [1, "收入"]]},
-    ]
+    tables = [{"name": "data_main", "rows": rows, "columns": columns(
+                  "a_date:datetime a_kind:long a_inout:int a_content:text:255 a_count:%s a_note:memo a_key:long "
+                  "a_kind_name:text:50" % amount)},
+              {"name": "kind", "rows": kinds, "columns": columns("a_kind:autonumber name:text:50 key_order:" + order)},
+              {"name": "data_note", "rows": notes, "columns": columns("a_date:datetime a_note:memo")},
+              {"name": "inout", "rows": [[0, "支出"], [1, "收入"]], "columns": columns("inout:int text:text:50")}]
     if moved:
         tables[0]["moved_rows"] = sorted(moved_rows[len(moved_rows) // 3:])
         tables[0]["moved_twice"] = sorted(moved_rows[:len(moved_rows) // 3])
@@ -141,10 +135,7 @@ def ledger_layout(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double
         tables[1]["moved_rows"] = [4]
         tables[2]["moved_twice"] = [0] if notes else []
         tables[2]["moved_rows"] = [len(notes) - 1] if len(notes) > 1 else []
-    options = {"memo_overflow": True} if memo_overflow else {}
-    if moved:
-        options["catalogue_moved"] = options["catalogue_properties"] = True
-    return {"tables": tables, "options": options}
+    return {"tables": tables, "options": {"memo_overflow": True} if memo_overflow else {}}
 
 
 def write_case(path, layout, **extra):
@@ -159,28 +150,14 @@ def write_case(path, layout, **extra):
         json.dump(doc, fh, ensure_ascii=False, indent=1)
 
 
-def make_ledger(path, entries=1000, years=(2023, 2024, 2025), seed=1, amount="double",
-                memo_overflow=False, long_memos=True, moved=0, order="double"):
-    layout = ledger_layout(entries, list(years), seed, amount, memo_overflow, long_memos, moved, order)
-    write_case(path, layout)
-    return layout
-
-
 def main(argv):
     ap = argparse.ArgumentParser(description="Writes an old Jet 4 ledger and its JSON.")
     ap.add_argument("out")
     ap.add_argument("--entries", type=int, default=1000)
     ap.add_argument("--years", default="2023,2024,2025")
     ap.add_argument("--seed", type=int, default=1)
-    ap.add_argument("--amount", choices=["double", "currency", "single", "decimal"], default="double")
-    ap.add_argument("--order", choices=["double", "byte", "int", "decimal"], default="double",
-                    help="the type of kind.key_order")
-    ap.add_argument("--memo-overflow", action="store_true")
-    ap.add_argument("--moved", type=int, default=0, metavar="PERCENT",
-                    help="entries moved by later edits, some twice, and some moved then deleted")
     a = ap.parse_args(argv)
-    make_ledger(a.out, a.entries, [int(y) for y in a.years.split(",")], a.seed, a.amount,
-                a.memo_overflow, moved=a.moved, order=a.order)
+    write_case(a.out, ledger_layout(a.entries, [int(y) for y in a.years.split(",")], a.seed))
     return 0
 
 

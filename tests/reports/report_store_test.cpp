@@ -1,11 +1,7 @@
-#include "platform/Numbers.h"
 #include "store/ReportStore.h"
-#include "store/database_access.h"
 #include "support/QueryPlan.h"
 #include "support/TestLedger.h"
 #include "support/TestSupport.h"
-
-#include <QRandomGenerator>
 
 using namespace ReportStore;
 
@@ -47,37 +43,6 @@ private Q_SLOTS:
         QCOMPARE(sums,
             (QMap<QString, QString> {
                 { QStringLiteral("甲"), QStringLiteral("150") }, { QStringLiteral("乙"), QStringLiteral("7.5") } }));
-    }
-
-    void storedAmountsComeBackAsTyped()
-    {
-        // Amounts stay REAL in the ledger: every amount of up to 15 significant digits the numeric
-        // test lets through, at every magnitude of a normal double, reads back from the engine as
-        // typed.
-        TestLedger ledger;
-        const qint64 k = ledger.addKind(QStringLiteral("雜項"), 1);
-        QRandomGenerator random(15);
-        QStringList typed;
-        database_access::Transaction transaction;
-        for (int exponent = -307; exponent <= 307; ++exponent) {
-            for (const int digits : { 1, 7, 15 }) {
-                QString mantissa = QString::number(1 + random.bounded(9));
-                for (int i = 1; i < digits; ++i)
-                    mantissa += QString::number(random.bounded(10));
-                const QString text = (exponent % 2 ? QStringLiteral("-") : QString()) + mantissa.left(1)
-                    + QLatin1Char('.') + mantissa.mid(1) + QStringLiteral("e%1").arg(exponent);
-                QVERIFY(Numbers::isNumeric(text));
-                typed << text;
-                ledger.addEntry(QStringLiteral("2024-01-01"), k, 0, QStringLiteral("x"), Numbers::toNumber(text),
-                    QStringLiteral(""), typed.size(), QStringLiteral(""));
-            }
-        }
-        transaction.commit();
-        const QList<QVariantList> back
-            = ledger.rows(QStringLiteral("SELECT decimal_sum(a_count) FROM data_main GROUP BY a_key ORDER BY a_key"));
-        QCOMPARE(back.size(), typed.size());
-        for (int i = 0; i < typed.size(); ++i)
-            QCOMPARE(back.at(i).at(0).toString(), Decimal::fromText(typed.at(i))->text());
     }
 
     // The query window's statements reach a range's entries through the date index. A plan that
