@@ -337,8 +337,6 @@ void Scenario::act(const QString &verb, const QStringList &a)
         testing::showActive(m_windows.back().get());
     } else if (is("drop")) {
         m_windows.pop_back();
-    } else if (is("wait")) {
-        QTest::qWait(a.value(0).toInt());
     } else if (is("timer")) {
         m_timer.start();
     } else if (is("clear-clipboard")) {

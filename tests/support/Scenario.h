@@ -34,7 +34,6 @@
 //   set W TEXT / pick W INDEX      what a program does to a field or a list, without keys
 //   focus W                        the focus put on W
 //   choose W TEXT                  a combo box's item picked with the arrow keys
-//   wait MS
 //   menu W ROW CAPTION             right-click a grid row and choose from its menu
 //   answer yes|no|N...             answers to the next questions; `answer every yes|no`
 //   modal NAME ... end             the steps that play the next modal window, which is NAME
