@@ -31,6 +31,7 @@ private Q_SLOTS:
             { "deleted_rows", "data_main：讀 270 筆（檔案記錄 270 筆），寫 270 筆" },
             { "memo_overflow", "整段轉入" },
             { "column_order", "data_main 表的欄位順序和 Quillory 的不同" },
+            { "column_history", "data_main.a_kind_name 25 個" },
             { "every_type", "轉入核對：全部相符" },
             { "fixed_kind_name",
                 "data_main.a_kind_name 是固定長度（12 個字）的文字欄位，照 Access 存放的樣子連同補齊的空格轉入" },

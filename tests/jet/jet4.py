@@ -252,9 +252,21 @@ def pack_rows(rows):
 class Table:
     def __init__(self, layout):
         self.name = layout["name"]
-        self.columns = [dict(c, num=n) for n, c in enumerate(layout["columns"])]
+        # A table whose columns changed after rows were written: "history" names the
+        # columns added since ("added") and those deleted since ("dropped", each with its
+        # "num" and the "values" the first rows held), and how many rows ("old_rows", the
+        # first ones) were written before.  Access renumbers nothing: the columns left keep
+        # their numbers, null-mask bits, fixed offsets and variable-column slots, so the
+        # numbers have gaps; it rewrites no row, so an old row still holds a deleted
+        # column and lacks an added one (its column count is smaller than their number).
+        history = layout.get("history", {})
+        self.dropped = history.get("dropped", [])
+        self.added = set(history.get("added", []))
+        self.old_rows = history.get("old_rows", 0)
+        every = [dict(c, num=c.get("num", n)) for n, c in enumerate(layout["columns"])]
+        every += [dict(c, gone=True) for c in self.dropped]
         fixed_off = var_idx = 0
-        for c in self.columns:
+        for c in sorted(every, key=lambda c: c["num"]):
             ctype = c["type"]
             c["code"], size = TYPES[ctype]
             if ctype == "decimal":
@@ -267,7 +279,10 @@ class Table:
             else:
                 c["fixed"], c["len"] = fixed_off, size
                 fixed_off += size
-        self.fixed_size, self.num_var = fixed_off, var_idx
+        self.columns = [c for c in every if not c.get("gone")]
+        self.every = every
+        self.next_num = max([c["num"] for c in every] + [-1]) + 1
+        self.num_var = sum(1 for c in self.columns if "var" in c)
         self.rows = layout.get("rows", [])
         self.deleted = layout.get("deleted_rows", [])
         self.moved = {i: 1 for i in layout.get("moved_rows", [])}
@@ -277,12 +292,13 @@ class Table:
         self.autonumber = max([r[i] for i, c in enumerate(self.columns) if c["type"] == "autonumber"
                                for r in self.rows if r[i] is not None] + [0])
 
-    def row_bytes(self, values, memo_out):
+    def row_bytes(self, values, memo_out, index=None):
         # The bytes of one row; memo_out(col, encoded) stores a long memo
-        # elsewhere and returns its 12-byte head.
+        # elsewhere and returns its 12-byte head.  index is the row's place in
+        # "rows", which tells whether it was written before the columns changed.
         #
         # A row (offsets from its start; the end part is read backwards):
-        #   0       2  column count
+        #   0       2  column count: 1 + the highest column number it was written with
         #   2       .  the fixed-size columns, each at its fixed offset
         #   .       .  the variable-size columns, one after another
         #   end-2-m-2v-4  the end of the variable data (2)
@@ -293,11 +309,18 @@ class Table:
         if len(values) != len(self.columns):
             raise ValueError("table %s: row has %d values for %d columns"
                              % (self.name, len(values), len(self.columns)))
-        ncols = len(self.columns)
-        fixed = bytearray(self.fixed_size)
+        old = index is not None and index < self.old_rows
+        if old and any(v is not None for c, v in zip(self.columns, values) if c["name"] in self.added):
+            raise ValueError("table %s: row %d holds a column added after it" % (self.name, index))
+        cells = [(c, v) for c, v in zip(self.columns, values) if not (old and c["name"] in self.added)]
+        if old:
+            cells += [(c, c["values"][index]) for c in self.every if c.get("gone")]
+        ncols = max(c["num"] for c, _ in cells) + 1
+        fixed = bytearray(max([c["fixed"] + c["len"] for c, _ in cells if "fixed" in c] + [0]))
         mask = bytearray((ncols + 7) // 8)
-        var_parts = [b""] * self.num_var
-        for col, v in zip(self.columns, values):
+        num_var = max([c["var"] + 1 for c, _ in cells if "var" in c] + [0])
+        var_parts = [b""] * num_var
+        for col, v in cells:
             ctype = col["type"]
             present = v is not None
             if ctype == "bool":
@@ -317,12 +340,12 @@ class Table:
             if present:
                 mask[col["num"] // 8] |= 1 << (col["num"] % 8)
         out = bytearray(struct.pack("<H", ncols)) + fixed
-        if self.num_var:
+        if num_var or self.num_var:
             starts = []
             for part in var_parts:
                 starts.append(len(out))
                 out += part
-            out += struct.pack("<%dH" % (len(starts) + 2), len(out), *reversed(starts), self.num_var)
+            out += struct.pack("<%dH" % (len(starts) + 2), len(out), *reversed(starts), num_var)
         out += mask
         return bytes(out)
 
@@ -334,7 +357,7 @@ class Table:
         # complex columns (4) and 8 unknown bytes, the table type
         body += bytes([1 if auto else 0, 0, 0, 0]) + bytes(12) + bytes([0x53 if system else 0x4E])
         # next column number, variable columns, columns, no indexes (2 counts), the usage maps
-        body += struct.pack("<HHHIIII", len(self.columns), self.num_var, len(self.columns), 0, 0, used_map, free_map)
+        body += struct.pack("<HHHIIII", self.next_num, self.num_var, len(self.columns), 0, 0, used_map, free_map)
         for c in self.columns:
             flags = COL_FIXED | COL_AUTO_LONG if c["type"] == "autonumber" else \
                 COL_NULLABLE | (COL_FIXED if "fixed" in c else 0)
@@ -350,13 +373,21 @@ class Table:
         struct.pack_into("<I", body, 0, len(body))
         return body
 
-    def tdef_page(self, f, page, num_rows, used_map, free_map, system=False):
-        # Writes the definition on its page: 0x02 0x01, the free bytes (2), the next page
-        # of the definition (4, none here), then the definition itself.
+    def tdef_pages(self, f, first, num_rows, used_map, free_map, system=False):
+        # Writes the definition on page `first` and, when it is longer than a
+        # page (70 columns and more), on further pages added to f.  Each page:
+        #   0  1  0x02   1  1  0x01   2  2  free bytes
+        #   4  4  the next page of the definition, 0 on the last
+        #   8  .  the definition's bytes, continued from the page before
+        # so the definition reads as one run of bytes from offset 8 of the first
+        # page on, each later page's head (8 bytes) left out.
         body = self.tdef(num_rows, used_map, free_map, system)
-        if len(body) > PAGE - 8:
-            raise ValueError("table %s: a definition longer than a page" % self.name)
-        f[page] = bytearray((b"\x02\x01" + struct.pack("<HI", PAGE - 8 - len(body), 0) + body).ljust(PAGE, b"\0"))
+        room = PAGE - 8
+        chunks = [body[i:i + room] for i in range(0, len(body), room)]
+        numbers = [first] + [f.new_page() for _ in chunks[1:]]
+        for k, chunk in enumerate(chunks):
+            head = b"\x02\x01" + struct.pack("<HI", room - len(chunk), numbers[k + 1] if k + 1 < len(numbers) else 0)
+            f[numbers[k]] = bytearray((head + chunk).ljust(PAGE, b"\0"))
 
 
 def usage_map(pages, f):
@@ -434,7 +465,7 @@ def write_mdb(path, tables, options=None):
 
     for t, tdef_page, pages in laid + [cat_laid]:
         map_rows += [usage_map(pages, f), b"\x00" + struct.pack("<I", 0) + bytes(4)]
-        t.tdef_page(f, tdef_page, len(t.rows), (1 << 8) | (len(map_rows) - 2), (1 << 8) | (len(map_rows) - 1),
+        t.tdef_pages(f, tdef_page, len(t.rows), (1 << 8) | (len(map_rows) - 2), (1 << 8) | (len(map_rows) - 1),
                      system=t.name.startswith("MSys"))
     f[1] = data_page(map_rows, 0)
     f[0] = header_page(options, PAGE)
@@ -462,7 +493,7 @@ def lay_out(t, f, overflow, tdef_page=None):
     # (None when none), the place of a slot this one points to].
     live = []
     for i, r in enumerate(t.rows):
-        b = t.row_bytes(r, memo_out)
+        b = t.row_bytes(r, memo_out, i)
         live.append([b, MOVED_AWAY, None, ("moved", i)] if i in t.moved else [b, 0, i, None])
     dead = [[t.row_bytes(r, memo_out), DELETED, None, None] for r in t.deleted]
     gone = [t.row_bytes(r, memo_out) for r in t.moved_deleted]

@@ -194,9 +194,10 @@ private Q_SLOTS:
     void readsEveryCaseValueForValue_data()
     {
         QTest::addColumn<QString>("file");
-        for (const char *name : { "nulls", "duplicate_key", "key_zero", "vanished_kind", "dates_out_of_range",
-                 "kind_order", "deleted_rows", "memo_overflow", "column_order", "every_type", "no_data_note",
-                 "no_inout", "ledger", "ledger_currency", "ledger_moved", "ledger_single", "ledger_decimal" })
+        for (const char *name :
+            { "nulls", "duplicate_key", "key_zero", "vanished_kind", "dates_out_of_range", "kind_order", "deleted_rows",
+                "memo_overflow", "column_order", "every_type", "column_history", "wide", "no_data_note", "no_inout",
+                "ledger", "ledger_currency", "ledger_moved", "ledger_single", "ledger_decimal" })
             QTest::newRow(name) << m_dir.filePath(QString::fromLatin1(name) + QStringLiteral(".mdb"));
     }
 

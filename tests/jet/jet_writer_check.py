@@ -160,6 +160,17 @@ class Values(Check):
         jet4.write_mdb(str(path), [{"name": "v", "columns": columns, "rows": rows}], options)
         return path, {"tables": [{"name": "v", "columns": columns, "rows": rows}]}
 
+    def test_every_type_and_text_form_reads_back(self):
+        cols = [{"name": n, "type": n} for n in ("byte", "int", "long", "single", "double", "currency", "datetime", "bool")]
+        cols += [{"name": "text", "type": "text", "size": 20}, {"name": "memo", "type": "memo"}]
+        rows = [[0, -32768, -2147483648, -1.5, -0.1, "-922337203685477.5808", "1900-01-01", True, "一abcdef", "b"],
+                [255, 32767, 2147483647, 3.25, 1 / 3, "922337203685477.5807", "2024-02-29 23:59:58", False,
+                 "abc中defg", "備註" * 9000 + "end"],
+                [None, None, None, None, None, None, None, False, "a😀bcdefgh", None]]
+        for options in ({"compress_text": False}, {"memo_overflow": True}):
+            self.same_as_json(*self.write(cols, rows, options))
+        self.assertEqual(jet4.encode_text("abc中defg", True), b"\xff\xfeabc\x00\x2d\x4e\x00defg")
+
     def test_a_table_over_many_pages_uses_a_map_of_map_pages(self):
         path, _ = self.write([{"name": "k", "type": "long"}, {"name": "t", "type": "text", "size": 200}],
                              [[i, "第%d筆" % i + "x" * 150] for i in range(15000)])

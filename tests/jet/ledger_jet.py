@@ -44,11 +44,11 @@ DAY_NOTES = ["今天下雨。", "搬家第一天 📦", "爸媽來訪，吃了�
              "發票對獎：中了 200 元 💰", "公司聚餐 100% 出席", "颱風假 🌀", "換季整理衣櫃"]
 
 
-def columns(spec):
+def columns(listing):
     # Columns written as "name:type[:size]", one a word; the amount and the order have the
     # places of a Decimal, which the other types ignore.
     out = []
-    for word in spec.split():
+    for word in listing.split():
         name, ctype, *size = word.split(":")
         out.append(dict({"name": name, "type": ctype}, **({"size": int(size[0])} if size else {}),
                         **({"precision": 18, "scale": 4} if name in ("a_count", "key_order") else {})))

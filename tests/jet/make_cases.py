@@ -149,6 +149,41 @@ def case_every_type():
     return s, "a table of every column type beside the ledger: Decimal, fixed-length text, OLE, Bool"
 
 
+def case_column_history():
+    s = small(17, entries=60)
+    dm = table(s, "data_main")
+    # a_kind_name was added after the first 25 entries were written; a Double a_tax
+    # (column 5) and a text a_shop (column 9) were deleted since.  The columns keep
+    # their numbers: 0-4, 6-8, then a_kind_name as 10.
+    for n, c in enumerate(dm["columns"]):
+        c["num"] = n if n < 5 else n + 1
+    dm["columns"][7]["num"] = 10
+    for r in dm["rows"][:25]:
+        r[7] = None
+    dm["history"] = {
+        "old_rows": 25, "added": ["a_kind_name"],
+        "dropped": [{"name": "a_tax", "type": "double", "num": 5, "values": [i * 1.5 for i in range(25)]},
+                    {"name": "a_shop", "type": "text", "size": 40, "num": 9,
+                     "values": [None if i % 4 else "店家 %d" % i for i in range(25)]}]}
+    return s, ("data_main after columns were deleted and added: numbers with gaps, 25 rows with a "
+               "deleted Double and text still in them and without the added a_kind_name")
+
+
+def case_wide():
+    s = small(18, entries=20)
+    types = ["long", "text", "double", "datetime", "memo", "currency", "int", "bool", "byte", "single"]
+    cols = [{"name": "欄位第%02d號_%s" % (i, types[i % 10]), "type": types[i % 10]} for i in range(90)]
+    for c in cols:
+        if c["type"] == "text":
+            c["size"] = 20
+    values = {"long": 123456, "text": "文字", "double": 0.5, "datetime": "2024-05-01", "memo": "備註",
+              "currency": "1.2345", "int": -7, "bool": True, "byte": 200, "single": 2.5}
+    rows = [[values[c["type"]] if (r + i) % 7 else (False if c["type"] == "bool" else None)
+             for i, c in enumerate(cols)] for r in range(12)]
+    s["tables"].append({"name": "wide", "columns": cols, "rows": rows})
+    return s, "a table of 90 columns, its definition over two pages"
+
+
 def without(seed, name):
     s = small(seed)
     s["tables"] = [t for t in s["tables"] if t["name"] != name]
@@ -189,7 +224,7 @@ CASES = {
     "vanished_kind": case_vanished_kind, "dates_out_of_range": case_dates_out_of_range,
     "kind_order": case_kind_order, "deleted_rows": case_deleted_rows,
     "memo_overflow": case_memo_overflow, "column_order": case_column_order,
-    "every_type": case_every_type,
+    "every_type": case_every_type, "column_history": case_column_history, "wide": case_wide,
     "no_data_note": lambda: without(10, "data_note"), "no_inout": lambda: without(11, "inout"),
     "jet3": lambda: with_options(0, {"jet": 3}, "an Access 97 (Jet 3) file"),
     "password": lambda: with_options(12, {"password": "家計簿2002"}, "a password-protected file (password 家計簿2002)"),
