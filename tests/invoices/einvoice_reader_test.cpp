@@ -2,7 +2,6 @@
 // platform's files hold: every invoice read whole and every damaged line named.
 #include "platform/EInvoice.h"
 #include "platform/Statement.h"
-#include "platform/TextFile.h"
 
 #include <QStringEncoder>
 #include <QTest>
@@ -171,14 +170,6 @@ private Q_SLOTS:
         QCOMPARE(rows.first().description, QStringLiteral("a, \"b\""));
         QCOMPARE(rows.first().inout, 0);
         QCOMPARE(rows.first().amount.text(), QStringLiteral("30"));
-    }
-
-    void decodesBigFiveWhenItIsNotUtf8()
-    {
-        const DecodedText text = decodeText(big5("許功蓋") + QByteArray("\xFF"));
-        QCOMPARE(text.encoding, QStringLiteral("Big5"));
-        QVERIFY(text.text.startsWith(QStringLiteral("許功蓋")));
-        QCOMPARE(text.unknownCharacters, 1);
     }
 };
 
