@@ -2,6 +2,7 @@
 // platform's files hold: every invoice read whole and every damaged line named.
 #include "platform/EInvoice.h"
 #include "platform/Statement.h"
+#include "platform/TextFile.h"
 
 #include <QStringEncoder>
 #include <QTest>
@@ -170,6 +171,14 @@ private Q_SLOTS:
         QCOMPARE(rows.first().description, QStringLiteral("a, \"b\""));
         QCOMPARE(rows.first().inout, 0);
         QCOMPARE(rows.first().amount.text(), QStringLiteral("30"));
+    }
+
+    // A byte no Big5 character starts with is counted, the rest read.
+    void decodesBigFiveWhenItIsNotUtf8()
+    {
+        const DecodedText text = decodeText(big5("許功蓋") + QByteArray("\xFF"));
+        QCOMPARE(QStringList({ text.encoding, text.text.left(3), QString::number(text.unknownCharacters) }),
+            QStringList({ "Big5", "許功蓋", "1" }));
     }
 };
 
