@@ -110,17 +110,6 @@ private Q_SLOTS:
         QCOMPARE(summary(*file), invoices);
     }
 
-    // One invoice in two files is known as one; a masked number by its seller and amount.
-    void anInvoiceIsKnownInEveryFile()
-    {
-        QString why;
-        const auto identity = [&why](const char *text, int invoice) {
-            return EInvoice::read(utf8WithMark(text), &why)->invoices.at(invoice).identity();
-        };
-        QCOMPARE(identity(mail, 0), identity(download, 0));
-        QVERIFY(identity(download, 1).endsWith(QStringLiteral(" 456 50")));
-    }
-
     void namesTheLineItCannotRead()
     {
         const QByteArray invoice("M|開立|AB12345678|20140503|1|店|c|/A|1|\n");
@@ -173,12 +162,12 @@ private Q_SLOTS:
         QCOMPARE(rows.first().amount.text(), QStringLiteral("30"));
     }
 
+    // A byte no Big5 character starts with is counted, the rest read.
     void decodesBigFiveWhenItIsNotUtf8()
     {
         const DecodedText text = decodeText(big5("許功蓋") + QByteArray("\xFF"));
-        QCOMPARE(text.encoding, QStringLiteral("Big5"));
-        QVERIFY(text.text.startsWith(QStringLiteral("許功蓋")));
-        QCOMPARE(text.unknownCharacters, 1);
+        QCOMPARE(QStringList({ text.encoding, text.text.left(3), QString::number(text.unknownCharacters) }),
+            QStringList({ "Big5", "許功蓋", "1" }));
     }
 };
 

@@ -62,20 +62,6 @@ inline void runYear(check &window, const QString &year)
     press(window.chk_year_go);
 }
 
-// Picks the kind combo's item by its text with the arrow keys.
-inline bool chooseKind(check &window, const QString &name)
-{
-    testing::click(window.account_name);
-    window.kind->setFocus();
-    QTest::keyClick(window.kind, Qt::Key_Home);
-    for (int i = 0; i < window.kind->count(); ++i) {
-        if (window.kind->currentText() == name)
-            return true;
-        QTest::keyClick(window.kind, Qt::Key_Down);
-    }
-    return window.kind->currentText() == name;
-}
-
 // Every row of the grid, the header row first.
 inline QList<QStringList> cells(const DGrid *grid)
 {

@@ -90,19 +90,15 @@ void checkChart(Scenario &s, const QStringList &a)
     const Drawn d = drawnOf(chart);
     const QString check = a.value(1);
     const QStringList rest = a.mid(2);
-    if (check == QLatin1String("title"))
-        s.expectEqual(check, { chart->title() }, rest);
-    else if (check == QLatin1String("categories"))
-        s.expectEqual(check, d.categories, rest);
+    const QMap<QString, QStringList> whole
+        = { { QStringLiteral("title"), { chart->title() } }, { QStringLiteral("categories"), d.categories },
+              { QStringLiteral("line"), d.line }, { QStringLiteral("series"), { QString::number(d.series) } },
+              { QStringLiteral("theme"),
+                  { QString::fromLatin1(chart->theme() == QChart::ChartThemeDark ? "dark" : "light") } } };
+    if (whole.contains(check))
+        s.expectEqual(check, whole.value(check), rest);
     else if (check == QLatin1String("set"))
         s.expectEqual(rest.value(0), d.sets.value(rest.value(0)), rest.mid(1));
-    else if (check == QLatin1String("line"))
-        s.expectEqual(check, d.line, rest);
-    else if (check == QLatin1String("series"))
-        s.expectEqual(check, { QString::number(d.series) }, rest);
-    else if (check == QLatin1String("theme"))
-        s.expectEqual(
-            check, { QString::fromLatin1(chart->theme() == QChart::ChartThemeDark ? "dark" : "light") }, rest);
     else if (check == QLatin1String("colour"))
         s.expectEqual(rest.value(0), { d.colours.value(rest.value(0)) }, rest.mid(1));
     else if (check == QLatin1String("bars")) {

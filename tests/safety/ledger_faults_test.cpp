@@ -127,7 +127,7 @@ private Q_SLOTS:
         QCOMPARE(folder.files(), QStringList({ "SKinds.txt", "db1.mdb", "db1.mdb.lock" })); // the old lock, untouched
     }
 
-    // Each write waits for the other process a while, and then gives up rather than hang; once
+    // A write waits for the other process a while, and then gives up rather than hang; once
     // it lets go, the same window writes again.
     void aLockedLedgerMakesWritesWaitThenReport()
     {
@@ -143,17 +143,12 @@ private Q_SLOTS:
         QCOMPARE(onFile(folder.path(QStringLiteral("db1.mdb")), QStringLiteral("BEGIN IMMEDIATE"), &other), QString());
         QElapsedTimer waited;
         waited.start();
-        QStringList texts = add(*w, boxes);
-        const qint64 addMs = waited.restart();
-        w->DGrid->setRow(2);
-        testing::click(w->cmd_up_down[0]);
-        const qint64 moveMs = waited.elapsed();
-        texts += boxes.take();
+        const QStringList texts = add(*w, boxes);
+        const qint64 addMs = waited.elapsed();
         sqlite3_close(other); // its transaction rolled back
-        QVERIFY2(addMs >= 2500 && addMs < 10000 && moveMs >= 2500 && moveMs < 10000,
-            qPrintable(QStringLiteral("%1 %2").arg(addMs).arg(moveMs)));
-        QCOMPARE(texts.size(), 2);
-        QCOMPARE(texts.filter(QStringLiteral("locked")), texts);
+        QVERIFY2(addMs >= 2500 && addMs < 10000, qPrintable(QString::number(addMs)));
+        QCOMPARE(texts.size(), 1);
+        QVERIFY(texts.first().contains(QStringLiteral("locked")));
         QCOMPARE(ledgerContent(), content);
         testing::click(w->data_add);
         QCOMPARE(boxes.take(), QStringList());
