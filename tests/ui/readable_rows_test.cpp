@@ -35,7 +35,8 @@ QSet<QRgb> checkRows(const DGrid *grid, const char *what)
         for (int c = 0; c < grid->cols(); ++c) {
             // Drawn with its own colours, or the grid's palette where it has none.
             const QModelIndex index = grid->model()->index(r - grid->fixedRows(), c);
-            const QVariant ownBackground = index.data(Qt::BackgroundRole), ownText = index.data(Qt::ForegroundRole);
+            const QVariant ownBackground = index.data(Qt::BackgroundRole);
+            const QVariant ownText = index.data(Qt::ForegroundRole);
             const QColor background
                 = ownBackground.isValid() ? ownBackground.value<QColor>() : grid->palette().color(QPalette::Base);
             const double ratio = ui::contrastRatio(
