@@ -70,8 +70,8 @@ private Q_SLOTS:
         QCOMPARE(cells(s.grid), QStringLiteral("名,數 午餐,80 午餐,80"));
         QCOMPARE(s.grid.model()->columnCount(), 2);
         QVERIFY(!s.grid.valueAt(1, 2).isValid());
-        QCOMPARE(QList<qint64>({ s.grid.rowKey(2), s.grid.rowKey(5) }), QList<qint64>({ 9, 0 }));
-        QCOMPARE(s.grid.model()->index(0, 1).data(GridModel::RowKeyRole).toLongLong(), 7);
+        const qint64 viaModel = s.grid.model()->index(0, 1).data(GridModel::RowKeyRole).toLongLong();
+        QCOMPARE(QList<qint64>({ s.grid.rowKey(2), s.grid.rowKey(5), viaModel }), QList<qint64>({ 9, 0, 7 }));
 
         // Fewer rows drop their keys, and rows added back have none; a grid filled anew, or
         // cleared, forgets them.
@@ -79,8 +79,7 @@ private Q_SLOTS:
         s.grid.setRows(3);
         QCOMPARE(QList<qint64>({ s.grid.rowKey(1), s.grid.rowKey(2) }), QList<qint64>({ 7, 0 }));
         s.grid.showResult(result);
-        QCOMPARE(s.grid.cols(), 3);
-        QCOMPARE(s.grid.rowKey(1), 0);
+        QVERIFY(s.grid.cols() == 3 && s.grid.rowKey(1) == 0);
         s.grid.setRowKeys({ 0, 1 });
         s.grid.clearGrid();
         QCOMPARE(s.grid.rowKey(1), 0);
