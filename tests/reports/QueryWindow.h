@@ -17,14 +17,6 @@
 
 namespace querywindow {
 
-// An entry whose texts are never null (the ledger holds no NULL texts).
-inline void addEntry(TestLedger &ledger, const QString &isoDate, qint64 kind, int inout, const QString &content,
-    double amount, qint64 key, const QString &note = QStringLiteral(""), const QString &kindName = QStringLiteral(""))
-{
-    ledger.addEntry(isoDate, kind, inout, content.isNull() ? QStringLiteral("") : content, amount,
-        note.isNull() ? QStringLiteral("") : note, key, kindName.isNull() ? QStringLiteral("") : kindName);
-}
-
 inline bool open(check &window)
 {
     window.show();
@@ -62,19 +54,6 @@ inline void runYear(check &window, const QString &year)
     press(window.chk_year_go);
 }
 
-// Every row of the grid, the header row first.
-inline QList<QStringList> cells(const DGrid *grid)
-{
-    QList<QStringList> rows;
-    for (int r = 0; r < grid->rows(); ++r) {
-        QStringList row;
-        for (int c = 0; c < grid->cols(); ++c)
-            row << grid->textAt(r, c);
-        rows << row;
-    }
-    return rows;
-}
-
 inline QStringList column(const DGrid *grid, int col)
 {
     QStringList values;
@@ -82,9 +61,5 @@ inline QStringList column(const DGrid *grid, int col)
         values << grid->textAt(r, col);
     return values;
 }
-
-inline const QColor white(255, 255, 255);
-inline const QColor weekend(255, 128, 128);
-inline const QColor income(255, 0, 0);
 
 } // namespace querywindow

@@ -12,8 +12,6 @@
 #include <QClipboard>
 #include <QImage>
 #include <QLineSeries>
-#include <QPalette>
-#include <QTabWidget>
 
 namespace {
 
@@ -22,12 +20,11 @@ QString number(double value)
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
-// What chart `tab` draws, as texts: categories, each bar set's values and colour, the line.
+// What a chart draws, as texts: categories, each bar set's values, the line.
 struct Drawn
 {
     QStringList categories;
     QMap<QString, QStringList> sets;
-    QMap<QString, QString> colours;
     QStringList line;
     int series = 0;
 };
@@ -43,7 +40,6 @@ Drawn drawnOf(QChart *chart)
         ++d.series;
         if (auto *bars = qobject_cast<QAbstractBarSeries *>(s)) {
             for (QBarSet *set : bars->barSets()) {
-                d.colours.insert(set->label(), set->color().name());
                 for (int i = 0; i < set->count(); ++i)
                     d.sets[set->label()] << number(set->at(i));
             }
@@ -55,25 +51,14 @@ Drawn drawnOf(QChart *chart)
     return d;
 }
 
-// chart tabs CAPTION... | chart show TAB | chart picture | chart saved NAME | chart copied
-// chart TAB title|categories|set NAME|line|series|theme|colour NAME|bars (LABEL VALUE)...
+// chart saved NAME | chart copied | chart TAB title|categories|set NAME|line|series|bars (LABEL VALUE)...
 void checkChart(Scenario &s, const QStringList &a)
 {
     auto *view = qobject_cast<chart_view *>(s.find(QStringLiteral("window")));
     if (!view)
         return s.fail(QStringLiteral("no chart window"));
     const QString what = a.value(0);
-    if (what == QLatin1String("tabs")) {
-        QStringList captions;
-        for (int i = 0; i < view->tabs->count(); ++i)
-            captions << view->tabs->tabText(i);
-        return s.expectEqual(what, captions, a.mid(1));
-    }
-    if (what == QLatin1String("show"))
-        return view->tabs->setCurrentIndex(a.value(1).toInt());
     const QImage picture = view->picture();
-    if (what == QLatin1String("picture"))
-        return s.expectEqual(what, { QString::number(picture.isNull()) }, { QStringLiteral("0") });
     if (what == QLatin1String("saved")) {
         const QImage saved(s.ledger().path(a.value(1)));
         const bool same = saved.convertToFormat(QImage::Format_RGB32) == picture.convertToFormat(QImage::Format_RGB32);
@@ -92,15 +77,11 @@ void checkChart(Scenario &s, const QStringList &a)
     const QStringList rest = a.mid(2);
     const QMap<QString, QStringList> whole
         = { { QStringLiteral("title"), { chart->title() } }, { QStringLiteral("categories"), d.categories },
-              { QStringLiteral("line"), d.line }, { QStringLiteral("series"), { QString::number(d.series) } },
-              { QStringLiteral("theme"),
-                  { QString::fromLatin1(chart->theme() == QChart::ChartThemeDark ? "dark" : "light") } } };
+              { QStringLiteral("line"), d.line }, { QStringLiteral("series"), { QString::number(d.series) } } };
     if (whole.contains(check))
         s.expectEqual(check, whole.value(check), rest);
     else if (check == QLatin1String("set"))
         s.expectEqual(rest.value(0), d.sets.value(rest.value(0)), rest.mid(1));
-    else if (check == QLatin1String("colour"))
-        s.expectEqual(rest.value(0), { d.colours.value(rest.value(0)) }, rest.mid(1));
     else if (check == QLatin1String("bars")) {
         // Top down: the last category first, each bar the sum of its sets.
         QStringList bars;
@@ -125,30 +106,10 @@ private Q_SLOTS:
     void play_data() { Scenario::addRows(__FILE__); }
     void play()
     {
-        const QPalette light = QApplication::palette();
         Scenario s;
         s.window(QStringLiteral("query"), [] { return new check(); });
         s.command(QStringLiteral("chart"), checkChart);
-        // No visible control of the window overlaps W.
-        s.command(QStringLiteral("no-overlap"), [](Scenario &sc, const QStringList &a) {
-            QWidget *w = sc.find(a.value(0));
-            QStringList hit;
-            for (QWidget *other : w->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-                if (other != w && other->isVisible() && other->geometry().intersects(w->geometry()))
-                    hit << other->objectName();
-            }
-            sc.expectEqual(QStringLiteral("overlapping"), hit, {});
-        });
-        s.command(QStringLiteral("palette"), [light](Scenario &, const QStringList &a) {
-            QPalette dark = light;
-            dark.setColor(QPalette::Window, QColor(49, 54, 59));
-            dark.setColor(QPalette::WindowText, QColor(239, 240, 241));
-            dark.setColor(QPalette::Base, QColor(35, 38, 41));
-            dark.setColor(QPalette::Text, QColor(239, 240, 241));
-            QApplication::setPalette(a.value(0) == QLatin1String("dark") ? dark : light);
-        });
         s.run();
-        QApplication::setPalette(light);
     }
 };
 

@@ -24,16 +24,15 @@ private Q_SLOTS:
         const qint64 b = ledger.addKind(QStringLiteral("乙"), 2);
         const qint64 c = ledger.addKind(QStringLiteral("丙"), 3);
         const qint64 sameName = ledger.addKind(QStringLiteral("甲"), 4);
-        const auto add = [&](const char *date, qint64 kind, int inout, double amount, qint64 key) {
+        // Income, another name's kind, a day outside the range and a kind not asked for are
+        // not counted; two kinds of one name are summed under it.
+        const QList<std::tuple<const char *, qint64, int, double>> entries
+            = { { "2024-05-01", a, 0, 100 }, { "2024-05-02", a, 1, 999 }, { "2024-05-31", sameName, 0, 50 },
+                  { "2024-06-01", a, 0, 999 }, { "2024-05-15", b, 0, 7.5 }, { "2024-05-15", c, 0, 999 } };
+        qint64 key = 0;
+        for (const auto &[date, kind, inout, amount] : entries)
             ledger.addEntry(QString::fromLatin1(date), kind, inout, QStringLiteral("x"), amount, QStringLiteral(""),
-                key, QStringLiteral(""));
-        };
-        add("2024-05-01", a, 0, 100, 1);
-        add("2024-05-02", a, 1, 999, 2); // income is not counted
-        add("2024-05-31", sameName, 0, 50, 3); // grouped by name
-        add("2024-06-01", a, 0, 999, 4); // outside the range
-        add("2024-05-15", b, 0, 7.5, 5);
-        add("2024-05-15", c, 0, 999, 6); // not a summary kind
+                ++key, QStringLiteral(""));
 
         const RangeFilter may { QDate(2024, 5, 1), QDate(2024, 5, 31), {}, {} };
         QVERIFY(summaryKindExpenses(may, {}).isEmpty());
