@@ -8,17 +8,16 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
-#include <cstring>
+#include <bit>
 #include <functional>
 
 namespace {
 
 QString bits(double d)
 {
-    quint64 b = 0;
-    std::memcpy(&b, &d, sizeof b);
-    return QString::number(b, 16);
+    return QString::number(std::bit_cast<quint64>(d), 16);
 }
 
 QString isoDay(std::optional<QDate> day)
@@ -146,24 +145,15 @@ QString refusal(const QByteArray &bytes)
     return {};
 }
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 std::uint32_t at(const QByteArray &bytes, qsizetype offset, int size = 2)
 {
-    std::uint32_t value = 0;
-    for (int i = size - 1; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[offset + i]);
-    return value;
+    const char *p = bytes.constData() + offset;
+    return size == 4 ? qFromLittleEndian<quint32>(p) : qFromLittleEndian<quint16>(p);
 }
 
 void put32(QByteArray &bytes, qsizetype offset, std::uint32_t value)
 {
-    for (int i = 0; i < 4; ++i)
-        bytes[offset + i] = char((value >> (8 * i)) & 0xFF);
+    qToLittleEndian<quint32>(value, bytes.data() + offset);
 }
 
 // The slots rows moved away from (offset flag 0x4000 alone): each slot's place as page << 8 | row,
@@ -215,7 +205,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("says");
-        const auto file = [this](const char *name) { return fileBytes(m_dir.filePath(QString::fromLatin1(name))); };
+        const auto file
+            = [this](const char *name) { return jetcases::bytesOf(m_dir.filePath(QString::fromLatin1(name))); };
         for (const auto &[name, says] : std::initializer_list<std::pair<const char *, const char *>> {
                  { "jet3.mdb", "Access 97" }, { "password.mdb", "密碼" }, { "ace.accdb", "ACE" },
                  { "ace_as_mdb.mdb", "ACE" }, { "damaged.mdb", "損壞" }, { "damaged_truncated.mdb", "損壞" },
