@@ -8,7 +8,6 @@
 
 #include "import/ImportCheck.h"
 #include "jet/JetDatabase.h"
-#include "store/EntryStore.h"
 #include "store/LedgerSchema.h"
 #include "store/database_access.h"
 

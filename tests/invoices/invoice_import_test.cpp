@@ -9,7 +9,6 @@
 #include "ui/FileDialog.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>

@@ -18,12 +18,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStandardItemModel>
-#include <QTableView>
 
 using R = Recurrence::Rule;
 
