@@ -74,16 +74,11 @@ QString expected(const QJsonValue &want, const QJsonObject &column)
         return QStringLiteral("int %1").arg(want.toBool() ? 1 : 0);
     if (want.isNull())
         return QStringLiteral("NULL");
-    if (is("decimal")) { // the digits as stored, with the column's places
+    if (is("decimal")) { // the digits as written, with the column's places
         const int scale = column.value(QStringLiteral("scale")).toInt();
-        QStringList parts = want.toString().split(QLatin1Char('.'));
-        const QString whole = QString::number(parts[0].toLongLong());
-        const QString sign = parts[0].startsWith(QLatin1Char('-')) && !whole.startsWith(QLatin1Char('-'))
-            ? QStringLiteral("-")
-            : QString();
-        const QString places
-            = scale ? QStringLiteral(".") + parts.value(1).leftJustified(scale, QLatin1Char('0')) : QString();
-        return QStringLiteral("decimal ") + sign + whole + places;
+        const QStringList parts = want.toString().split(QLatin1Char('.'));
+        return QStringLiteral("decimal ") + parts[0]
+            + (scale ? QStringLiteral(".") + parts.value(1).leftJustified(scale, QLatin1Char('0')) : QString());
     }
     if (is("ole"))
         return QStringLiteral("bytes ") + want.toString().toLower();
@@ -94,8 +89,7 @@ QString expected(const QJsonValue &want, const QJsonObject &column)
     if (is("double") || is("single"))
         return QStringLiteral("double ") + bits(is("single") ? double(float(want.toDouble())) : want.toDouble());
     if (is("currency"))
-        return QStringLiteral("currency ")
-            + (want.isString() ? Decimal::fromText(want.toString())->text() : Decimal(want.toInteger()).text());
+        return QStringLiteral("currency ") + Decimal::fromText(want.toString())->text();
     if (is("datetime")) {
         const double days = want.isString() ? storedDays(want.toString()) : want.toDouble();
         return QStringLiteral("days %1 %2")
