@@ -90,8 +90,7 @@ inline QDate dayOfWritten(const QJsonValue &value)
 inline Decimal amountOfWritten(const QJsonValue &value, const QString &type)
 {
     if (type == QLatin1String("currency") || type == QLatin1String("decimal"))
-        return value.isString() ? Decimal::fromText(value.toString()).value_or(Decimal(999999))
-                                : Decimal(value.toInteger());
+        return Decimal::fromText(value.toString()).value_or(Decimal(999999));
     return value.isNull() ? Decimal() : Decimal::fromDouble(value.toDouble());
 }
 
