@@ -5,7 +5,6 @@
 #include "jet/JetDatabase.h"
 #include "platform/Decimal.h"
 
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -55,13 +54,9 @@ QString shown(const JetValue &v)
 // counts back and the time of day is added away from zero.
 double storedDays(const QString &text)
 {
-    static const QRegularExpression form(QStringLiteral("^(\\d+)-(\\d+)-(\\d+)(?: (\\d+):(\\d+):(\\d+)(\\.\\d+)?)?$"));
-    const QRegularExpressionMatch m = form.match(text);
-    const double days = double(
-        QDate(1899, 12, 30).daysTo(QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt())));
-    const double t = (m.captured(4).toInt() * 3600 + m.captured(5).toInt() * 60 + m.captured(6).toInt()
-                         + QStringView(QStringLiteral("0") + m.captured(7)).toDouble())
-        / 86400.0;
+    const QTime time = text.size() > 10 ? QTime::fromString(text.mid(11), Qt::ISODateWithMs) : QTime(0, 0);
+    const double days = double(QDate(1899, 12, 30).daysTo(QDate::fromString(text.left(10), Qt::ISODate)));
+    const double t = (time.msecsSinceStartOfDay() / 1000 + time.msec() / 1000.0) / 86400.0;
     return days < 0 ? days - t : days + t;
 }
 
