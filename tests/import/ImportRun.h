@@ -47,11 +47,7 @@ inline void writeFile(const QString &path, const QByteArray &bytes)
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
-inline QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using jetcases::bytesOf;
 
 // Every file of a folder with its bytes, to tell that nothing changed.
 inline QMap<QString, QByteArray> snapshot(const QString &folder)
@@ -94,8 +90,7 @@ inline QDate dayOfWritten(const QJsonValue &value)
 inline Decimal amountOfWritten(const QJsonValue &value, const QString &type)
 {
     if (type == QLatin1String("currency") || type == QLatin1String("decimal"))
-        return value.isString() ? Decimal::fromText(value.toString()).value_or(Decimal(999999))
-                                : Decimal(value.toInteger());
+        return Decimal::fromText(value.toString()).value_or(Decimal(999999));
     return value.isNull() ? Decimal() : Decimal::fromDouble(value.toDouble());
 }
 
@@ -107,9 +102,10 @@ inline bool sameAmount(const QJsonValue &written, const QString &type, double st
     return std::memcmp(&stored, &wanted, sizeof stored) == 0;
 }
 
-// Every entry of the old file whose key is its own came over with its values (NULLs as the
-// empty text and 0, a kind that is gone as 舊分類, fixed-length text padded as stored); every
-// kind and day note likewise. The first difference found, or nothing; compared counts entries.
+// Every entry of the old file came over with its values (NULLs as the empty text and 0, a kind
+// that is gone as 舊分類, fixed-length text padded as stored), under its key or, when that is 0
+// or taken by an entry before it, under the next after the largest; every kind and day note
+// likewise. The first difference found, or nothing; compared counts entries.
 inline QString differenceFromOld(const QJsonObject &layout, const ImportStore::Contents &got, int *compared)
 {
     const QJsonObject main = jetcases::tableOf(layout, QStringLiteral("data_main"));
@@ -119,9 +115,10 @@ inline QString differenceFromOld(const QJsonObject &layout, const ImportStore::C
     };
     const QJsonObject nameColumn = c.value(QStringLiteral("a_kind_name"));
     const QString amountType = c.value(QStringLiteral("a_count")).value(QStringLiteral("type")).toString();
-    QHash<qint64, int> keyUses;
+    qint64 largest = 0;
     for (const QJsonValue &row : main.value(QStringLiteral("rows")).toArray())
-        ++keyUses[at(row.toArray(), "a_key").toInteger()];
+        largest = std::max(largest, at(row.toArray(), "a_key").toInteger());
+    QSet<qint64> taken;
     QHash<qint64, QString> kindNames;
     qint64 orphan = 0;
     for (const KindStore::Kind &k : got.kinds) {
@@ -134,9 +131,9 @@ inline QString differenceFromOld(const QJsonObject &layout, const ImportStore::C
     *compared = 0;
     for (const QJsonValue &v : main.value(QStringLiteral("rows")).toArray()) {
         const QJsonArray row = v.toArray();
-        const qint64 key = at(row, "a_key").toInteger();
-        if (key == 0 || keyUses.value(key) > 1)
-            continue;
+        qint64 key = at(row, "a_key").toInteger();
+        key = key == 0 || taken.contains(key) ? ++largest : key;
+        taken.insert(key);
         const EntryStore::Entry e = byKey.value(key);
         const qint64 kind = at(row, "a_kind").isNull() ? -1 : at(row, "a_kind").toInteger();
         const QString kindName = at(row, "a_kind_name").toString();

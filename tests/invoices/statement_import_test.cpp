@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QStandardItemModel>
 #include <QStringEncoder>
 #include <QTableView>
 

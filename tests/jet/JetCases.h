@@ -30,6 +30,12 @@ inline QJsonObject layoutOf(const QString &mdbPath)
     return QJsonDocument::fromJson(file.readAll()).object();
 }
 
+inline QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 inline QJsonObject tableOf(const QJsonObject &layout, const QString &name)
 {
     for (const QJsonValue &t : layout.value(QStringLiteral("tables")).toArray())

@@ -5,20 +5,18 @@
 #include "jet/JetDatabase.h"
 #include "platform/Decimal.h"
 
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
-#include <cstring>
+#include <bit>
 #include <functional>
 
 namespace {
 
 QString bits(double d)
 {
-    quint64 b = 0;
-    std::memcpy(&b, &d, sizeof b);
-    return QString::number(b, 16);
+    return QString::number(std::bit_cast<quint64>(d), 16);
 }
 
 QString isoDay(std::optional<QDate> day)
@@ -56,13 +54,9 @@ QString shown(const JetValue &v)
 // counts back and the time of day is added away from zero.
 double storedDays(const QString &text)
 {
-    static const QRegularExpression form(QStringLiteral("^(\\d+)-(\\d+)-(\\d+)(?: (\\d+):(\\d+):(\\d+)(\\.\\d+)?)?$"));
-    const QRegularExpressionMatch m = form.match(text);
-    const double days = double(
-        QDate(1899, 12, 30).daysTo(QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt())));
-    const double t = (m.captured(4).toInt() * 3600 + m.captured(5).toInt() * 60 + m.captured(6).toInt()
-                         + QStringView(QStringLiteral("0") + m.captured(7)).toDouble())
-        / 86400.0;
+    const QTime time = text.size() > 10 ? QTime::fromString(text.mid(11), Qt::ISODateWithMs) : QTime(0, 0);
+    const double days = double(QDate(1899, 12, 30).daysTo(QDate::fromString(text.left(10), Qt::ISODate)));
+    const double t = (time.msecsSinceStartOfDay() / 1000 + time.msec() / 1000.0) / 86400.0;
     return days < 0 ? days - t : days + t;
 }
 
@@ -75,16 +69,11 @@ QString expected(const QJsonValue &want, const QJsonObject &column)
         return QStringLiteral("int %1").arg(want.toBool() ? 1 : 0);
     if (want.isNull())
         return QStringLiteral("NULL");
-    if (is("decimal")) { // the digits as stored, with the column's places
+    if (is("decimal")) { // the digits as written, with the column's places
         const int scale = column.value(QStringLiteral("scale")).toInt();
-        QStringList parts = want.toString().split(QLatin1Char('.'));
-        const QString whole = QString::number(parts[0].toLongLong());
-        const QString sign = parts[0].startsWith(QLatin1Char('-')) && !whole.startsWith(QLatin1Char('-'))
-            ? QStringLiteral("-")
-            : QString();
-        const QString places
-            = scale ? QStringLiteral(".") + parts.value(1).leftJustified(scale, QLatin1Char('0')) : QString();
-        return QStringLiteral("decimal ") + sign + whole + places;
+        const QStringList parts = want.toString().split(QLatin1Char('.'));
+        return QStringLiteral("decimal ") + parts[0]
+            + (scale ? QStringLiteral(".") + parts.value(1).leftJustified(scale, QLatin1Char('0')) : QString());
     }
     if (is("ole"))
         return QStringLiteral("bytes ") + want.toString().toLower();
@@ -95,8 +84,7 @@ QString expected(const QJsonValue &want, const QJsonObject &column)
     if (is("double") || is("single"))
         return QStringLiteral("double ") + bits(is("single") ? double(float(want.toDouble())) : want.toDouble());
     if (is("currency"))
-        return QStringLiteral("currency ")
-            + (want.isString() ? Decimal::fromText(want.toString())->text() : Decimal(want.toInteger()).text());
+        return QStringLiteral("currency ") + Decimal::fromText(want.toString())->text();
     if (is("datetime")) {
         const double days = want.isString() ? storedDays(want.toString()) : want.toDouble();
         return QStringLiteral("days %1 %2")
@@ -146,24 +134,15 @@ QString refusal(const QByteArray &bytes)
     return {};
 }
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 std::uint32_t at(const QByteArray &bytes, qsizetype offset, int size = 2)
 {
-    std::uint32_t value = 0;
-    for (int i = size - 1; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[offset + i]);
-    return value;
+    const char *p = bytes.constData() + offset;
+    return size == 4 ? qFromLittleEndian<quint32>(p) : qFromLittleEndian<quint16>(p);
 }
 
 void put32(QByteArray &bytes, qsizetype offset, std::uint32_t value)
 {
-    for (int i = 0; i < 4; ++i)
-        bytes[offset + i] = char((value >> (8 * i)) & 0xFF);
+    qToLittleEndian<quint32>(value, bytes.data() + offset);
 }
 
 // The slots rows moved away from (offset flag 0x4000 alone): each slot's place as page << 8 | row,
@@ -215,7 +194,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("says");
-        const auto file = [this](const char *name) { return fileBytes(m_dir.filePath(QString::fromLatin1(name))); };
+        const auto file
+            = [this](const char *name) { return jetcases::bytesOf(m_dir.filePath(QString::fromLatin1(name))); };
         for (const auto &[name, says] : std::initializer_list<std::pair<const char *, const char *>> {
                  { "jet3.mdb", "Access 97" }, { "password.mdb", "密碼" }, { "ace.accdb", "ACE" },
                  { "ace_as_mdb.mdb", "ACE" }, { "damaged.mdb", "損壞" }, { "damaged_truncated.mdb", "損壞" },
@@ -246,6 +226,14 @@ private Q_SLOTS:
         }) << QStringLiteral("繞成了圈");
         QTest::newRow("two moved to one place")
             << changed([&](QByteArray &b) { put32(b, slots[1].second, target); }) << QStringLiteral("都說自己搬到了");
+        // A stored row count other than the rows on the pages: rows back from the dead, or lost.
+        const QByteArray deleted = file("deleted_rows.mdb");
+        const JetTableDef def = JetDatabase(deleted).table(QStringLiteral("data_main"));
+        for (const std::uint32_t count : { def.storedRows + 30, def.storedRows - 1 }) {
+            QByteArray bytes = deleted;
+            put32(bytes, qsizetype(def.definitionPage) * 4096 + 16, count);
+            QTest::newRow("stored row count") << bytes << QStringLiteral("data_main 記錄有 %1 筆").arg(count);
+        }
     }
 
     void refusesWhatItCannotRead()
@@ -254,21 +242,6 @@ private Q_SLOTS:
         QFETCH(QString, says);
         const QString message = refusal(bytes);
         QVERIFY2(message.contains(says), qPrintable(message));
-    }
-
-    // A table whose stored row count differs from the rows on its pages is not read at all:
-    // rows that come back from the dead, or rows lost, must stop the import.
-    void rowsMustMatchTheStoredCount()
-    {
-        const QByteArray bytes = fileBytes(m_dir.filePath(QStringLiteral("deleted_rows.mdb")));
-        const JetTableDef def = JetDatabase(bytes).table(QStringLiteral("data_main"));
-        for (const std::uint32_t count : { def.storedRows + 30, def.storedRows - 1 }) {
-            QByteArray changed = bytes;
-            put32(changed, qsizetype(def.definitionPage) * 4096 + 16, count);
-            const QString message = refusal(changed);
-            QVERIFY2(message.contains(QStringLiteral("data_main")) && message.contains(QString::number(count)),
-                qPrintable(message));
-        }
     }
 
 private:

@@ -14,7 +14,6 @@
 # Command line:
 #     python3 ledger_jet.py OUT.mdb --entries 1000 --years 2023,2024,2025 --seed 1
 
-import argparse
 import json
 import random
 import sys
@@ -151,13 +150,10 @@ def write_case(path, layout, **extra):
 
 
 def main(argv):
-    ap = argparse.ArgumentParser(description="Writes an old Jet 4 ledger and its JSON.")
-    ap.add_argument("out")
-    ap.add_argument("--entries", type=int, default=1000)
-    ap.add_argument("--years", default="2023,2024,2025")
-    ap.add_argument("--seed", type=int, default=1)
-    a = ap.parse_args(argv)
-    write_case(a.out, ledger_layout(a.entries, [int(y) for y in a.years.split(",")], a.seed))
+    # OUT.mdb, then any of --entries N, --years Y,Y,... and --seed S
+    given = dict(zip(argv[1::2], argv[2::2]))
+    years = [int(y) for y in given.get("--years", "2023,2024,2025").split(",")]
+    write_case(argv[0], ledger_layout(int(given.get("--entries", 1000)), years, int(given.get("--seed", 1))))
     return 0
 
 

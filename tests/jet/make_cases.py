@@ -45,10 +45,8 @@ def case_nulls():
     # One entry with each column NULL in turn, one with every column NULL
     # but its key, and NULLs in the other tables.
     for i in range(8):
-        row = list(dm["rows"][i])
         if i != col_index(dm, "a_key"):
-            row[i] = None
-        dm["rows"][i] = row
+            dm["rows"][i][i] = None
     dm["rows"].append([None, None, None, None, None, None, 9001, None])
     k = table(s, "kind")
     k["rows"].append([len(k["rows"]) + 1, None, None])

@@ -18,12 +18,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStandardItemModel>
-#include <QTableView>
 
 using R = Recurrence::Rule;
 
@@ -81,9 +79,14 @@ class RecurringWindowsTest : public QObject
 private Q_SLOTS:
     // Every occurrence up to today, oldest first; 記入 enters the ticked ones once, 略過這次 passes
     // one by, 復原 takes the last 記入 back whole; a second opening the same day has nothing.
+    // The menu shows the list at the start only when something is due.
     void dueOccurrencesAreDealtWithOnce()
     {
         DueLedger s;
+        ModalDriver modal;
+        Form1 menu;
+        modal.next([](QDialog *dialog) { dialog->reject(); });
+        menu.offerDueRecurring();
         DueWindow w;
         QCOMPARE(rows(w),
             QStringList({ "✓ 2024/01/31 房租 12000", "✓ 2024/02/29 房租 12000", "  2024/03/20 電費 ",
@@ -112,22 +115,9 @@ private Q_SLOTS:
         testing::click(w.cmd_enter);
         QCOMPARE(s.entries(), QStringList({ "2024-04-30 房租 12000" }));
         QVERIFY(!DueWindow().anythingDue());
-        QVERIFY(s.boxes.unexpected().isEmpty());
-    }
-
-    // At start the menu shows the list only when something is due.
-    void theStartShowsWhatIsDue()
-    {
-        DueLedger s;
-        ModalDriver modal;
-        Form1 menu;
-        modal.next([](QDialog *dialog) { testing::click(static_cast<DueWindow *>(dialog)->cmd_enter); });
-        menu.offerDueRecurring(); // the electricity is left, unticked
-        RecurringStore::post({ { RecurringStore::due(QDate(2024, 5, 15)).first(), std::nullopt } });
         menu.offerDueRecurring();
         QCOMPARE(modal.shown(), QStringList { "DueWindow" });
-        QCOMPARE(s.entries().size(), 4);
-        QVERIFY(modal.unexpected().isEmpty());
+        QVERIFY(s.boxes.unexpected().isEmpty());
     }
 
     // 設為固定收支 on an entry fills a new item that starts after it, so this month's is not
@@ -161,12 +151,12 @@ private Q_SLOTS:
             ok();
         });
         w.DGrid->findChild<QAction *>(QStringLiteral("setRecurring"))->trigger();
-        QCOMPARE(modal.shown(), QStringList { "RecurringEditor" });
         const RecurringStore::Item item = RecurringStore::items().last();
-        QCOMPARE(item.content, QStringLiteral("管理費"));
-        QCOMPARE(item.amount, 1600.0);
-        QCOMPARE(item.when.first, QDate(2024, 5, 11));
-        QCOMPARE(item.when.shown(), QStringLiteral("每月 10 日"));
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4")
+                     .arg(item.content)
+                     .arg(*item.amount)
+                     .arg(item.when.first.toString(Qt::ISODate), item.when.shown()),
+            QStringLiteral("管理費 1600 2024-05-11 每月 10 日"));
     }
 
     // A new item from the list, weekly and for a number of times; what is wrong is said and nothing
@@ -227,11 +217,9 @@ private Q_SLOTS:
         RecurringStore::post({ { RecurringStore::due(QDate(2024, 5, 15)).first(), 12000.0 } });
         RecurringWindow w;
         const auto text = [&w](int row, int col) { return w.items->model()->index(row, col).data().toString(); };
-        QCOMPARE(text(0, 4) + text(0, 5) + text(0, 3), QStringLiteral("每月 31 日2024/02/29（到期未記）12,000"));
-        QCOMPARE(text(1, 3) + text(1, 6), QStringLiteral("每次不同提醒我"));
+        QCOMPARE(text(0, 5) + text(1, 3), QStringLiteral("2024/02/29（到期未記）每次不同"));
         s.boxes.answer(true);
         testing::click(w.cmd_delete);
-        QCOMPARE(s.boxes.take(), QStringList { "刪除固定收支「房租」（每月 31 日）嗎？\n已經記入的帳目會留著。" });
         QCOMPARE(w.items->model()->rowCount(), 1);
         QCOMPARE(s.entries().size(), 1);
     }

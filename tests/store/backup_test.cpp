@@ -198,10 +198,7 @@ private Q_SLOTS:
         QCOMPARE(QDir(QStringLiteral("backup")).entryList(QDir::Files | QDir::Hidden).size(), good.size());
         // Reading goes on; writing is refused and says why.
         QCOMPARE(EntryStore::entriesOfDay(QDate(2026, 3, 12)).size(), 0);
-        EntryStore::Entry entry;
-        entry.date = QDate(2026, 3, 12);
-        entry.kind = 1;
-        entry.key = 5000;
+        const EntryStore::Entry entry { QDate(2026, 3, 12), 1, 0, {}, 0, {}, 5000, {} };
         try {
             EntryStore::addEntry(entry);
             QFAIL("an entry was written into the damaged ledger");

@@ -8,9 +8,11 @@
 #include "support/TestLedger.h"
 #include "support/TestSupport.h"
 
+#include <QStringEncoder>
 #include <QThread>
 
 #include <atomic>
+#include <numeric>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,12 +25,9 @@ namespace {
 
 QByteArray utf16(const QString &text, bool little, bool mark)
 {
-    QByteArray bytes = mark ? QByteArray(little ? "\xFF\xFE" : "\xFE\xFF") : QByteArray();
-    for (const QChar c : text) {
-        bytes.append(char(little ? c.unicode() & 0xFF : c.unicode() >> 8));
-        bytes.append(char(little ? c.unicode() >> 8 : c.unicode() & 0xFF));
-    }
-    return bytes;
+    QStringEncoder encoder(little ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+        mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+    return encoder.encode(text);
 }
 
 // Runs work; true when it ended within a few seconds (a writer opened on the FIFO after them
@@ -71,12 +70,11 @@ private Q_SLOTS:
         Save_SKinds(QStringLiteral("3"));
         QCOMPARE(ledger.readSKinds(), QByteArray("3\r\n"));
         const QString twoLines = QStringLiteral("1,2\r\n7,3,12\r\n");
-        QByteArray many = "1";
-        Ids manyIds = { 1 };
-        for (int i = 2; i <= 61; ++i) {
-            many += ',' + QByteArray::number(i);
-            manyIds << i;
-        }
+        Ids manyIds(61);
+        std::iota(manyIds.begin(), manyIds.end(), 1);
+        QByteArrayList many;
+        for (const qint64 id : manyIds)
+            many << QByteArray::number(id);
         const QList<std::tuple<QByteArray, Ids, Ids>> files = {
             { "7,3,12", { 7, 3, 12 }, { 7, 3, 12 } }, { "1,2\r\n 5 , 6 \n", { 5, 6 }, { 5, 6 } },
             { "7,3\r\n\r\n", {}, {} }, { "7,0,3\r\n", { 7, 0, 3 }, { 7 } }, { "7,,3", { 7, 0, 3 }, { 7 } },
@@ -93,7 +91,7 @@ private Q_SLOTS:
             // The tail of a huge UTF-16 file starts on either byte of a character.
             { utf16(QString(700000, u'z') + QStringLiteral("\r\n8,2\r\n"), true, true), { 8, 2 }, { 8, 2 } },
             { utf16(QString(700001, u'z') + QStringLiteral("\r\n8,2\r\n"), false, true), { 8, 2 }, { 8, 2 } },
-            { many, manyIds, manyIds }, // no cap at 51 ids
+            { many.join(','), manyIds, manyIds }, // no cap at 51 ids
         };
         for (const auto &[content, table, list] : files) {
             ledger.writeSKinds(content);
@@ -140,9 +138,6 @@ private Q_SLOTS:
         QVERIFY(SKinds.isEmpty());
         QVERIFY2(said.contains(QStringLiteral("SKinds.txt")) && said.contains(QStringLiteral("不是一般的檔案")),
             qPrintable(said));
-        QFile copy;
-        QVERIFY(endsSoon([&copy] { QVERIFY(Open_SKinds_File(copy) != SummaryFileOpen::Opened); }, path));
-        QVERIFY(!copy.isOpen());
         // The start says so once and goes on; the box is answered on this thread.
         Close_DB();
         ScriptedBoxes boxes;

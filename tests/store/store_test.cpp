@@ -23,16 +23,9 @@ namespace {
 
 const QDate day(2024, 5, 15);
 
-EntryStore::Entry entryOf(qint64 kind, const QString &content, const QString &note, qint64 key, double count = 120)
+EntryStore::Entry entryOf(qint64 kind, const QString &content, const QString &note, qint64 key)
 {
-    EntryStore::Entry e;
-    e.date = day;
-    e.kind = kind;
-    e.content = content;
-    e.count = count;
-    e.note = note;
-    e.key = key;
-    return e;
+    return { day, kind, 0, content, 120, note, key, {} };
 }
 
 Decimal dec(const QString &text)
