@@ -56,28 +56,18 @@ private Q_SLOTS:
         ScriptedBoxes boxes;
         QVERIFY(startUp() && boxes.take().isEmpty());
         const QStringList content = ledgerContent();
-        {
-            auto w = openEntryWindow();
-            QStringList told = add(*w, boxes);
-            // A move is several writes; none of them may stick. The day note is written on leaving.
-            w->DGrid->setRow(2);
-            testing::click(w->cmd_up_down[0]);
-            told += boxes.take();
-            testing::click(w->note_day);
-            testing::typeText(w->note_day, QStringLiteral("備忘"));
-            testing::click(w->account_name);
-            told += boxes.take();
-            QCOMPARE(gridContents(*w), QStringList({ "早餐", "午餐" }));
-            w->close();
-            auto manager = std::make_unique<mang_kind>();
-            QVERIFY(testing::showActive(manager.get()));
-            const int kinds = manager->kind->count();
-            testing::retype(manager->kind_name, QStringLiteral("新種類"));
-            testing::click(manager->kind_add);
-            told += boxes.take();
-            QCOMPARE(manager->kind->count(), kinds);
-            QVERIFY2(told.size() == 4 && told.filter(QStringLiteral("readonly")) == told, qPrintable(told.join(u'|')));
-        }
+        auto w = openEntryWindow();
+        QStringList told = add(*w, boxes);
+        // A move is several writes; none of them may stick. The day note is written on leaving.
+        w->DGrid->setRow(2);
+        testing::click(w->cmd_up_down[0]);
+        testing::click(w->note_day);
+        testing::typeText(w->note_day, QStringLiteral("備忘"));
+        testing::click(w->account_name);
+        told += boxes.take();
+        QVERIFY2(told.size() == 3 && told.filter(QStringLiteral("readonly")) == told, qPrintable(told.join(u'|')));
+        QCOMPARE(gridContents(*w), QStringList({ "早餐", "午餐" }));
+        w.reset();
         QCOMPARE(ledgerContent(), content);
         database_access::Close_DB();
         QCOMPARE(fileBytes(db), before);
