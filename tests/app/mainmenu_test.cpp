@@ -1,5 +1,5 @@
 // The main menu: its five buttons, its keys, the windows it opens and the about box with its way
-// to the guide; a start without a ledger; leaving gives the ledger free.
+// to the guide, which F1 also opens; a start without a ledger; leaving gives the ledger free.
 
 #include "app/AboutText.h"
 #include "app/Form1.h"
@@ -57,7 +57,12 @@ private Q_SLOTS:
         auto *guide = menu.findChild<QDialog *>(QStringLiteral("guide"));
         QVERIFY(guide != nullptr);
         QCOMPARE(guide->findChild<QTextBrowser *>()->textCursor().block().text(), QStringLiteral("2. 主選單"));
+        QTest::keyClick(guide, Qt::Key_F1); // F1 in the guide opens no second one
+        QCOMPARE(menu.findChildren<QDialog *>(QStringLiteral("guide")).size(), 1);
         delete guide;
+        QTest::keyClick(&menu, Qt::Key_F1);
+        QVERIFY(menu.findChild<QDialog *>(QStringLiteral("guide")) != nullptr);
+        delete menu.findChild<QDialog *>(QStringLiteral("guide"));
         QVERIFY(Is_Open());
         QTest::keyClick(menu.exit, Qt::Key_Return);
         QVERIFY(!menu.isVisible() && !Is_Open());
