@@ -136,22 +136,17 @@ class JetOfferTest : public QObject
 private Q_SLOTS:
     void initTestCase() { jetcases::writeCases(m_written.path()); }
 
+    // Not an old ledger: missing, empty, cut short, another engine's name, another first word,
+    // this program's own ledger. (Access 97, 2000 and 2007 files are recognised below.)
     void recognisesOldLedgersByTheirFirstPage()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("db1.mdb"));
-        QCOMPARE(oldLedgerFormatOf(path), OldLedgerFormat::NotAccess); // missing
-        const QList<std::pair<QByteArray, OldLedgerFormat>> cases
-            = { { accessHeader("Standard Jet DB", 1), OldLedgerFormat::Jet4 },
-                  { accessHeader("Standard Jet DB", 0), OldLedgerFormat::Jet3 },
-                  { accessHeader("Standard ACE DB", 2), OldLedgerFormat::Ace },
-                  { accessHeader("Standard Jet DB", 1).left(0x14), OldLedgerFormat::NotAccess },
-                  { accessHeader("Standard Jet XX", 1), OldLedgerFormat::NotAccess },
-                  { accessHeader("Standard Jet DB", 1).replace(1, 1, "\x02"), OldLedgerFormat::NotAccess },
-                  { QByteArray(), OldLedgerFormat::NotAccess } };
-        for (const auto &[bytes, format] : cases) {
+        QCOMPARE(oldLedgerFormatOf(path), OldLedgerFormat::NotAccess);
+        for (const QByteArray &bytes : { QByteArray(), accessHeader("Standard Jet DB", 1).left(0x14),
+                 accessHeader("Standard Jet XX", 1), accessHeader("Standard Jet DB", 1).replace(1, 1, "\x02") }) {
             writeFile(path, bytes);
-            QCOMPARE(oldLedgerFormatOf(path), format);
+            QCOMPARE(oldLedgerFormatOf(path), OldLedgerFormat::NotAccess);
         }
         QFile::remove(path);
         LedgerSchema::createLedger(path);
