@@ -76,7 +76,7 @@ bool aChildIsStopped()
 class OldLedgerFolder
 {
 public:
-    explicit OldLedgerFolder(const QByteArray &db1, const QByteArray &mode = "ok", bool earlierReport = false)
+    explicit OldLedgerFolder(const QByteArray &db1, const QByteArray &mode, bool earlierReport = false)
         : m_previous(QDir::currentPath())
     {
         QDir::setCurrent(m_dir.path());
@@ -151,20 +151,6 @@ private Q_SLOTS:
         QFile::remove(path);
         LedgerSchema::createLedger(path);
         QCOMPARE(oldLedgerFormatOf(path), OldLedgerFormat::NotAccess);
-    }
-
-    // The double, slowly, under the progress window: the summary is shown, the old file is
-    // kept byte for byte under the name it gives, and the menu opens on the new ledger.
-    void yesBringsTheLedgerOverAndOpensIt()
-    {
-        OldLedgerFolder folder(accessHeader("Standard Jet DB", 1), "slow");
-        QVERIFY(folder.start(true));
-        const QStringList texts = folder.boxes.texts();
-        QCOMPARE(texts.size(), 2);
-        QVERIFY(texts.at(0).contains(QStringLiteral("要把它轉入成 Quillory 的帳本嗎？")));
-        QVERIFY(texts.at(1).contains(QStringLiteral("data_main：讀 40 筆，寫 40 筆\n核對：全部相符")));
-        QVERIFY2(!texts.at(1).contains(QStringLiteral("詳細")), qPrintable(texts.at(1)));
-        QVERIFY(folder.landed(texts.at(1)) && folder.menuOpensWithItsSummaryKinds());
     }
 
     // Every way the importer fails, and every file that is not offered or is refused: told in
