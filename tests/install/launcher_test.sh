@@ -35,8 +35,7 @@ tables() { sqlite3 "$1/db1.mdb" "SELECT group_concat(name) FROM (SELECT name FRO
 section "a new ledger where there is none, in ~/Quillory or the folder named"
 run "$bin/quillory-start"
 expect_eq "status is quillory's" 7 "$status"
-expect_eq "new ledger's tables" data_main,data_note,inout,kind "$(tables "$tmp/home/Quillory")"
-expect_eq "its directions" "0:支出,1:收入" "$(sqlite3 "$tmp/home/Quillory/db1.mdb" "SELECT group_concat(inout || ':' || text) FROM inout")"
+expect_eq "new ledger's directions" "0:支出,1:收入" "$(sqlite3 "$tmp/home/Quillory/db1.mdb" "SELECT group_concat(inout || ':' || text) FROM inout")"
 started "started in ~/Quillory" "$tmp/home/Quillory"
 expect_contains "says where the ledger was made" "$out" "$tmp/home/Quillory"
 run "$bin/quillory-start" "家用 帳本/2024 年"
@@ -105,8 +104,6 @@ started "a linked launcher uses the programs beside the real file" "$tmp/work/vi
 cp "$bin/quillory-start" "$tmp/alone/"
 path=$tmp/onpath:/usr/bin:/bin run "$tmp/alone/quillory-start" "$ledger"
 started "a launcher alone falls back to PATH" "$ledger" onpath
-expect "the build folder's launcher is this one, executable" cmp -s "$source/packaging/quillory-start" "$build/quillory-start"
-expect "  and executable" test -x "$build/quillory-start"
 
 section "messages in a window when there is no terminal, only a display"
 extra=(QT_QPA_PLATFORM=offscreen QUILLORY_NOTICE_SHOWN="$tmp/shown")
