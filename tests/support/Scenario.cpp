@@ -39,32 +39,26 @@ QStringList wordsOf(const QString &line)
     bool inWord = false;
     bool quoted = false;
     for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line.at(i);
-        if (c == QLatin1Char('\\') && i + 1 < line.size()) {
+        QChar c = line.at(i);
+        if (c == QLatin1Char('\\') && i + 5 < line.size() && line.at(i + 1) == QLatin1Char('u')) {
+            c = QChar(line.mid(i + 2, 4).toUShort(nullptr, 16));
+            i += 5;
+        } else if (c == QLatin1Char('\\') && i + 1 < line.size()) {
             const QChar e = line.at(++i);
-            if (e == QLatin1Char('u') && i + 4 < line.size()) {
-                word += QChar(line.mid(i + 1, 4).toUShort(nullptr, 16));
-                i += 4;
-                inWord = true;
-                continue;
-            }
-            word += e == QLatin1Char('n') ? QChar('\n')
-                : e == QLatin1Char('t')   ? QChar('\t')
-                : e == QLatin1Char('r')   ? QChar('\r')
-                                          : e;
-            inWord = true;
-        } else if (c == QLatin1Char('"')) {
-            quoted = !quoted;
-            inWord = true;
-        } else if (c.isSpace() && c != QChar(0x3000) && !quoted) {
-            if (inWord)
-                words << word;
-            word.clear();
-            inWord = false;
-        } else {
-            word += c;
-            inWord = true;
+            c = e == QLatin1Char('n')   ? QChar('\n')
+                : e == QLatin1Char('t') ? QChar('\t')
+                : e == QLatin1Char('r') ? QChar('\r')
+                                        : e;
+        } else if (c == QLatin1Char('"') || (c.isSpace() && c != QChar(0x3000) && !quoted)) {
+            if (c == QLatin1Char('"'))
+                quoted = !quoted;
+            else if (inWord)
+                words << std::exchange(word, QString());
+            inWord = c == QLatin1Char('"');
+            continue;
         }
+        word += c;
+        inWord = true;
     }
     if (inWord)
         words << word;
