@@ -40,8 +40,6 @@ inline void doubleClickItem(QListWidget *list, int row)
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
 }
 
-using testing::retype;
-
 inline QStringList itemTexts(const QListWidget *list)
 {
     QStringList texts;

@@ -39,32 +39,26 @@ QStringList wordsOf(const QString &line)
     bool inWord = false;
     bool quoted = false;
     for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line.at(i);
-        if (c == QLatin1Char('\\') && i + 1 < line.size()) {
+        QChar c = line.at(i);
+        if (c == QLatin1Char('\\') && i + 5 < line.size() && line.at(i + 1) == QLatin1Char('u')) {
+            c = QChar(line.mid(i + 2, 4).toUShort(nullptr, 16));
+            i += 5;
+        } else if (c == QLatin1Char('\\') && i + 1 < line.size()) {
             const QChar e = line.at(++i);
-            if (e == QLatin1Char('u') && i + 4 < line.size()) {
-                word += QChar(line.mid(i + 1, 4).toUShort(nullptr, 16));
-                i += 4;
-                inWord = true;
-                continue;
-            }
-            word += e == QLatin1Char('n') ? QChar('\n')
-                : e == QLatin1Char('t')   ? QChar('\t')
-                : e == QLatin1Char('r')   ? QChar('\r')
-                                          : e;
-            inWord = true;
-        } else if (c == QLatin1Char('"')) {
-            quoted = !quoted;
-            inWord = true;
-        } else if (c.isSpace() && c != QChar(0x3000) && !quoted) {
-            if (inWord)
-                words << word;
-            word.clear();
-            inWord = false;
-        } else {
-            word += c;
-            inWord = true;
+            c = e == QLatin1Char('n')   ? QChar('\n')
+                : e == QLatin1Char('t') ? QChar('\t')
+                : e == QLatin1Char('r') ? QChar('\r')
+                                        : e;
+        } else if (c == QLatin1Char('"') || (c.isSpace() && c != QChar(0x3000) && !quoted)) {
+            if (c == QLatin1Char('"'))
+                quoted = !quoted;
+            else if (inWord)
+                words << std::exchange(word, QString());
+            inWord = c == QLatin1Char('"');
+            continue;
         }
+        word += c;
+        inWord = true;
     }
     if (inWord)
         words << word;
@@ -76,6 +70,7 @@ struct Case
     QString file;
     int line = 0;
     QList<QPair<int, QString>> lines;
+    QString title;
 };
 
 QString shown(const QVariant &value)
@@ -149,16 +144,13 @@ void Scenario::addRows(const char *source)
             ++number;
             const QString trimmed = line.trimmed();
             if (trimmed.startsWith(QLatin1String("==")))
-                cases.append({ file.fileName(), number, prelude });
+                cases.append(
+                    { file.fileName(), number, prelude, name + QStringLiteral(": ") + trimmed.mid(2).trimmed() });
             else if (!trimmed.isEmpty() && !trimmed.startsWith(QLatin1Char('#')))
                 (cases.isEmpty() ? prelude : cases.last().lines).append({ number, trimmed });
-            if (trimmed.startsWith(QLatin1String("==")))
-                cases.last().file += QLatin1Char('|') + trimmed.mid(2).trimmed();
         }
-        for (const Case &c : cases) {
-            const QString title = name + QStringLiteral(": ") + c.file.section(QLatin1Char('|'), 1);
-            QTest::newRow(qPrintable(title)) << Case { c.file.section(QLatin1Char('|'), 0, 0), c.line, c.lines };
-        }
+        for (const Case &c : cases)
+            QTest::newRow(qPrintable(c.title)) << c;
     }
 }
 
@@ -259,8 +251,7 @@ void Scenario::setUp(const QStringList &words)
     try {
         if (verb == QLatin1String("today")) {
             m_clock.reset();
-            m_clock.emplace(QDateTime(QDate::fromString(a.value(0), Qt::ISODate),
-                a.size() > 1 ? QTime::fromString(a.at(1), QStringLiteral("HH:mm:ss")) : QTime(10, 30)));
+            m_clock.emplace(QDateTime(QDate::fromString(a.value(0), Qt::ISODate), QTime(10, 30)));
         } else if (verb == QLatin1String("kinds")) {
             for (qsizetype i = 0; i < a.size(); ++i)
                 m_ledger->addKind(a.at(i), i + 1);
@@ -280,10 +271,7 @@ void Scenario::setUp(const QStringList &words)
         } else if (verb == QLatin1String("skinds")) {
             m_ledger->writeSKinds(a.value(0).toUtf8());
         } else {
-            QVariantList values;
-            for (const QString &v : a.mid(1))
-                values << v;
-            Exec_SQL(a.value(0), values);
+            Exec_SQL(a.value(0));
         }
     } catch (const StoreError &e) {
         fail(QStringLiteral("set-up failed: ") + e.message());
@@ -364,8 +352,6 @@ void Scenario::act(const QString &verb, const QStringList &a)
         find(QStringLiteral("window"))->close();
     } else if (is("answer")) {
         for (const QString &answer : a) {
-            if (answer == QLatin1String("every"))
-                return m_boxes.answerEveryQuestion(a.value(1) == QLatin1String("yes"));
             if (answer == QLatin1String("yes") || answer == QLatin1String("no"))
                 m_boxes.answer(answer == QLatin1String("yes"));
             else

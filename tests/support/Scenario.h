@@ -20,11 +20,11 @@
 // `== name`; lines before the first case are the set-up of every case of the file. Texts with
 // blanks are quoted ("..."), and \n \t \r \" \\ stand for themselves in any word.
 // The steps:
-//   today DATE [TIME]              the clock (set-up; default 2024-05-15 10:30)
+//   today DATE                     the clock at 10:30 (set-up; default 2024-05-15)
 //   kinds NAME...                  kinds with key_order 1.., ids 1.. on a new ledger
 //   kind NAME ORDER                one kind
 //   entry DATE KIND INOUT CONTENT AMOUNT [NOTE [KEY [KINDNAME]]]   KEY defaults to the next
-//   daynote DATE TEXT / skinds BYTES / sql STATEMENT [VALUE...]
+//   daynote DATE TEXT / skinds BYTES / sql STATEMENT
 //   open WINDOW / close            a window the test names (see window()); close the last
 //   type W TEXT                    click W, replace what it holds by typing
 //   append W TEXT                  type into W as it stands
@@ -35,7 +35,7 @@
 //   focus W                        the focus put on W
 //   choose W TEXT                  a combo box's item picked with the arrow keys
 //   menu W ROW CAPTION             right-click a grid row and choose from its menu
-//   answer yes|no|N...             answers to the next questions; `answer every yes|no`
+//   answer yes|no|N...             answers to the next questions
 //   modal NAME ... end             the steps that play the next modal window, which is NAME
 //   fail [N] TEXT / fail off       the N-th statement from now on (default every) throws TEXT
 //   watch WORD                     record the first word of each statement naming WORD
@@ -82,10 +82,8 @@ public:
 
     QWidget *find(const QString &name);
     TestLedger &ledger() { return *m_ledger; }
-    ScriptedBoxes &boxes() { return m_boxes; }
     // Fails the case at the step being played.
     void fail(const QString &message);
-    bool failed() const { return m_failed; }
     void expectEqual(const QString &what, const QStringList &actual, const QStringList &expected);
 
 private:
