@@ -63,15 +63,6 @@ struct EntryWindow
         return cells;
     }
 
-    // The contents (a_content) of the day's entries in grid order.
-    QStringList contents() const
-    {
-        QStringList out;
-        for (int r = 1; r < w->DGrid->rows(); ++r)
-            out << w->DGrid->textAt(r, 4);
-        return out;
-    }
-
     QList<QVariantList> entries() const
     {
         return ledger.rows(QStringLiteral("SELECT a_date, a_kind, a_inout, a_content, a_count, a_note, a_key, "
@@ -82,6 +73,4 @@ struct EntryWindow
     {
         return ledger.rows(QStringLiteral("SELECT a_date, a_note FROM data_note ORDER BY a_date"));
     }
-
-    QWidget *focus() const { return QApplication::focusWidget(); }
 };

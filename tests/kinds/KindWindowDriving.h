@@ -40,12 +40,4 @@ inline void doubleClickItem(QListWidget *list, int row)
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
 }
 
-inline QStringList itemTexts(const QListWidget *list)
-{
-    QStringList texts;
-    for (int row = 0; row < list->count(); ++row)
-        texts << list->item(row)->text();
-    return texts;
-}
-
 } // namespace kinds_testing

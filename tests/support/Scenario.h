@@ -34,7 +34,7 @@
 //   set W TEXT / pick W INDEX      what a program does to a field or a list, without keys
 //   focus W                        the focus put on W
 //   choose W TEXT                  a combo box's item picked with the arrow keys
-//   menu W ROW CAPTION             right-click a grid row and choose from its menu
+//   menu W ROW CAPTION             right-click a grid row and choose from its menu (fails without it)
 //   answer yes|no|N...             answers to the next questions
 //   modal NAME ... end             the steps that play the next modal window, which is NAME
 //   fail [N] TEXT / fail off       the N-th statement from now on (default every) throws TEXT
@@ -44,20 +44,19 @@
 //   range BEGIN END detail|simple / year YEAR     the query window's range and year reports
 // and the checks:
 //   expect W TEXT                  the text a field, label, list or button shows
-//   expect focus W / expect selected W TEXT / expect visible W yes|no
+//   expect focus W / expect visible W yes|no
 //   expect index W N / expect count W N   current row or item, rows or items
 //   expect items W TEXT...         the items of a list or combo box
 //   expect row W R CELL...         cells of grid row R (fixed columns left out)
 //   expect column W C CELL...      column C of every row after the header
 //   expect boxes TEXT...           the boxes shown since the last check (badDate ...: the refusals)
 //   expect sql QUERY [ROW...]      rows, cells joined by |
-//   expect skinds BYTES / expect file NAME BYTES / expect statements WORD... / expect menu CAPTION...
+//   expect skinds BYTES / expect file NAME BYTES / expect statements WORD...
 //   expect proposed NAME           the path the last file dialog proposed (~/: in the home folder)
 //   expect clipboard TEXT / expect cpu-ms-below MS (since `timer`) / expect mode NAME OCTAL
 //   expect files NAME...           the files of the case's folder besides the ledger
-//   expect W.checked|W.visible|W.enabled yes|no / expect W.color #rrggbb
+//   expect W.checked yes|no
 //   expect colours W #rrggbb...    the colour of each grid row after the header
-//   expect place W NAME            W where it was at the first check of NAME
 // {ledger} in any word is the case's folder; ~TEXT in any check is a text holding TEXT.
 // Every case ends with no box unchecked, no answer left and no window unexpected.
 // W is an objectName (NAME[i]: the i-th of that name), `focus` or `window`.
@@ -105,9 +104,7 @@ private:
     QList<QStringList> *m_recording = nullptr;
     QList<QList<QStringList>> m_modalSteps;
     QStringList m_statements;
-    QStringList m_menu;
     QString m_proposed;
-    QMap<QString, QRect> m_places;
     testing::CpuTimer m_timer;
     QString m_file;
     int m_line = 0;
