@@ -409,6 +409,9 @@ void Scenario::actOn(const QString &verb, const QStringList &a)
     const QString text = a.value(1);
     const auto is = [&verb](const char *name) { return verb == QLatin1String(name); };
     if (is("focus")) {
+        // The focus, and so a key's shortcut, is only in the active window.
+        w->window()->activateWindow();
+        testing::showActive(w->window());
         w->setFocus();
     } else if (is("type")) {
         if (auto *combo = qobject_cast<QComboBox *>(w))
