@@ -16,8 +16,6 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QTemporaryDir>
-#include <QTextBlock>
-#include <QTextBrowser>
 
 using namespace database_access;
 
@@ -46,7 +44,7 @@ private Q_SLOTS:
         }
         ui::setOpenFilesHook({});
         QCOMPARE(boxes.take(), QStringList(3, QStringLiteral("要匯入哪一種檔案？")));
-        // The about box: 確定 closes it, 使用說明 opens the guide at the menu's part, as F1 does.
+        // The about box: 確定 closes it, 使用說明 opens the guide, as F1 does.
         menu.cmd_about->setFocus();
         boxes.choose(0);
         QTest::keyClick(menu.cmd_about, Qt::Key_Return);
@@ -56,7 +54,6 @@ private Q_SLOTS:
         QCOMPARE(boxes.texts(), QStringList({ aboutText(), aboutText() }));
         auto *guide = menu.findChild<QDialog *>(QStringLiteral("guide"));
         QVERIFY(guide != nullptr);
-        QCOMPARE(guide->findChild<QTextBrowser *>()->textCursor().block().text(), QStringLiteral("2. 主選單"));
         QTest::keyClick(guide, Qt::Key_F1); // F1 in the guide opens no second one
         QCOMPARE(menu.findChildren<QDialog *>(QStringLiteral("guide")).size(), 1);
         delete guide;

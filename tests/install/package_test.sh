@@ -21,11 +21,10 @@ dpkg-deb -x "$deb" "$root"
 field() { dpkg-deb -f "$deb" "$1"; }
 programs="quillory quillory-import quillory-newdb quillory-notice"
 
-section "control fields, files and licence"
+section "control fields and files"
 expect_eq "name, version, architecture" \
     "quillory $(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt") $(dpkg --print-architecture)" \
     "$(field Package) $(field Version) $(field Architecture)"
-expect "the maintainer is a name and an address" grep -Eq '^[^<>]+ <[^<>@ ]+@[^<>@ ]+>$' <<<"$(field Maintainer)"
 # "mode owner path" of every entry, without the leading "./"
 dpkg-deb -c "$deb" | awk '{ p = $6; sub(/^\.\//, "", p); if (p != "") print $1, $2, p }' >"$tmp/list"
 expect_eq "the programs in usr/bin, executable, and nothing else there" \
@@ -34,10 +33,8 @@ expect_eq "the programs in usr/bin, executable, and nothing else there" \
 expect_eq "everything root's, under usr/, no tests, libraries, headers or build files" "" \
     "$(awk '$2 != "root/root" || $3 !~ /^usr\// || $3 ~ /(_test|\.a|\.h|\.o|\.cmake|CMakeFiles\/.*)$/' "$tmp/list")"
 expect "the launcher is the one in the sources" cmp -s "$source/packaging/quillory-start" "$root/usr/bin/quillory-start"
-copyright=$root/usr/share/doc/quillory/copyright
-expect "the copyright file is the one in the sources" cmp -s "$source/packaging/copyright" "$copyright"
-expect_eq "it carries the licence text of LICENSE" "$(sed -n '/^Permission/,$p' "$source/LICENSE" | tr -s ' \n' ' ')" \
-    "$(sed -n '/^ Permission/,$p' "$copyright" | sed 's/^ \.$//; s/^ //' | tr -s ' \n' ' ')"
+expect "the copyright file is the one in the sources" \
+    cmp -s "$source/packaging/copyright" "$root/usr/share/doc/quillory/copyright"
 
 section "hardening"
 case $(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt") in
@@ -51,35 +48,23 @@ case $(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt") in
     *) echo "not an optimised build: hardening not checked" ;;
 esac
 
-section "menu entry and icons"
+section "menu entry"
 desktop=$root/usr/share/applications/org.example.quillory.desktop
 expect_eq "type, name, terminal, launcher" "Application|家庭記帳 Quillory|false|quillory-start" \
     "$(for k in Type Name Terminal Exec; do sed -n "s/^$k=//p" "$desktop"; done | sed 's/ .*%.*//' | paste -sd'|')"
-expect "categories Office and Finance" grep -Eq '^Categories=(.*;)?Office;(.*;)?Finance;' "$desktop"
-icon=$(sed -n 's/^Icon=//p' "$desktop")
-expect "scalable icon $icon.svg" grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg"
 
-section "manual pages, metainfo, changelog and lintian"
+section "manual pages, metainfo and lintian"
 for program in $programs quillory-start; do
     page=$root/usr/share/man/man1/$program.1.gz
     # As `man $program` shows it once installed; groff's warnings come on standard error.
     warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >"$tmp/page")
     expect_eq "$program: its manual page renders without warnings" "0 " "$? $warnings"
-    expect "$program: the page is named after it" grep -Eq "^ +$program +- " "$tmp/page"
 done
 guide=$root/usr/share/quillory/使用說明.md
 expect "the guide F1 opens, where the program looks for it" test -s "$guide"
-for picture in $(grep -o '](images/[^)]*)' "$guide" | sed 's/^](//; s/)$//'); do
-    expect "the guide's picture $picture" test -s "$root/usr/share/quillory/$picture"
-done
 metainfo=$root/usr/share/metainfo/org.example.quillory.metainfo.xml
 appstreamcli validate --no-net "$metainfo" >"$tmp/appstream" 2>&1
 expect_eq "metainfo valid, without errors or warnings" "0 " "$? $(grep -E '^[EW]: ' "$tmp/appstream")"
-id=$(sed -n 's:.*<id>\(.*\)</id>.*:\1:p' "$metainfo")
-expect_eq "metainfo: its id names the menu entry, which it launches" "$id.desktop $id.desktop" \
-    "$(basename "$desktop") $(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$metainfo")"
-expect_eq "the changelog's newest entry is this version's" "quillory ($(field Version))" \
-    "$(zcat "$root/usr/share/doc/quillory/changelog.gz" | head -n 1 | cut -d ' ' -f 1-2)"
 allow_root=()
 [ "$(id -u)" -eq 0 ] && allow_root=(--allow-root)
 lintian "${allow_root[@]}" --fail-on error,warning "$deb" >"$tmp/lintian" 2>&1

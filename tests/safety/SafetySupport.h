@@ -1,9 +1,10 @@
 #pragma once
 
 // What the fault and bad-input tests share: running as an ordinary user, a ledger folder that
-// start-up has not yet opened, a picture of everything the ledger holds, and other tools'
-// connections to it.
+// start-up has not yet opened, a start-up that must refuse it, pictures of everything the ledger
+// and its folder hold, and other tools' connections to it.
 
+#include "app/Startup.h"
 #include "entry/input_keyin.h"
 #include "store/LedgerLock.h"
 #include "store/LedgerSchema.h"
@@ -14,8 +15,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
 
 #include <grp.h>
 #include <sqlite3.h>
@@ -96,6 +100,38 @@ private:
     QTemporaryDir m_dir;
     QString m_previous;
 };
+
+// Every file under the folder with its modification time and content.
+inline QStringList folderPicture(const QString &folder)
+{
+    QStringList lines;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        const QFileInfo info(it.next());
+        lines << info.filePath() + QString::number(info.lastModified().toMSecsSinceEpoch())
+                + QString::fromLatin1(fileBytes(info.filePath()).toBase64());
+    }
+    lines.sort();
+    return lines;
+}
+
+// Start-up in the working directory must refuse with one message holding each of `said`: nothing
+// opened or read, no window shown, every file under `folder` as it was and nothing added.
+inline void checkStartRefused(const QString &folder, const QStringList &said)
+{
+    const QStringList before = folderPicture(folder);
+    ScriptedBoxes boxes;
+    QVERIFY(!startUp());
+    const QStringList texts = boxes.texts();
+    QVERIFY2(texts.size() == 1
+            && std::all_of(
+                said.begin(), said.end(), [&texts](const QString &part) { return texts.first().contains(part); }),
+        qPrintable(texts.join(u'|')));
+    QVERIFY(!database_access::Is_Open() && database_access::SKinds.isEmpty());
+    for (QWidget *window : QApplication::topLevelWidgets())
+        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+    QCOMPARE(folderPicture(folder), before);
+}
 
 // The daily-entry window of the ledger start-up opened, shown and active.
 inline std::unique_ptr<input_keyin> openEntryWindow()

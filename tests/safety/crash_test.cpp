@@ -53,7 +53,6 @@ private Q_SLOTS:
         for (const ResultSet::Row &row :
             database_access::Open_Query(QStringLiteral("SELECT a_content FROM data_main")).rows())
             stored.insert(row.first().toString());
-        qInfo("%lld adds reported, %lld entries stored", qint64(completed.size()), qint64(stored.size()));
         QVERIFY2((completed - stored).isEmpty(), qPrintable(QStringList((completed - stored).values()).join(u' ')));
         // At most the add in progress at each kill may have landed without being reported.
         QVERIFY(completed.size() >= runs && stored.size() - completed.size() <= runs);

@@ -85,7 +85,6 @@ private Q_SLOTS:
         const QString after = totalsAfterRestart(whole);
         QVERIFY2(calls > 5 && !after.contains(QStringLiteral("餐費")) && after.contains(QStringLiteral("ok 2,5")),
             qPrintable(after));
-        qInfo("%ld kill points; before: %s; after: %s", calls, qPrintable(before), qPrintable(after));
         QSet<QString> seen;
         for (long at = 1; at <= calls; ++at) {
             const QString folder = freshCopy(QStringLiteral("kill-%1").arg(at));

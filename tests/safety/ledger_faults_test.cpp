@@ -19,22 +19,44 @@ using namespace safety;
 
 namespace {
 
-QStringList gridContents(const input_keyin &w)
-{
-    QStringList out;
-    for (int r = 1; r < w.DGrid->rows(); ++r)
-        out << w.DGrid->textAt(r, 4);
-    return out;
-}
+const QString twoEntries = QStringLiteral("INSERT INTO data_main VALUES ('2024-05-15', 1, 0, '早餐', 50, '', 1, ''), "
+                                          "('2024-05-15', 1, 0, '午餐', 80, '', 2, '')");
 
-// Types an entry into the window and presses 新增; the boxes shown.
-QStringList add(input_keyin &w, ScriptedBoxes &boxes)
+// The real start-up on the working directory on 2024-05-15, what it said, what the ledger then
+// held, and the daily-entry window.
+struct Started
 {
-    testing::retype(w.account_name, QStringLiteral("晚餐"));
-    testing::retype(w.money_inout, QStringLiteral("120"));
-    testing::click(w.data_add);
-    return boxes.take();
-}
+    testing::FixedClock clock { QDate(2024, 5, 15) };
+    ScriptedBoxes boxes;
+    bool started = startUp();
+    QStringList told = boxes.take();
+    QStringList content = ledgerContent();
+    std::unique_ptr<input_keyin> w = openEntryWindow();
+
+    // Types an entry and presses 新增; the boxes shown.
+    QStringList add()
+    {
+        testing::retype(w->account_name, QStringLiteral("晚餐"));
+        testing::retype(w->money_inout, QStringLiteral("120"));
+        testing::click(w->data_add);
+        return boxes.take();
+    }
+    QStringList grid() const
+    {
+        QStringList out;
+        for (int r = 1; r < w->DGrid->rows(); ++r)
+            out << w->DGrid->textAt(r, 4);
+        return out;
+    }
+    // The window closed, the ledger holds what it did at the start, and db1.mdb is `before`.
+    void closeUnchanged(const QByteArray &before)
+    {
+        w.reset();
+        QCOMPARE(ledgerContent(), content);
+        database_access::Close_DB();
+        QCOMPARE(fileBytes(QStringLiteral("db1.mdb")), before);
+    }
+};
 
 } // namespace
 
@@ -46,31 +68,22 @@ private Q_SLOTS:
     void aReadOnlyLedgerRefusesEveryWriteAndStaysUsable()
     {
         LedgerFolder folder;
-        const QString db = folder.path(QStringLiteral("db1.mdb"));
-        onFile(db,
-            QStringLiteral("INSERT INTO data_main VALUES ('2024-05-15', 1, 0, '早餐', 50, '', 1, ''), ('2024-05-15', "
-                           "1, 0, '午餐', 80, '', 2, '')"));
-        setMode(db, 0444);
-        const QByteArray before = fileBytes(db);
-        testing::FixedClock clock(QDate(2024, 5, 15));
-        ScriptedBoxes boxes;
-        QVERIFY(startUp() && boxes.take().isEmpty());
-        const QStringList content = ledgerContent();
-        auto w = openEntryWindow();
-        QStringList told = add(*w, boxes);
+        onFile(QStringLiteral("db1.mdb"), twoEntries);
+        setMode(QStringLiteral("db1.mdb"), 0444);
+        const QByteArray before = fileBytes(QStringLiteral("db1.mdb"));
+        Started s;
+        QVERIFY(s.started && s.told.isEmpty());
+        QStringList told = s.add();
         // A move is several writes; none of them may stick. The day note is written on leaving.
-        w->DGrid->setRow(2);
-        testing::click(w->cmd_up_down[0]);
-        testing::click(w->note_day);
-        testing::typeText(w->note_day, QStringLiteral("備忘"));
-        testing::click(w->account_name);
-        told += boxes.take();
+        s.w->DGrid->setRow(2);
+        testing::click(s.w->cmd_up_down[0]);
+        testing::click(s.w->note_day);
+        testing::typeText(s.w->note_day, QStringLiteral("備忘"));
+        testing::click(s.w->account_name);
+        told += s.boxes.take();
         QVERIFY2(told.size() == 3 && told.filter(QStringLiteral("readonly")) == told, qPrintable(told.join(u'|')));
-        QCOMPARE(gridContents(*w), QStringList({ "早餐", "午餐" }));
-        w.reset();
-        QCOMPARE(ledgerContent(), content);
-        database_access::Close_DB();
-        QCOMPARE(fileBytes(db), before);
+        QCOMPARE(s.grid(), QStringList({ "早餐", "午餐" }));
+        s.closeUnchanged(before);
     }
 
     // A copy killed before the folder was made read-only left its lock, which cannot go now: the
@@ -78,29 +91,21 @@ private Q_SLOTS:
     void aReadOnlyFolderStillOpensAndReportsWrites()
     {
         LedgerFolder folder;
-        writeFile(folder.path(QStringLiteral("SKinds.txt")), "2\r\n");
+        writeFile(QStringLiteral("SKinds.txt"), "2\r\n");
         writeFile(LedgerLock::lockPath(QStringLiteral("db1.mdb")),
             "999999\nquillory\n" + QSysInfo::machineHostName().toUtf8() + "\n");
         setMode(folder.folder(), 0555);
         const QByteArray before = fileBytes(QStringLiteral("db1.mdb"));
-        testing::FixedClock clock(QDate(2024, 5, 15));
-        ScriptedBoxes boxes;
-        QVERIFY(startUp());
-        QStringList texts = boxes.take();
-        QVERIFY2(texts.size() == 2 && texts.first().contains(QStringLiteral("只能查看，不能修改"))
-                && texts.last().startsWith(QStringLiteral("今天的自動備份沒有成功")),
-            qPrintable(texts.join(u'|')));
+        Started s;
+        QVERIFY2(s.started && s.told.size() == 2 && s.told.first().contains(QStringLiteral("只能查看，不能修改"))
+                && s.told.last().startsWith(QStringLiteral("今天的自動備份沒有成功")),
+            qPrintable(s.told.join(u'|')));
         QCOMPARE(database_access::SKinds, QVector<qint64> { 2 });
-        const QStringList content = ledgerContent();
-        auto w = openEntryWindow();
-        texts = add(*w, boxes);
+        const QStringList texts = s.add();
         QVERIFY2(texts.size() == 1 && texts.first().startsWith(QStringLiteral("帳本這次只能查看")),
             qPrintable(texts.join(u'|')));
-        QCOMPARE(gridContents(*w), QStringList({ QString() }));
-        w.reset();
-        QCOMPARE(ledgerContent(), content);
-        database_access::Close_DB();
-        QCOMPARE(fileBytes(QStringLiteral("db1.mdb")), before);
+        QCOMPARE(s.grid(), QStringList({ QString() }));
+        s.closeUnchanged(before);
         QCOMPARE(fileBytes(QStringLiteral("SKinds.txt")), QByteArray("2\r\n"));
         setMode(folder.folder(), 0700);
         QCOMPARE(folder.files(), QStringList({ "SKinds.txt", "db1.mdb", "db1.mdb.lock" })); // the old lock, untouched
@@ -111,26 +116,21 @@ private Q_SLOTS:
     void aLockedLedgerMakesWritesWaitThenReport()
     {
         LedgerFolder folder;
-        testing::FixedClock clock(QDate(2024, 5, 15));
-        ScriptedBoxes boxes;
-        QVERIFY(startUp());
-        database_access::Exec_SQL(QStringLiteral("INSERT INTO data_main VALUES ('2024-05-15', 1, 0, '早餐', 50, '', 1, "
-                                                 "''), ('2024-05-15', 1, 0, '午餐', 80, '', 2, '')"));
-        const QStringList content = ledgerContent();
-        auto w = openEntryWindow();
+        onFile(QStringLiteral("db1.mdb"), twoEntries);
+        Started s;
         sqlite3 *other = nullptr;
-        QCOMPARE(onFile(folder.path(QStringLiteral("db1.mdb")), QStringLiteral("BEGIN IMMEDIATE"), &other), QString());
+        QCOMPARE(onFile(QStringLiteral("db1.mdb"), QStringLiteral("BEGIN IMMEDIATE"), &other), QString());
         QElapsedTimer waited;
         waited.start();
-        const QStringList texts = add(*w, boxes);
+        const QStringList texts = s.add();
         const qint64 addMs = waited.elapsed();
         sqlite3_close(other); // its transaction rolled back
         QVERIFY2(addMs >= 2500 && addMs < 10000, qPrintable(QString::number(addMs)));
         QVERIFY2(texts.size() == 1 && texts.first().contains(QStringLiteral("locked")), qPrintable(texts.join(u'|')));
-        QCOMPARE(ledgerContent(), content);
-        testing::click(w->data_add);
-        QCOMPARE(boxes.take(), QStringList());
-        QCOMPARE(gridContents(*w), QStringList({ "早餐", "午餐", "晚餐" }));
+        QCOMPARE(ledgerContent(), s.content);
+        testing::click(s.w->data_add);
+        QCOMPARE(s.boxes.take(), QStringList());
+        QCOMPARE(s.grid(), QStringList({ "早餐", "午餐", "晚餐" }));
     }
 };
 

@@ -5,15 +5,12 @@
 
 #include "safety/SafetySupport.h"
 
-#include "app/Startup.h"
 #include "support/FullDisk.h"
 
 #include "app/Form1.h"
 #include "store/Backup.h"
 #include "ui/PushButton.h"
 
-#include <QCryptographicHash>
-#include <QDirIterator>
 #include <QLockFile>
 #include <QProcess>
 #include <QSysInfo>
@@ -29,20 +26,6 @@ using namespace safety;
 namespace {
 
 const QString alreadyOpen = QStringLiteral("已經在另一個 Quillory 視窗裡開著了");
-
-// Every file under the folder with its modification time and content.
-QStringList folderPicture(const QString &folder)
-{
-    QStringList lines;
-    for (QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-         it.hasNext();) {
-        const QFileInfo info(it.next());
-        lines << info.filePath() + QString::number(info.lastModified().toMSecsSinceEpoch())
-                + QString::fromLatin1(fileBytes(info.filePath()).toBase64());
-    }
-    lines.sort();
-    return lines;
-}
 
 // True when another process holds the ledger file's own lock.
 bool fileLockedElsewhere()
@@ -75,21 +58,6 @@ bool startProgram(QProcess &program, const QString &folder, bool withLockFile = 
     return false;
 }
 
-// Start-up here must refuse with the one message and leave every file as it was.
-void checkRefusedHere(const QString &folder, const QString &named)
-{
-    const QStringList before = folderPicture(folder);
-    ScriptedBoxes boxes;
-    QVERIFY(!startUp());
-    QVERIFY2(boxes.texts().size() == 1 && boxes.texts().first().contains(alreadyOpen)
-            && boxes.texts().first().contains(named),
-        qPrintable(boxes.texts().join(u'|')));
-    QVERIFY(!database_access::Is_Open() && database_access::SKinds.isEmpty());
-    for (QWidget *window : QApplication::topLevelWidgets())
-        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
-    QCOMPARE(folderPicture(folder), before);
-}
-
 } // namespace
 
 class TwoCopiesTest : public QObject
@@ -106,7 +74,7 @@ private Q_SLOTS:
         QVERIFY(Backup::backupIfDue(QStringLiteral("db1.mdb"), QDateTime::currentDateTime()).made);
         QProcess first;
         QVERIFY2(startProgram(first, folder.folder()), first.readAllStandardError().constData());
-        checkRefusedHere(folder.folder(), QFileInfo(QStringLiteral("db1.mdb")).absoluteFilePath());
+        checkStartRefused(folder.folder(), { alreadyOpen, QFileInfo(QStringLiteral("db1.mdb")).absoluteFilePath() });
         // Through a symbolic or a hard link to the same file, from another folder.
         for (const bool symbolic : { true, false }) {
             QTemporaryDir other;
@@ -114,7 +82,7 @@ private Q_SLOTS:
             QVERIFY(symbolic ? QFile::link(folder.path(QStringLiteral("db1.mdb")), link)
                              : ::link(qPrintable(folder.path(QStringLiteral("db1.mdb"))), qPrintable(link)) == 0);
             QDir::setCurrent(other.path());
-            checkRefusedHere(other.path(), alreadyOpen);
+            checkStartRefused(other.path(), { alreadyOpen });
             QDir::setCurrent(folder.folder());
         }
         QCOMPARE(first.state(), QProcess::Running);
@@ -143,7 +111,7 @@ private Q_SLOTS:
             QVERIFY(startProgram(readOnly, folder.folder(), false));
         }
         QVERIFY(!QFile::exists(lockFile()));
-        checkRefusedHere(folder.folder(), alreadyOpen);
+        checkStartRefused(folder.folder(), { alreadyOpen });
         readOnly.kill();
         readOnly.waitForFinished(5000);
         ScriptedBoxes boxes;
