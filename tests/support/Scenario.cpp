@@ -437,15 +437,6 @@ void Scenario::actOn(const QString &verb, const QStringList &a)
             box->setText(text);
         else if (auto *edit = qobject_cast<QLineEdit *>(w))
             edit->setText(text);
-    } else if (is("choose")) {
-        // A combo's item picked with the arrow keys.
-        auto *combo = qobject_cast<QComboBox *>(w);
-        combo->setFocus();
-        QTest::keyClick(combo, Qt::Key_Home);
-        for (int i = 0; i < combo->count() && combo->currentText() != text; ++i)
-            QTest::keyClick(combo, Qt::Key_Down);
-        if (combo->currentText() != text)
-            fail(QStringLiteral("no item ") + text);
     } else if (is("pick")) {
         if (auto *combo = qobject_cast<QComboBox *>(w))
             combo->setCurrentIndex(text.toInt());

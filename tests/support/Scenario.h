@@ -33,7 +33,6 @@
 //   dclick W ROW                   double-click a list item
 //   set W TEXT / pick W INDEX      what a program does to a field or a list, without keys
 //   focus W                        the focus put on W
-//   choose W TEXT                  a combo box's item picked with the arrow keys
 //   menu W ROW CAPTION             right-click a grid row and choose from its menu (fails without it)
 //   answer yes|no|N...             answers to the next questions
 //   modal NAME ... end             the steps that play the next modal window, which is NAME
