@@ -25,13 +25,6 @@ inline bool open(check &window)
 
 using testing::retype;
 
-inline void typeRange(check &window, const QString &begin, const QString &end)
-{
-    testing::click(window.chkrange_3);
-    retype(window.str_begin, begin);
-    retype(window.str_end, end);
-}
-
 inline void press(QAbstractButton *button)
 {
     testing::click(button);
@@ -41,7 +34,9 @@ inline void press(QAbstractButton *button)
 // 月查詢 on a typed range, detailed (a row an entry) or simple (summed per day and direction).
 inline void runRange(check &window, const QString &begin, const QString &end, bool detailed)
 {
-    typeRange(window, begin, end);
+    testing::click(window.chkrange_3);
+    retype(window.str_begin, begin);
+    retype(window.str_end, end);
     testing::click(detailed ? window.chk_mon_detail : window.chk_mon_easy);
     press(window.chk_month);
 }

@@ -21,7 +21,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QPlainTextEdit>
 
 #include <QTimer>
 #include <sys/stat.h>
@@ -93,8 +92,6 @@ QString textOf(QWidget *w)
         return combo->currentText();
     if (auto *box = qobject_cast<ui::RichTextBox *>(w))
         return box->text();
-    if (auto *plain = qobject_cast<QPlainTextEdit *>(w))
-        return plain->toPlainText();
     if (auto *list = qobject_cast<QListWidget *>(w))
         return list->currentItem() ? list->currentItem()->text() : QString();
     if (auto *button = qobject_cast<QAbstractButton *>(w))
@@ -443,15 +440,6 @@ void Scenario::actOn(const QString &verb, const QStringList &a)
             box->setText(text);
         else if (auto *edit = qobject_cast<QLineEdit *>(w))
             edit->setText(text);
-    } else if (is("choose")) {
-        // A combo's item picked with the arrow keys.
-        auto *combo = qobject_cast<QComboBox *>(w);
-        combo->setFocus();
-        QTest::keyClick(combo, Qt::Key_Home);
-        for (int i = 0; i < combo->count() && combo->currentText() != text; ++i)
-            QTest::keyClick(combo, Qt::Key_Down);
-        if (combo->currentText() != text)
-            fail(QStringLiteral("no item ") + text);
     } else if (is("pick")) {
         if (auto *combo = qobject_cast<QComboBox *>(w))
             combo->setCurrentIndex(text.toInt());
@@ -574,12 +562,7 @@ void Scenario::check(const QString &what, const QStringList &a)
     if (is("proposed"))
         return expectEqual(QStringLiteral("proposed"), { m_proposed },
             { a.value(0).startsWith(QLatin1String("~/")) ? QDir::home().filePath(a.value(0).mid(2)) : a.value(0) });
-    if (is("focus")) {
-        QWidget *focus = QApplication::focusWidget();
-        return expectEqual(QStringLiteral("focus"), { focus ? focus->objectName() : QStringLiteral("<none>") },
-            { find(a.value(0)) ? find(a.value(0))->objectName() : QString() });
-    }
-    static const QStringList named = { "visible", "colours", "index", "count", "items", "row", "column" };
+    static const QStringList named = { "visible", "count", "items", "row", "column" };
     QWidget *w = find(named.contains(what) ? a.value(0) : what.section(QLatin1Char('.'), 0, 0));
     if (!w)
         return;
@@ -589,9 +572,6 @@ void Scenario::check(const QString &what, const QStringList &a)
     const QStringList rest = a.mid(1);
     if (is("visible")) {
         expectEqual(QStringLiteral("visible"), { QString::fromLatin1(w->isVisible() ? "yes" : "no") }, rest);
-    } else if (is("index")) {
-        const int index = grid ? grid->row() : list ? list->currentRow() : combo ? combo->currentIndex() : -2;
-        expectEqual(QStringLiteral("index"), { QString::number(index) }, rest);
     } else if (is("count")) {
         const int count = grid ? grid->rows() : list ? list->count() : combo ? combo->count() : -2;
         expectEqual(QStringLiteral("count"), { QString::number(count) }, rest);
@@ -610,18 +590,6 @@ void Scenario::check(const QString &what, const QStringList &a)
         for (int r = grid->fixedRows(); r < grid->rows(); ++r)
             cells << grid->textAt(r, rest.value(0).toInt());
         expectEqual(QStringLiteral("column ") + rest.value(0), cells, rest.mid(1));
-    } else if (is("colours") && grid) {
-        // A row's colour where all its cells agree.
-        QStringList colours;
-        for (int r = grid->fixedRows(); r < grid->rows(); ++r) {
-            QString colour = grid->backgroundAt(r, 0).name();
-            for (int c = 1; c < grid->cols(); ++c) {
-                if (grid->backgroundAt(r, c).name() != colour)
-                    colour = QStringLiteral("mixed");
-            }
-            colours << colour;
-        }
-        expectEqual(what, colours, rest);
     } else if (what.endsWith(QLatin1String(".checked"))) {
         auto *button = qobject_cast<QAbstractButton *>(w);
         expectEqual(what, { QString::fromLatin1(button && button->isChecked() ? "yes" : "no") }, a);

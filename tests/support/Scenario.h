@@ -33,7 +33,6 @@
 //   dclick W ROW                   double-click a list item
 //   set W TEXT / pick W INDEX      what a program does to a field or a list, without keys
 //   focus W                        the focus put on W
-//   choose W TEXT                  a combo box's item picked with the arrow keys
 //   menu W ROW CAPTION             right-click a grid row and choose from its menu (fails without it)
 //   answer yes|no|N...             answers to the next questions
 //   modal NAME ... end             the steps that play the next modal window, which is NAME
@@ -44,8 +43,8 @@
 //   range BEGIN END detail|simple / year YEAR     the query window's range and year reports
 // and the checks:
 //   expect W TEXT                  the text a field, label, list or button shows
-//   expect focus W / expect visible W yes|no
-//   expect index W N / expect count W N   current row or item, rows or items
+//   expect visible W yes|no
+//   expect count W N               rows or items
 //   expect items W TEXT...         the items of a list or combo box
 //   expect row W R CELL...         cells of grid row R (fixed columns left out)
 //   expect column W C CELL...      column C of every row after the header
@@ -56,7 +55,6 @@
 //   expect clipboard TEXT / expect cpu-ms-below MS (since `timer`) / expect mode NAME OCTAL
 //   expect files NAME...           the files of the case's folder besides the ledger
 //   expect W.checked yes|no
-//   expect colours W #rrggbb...    the colour of each grid row after the header
 // {ledger} in any word is the case's folder; ~TEXT in any check is a text holding TEXT.
 // Every case ends with no box unchecked, no answer left and no window unexpected.
 // W is an objectName (NAME[i]: the i-th of that name), `focus` or `window`.
