@@ -108,18 +108,16 @@ TABLES_CONTAINER_ID = 0x0F000001
 
 
 def rc4(key, data):
-    s = list(range(256))
-    j = 0
-    for i in range(256):
-        j = (j + s[i] + key[i % len(key)]) & 0xFF
-        s[i], s[j] = s[j], s[i]
-    out = bytearray(len(data))
-    i = j = 0
-    for n, b in enumerate(data):
+    s, i, j = list(range(256)), 0, 0
+    for n in range(256):
+        j = (j + s[n] + key[n % len(key)]) & 0xFF
+        s[n], s[j] = s[j], s[n]
+    out, j = bytearray(), 0
+    for b in data:
         i = (i + 1) & 0xFF
         j = (j + s[i]) & 0xFF
         s[i], s[j] = s[j], s[i]
-        out[n] = b ^ s[(s[i] + s[j]) & 0xFF]
+        out.append(b ^ s[(s[i] + s[j]) & 0xFF])
     return bytes(out)
 
 
@@ -527,22 +525,20 @@ class LongValues:
     ROOM = PAGE - DATA_HEAD - 2
 
     def __init__(self, f):
-        self.f = f
-        self.page = None
-        self.rows = []
+        self.f, self.page, self.rows = f, None, []
 
     def _put(self, data):
         used = DATA_HEAD + sum(len(r) + 2 for r in self.rows)
         if self.page is None or used + len(data) + 2 > PAGE or len(self.rows) >= MAX_ROWS_PER_PAGE:
             self.flush()
-            self.page = self.f.new_page()
-            self.rows = []
+            self.page, self.rows = self.f.new_page(), []
         self.rows.append(data)
         return (self.page << 8) | (len(self.rows) - 1)
 
-    def flush(self):
+    def flush(self, close=False):
         if self.page is not None:
             self.f[self.page] = data_page(self.rows, 0, lval=True)
+        self.page = None if close else self.page
 
     def store(self, enc):
         if len(enc) <= self.ROOM:
@@ -550,9 +546,7 @@ class LongValues:
         # Chain: parts are written last to first so each knows its successor.
         part, nxt = self.ROOM - 4, 0
         for c in reversed([enc[i:i + part] for i in range(0, len(enc), part)]):
-            self.flush()
-            self.page = None
+            self.flush(close=True)
             nxt = self._put(struct.pack("<I", nxt) + c)
-        self.flush()
-        self.page = None
+        self.flush(close=True)
         return struct.pack("<II", len(enc), nxt) + bytes(4)

@@ -10,9 +10,6 @@
 # own reading.  The entries look like a family's: Chinese descriptions, quotes,
 # percent signs, emoji outside the BMP, now and then a long memo, amounts with
 # cents or as Currency, and a note on some days.
-#
-# Command line:
-#     python3 ledger_jet.py OUT.mdb --entries 1000 --years 2023,2024,2025 --seed 1
 
 import json
 import random
@@ -23,25 +20,20 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import jet4  # noqa: E402
 
-KINDS = [  # name, direction the kind is mostly used for
-    ("早餐", 0), ("午餐", 0), ("晚餐", 0), ("交通", 0), ("日用品", 0), ("水電瓦斯", 0),
-    ("電話網路", 0), ("醫療", 0), ("教育", 0), ("娛樂", 0), ("服飾", 0), ("房租", 0),
-    ("保險", 0), ("紅包禮金", 0), ("薪水", 1), ("獎金", 1), ("利息", 1), ("雜項收入", 1),
-]
-
+# The kinds, those used mostly for spending first, then those for income (薪水 on).
+KINDS = [(name, int(n >= 14)) for n, name in enumerate(
+    "早餐 午餐 晚餐 交通 日用品 水電瓦斯 電話網路 醫療 教育 娛樂 服飾 房租 保險 紅包禮金 "
+    "薪水 獎金 利息 雜項收入".split())]
 WORDS = {
-    0: ["便當", "牛肉麵", "捷運儲值", "加油", "衛生紙", "洗衣精", "電費", "水費", "手機月租",
-        "掛號費", "補習費", "電影票", "外套", "房租", "機車保險", "喜宴紅包", "全聯", "7-11 咖啡",
-        "夜市小吃", "高鐵 台北→台中", "書店「三民」", "藥局", "早餐店 蛋餅"],
-    1: ["一月薪水", "年終獎金", "定存利息", "二手拍賣", "發票中獎", "兼職稿費", "退稅"],
+    0: ("便當|牛肉麵|捷運儲值|加油|衛生紙|洗衣精|電費|水費|手機月租|掛號費|補習費|電影票|外套|"
+        "房租|機車保險|喜宴紅包|全聯|7-11 咖啡|夜市小吃|高鐵 台北→台中|書店「三民」|藥局|早餐店 蛋餅").split("|"),
+    1: "一月薪水|年終獎金|定存利息|二手拍賣|發票中獎|兼職稿費|退稅".split("|"),
 }
-DECOR = ["", "", "", "", " 😀", " 🍜", " 🚇", "（打 8折）", " 100%", " 'sale'", ' "特價"',
-         "～", " 50% off", " 𠀋", " ½"]
-NOTES = ["", "", "", "", "", "刷卡", "現金", "悠遊卡", "和朋友分攤", "發票 AB-12345678",
-         "公司報帳 'Q3'", '老闆說 "下次再來"', "折扣 10%", "🎉 生日", "分三期"]
-DAY_NOTES = ["今天下雨。", "搬家第一天 📦", "爸媽來訪，吃了火鍋 🍲", '記得繳 "信用卡"',
-             "發票對獎：中了 200 元 💰", "公司聚餐 100% 出席", "颱風假 🌀", "換季整理衣櫃"]
-
+DECOR = "|||| 😀| 🍜| 🚇|（打 8折）| 100%| 'sale'| \"特價\"|～| 50% off| 𠀋| ½".split("|")
+NOTES = ("|||||刷卡|現金|悠遊卡|和朋友分攤|發票 AB-12345678|公司報帳 'Q3'|老闆說 \"下次再來\"|"
+         "折扣 10%|🎉 生日|分三期").split("|")
+DAY_NOTES = ("今天下雨。|搬家第一天 📦|爸媽來訪，吃了火鍋 🍲|記得繳 \"信用卡\"|發票對獎：中了 200 元 💰|"
+             "公司聚餐 100% 出席|颱風假 🌀|換季整理衣櫃").split("|")
 
 def columns(listing):
     # Columns written as "name:type[:size]", one a word; the amount and the order have the
@@ -147,15 +139,3 @@ def write_case(path, layout, **extra):
     doc.update(extra)
     with open(str(path) + ".json", "w", encoding="utf-8") as fh:
         json.dump(doc, fh, ensure_ascii=False, indent=1)
-
-
-def main(argv):
-    # OUT.mdb, then any of --entries N, --years Y,Y,... and --seed S
-    given = dict(zip(argv[1::2], argv[2::2]))
-    years = [int(y) for y in given.get("--years", "2023,2024,2025").split(",")]
-    write_case(argv[0], ledger_layout(int(given.get("--entries", 1000)), years, int(given.get("--seed", 1))))
-    return 0
-
-
-if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
