@@ -55,15 +55,15 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QString, line);
         QTemporaryDir folder;
-        const QString file = m_dir.filePath(name + QStringLiteral(".mdb"));
-        QVERIFY(QFile::copy(file, folder.filePath(QStringLiteral("db1.mdb"))));
-        const Run run = runImport({ folder.filePath(QStringLiteral("db1.mdb")) });
+        const QString file = m_dir.filePath(name + u".mdb"_s);
+        QVERIFY(QFile::copy(file, folder.filePath(u"db1.mdb"_s)));
+        const Run run = runImport({ folder.filePath(u"db1.mdb"_s) });
         QVERIFY2(run.exitCode == 0, qPrintable(run.lastError));
-        const QString report = QString::fromUtf8(bytesOf(folder.filePath(QStringLiteral("import-report.txt"))));
-        QVERIFY2(report.startsWith(QStringLiteral("轉入核對：全部相符")) && report.contains(line), qPrintable(report));
+        const QString report = QString::fromUtf8(bytesOf(folder.filePath(u"import-report.txt"_s)));
+        QVERIFY2(report.startsWith(u"轉入核對：全部相符"_s) && report.contains(line), qPrintable(report));
 
         const QJsonObject layout = jetcases::layoutOf(file);
-        database_access::Open_DB(folder.filePath(QStringLiteral("db1.mdb")));
+        database_access::Open_DB(folder.filePath(u"db1.mdb"_s));
         const ImportStore::Contents got = ImportStore::readAll();
         int compared = 0;
         QCOMPARE(differenceFromOld(layout, got, &compared), QString());
@@ -71,7 +71,7 @@ private Q_SLOTS:
         if (name == QLatin1String("kind_order")) {
             // Numbered 1..N in the order the old values gave.
             QVector<std::pair<double, qint64>> old;
-            for (const QJsonValue &k : rowsOf(layout, QStringLiteral("kind")))
+            for (const QJsonValue &k : rowsOf(layout, u"kind"_s))
                 old.append({ k.toArray().at(2).toDouble(), k.toArray().at(0).toInteger() });
             std::sort(old.begin(), old.end());
             for (const KindStore::Kind &k : got.kinds)
@@ -89,12 +89,12 @@ private Q_SLOTS:
         };
         for (const auto &[name, says] : cases) {
             QTemporaryDir folder;
-            QVERIFY(QFile::copy(m_dir.filePath(QString::fromLatin1(name)), folder.filePath(QStringLiteral("db1.mdb"))));
-            writeFile(folder.filePath(QStringLiteral("SKinds.txt")), "1,2\n");
+            QVERIFY(QFile::copy(m_dir.filePath(QString::fromLatin1(name)), folder.filePath(u"db1.mdb"_s)));
+            writeFile(folder.filePath(u"SKinds.txt"_s), "1,2\n");
             const QMap<QString, QByteArray> before = snapshot(folder.path());
-            const Run run = runImport({ QStringLiteral("--progress"), folder.filePath(QStringLiteral("db1.mdb")) });
+            const Run run = runImport({ u"--progress"_s, folder.filePath(u"db1.mdb"_s) });
             QVERIFY2(run.exitCode == 2 && run.lastError.contains(QString::fromUtf8(says))
-                    && run.lastError.contains(QStringLiteral("資料夾裡的檔案都沒有更動")),
+                    && run.lastError.contains(u"資料夾裡的檔案都沒有更動"_s),
                 qPrintable(run.lastError));
             QCOMPARE(snapshot(folder.path()), before);
         }
@@ -106,27 +106,25 @@ private Q_SLOTS:
     {
         QTemporaryDir oldDir;
         QTemporaryDir newDir;
-        const QString old = oldDir.filePath(QStringLiteral("db1.mdb"));
-        QVERIFY(QFile::copy(m_dir.filePath(QStringLiteral("memo_overflow.mdb")), old));
-        writeFile(oldDir.filePath(QStringLiteral("SKinds.txt")), "4\n");
-        QVERIFY(QDir(newDir.path()).mkdir(QStringLiteral("SKinds.txt"))); // SKinds.txt cannot be put there
+        const QString old = oldDir.filePath(u"db1.mdb"_s);
+        QVERIFY(QFile::copy(m_dir.filePath(u"memo_overflow.mdb"_s), old));
+        writeFile(oldDir.filePath(u"SKinds.txt"_s), "4\n");
+        QVERIFY(QDir(newDir.path()).mkdir(u"SKinds.txt"_s)); // SKinds.txt cannot be put there
         const QMap<QString, QByteArray> oldBefore = snapshot(oldDir.path());
         const QMap<QString, QByteArray> newBefore = snapshot(newDir.path());
         Run run = runImport({ old, newDir.path() });
-        QVERIFY2(run.exitCode == 2 && run.lastError.contains(QStringLiteral("SKinds.txt")), qPrintable(run.lastError));
+        QVERIFY2(run.exitCode == 2 && run.lastError.contains(u"SKinds.txt"_s), qPrintable(run.lastError));
         QCOMPARE(snapshot(oldDir.path()), oldBefore);
         QCOMPARE(snapshot(newDir.path()), newBefore);
 
-        QVERIFY(QDir(newDir.path()).rmdir(QStringLiteral("SKinds.txt")));
-        QVERIFY(
-            QFile::copy(m_dir.filePath(QStringLiteral("key_zero.mdb")), newDir.filePath(QStringLiteral("db1.mdb"))));
+        QVERIFY(QDir(newDir.path()).rmdir(u"SKinds.txt"_s));
+        QVERIFY(QFile::copy(m_dir.filePath(u"key_zero.mdb"_s), newDir.filePath(u"db1.mdb"_s)));
         const QMap<QString, QByteArray> occupied = snapshot(newDir.path());
         run = runImport({ old, newDir.path() });
-        QVERIFY2(
-            run.exitCode == 2 && run.lastError.contains(QStringLiteral("已經有 db1.mdb")), qPrintable(run.lastError));
+        QVERIFY2(run.exitCode == 2 && run.lastError.contains(u"已經有 db1.mdb"_s), qPrintable(run.lastError));
         QCOMPARE(snapshot(newDir.path()), occupied);
         QCOMPARE(runImport({}).exitCode, 1);
-        QCOMPARE(runImport({ old, newDir.path(), QStringLiteral("more") }).exitCode, 1);
+        QCOMPARE(runImport({ old, newDir.path(), u"more"_s }).exitCode, 1);
     }
 
     void everyValueAndEveryViewComeOver_data()
@@ -146,54 +144,51 @@ private Q_SLOTS:
         QFETCH(bool, elsewhere);
         QTemporaryDir oldDir;
         QTemporaryDir newDir;
-        const QString old = oldDir.filePath(QStringLiteral("db1.mdb"));
-        const QString written = m_dir.filePath(name + QStringLiteral(".mdb"));
+        const QString old = oldDir.filePath(u"db1.mdb"_s);
+        const QString written = m_dir.filePath(name + u".mdb"_s);
         QVERIFY(QFile::copy(written, old));
         const QJsonObject layout = jetcases::layoutOf(written);
         const QByteArray oldBytes = bytesOf(old);
-        writeFile(oldDir.filePath(QStringLiteral("SKinds.txt")), "3,5,14,0\r\n");
+        writeFile(oldDir.filePath(u"SKinds.txt"_s), "3,5,14,0\r\n");
         const QDir dir(elsewhere ? newDir.path() : oldDir.path());
-        writeFile(dir.filePath(QStringLiteral("db1-import.mdb.partial")), "half"); // a try cut short, cleared
+        writeFile(dir.filePath(u"db1-import.mdb.partial"_s), "half"); // a try cut short, cleared
 
-        const Run run = runImport(QStringList { QStringLiteral("--progress"), old }
-            + (elsewhere ? QStringList { dir.path() } : QStringList()));
+        const Run run = runImport(
+            QStringList { u"--progress"_s, old } + (elsewhere ? QStringList { dir.path() } : QStringList()));
         QVERIFY2(run.exitCode == 0, qPrintable(run.lastError));
-        const QJsonArray entries = rowsOf(layout, QStringLiteral("data_main"));
-        const qint64 allRows = entries.size() + rowsOf(layout, QStringLiteral("data_note")).size() + 18 + 2;
+        const QJsonArray entries = rowsOf(layout, u"data_main"_s);
+        const qint64 allRows = entries.size() + rowsOf(layout, u"data_note"_s).size() + 18 + 2;
         QCOMPARE(run.progress.value(run.progress.size() - 1), std::make_pair(allRows, allRows));
 
         // The folder: the new ledger, the old file kept byte for byte, the report, the summary kinds.
-        const QStringList copies = dir.entryList({ QStringLiteral("db1-jet-*.mdb") }, QDir::Files);
+        const QStringList copies = dir.entryList({ u"db1-jet-*.mdb"_s }, QDir::Files);
         QCOMPARE(copies.size(), 1);
         QCOMPARE(bytesOf(dir.filePath(copies.first())), oldBytes);
-        QVERIFY(!dir.exists(QStringLiteral("db1-import.mdb.partial")));
-        QCOMPARE(bytesOf(dir.filePath(QStringLiteral("SKinds.txt"))), QByteArray("3,5,14,0\r\n"));
+        QVERIFY(!dir.exists(u"db1-import.mdb.partial"_s));
+        QCOMPARE(bytesOf(dir.filePath(u"SKinds.txt"_s)), QByteArray("3,5,14,0\r\n"));
         QVERIFY(!elsewhere || bytesOf(old) == oldBytes);
-        const QString report = QString::fromUtf8(bytesOf(dir.filePath(QStringLiteral("import-report.txt"))));
-        QVERIFY2(report.startsWith(QStringLiteral("轉入核對：全部相符\n"))
-                && report.contains(
-                    QStringLiteral("data_main：讀 %1 筆（檔案記錄 %1 筆），寫 %1 筆").arg(entries.size()))
-                && report.contains(QStringLiteral("PRAGMA integrity_check）：ok")),
+        const QString report = QString::fromUtf8(bytesOf(dir.filePath(u"import-report.txt"_s)));
+        QVERIFY2(report.startsWith(u"轉入核對：全部相符\n"_s)
+                && report.contains(u"data_main：讀 %1 筆（檔案記錄 %1 筆），寫 %1 筆"_s.arg(entries.size()))
+                && report.contains(u"PRAGMA integrity_check）：ok"_s),
             qPrintable(report));
 
-        database_access::Open_DB(dir.filePath(QStringLiteral("db1.mdb")));
+        database_access::Open_DB(dir.filePath(u"db1.mdb"_s));
         const ImportStore::Contents got = ImportStore::readAll();
         int compared = 0;
         QCOMPARE(differenceFromOld(layout, got, &compared), QString());
         QCOMPARE(compared, entries.size());
         QCOMPARE(got.entries.size(), entries.size());
-        const QJsonArray kinds = rowsOf(layout, QStringLiteral("kind"));
+        const QJsonArray kinds = rowsOf(layout, u"kind"_s);
         for (qsizetype i = 0; i < kinds.size(); ++i)
             QCOMPARE(double(got.kinds.at(i).order), kinds.at(i).toArray().at(2).toVariant().toDouble());
 
         // Dates are written as the day view looks for them; the report's line of each year holds
         // the sum of the old values, old and new alike.
-        const QString badDates = QStringLiteral("SELECT count(*) FROM data_main WHERE a_date IS NOT date(a_date)");
+        const QString badDates = u"SELECT count(*) FROM data_main WHERE a_date IS NOT date(a_date)"_s;
         QCOMPARE(database_access::Open_Query(badDates).rows().value(0).value(0).toInt(), 0);
-        const QString amountType = columnsOf(jetcases::tableOf(layout, QStringLiteral("data_main")))
-                                       .value(QStringLiteral("a_count"))
-                                       .value(QStringLiteral("type"))
-                                       .toString();
+        const QString amountType
+            = columnsOf(jetcases::tableOf(layout, u"data_main"_s)).value(u"a_count"_s).value(u"type"_s).toString();
         std::map<int, Decimal> spent;
         for (const QJsonValue &v : entries) {
             if (v.toArray().at(2).toInt() == 0)
@@ -201,7 +196,7 @@ private Q_SLOTS:
         }
         QVERIFY(!spent.empty());
         for (const auto &[year, sum] : spent) {
-            const QString line = QStringLiteral("%1 年支出 \\d+ 筆：%2 ／ %2\n").arg(year).arg(sum.text());
+            const QString line = u"%1 年支出 \\d+ 筆：%2 ／ %2\n"_s.arg(year).arg(sum.text());
             QVERIFY2(report.contains(QRegularExpression(line)), qPrintable(line));
         }
     }
@@ -211,38 +206,38 @@ private Q_SLOTS:
     void theCheckFindsEveryKindOfDifference()
     {
         QTemporaryDir dir;
-        const QString old = m_dir.filePath(QStringLiteral("ledger.mdb"));
-        const qsizetype entries = rowsOf(jetcases::layoutOf(old), QStringLiteral("data_main")).size();
+        const QString old = m_dir.filePath(u"ledger.mdb"_s);
+        const qsizetype entries = rowsOf(jetcases::layoutOf(old), u"data_main"_s).size();
         const ImportPlan plan = planImport(JetDatabase::fromFile(old));
-        LedgerSchema::createLedger(dir.filePath(QStringLiteral("new.mdb")), false);
-        database_access::Open_DB(dir.filePath(QStringLiteral("new.mdb")));
+        LedgerSchema::createLedger(dir.filePath(u"new.mdb"_s), false);
+        database_access::Open_DB(dir.filePath(u"new.mdb"_s));
         ImportStore::fill(plan.contents);
         const WrittenLedger written { ImportStore::readAll(), ImportStore::yearSums(), ImportStore::integrityCheck() };
         QCOMPARE(differencesOf(plan, written), QStringList());
-        QVERIFY(importReport(plan, written, {}, QStringLiteral("old.mdb"), QStringLiteral("db1-jet-x.mdb"))
-                    .startsWith(QStringLiteral("轉入核對：全部相符\n")));
+        QVERIFY(
+            importReport(plan, written, {}, u"old.mdb"_s, u"db1-jet-x.mdb"_s).startsWith(u"轉入核對：全部相符\n"_s));
         const QList<std::pair<std::function<void(WrittenLedger &)>, QString>> changes = {
             { [](WrittenLedger &w) {
                  w.contents.entries[17].count = std::nextafter(w.contents.entries[17].count, 1e300);
              },
-                QStringLiteral("a_count") },
+                u"a_count"_s },
             { [](WrittenLedger &w) { w.contents.entries.removeAt(50); },
-                QStringLiteral("data_main 讀 %1 筆，寫 %2 筆").arg(entries).arg(entries - 1) },
+                u"data_main 讀 %1 筆，寫 %2 筆"_s.arg(entries).arg(entries - 1) },
             { [](WrittenLedger &w) { w.contents.entries[3].date = w.contents.entries[3].date.addDays(1); },
-                QStringLiteral("a_date") },
-            { [](WrittenLedger &w) { w.contents.kinds[2].name += u'x'; }, QStringLiteral("寫得不對") },
-            { [](WrittenLedger &w) { w.contents.notes[0].note.chop(1); }, QStringLiteral("的日記寫得不對") },
-            { [](WrittenLedger &w) { w.sums[0].sum += Decimal(1, -2); }, QStringLiteral("年支出") },
-            { [](WrittenLedger &w) { w.integrity = QStringLiteral("row 3 missing"); }, QStringLiteral("資料庫檢查") },
-            { [](WrittenLedger &w) { w.contents.directions[1].text = QStringLiteral("收"); }, QStringLiteral("inout") },
+                u"a_date"_s },
+            { [](WrittenLedger &w) { w.contents.kinds[2].name += u'x'; }, u"寫得不對"_s },
+            { [](WrittenLedger &w) { w.contents.notes[0].note.chop(1); }, u"的日記寫得不對"_s },
+            { [](WrittenLedger &w) { w.sums[0].sum += Decimal(1, -2); }, u"年支出"_s },
+            { [](WrittenLedger &w) { w.integrity = u"row 3 missing"_s; }, u"資料庫檢查"_s },
+            { [](WrittenLedger &w) { w.contents.directions[1].text = u"收"_s; }, u"inout"_s },
         };
         for (const auto &[change, found] : changes) {
             WrittenLedger w = written;
             change(w);
             const QStringList differences = differencesOf(plan, w);
             QVERIFY2(differences.join(u'\n').contains(found), qPrintable(found));
-            QVERIFY(importReport(plan, w, differences, QStringLiteral("old.mdb"), QString())
-                        .startsWith(QStringLiteral("轉入核對：有 %1 處不符，沒有轉入").arg(differences.size())));
+            QVERIFY(importReport(plan, w, differences, u"old.mdb"_s, QString())
+                        .startsWith(u"轉入核對：有 %1 處不符，沒有轉入"_s.arg(differences.size())));
         }
     }
 
