@@ -7,6 +7,8 @@
 #include <QStringEncoder>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QByteArray utf8WithMark(const char *text)
@@ -29,12 +31,11 @@ QStringList summary(const EInvoice::File &file)
         QStringList items;
         for (const EInvoice::Item &item : i.items)
             items << item.name + QLatin1Char(' ') + item.amount.text();
-        out << QStringLiteral("%1 %2 %3 %4 [%5]%6%7%8")
+        out << u"%1 %2 %3 %4 [%5]%6%7%8"_s
                    .arg(i.number, i.date.toString(Qt::ISODate), EInvoice::shortName(i.seller), i.amount().text(),
-                       items.join(QStringLiteral("; ")))
-                   .arg(i.voided ? QStringLiteral(" 作廢") : QString(),
-                       i.totalDiffers() ? QStringLiteral(" ≠") : QString(),
-                       i.masked() ? QStringLiteral(" *") : QString());
+                       items.join(u"; "_s))
+                   .arg(i.voided ? u" 作廢"_s : QString(), i.totalDiffers() ? u" ≠"_s : QString(),
+                       i.masked() ? u" *"_s : QString());
     }
     return out;
 }
@@ -74,40 +75,27 @@ class EInvoiceReaderTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void readsEveryLayout_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("encoding");
-        QTest::addColumn<QStringList>("invoices");
-        // A Big5 character whose second byte is "\", an item name over several lines or with a
-        // comma or a lone quote.
-        QTest::newRow("old mail, Big5") << big5(oldMail) << "Big5"
-                                        << QStringList(
-                                               { "AB12345678 2014-05-03 範例商店 120 [範例便當 65; 許功蓋飲料 60; "
-                                                 "會員折抵額 -5; 點數回饋 0]",
-                                                   "AB12345679 2014-05-04 另一家 50 [作廢的品項 50] 作廢",
-                                                   "CD00000001 2014-05-05 範例商店 100 [總額不符的品項 120] ≠" });
-        QTest::newRow("mail, UTF-8") << utf8WithMark(mail) << "UTF-8"
-                                     << QStringList({ "AB12345678 2025-05-03 範例商店 100 [進場時間:2025/05/03 "
-                                                      "10:00\n出場時間:2025/05/03 12:00\n停車費 100]",
-                                            "AB12345680 2025-05-04 範例商店 30 [12\"吋披薩 30]" });
-        const QStringList downloaded = { "AB12345678 2025-05-03 範例商店 140 [範例飯糰 60; 雞腿便當-加辣,飯少 40; "
-                                         "雞腿便當-加辣,飯少 40]",
-            "EF12345*** 2025-05-04 另一店 50 [飲料 50] 作廢 *" };
-        QTest::newRow("download") << utf8WithMark(download) << "UTF-8" << downloaded;
-        QTest::newRow("download without its mark") << QByteArray(download) << "UTF-8" << downloaded;
-    }
-
+    // Each file's encoding, then its invoices: a Big5 character whose second byte is "\", an item
+    // name over several lines or with a comma or a lone quote.
     void readsEveryLayout()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, encoding);
-        QFETCH(QStringList, invoices);
-        QString why;
-        const std::optional<EInvoice::File> file = EInvoice::read(bytes, &why);
-        QVERIFY2(file, qPrintable(why));
-        QCOMPARE(file->encoding, encoding);
-        QCOMPARE(summary(*file), invoices);
+        const char *const downloaded = "UTF-8\nAB12345678 2025-05-03 範例商店 140 [範例飯糰 60; 雞腿便當-加辣,飯少 40; "
+                                       "雞腿便當-加辣,飯少 40]\nEF12345*** 2025-05-04 另一店 50 [飲料 50] 作廢 *";
+        for (const auto &[bytes, invoices] :
+            QList<std::pair<QByteArray, const char *>> {
+                { big5(oldMail),
+                    "Big5\nAB12345678 2014-05-03 範例商店 120 [範例便當 65; 許功蓋飲料 60; 會員折抵額 -5; 點數回饋 0]\n"
+                    "AB12345679 2014-05-04 另一家 50 [作廢的品項 50] 作廢\n"
+                    "CD00000001 2014-05-05 範例商店 100 [總額不符的品項 120] ≠" },
+                { utf8WithMark(mail),
+                    "UTF-8\nAB12345678 2025-05-03 範例商店 100 [進場時間:2025/05/03 10:00\n出場時間:2025/05/03 "
+                    "12:00\n停車費 100]\nAB12345680 2025-05-04 範例商店 30 [12\"吋披薩 30]" },
+                { utf8WithMark(download), downloaded }, { QByteArray(download), downloaded } }) {
+            QString why;
+            const std::optional<EInvoice::File> file = EInvoice::read(bytes, &why);
+            QVERIFY2(file, qPrintable(why));
+            QCOMPARE((QStringList(file->encoding) + summary(*file)).join(u'\n'), QString::fromUtf8(invoices));
+        }
     }
 
     void namesTheLineItCannotRead()
@@ -133,13 +121,13 @@ private Q_SLOTS:
     // The amounts statements write, and what is no amount.
     void statementAmounts()
     {
-        for (const auto &[cell, value] :
-            std::initializer_list<std::pair<const char *, const char *>> { { "1,234", "1234" }, { "-1,234", "-1234" },
-                { "(1,234)", "-1234" }, { "（１，２３４）", "-1234" }, { "NT$120", "120" }, { "-", "none" },
-                { "−", "none" }, { " ", "none" }, { "", "none" }, { "abc", "none" }, { "12.50", "12.5" } }) {
-            const std::optional<Decimal> read = Statement::amount(QString::fromUtf8(cell));
-            QVERIFY2((read ? read->text() : QStringLiteral("none")) == QString::fromUtf8(value), cell);
+        QStringList read;
+        for (const char *cell :
+            { "1,234", "-1,234", "(1,234)", "（１，２３４）", "NT$120", "-", "−", " ", "", "abc", "12.50" }) {
+            const std::optional<Decimal> amount = Statement::amount(QString::fromUtf8(cell));
+            read << (amount ? amount->text() : u"none"_s);
         }
+        QCOMPARE(read.join(u' '), u"1234 -1234 -1234 -1234 120 none none none none none 12.5"_s);
     }
 
     // A file without a header gives no transactions; a mapping kept as text reads back, and
@@ -153,13 +141,13 @@ private Q_SLOTS:
             = Statement::table("\xEF\xBB\xBF日期,說明,金額\n2024/5/1,\"a, \"\"b\"\"\",=\"-30\"\n05/02,c,10\n");
         Statement::Mapping m = Statement::guess(t);
         QCOMPARE(Statement::Mapping::fromText(m.text()).text(), m.text());
-        QVERIFY(!Statement::Mapping::fromText(QStringLiteral("1 2 3")).isComplete());
+        QVERIFY(!Statement::Mapping::fromText(u"1 2 3"_s).isComplete());
         m.positiveIsExpense = false;
         const QVector<Statement::Transaction> rows = Statement::transactions(t, m);
         QCOMPARE(rows.size(), 1); // 05/02 has no year to go with
-        QCOMPARE(rows.first().description, QStringLiteral("a, \"b\""));
+        QCOMPARE(rows.first().description, u"a, \"b\""_s);
         QCOMPARE(rows.first().inout, 0);
-        QCOMPARE(rows.first().amount.text(), QStringLiteral("30"));
+        QCOMPARE(rows.first().amount.text(), u"30"_s);
     }
 
     // A byte no Big5 character starts with is counted, the rest read.

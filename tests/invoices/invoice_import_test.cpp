@@ -8,10 +8,9 @@
 #include "ui/ChoiceDelegate.h"
 #include "ui/FileDialog.h"
 
-#include <QComboBox>
-#include <QPushButton>
-#include <QStandardItemModel>
-#include <QTableView>
+#include <QtWidgets>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -37,8 +36,8 @@ struct Importing : ImportLedger
     QStringList preview(InvoiceImport &w, const QStringList &files)
     {
         if (!w.readFiles(files))
-            return { QStringLiteral("refused") };
-        return rows(w.invoices->model(), 8, QStringLiteral("%1%2 %3 %4 %5 %6"), { 1, 2, 3, 5 });
+            return { u"refused"_s };
+        return rows(w.invoices->model(), 8, u"%1%2 %3 %4 %5 %6"_s, { 1, 2, 3, 5 });
     }
 
     QStringList entries() const { return ImportLedger::entries("a_date, a_content, a_count, a_kind_name"); }
@@ -54,14 +53,14 @@ private Q_SLOTS:
     void eachInvoiceComesInOnce()
     {
         Importing s;
-        const QString download = s.file(QStringLiteral("may.csv"), QByteArray(header) + may);
+        const QString download = s.file(u"may.csv"_s, QByteArray(header) + may);
         {
             InvoiceImport w;
             QCOMPARE(s.preview(w, { download }),
                 QStringList({ "新增✓ 2025/05/03 範例商店 140 餐費", "作廢 2025/05/04 另一店 50 餐費" }));
             // The kind changed before 確定 is remembered for the store.
             auto *m = static_cast<QStandardItemModel *>(w.invoices->model());
-            m->item(0, 5)->setText(QStringLiteral("日用品"));
+            m->item(0, 5)->setText(u"日用品"_s);
             m->item(0, 5)->setData(s.daily, Qt::UserRole);
             s.boxes.choose(0);
             testing::click(w.cmd_ok);
@@ -69,14 +68,14 @@ private Q_SLOTS:
         QCOMPARE(s.boxes.take(), QStringList { "新增 1 筆，已存在 0 筆未重複匯入，作廢 1 張略過，共 140 元" });
         QCOMPARE(s.entries(), QStringList { "2025-05-03 範例商店 140 日用品" });
         QCOMPARE(*ReportStore::monthSums(2025).at(4).expense, Decimal(140));
-        QVERIFY(s.ledger.scalar(QStringLiteral("SELECT a_note FROM data_main"))
+        QVERIFY(s.ledger.scalar(u"SELECT a_note FROM data_main"_s)
                     .toString()
-                    .startsWith(QStringLiteral("發票 AB12345678：飯糰 60、便當 80")));
+                    .startsWith(u"發票 AB12345678：飯糰 60、便當 80"_s));
 
         // The same file again and the mailed file of the month: nothing twice; the invoice voided
         // since is offered for deletion, unticked; another branch of the store takes its kind.
         InvoiceImport again;
-        QCOMPARE(s.preview(again, { download, s.file(QStringLiteral("mail.txt"), mailed) }),
+        QCOMPARE(s.preview(again, { download, s.file(u"mail.txt"_s, mailed) }),
             QStringList({ "已匯入後作廢 2025/05/03 範例商店 140 日用品", "作廢 2025/05/04 另一店 50 餐費",
                 "新增✓ 2025/05/06 範例商店 35 日用品" }));
         static_cast<QStandardItemModel *>(again.invoices->model())->item(0, 0)->setCheckState(Qt::Checked);
@@ -89,21 +88,21 @@ private Q_SLOTS:
         QCOMPARE(s.entries(), QStringList { "2025-05-03 範例商店 140 日用品" });
         // Kept this time: the voided invoice's entry goes, the new one comes in.
         InvoiceImport third;
-        QCOMPARE(s.preview(third, { s.ledger.path(QStringLiteral("mail.txt")) }).first(),
-            QStringLiteral("已匯入後作廢 2025/05/03 範例商店 140 日用品"));
+        QCOMPARE(s.preview(third, { s.ledger.path(u"mail.txt"_s) }).first(),
+            u"已匯入後作廢 2025/05/03 範例商店 140 日用品"_s);
         static_cast<QStandardItemModel *>(third.invoices->model())->item(0, 0)->setCheckState(Qt::Checked);
         s.boxes.choose(0);
         testing::click(third.cmd_ok);
         QCOMPARE(s.entries(), QStringList { "2025-05-06 範例商店 35 日用品" });
         InvoiceImport fourth;
-        QCOMPARE(s.preview(fourth, { download }).first(), QStringLiteral("已匯入 2025/05/03 範例商店 140 日用品"));
+        QCOMPARE(s.preview(fourth, { download }).first(), u"已匯入 2025/05/03 範例商店 140 日用品"_s);
     }
 
     // The files come from the file dialog; the kind is picked from its list in the cell.
     void filesAreChosenAndKindsPicked()
     {
         Importing s;
-        const QString download = s.file(QStringLiteral("may.csv"), QByteArray(header) + may);
+        const QString download = s.file(u"may.csv"_s, QByteArray(header) + may);
         ui::setOpenFilesHook([&download] { return QStringList { download }; });
         InvoiceImport w;
         QVERIFY(w.chooseFiles());
@@ -113,19 +112,18 @@ private Q_SLOTS:
         // The kind cell's list: the choice shown and its kind kept.
         QStandardItemModel cells(1, 1);
         cells.setData(cells.index(0, 0), s.food, Qt::UserRole);
-        ui::ChoiceDelegate kinds(
-            { { QStringLiteral("餐費"), s.food }, { QStringLiteral("日用品"), s.daily } }, nullptr);
+        ui::ChoiceDelegate kinds({ { u"餐費"_s, s.food }, { u"日用品"_s, s.daily } }, nullptr);
         QWidget parent;
         auto *box = static_cast<QComboBox *>(kinds.createEditor(&parent, {}, cells.index(0, 0)));
         kinds.setEditorData(box, cells.index(0, 0));
-        QCOMPARE(box->currentText(), QStringLiteral("餐費"));
+        QCOMPARE(box->currentText(), u"餐費"_s);
         box->setCurrentIndex(1);
         kinds.setModelData(box, &cells, cells.index(0, 0));
-        QCOMPARE(cells.index(0, 0).data().toString(), QStringLiteral("日用品"));
+        QCOMPARE(cells.index(0, 0).data().toString(), u"日用品"_s);
         QCOMPARE(cells.index(0, 0).data(Qt::UserRole).toLongLong(), s.daily);
         // A file that cannot be read among good ones: nothing is read, nothing written.
-        const QString bad = s.file(
-            QStringLiteral("bad.csv"), QByteArray(header) + "手機條碼,2025x503,AB1,1,開立已確認,否,1,店,址,,1,1,1,x\n");
+        const QString bad
+            = s.file(u"bad.csv"_s, QByteArray(header) + "手機條碼,2025x503,AB1,1,開立已確認,否,1,店,址,,1,1,1,x\n");
         QCOMPARE(s.preview(w, { download, bad }), QStringList { "refused" });
         QCOMPARE(s.boxes.take(), QStringList { "bad.csv 第 2 行：發票日期「2025x503」讀不出來\n沒有匯入任何發票。" });
         QVERIFY(s.entries().isEmpty());

@@ -6,12 +6,9 @@
 
 #include "imports/StatementImport.h"
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSpinBox>
-#include <QStringEncoder>
-#include <QTableView>
+#include <QtWidgets>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -34,7 +31,7 @@ struct Statements : ImportLedger
 {
     static QStringList rows(StatementImport &w)
     {
-        return ImportLedger::rows(w.transactions->model(), 6, QStringLiteral("%1%2 %3 %4 -%5 +%6"), { 1, 2, 3, 4 });
+        return ImportLedger::rows(w.transactions->model(), 6, u"%1%2 %3 %4 -%5 +%6"_s, { 1, 2, 3, 4 });
     }
 
     QStringList entries() const { return ImportLedger::entries("a_date, a_inout, a_content, a_count"); }
@@ -53,7 +50,7 @@ private Q_SLOTS:
     {
         Statements s;
         QStringEncoder big5("Big5");
-        const QString path = s.file(QStringLiteral("bank.csv"), big5.encode(QString::fromUtf8(bank)));
+        const QString path = s.file(u"bank.csv"_s, big5.encode(QString::fromUtf8(bank)));
         {
             StatementImport w;
             QVERIFY(w.readFile(path));
@@ -80,8 +77,8 @@ private Q_SLOTS:
     void aCardFileAndItsKeptWay()
     {
         Statements s;
-        s.ledger.addEntry("2026-01-15", s.food, 0, QStringLiteral("範例超市"), 1234, {}, 1, QStringLiteral("餐費"));
-        const QString path = s.file(QStringLiteral("card.csv"), QByteArray(card));
+        s.ledger.addEntry("2026-01-15", s.food, 0, u"範例超市"_s, 1234, {}, 1, u"餐費"_s);
+        const QString path = s.file(u"card.csv"_s, QByteArray(card));
         {
             StatementImport w;
             QVERIFY(w.readFile(path));
@@ -90,17 +87,17 @@ private Q_SLOTS:
                     "新增✓ 2026/02/01 繳款 - +3,000" }));
             // The person takes 入帳日 as the description (of no use, but it shows the way is kept).
             w.description_column->setCurrentIndex(w.description_column->findData(1));
-            QCOMPARE(Statements::rows(w).at(1), QStringLiteral("新增✓ 2025/12/28 12/30 -500 +"));
-            testing::retype(w.profile_name, QStringLiteral("範例卡"));
+            QCOMPARE(Statements::rows(w).at(1), u"新增✓ 2025/12/28 12/30 -500 +"_s);
+            testing::retype(w.profile_name, u"範例卡"_s);
             s.boxes.choose(0);
             testing::click(w.cmd_ok);
         }
         QCOMPARE(s.entries().size(), 4); // the hand-typed one no longer looks the same
         StatementImport next;
-        QVERIFY(next.readFile(s.file(QStringLiteral("card-03.csv"), QByteArray(card).replace("2026/02", "2026/03"))));
-        QCOMPARE(next.profile_name->text(), QStringLiteral("範例卡"));
+        QVERIFY(next.readFile(s.file(u"card-03.csv"_s, QByteArray(card).replace("2026/02", "2026/03"))));
+        QCOMPARE(next.profile_name->text(), u"範例卡"_s);
         QCOMPARE(next.description_column->currentData().toInt(), 1);
-        QCOMPARE(Statements::rows(next).at(1), QStringLiteral("已匯入 2025/12/28 12/30 -500 +"));
+        QCOMPARE(Statements::rows(next).at(1), u"已匯入 2025/12/28 12/30 -500 +"_s);
     }
 };
 
