@@ -9,6 +9,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 Q_DECLARE_METATYPE(Recurrence)
 
 using R = Recurrence::Rule;
@@ -21,28 +23,12 @@ Recurrence rule(R kind, int number, const char *first, int day = 1, int times = 
         QDate::fromString(QLatin1String(last), Qt::ISODate), times };
 }
 
-QStringList dates(const Recurrence &r, const char *upTo)
-{
-    QStringList out;
-    for (const auto &[index, date] : r.upTo(QDate::fromString(QLatin1String(upTo), Qt::ISODate)))
-        out << date.toString(Qt::ISODate).mid(5);
-    return out;
-}
-
 QStringList dueDates(const char *today)
 {
     QStringList out;
     for (const RecurringStore::Occurrence &o :
         RecurringStore::due(QDate::fromString(QLatin1String(today), Qt::ISODate)))
         out << RecurringStore::item(o.item)->content + QLatin1Char(' ') + o.date.toString(Qt::ISODate);
-    return out;
-}
-
-QVector<RecurringStore::Posting> allOf(const QVector<RecurringStore::Occurrence> &due, std::optional<double> amount)
-{
-    QVector<RecurringStore::Posting> out;
-    for (const RecurringStore::Occurrence &o : due)
-        out.append({ o, amount });
     return out;
 }
 
@@ -80,7 +66,10 @@ private Q_SLOTS:
         QFETCH(Recurrence, r);
         QFETCH(QString, upTo);
         QFETCH(QStringList, want);
-        QCOMPARE(dates(r, upTo.toLatin1().constData()), want);
+        QStringList dates;
+        for (const auto &[index, date] : r.upTo(QDate::fromString(upTo, Qt::ISODate)))
+            dates << date.toString(Qt::ISODate).mid(5);
+        QCOMPARE(dates, want);
         QCOMPARE(Recurrence::fromRuleText(r.ruleText())->ruleText(), r.ruleText());
     }
 
@@ -94,9 +83,9 @@ private Q_SLOTS:
         QVERIFY(!rule(R::MonthDay, 1, "2024-01-01").occurrence(-1).isValid());
         QCOMPARE(rule(R::MonthLast, 0, "2024-01-01").shown() + rule(R::EveryMonths, 3, "2024-01-01").shown()
                 + rule(R::MonthDay, 5, "2024-01-01").shown(),
-            QStringLiteral("每月最後一天每 3 個月每月 5 日"));
-        QCOMPARE(rule(R::Yearly, 2, "2024-01-01", 29).shown(), QStringLiteral("每年 2 月 29 日"));
-        QCOMPARE(rule(R::Weekly, 7, "2024-01-01").shown(), QStringLiteral("每週星期日"));
+            u"每月最後一天每 3 個月每月 5 日"_s);
+        QCOMPARE(rule(R::Yearly, 2, "2024-01-01", 29).shown(), u"每年 2 月 29 日"_s);
+        QCOMPARE(rule(R::Weekly, 7, "2024-01-01").shown(), u"每週星期日"_s);
     }
 
     // Each occurrence is entered once: opened again the same day, after the clock went back
@@ -104,29 +93,28 @@ private Q_SLOTS:
     void occurrencesAreEnteredOnce()
     {
         TestLedger ledger;
-        const qint64 rent = ledger.addKind(QStringLiteral("房租"), 1);
+        const qint64 rent = ledger.addKind(u"房租"_s, 1);
         QVERIFY(dueDates("2024-05-01").isEmpty()); // no tables yet
-        const qint64 id = RecurringStore::saveItem({ 0, 0, rent, QStringLiteral("房租"), 12000.5,
-            QStringLiteral("轉帳"), rule(R::MonthDay, 31, "2024-01-31"), true });
+        const qint64 id = RecurringStore::saveItem(
+            { 0, 0, rent, u"房租"_s, 12000.5, u"轉帳"_s, rule(R::MonthDay, 31, "2024-01-31"), true });
         const qint64 power = RecurringStore::saveItem(
-            { 0, 0, rent, QStringLiteral("電費"), std::nullopt, {}, rule(R::EveryMonths, 2, "2024-02-10"), false });
+            { 0, 0, rent, u"電費"_s, std::nullopt, {}, rule(R::EveryMonths, 2, "2024-02-10"), false });
         QCOMPARE(dueDates("2024-03-31"),
             QStringList({ "房租 2024-01-31", "電費 2024-02-10", "房租 2024-02-29", "房租 2024-03-31" }));
 
-        // A failure between the entry and its record leaves neither.
-        database_access::Set_Statement_Hook([](const QString &sql) {
-            if (sql.startsWith(QLatin1String("INSERT INTO data_main")))
-                throw StoreError(QStringLiteral("寫入失敗"));
-        });
-        QVERIFY_THROWS_EXCEPTION(StoreError, RecurringStore::post(allOf(RecurringStore::due(QDate(2024, 3, 31)), 1.0)));
-        database_access::Set_Statement_Hook({});
-        QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM data_main")).toInt(), 0);
-        QCOMPARE(RecurringStore::due(QDate(2024, 3, 31)).size(), 4);
-
-        // Enter the rent up to March, skip the electricity.
+        // Enter the rent up to March, skip the electricity; a failure between the first entry and
+        // its record leaves neither.
         QVector<RecurringStore::Posting> postings;
         for (const RecurringStore::Occurrence &o : RecurringStore::due(QDate(2024, 3, 31)))
             postings.append({ o, o.item == id ? std::optional<double>(12000.5) : std::nullopt });
+        database_access::Set_Statement_Hook([](const QString &sql) {
+            if (sql.startsWith(QLatin1String("INSERT INTO data_main")))
+                throw StoreError(u"寫入失敗"_s);
+        });
+        QVERIFY_THROWS_EXCEPTION(StoreError, RecurringStore::post(postings));
+        database_access::Set_Statement_Hook({});
+        QCOMPARE(ledger.scalar(u"SELECT count(*) FROM data_main"_s).toInt(), 0);
+        QCOMPARE(RecurringStore::due(QDate(2024, 3, 31)).size(), 4);
         const RecurringStore::Posted posted = RecurringStore::post(postings);
         QCOMPARE(std::make_pair(posted.keys.size(), posted.skipped), std::make_pair(qsizetype(3), 1));
         QCOMPARE(ledger
@@ -138,7 +126,7 @@ private Q_SLOTS:
         QCOMPARE(RecurringStore::post(postings).alreadyDone, 4);
         QVERIFY(dueDates("2024-03-31").isEmpty() && dueDates("2024-02-15").isEmpty());
         QCOMPARE(dueDates("2024-04-30"), QStringList({ "電費 2024-04-10", "房租 2024-04-30" }));
-        QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM data_main")).toInt(), 3);
+        QCOMPARE(ledger.scalar(u"SELECT count(*) FROM data_main"_s).toInt(), 3);
 
         // Taken back, the entries go and their occurrences are due again.
         RecurringStore::takeBack(posted.keys.mid(2));
@@ -149,13 +137,13 @@ private Q_SLOTS:
         changed.when = rule(R::MonthDay, 15, "2024-01-01");
         RecurringStore::saveItem(changed);
         QCOMPARE(RecurringStore::item(id)->when.first, QDate(2024, 3, 1));
-        QCOMPARE(dueDates("2024-03-31").first(), QStringLiteral("房租 2024-03-15"));
+        QCOMPARE(dueDates("2024-03-31").first(), u"房租 2024-03-15"_s);
         RecurringStore::deleteItem(id);
         QCOMPARE(RecurringStore::items().size(), 1);
-        QCOMPARE(ledger.scalar(QStringLiteral("SELECT count(*) FROM data_main")).toInt(), 2);
+        QCOMPARE(ledger.scalar(u"SELECT count(*) FROM data_main"_s).toInt(), 2);
 
         // A kind an item still files under goes only with its entries, and the item follows them.
-        const qint64 home = ledger.addKind(QStringLiteral("居家"), 2);
+        const qint64 home = ledger.addKind(u"居家"_s, 2);
         RecurringStore::Item moved = *RecurringStore::item(power);
         moved.kind = home;
         RecurringStore::saveItem(moved);
