@@ -87,6 +87,11 @@ private Q_SLOTS:
                 spent += line.actual;
             QCOMPARE(spent, *months[m - 1].expense);
         }
+        // The chart window draws each budgeted kind's budget beside what it spent.
+        chart_view view(ChartQuery::ofYear(2024));
+        const auto *series = static_cast<QBarSeries *>(view.chartAt(view.tabOf(chart_view::Page::Budget))->series()[0]);
+        QCOMPARE(QList<qreal>({ series->barSets().at(0)->at(0), series->barSets().at(1)->at(0) }),
+            QList<qreal>({ 63000, 8200 }));
         // A renamed kind keeps its budget; a deleted one loses it, after being asked.
         KindStore::renameKind(s.food, u"伙食"_s);
         QCOMPARE(lines(2024, 2), QStringList({ "伙食 8000 3000" }));
@@ -106,24 +111,20 @@ private Q_SLOTS:
         QVERIFY(!BudgetStore::hasBudget(s.fare));
     }
 
-    // The chart window draws each budgeted kind's budget beside what it spent.
-    void theChartDrawsBudgetAgainstActual()
+    // The daily-entry window and the budget window say what is left; a chart without budgets says so.
+    void theWindowsShowWhatIsLeft()
     {
         Budgets s;
-        chart_view view(ChartQuery::ofYear(2024));
-        QChart *chart = view.chartAt(view.tabOf(chart_view::Page::Budget));
-        const auto *series = static_cast<QBarSeries *>(chart->series().first());
-        QCOMPARE(QList<qreal>({ series->barSets().at(0)->at(0), series->barSets().at(1)->at(0) }),
-            QList<qreal>({ 63000, 8200 }));
-        BudgetStore::setMonthly(s.food, std::nullopt);
-        BudgetStore::setMonth(s.food, QDate(2024, 2, 1), std::nullopt);
-        chart_view none(ChartQuery::ofRange({ QDate(2024, 1, 1), QDate(2024, 1, 31), {}, std::nullopt }));
-        QVERIFY(none.chartAt(none.tabOf(chart_view::Page::Budget))->title().contains(u"還沒有設定預算"_s));
-    }
-
-    void theWindowShowsWhatIsLeft()
-    {
-        Budgets s;
+        input_keyin entry;
+        testing::showActive(&entry);
+        entry.kind->setCurrentIndex(0);
+        QCOMPARE(entry.budget_left->text(), u"餐費本月超出預算 200 元"_s);
+        entry.kind->setCurrentIndex(1);
+        QCOMPARE(entry.budget_left->text(), QString());
+        entry.kind->setCurrentIndex(0);
+        testing::retype(entry.date_new, u"2024/2/3"_s);
+        QTest::keyClick(entry.date_new, Qt::Key_Return);
+        QCOMPARE(entry.budget_left->text(), u"餐費本月預算還剩 5,000 元"_s);
         BudgetWindow w(QDate(2024, 1, 1));
         QCOMPARE(shown(w),
             QStringList({ "餐費|5,000|5,200|-200|104 %", "未編列預算||||", "　交通||100.5||",
@@ -145,6 +146,8 @@ private Q_SLOTS:
         BudgetStore::setMonthly(s.food, std::nullopt);
         w.load();
         QCOMPARE(shown(w), QStringList({ "合計||0||" }));
+        chart_view none(ChartQuery::ofRange({ QDate(2024, 1, 1), QDate(2024, 1, 31), {}, std::nullopt }));
+        QVERIFY(none.chartAt(none.tabOf(chart_view::Page::Budget))->title().contains(u"還沒有設定預算"_s));
     }
 
     // 設定預算 checks every amount before it saves any, and saves them as one change.
@@ -168,21 +171,6 @@ private Q_SLOTS:
         QCOMPARE(lines(2024, 1), QStringList({ "交通 1200 100.5", "餐費 - 5200" }));
         QCOMPARE(lines(2024, 2), QStringList({ "餐費 8000 3000", "交通 1200 0" }));
         QVERIFY(modal.unexpected().isEmpty());
-    }
-
-    void theEntryWindowSaysWhatIsLeft()
-    {
-        Budgets s;
-        input_keyin w;
-        testing::showActive(&w);
-        w.kind->setCurrentIndex(0);
-        QCOMPARE(w.budget_left->text(), u"餐費本月超出預算 200 元"_s);
-        w.kind->setCurrentIndex(1);
-        QCOMPARE(w.budget_left->text(), QString());
-        w.kind->setCurrentIndex(0);
-        testing::retype(w.date_new, u"2024/2/3"_s);
-        QTest::keyClick(w.date_new, Qt::Key_Return);
-        QCOMPARE(w.budget_left->text(), u"餐費本月預算還剩 5,000 元"_s);
     }
 };
 
