@@ -152,13 +152,10 @@ def datetime_days(value):
     if isinstance(value, (int, float)) and not isinstance(value, bool):
         return float(value)
     m = _DATE_RE.match(value)
-    y, mo, d = int(m.group(1)), int(m.group(2)), int(m.group(3))
-    days = (date(y, mo, d) - EPOCH).days
-    secs = 0.0
-    if m.group(4):
-        frac = m.group(7) or "0"
-        secs = int(m.group(4)) * 3600 + int(m.group(5)) * 60 + int(m.group(6)) + int(frac) / 10 ** len(frac)
-    t = secs / 86400.0
+    days = (date(*map(int, m.group(1, 2, 3))) - EPOCH).days
+    hours, minutes, seconds = (int(g or 0) for g in m.group(4, 5, 6))
+    frac = m.group(7) or "0"
+    t = (hours * 3600 + minutes * 60 + seconds + int(frac) / 10 ** len(frac)) / 86400.0
     return days - t if days < 0 else days + t
 
 
@@ -222,16 +219,14 @@ def data_page(rows, owner, flags=(), lval=False):
 def pack_rows(rows):
     # Splits rows (byte strings, or slots whose first item is the bytes) into
     # groups that fit one page each.
-    groups, cur, used = [], [], DATA_HEAD
+    groups, used = [], PAGE
     for r in rows:
         need = len(r[0] if isinstance(r, list) else r) + 2
-        if cur and (used + need > PAGE or len(cur) >= MAX_ROWS_PER_PAGE):
-            groups.append(cur)
-            cur, used = [], DATA_HEAD
-        cur.append(r)
+        if used + need > PAGE or len(groups[-1]) >= MAX_ROWS_PER_PAGE:
+            groups.append([])
+            used = DATA_HEAD
+        groups[-1].append(r)
         used += need
-    if cur:
-        groups.append(cur)
     return groups
 
 
@@ -420,12 +415,10 @@ def header_page(options, page_size):
 
 def write_mdb(path, tables, options=None):
     options = dict(options or {})
-    jet = options.get("jet", 4)
-    if jet == 3:
+    if options.get("jet", 4) == 3:
         # An Access 97 file: its header, and empty 2 KB pages behind it.
         with open(path, "wb") as out:
-            out.write(header_page(options, PAGE_JET3))
-            out.write(bytes(PAGE_JET3 * 3))
+            out.write(header_page(options, PAGE_JET3) + bytes(PAGE_JET3 * 3))
         return {}
     overflow = options.get("memo_overflow", False)
     f = File(bytearray(PAGE) for _ in range(3))    # the header, the usage maps, the catalogue's definition
