@@ -67,17 +67,13 @@ def ledger_layout(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double
     every_day = (first + timedelta(days=n) for n in range((date(max(years) + 1, 1, 1) - first).days))
     days = [d for d in every_day if d.year in years]
     chosen = sorted(rnd.choice(days) for _ in range(entries))
-    rows = []
-    key = 0
+    rows, key = [], 0
     for n, day in enumerate(chosen):
         key += 1 if rnd.random() < 0.9 else rnd.randint(2, 5)  # gaps of deleted entries
         kind_id, (kind_name, inout) = rnd.choice(list(enumerate(KINDS, start=1)))
         content = rnd.choice(WORDS[inout]) + rnd.choice(DECOR)
-        if inout == 1:
-            cents = rnd.randint(1000, 80000) * 100
-        else:
-            cents = rnd.choice([rnd.randint(10, 500) * 100, rnd.randint(1, 300000),
-                                rnd.randint(1, 9999) * 100 + 50])
+        cents = rnd.randint(1000, 80000) * 100 if inout == 1 else rnd.choice(
+            [rnd.randint(10, 500) * 100, rnd.randint(1, 300000), rnd.randint(1, 9999) * 100 + 50])
         if amount in ("currency", "decimal"):
             value = "%d.%02d" % (cents // 100, cents % 100)
             if n % 97 == 0:
@@ -89,9 +85,7 @@ def ledger_layout(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double
             # stored reads back as the decimal typed.
             value = round((cents % 10 ** 7) / 100, 2)
         else:
-            value = cents / 100
-            if n % 101 == 0:
-                value = cents / 300      # a third: many digits
+            value = cents / 300 if n % 101 == 0 else cents / 100     # now and then a third: many digits
         note = rnd.choice(NOTES)
         if long_memos and n % 53 == 7:
             note = long_memo(rnd, rnd.choice([300, 1500, 6000]))
