@@ -94,6 +94,7 @@ TYPES = {
     "memo": (0x0C, None), "ole": (0x0B, None), "decimal": (0x10, 17),
 }
 
+NO_PAGES = bytes(9)      # a usage map row of type 0 that marks no page
 COL_FIXED, COL_NULLABLE, COL_AUTO_LONG = 0x01, 0x02, 0x04
 SORT_GENERAL = 0x409
 
@@ -367,7 +368,7 @@ def usage_map(pages, f):
     # A usage map row for the given page numbers; a type 0 map when they fit
     # in a short bitmap, else a type 1 map over bitmap pages added to f.
     if not pages:
-        return b"\x00" + struct.pack("<I", 0) + bytes(4)
+        return NO_PAGES
     first, last = min(pages), max(pages)
     if last - first < (64 - 5) * 8:        # a 64-byte map row
         bits = bytearray((last - first + 8) // 8)
@@ -385,14 +386,9 @@ def usage_map(pages, f):
     return b"\x01" + b"".join(struct.pack("<I", x) for x in ptrs)
 
 
-CATALOGUE_COLUMNS = [
-    {"name": "Id", "type": "long"}, {"name": "ParentId", "type": "long"},
-    {"name": "Name", "type": "text", "size": 128}, {"name": "Type", "type": "int"},
-    {"name": "DateCreate", "type": "datetime"}, {"name": "DateUpdate", "type": "datetime"},
-    {"name": "Flags", "type": "long"}, {"name": "ForeignName", "type": "text", "size": 128},
-    {"name": "Database", "type": "memo"}, {"name": "Connect", "type": "memo"},
-    {"name": "LvProp", "type": "ole"},
-]
+CATALOGUE_COLUMNS = [dict(zip(("name", "type", "size"), word.split(":"))) for word in (
+    "Id:long ParentId:long Name:text:128 Type:int DateCreate:datetime DateUpdate:datetime Flags:long "
+    "ForeignName:text:128 Database:memo Connect:memo LvProp:ole").split()]
 
 
 def header_page(options, page_size):
@@ -422,7 +418,7 @@ def write_mdb(path, tables, options=None):
         return {}
     overflow = options.get("memo_overflow", False)
     f = File(bytearray(PAGE) for _ in range(3))    # the header, the usage maps, the catalogue's definition
-    map_rows = [b"\x00" + struct.pack("<I", 0) + bytes(4)]   # global map, unused
+    map_rows = [NO_PAGES]   # global map, unused
 
     # Reserve the pages of every table first; the catalogue rows need them.
     laid = [lay_out(Table(dict(t)), f, overflow) for t in tables]
@@ -435,7 +431,7 @@ def write_mdb(path, tables, options=None):
     cat_laid = lay_out(cat, f, False, tdef_page=CATALOGUE_PAGE)
 
     for t, tdef_page, pages in laid + [cat_laid]:
-        map_rows += [usage_map(pages, f), b"\x00" + struct.pack("<I", 0) + bytes(4)]
+        map_rows += [usage_map(pages, f), NO_PAGES]
         t.tdef_pages(f, tdef_page, len(t.rows), (1 << 8) | (len(map_rows) - 2), (1 << 8) | (len(map_rows) - 1),
                      system=t.name.startswith("MSys"))
     f[1] = data_page(map_rows, 0)
@@ -449,8 +445,7 @@ def lay_out(t, f, overflow, tdef_page=None):
     # Writes the data and long-value pages of a table; returns the table, its
     # definition page (written later, once the usage maps are known) and the
     # list of its data pages.
-    if tdef_page is None:
-        tdef_page = f.new_page()
+    tdef_page = f.new_page() if tdef_page is None else tdef_page
     lval = LongValues(f)
 
     def memo_out(col, enc):
