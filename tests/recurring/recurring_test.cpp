@@ -22,8 +22,6 @@
 
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(Recurrence)
-
 using R = Recurrence::Rule;
 
 namespace {
@@ -92,38 +90,27 @@ class RecurringTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void schedules_data()
-    {
-        QTest::addColumn<Recurrence>("r");
-        QTest::addColumn<QString>("upTo");
-        QTest::addColumn<QStringList>("want");
-        const auto row = [](const char *name, Recurrence r, const char *upTo, const char *want) {
-            QTest::newRow(name) << r << QString::fromLatin1(upTo)
-                                << QString::fromLatin1(want).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        };
-        row("31st in short months", rule(R::MonthDay, 31, "2024-01-31"), "2024-05-31", "01-31 02-29 03-31 04-30 05-31");
-        row("31st in 2025", rule(R::MonthDay, 31, "2025-01-10"), "2025-04-30", "01-31 02-28 03-31 04-30");
-        row("day before the first date", rule(R::MonthDay, 5, "2024-01-20"), "2024-03-31", "02-05 03-05");
-        row("last day", rule(R::MonthLast, 0, "2024-01-15"), "2024-03-31", "01-31 02-29 03-31");
-        row("every two months", rule(R::EveryMonths, 2, "2024-01-15"), "2024-06-30", "01-15 03-15 05-15");
-        row("every month from the 31st", rule(R::EveryMonths, 1, "2024-01-31"), "2024-03-31", "01-31 02-29 03-31");
-        row("yearly 2/29", rule(R::Yearly, 2, "2024-01-01", 29), "2026-12-31", "02-29 02-28 02-28");
-        row("weekly on Monday", rule(R::Weekly, 1, "2024-05-15"), "2024-06-03", "05-20 05-27 06-03");
-        row("three times", rule(R::MonthDay, 1, "2024-01-01", 1, 3), "2024-12-31", "01-01 02-01 03-01");
-        row("until a date", rule(R::MonthDay, 10, "2024-01-01", 1, 0, "2024-02-10"), "2024-12-31", "01-10 02-10");
-        row("nothing yet", rule(R::MonthDay, 10, "2024-01-01"), "2024-01-09", "");
-    }
-
+    // Each rule's dates up to a day, and the rule kept as text and read back.
     void schedules()
     {
-        QFETCH(Recurrence, r);
-        QFETCH(QString, upTo);
-        QFETCH(QStringList, want);
-        QStringList dates;
-        for (const auto &[index, date] : r.upTo(QDate::fromString(upTo, Qt::ISODate)))
-            dates << date.toString(Qt::ISODate).mid(5);
-        QCOMPARE(dates, want);
-        QCOMPARE(Recurrence::fromRuleText(r.ruleText())->ruleText(), r.ruleText());
+        for (const auto &[r, upTo, want] : std::initializer_list<std::tuple<Recurrence, const char *, const char *>> {
+                 { rule(R::MonthDay, 31, "2024-01-31"), "2024-05-31", "01-31 02-29 03-31 04-30 05-31" },
+                 { rule(R::MonthDay, 31, "2025-01-10"), "2025-04-30", "01-31 02-28 03-31 04-30" },
+                 { rule(R::MonthDay, 5, "2024-01-20"), "2024-03-31", "02-05 03-05" }, // before the first date
+                 { rule(R::MonthLast, 0, "2024-01-15"), "2024-03-31", "01-31 02-29 03-31" },
+                 { rule(R::EveryMonths, 2, "2024-01-15"), "2024-06-30", "01-15 03-15 05-15" },
+                 { rule(R::EveryMonths, 1, "2024-01-31"), "2024-03-31", "01-31 02-29 03-31" },
+                 { rule(R::Yearly, 2, "2024-01-01", 29), "2026-12-31", "02-29 02-28 02-28" },
+                 { rule(R::Weekly, 1, "2024-05-15"), "2024-06-03", "05-20 05-27 06-03" }, // Mondays
+                 { rule(R::MonthDay, 1, "2024-01-01", 1, 3), "2024-12-31", "01-01 02-01 03-01" }, // three times
+                 { rule(R::MonthDay, 10, "2024-01-01", 1, 0, "2024-02-10"), "2024-12-31", "01-10 02-10" },
+                 { rule(R::MonthDay, 10, "2024-01-01"), "2024-01-09", "" } }) {
+            QStringList dates;
+            for (const auto &[index, date] : r.upTo(QDate::fromString(QLatin1String(upTo), Qt::ISODate)))
+                dates << date.toString(Qt::ISODate).mid(5);
+            QCOMPARE(dates.join(u' '), QString::fromLatin1(want));
+            QCOMPARE(Recurrence::fromRuleText(r.ruleText())->ruleText(), r.ruleText());
+        }
     }
 
     void rulesAreCheckedAndShown()
@@ -170,9 +157,7 @@ private Q_SLOTS:
         QCOMPARE(RecurringStore::due(QDate(2024, 3, 31)).size(), 4);
         const RecurringStore::Posted posted = RecurringStore::post(postings);
         QCOMPARE(std::make_pair(posted.keys.size(), posted.skipped), std::make_pair(qsizetype(3), 1));
-        QCOMPARE(ledger
-                     .rows(QStringLiteral(
-                         "SELECT a_date, a_content, a_count, a_note, a_kind_name FROM data_main ORDER BY a_key"))
+        QCOMPARE(ledger.rows(u"SELECT a_date, a_content, a_count, a_note, a_kind_name FROM data_main ORDER BY a_key"_s)
                      .last(),
             QVariantList({ "2024-03-31", "房租", 12000.5, "轉帳", "房租" }));
         // The same postings again (a second window), the same day, the clock back and forward.
