@@ -16,8 +16,18 @@
 #include "store/ReportStore.h"
 #include "ui/PushButton.h"
 
-#include <QtCharts>
-#include <QtWidgets>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStandardItemModel>
+#include <QTableView>
 
 using namespace Qt::StringLiterals;
 

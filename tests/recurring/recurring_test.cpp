@@ -18,7 +18,14 @@
 #include "store/database_access.h"
 #include "ui/DGrid.h"
 
-#include <QtWidgets>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStandardItemModel>
 
 using namespace Qt::StringLiterals;
 
