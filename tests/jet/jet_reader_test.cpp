@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -142,9 +141,12 @@ std::uint32_t at(const QByteArray &bytes, qsizetype offset, int size = 2)
     return size == 4 ? qFromLittleEndian<quint32>(p) : qFromLittleEndian<quint16>(p);
 }
 
-void put32(QByteArray &bytes, qsizetype offset, std::uint32_t value)
+// The bytes with 32-bit values put at the offsets given.
+QByteArray patched(QByteArray bytes, std::initializer_list<std::pair<qsizetype, std::uint32_t>> values)
 {
-    qToLittleEndian<quint32>(value, bytes.data() + offset);
+    for (const auto &[offset, value] : values)
+        qToLittleEndian<quint32>(value, bytes.data() + offset);
+    return bytes;
 }
 
 // The slots rows moved away from (offset flag 0x4000 alone): each slot's place as page << 8 | row,
@@ -210,32 +212,24 @@ private Q_SLOTS:
         const QByteArray moved = file("ledger_moved.mdb");
         const auto slots = movedSlots(moved);
         QVERIFY(slots.size() > 40);
-        const auto changed = [&](const std::function<void(QByteArray &)> &change) {
-            QByteArray bytes = moved;
-            change(bytes);
-            return bytes;
-        };
         const std::uint32_t past = std::uint32_t(moved.size() / 4096 + 7);
         const std::uint32_t target = at(moved, slots[0].second, 4), rowsThere = at(moved, (target >> 8) * 4096 + 12);
-        QTest::newRow("moved off the file") << changed([&](QByteArray &b) { put32(b, slots[0].second, past << 8); })
-                                            << u"搬到了第 %1 頁第 0 格，但檔案只有"_s.arg(past);
+        QTest::newRow("moved off the file")
+            << patched(moved, { { slots[0].second, past << 8 } }) << u"搬到了第 %1 頁第 0 格，但檔案只有"_s.arg(past);
         QTest::newRow("moved to an empty slot")
-            << changed([&](QByteArray &b) { put32(b, slots[0].second, (target & ~0xFFu) | rowsThere); })
-            << u"那裡卻是空的"_s;
-        QTest::newRow("moves in a loop") << changed([&](QByteArray &b) {
-            put32(b, slots[0].second, slots[1].first);
-            put32(b, slots[1].second, slots[0].first);
-        }) << u"繞成了圈"_s;
+            << patched(moved, { { slots[0].second, (target & ~0xFFu) | rowsThere } }) << u"那裡卻是空的"_s;
+        QTest::newRow("moves in a loop") << patched(
+            moved, { { slots[0].second, slots[1].first }, { slots[1].second, slots[0].first } })
+                                         << u"繞成了圈"_s;
         QTest::newRow("two moved to one place")
-            << changed([&](QByteArray &b) { put32(b, slots[1].second, target); }) << u"都說自己搬到了"_s;
+            << patched(moved, { { slots[1].second, target } }) << u"都說自己搬到了"_s;
         // A stored row count other than the rows on the pages: rows back from the dead, or lost.
         const QByteArray deleted = file("deleted_rows.mdb");
         const JetTableDef def = JetDatabase(deleted).table(u"data_main"_s);
-        for (const std::uint32_t count : { def.storedRows + 30, def.storedRows - 1 }) {
-            QByteArray bytes = deleted;
-            put32(bytes, qsizetype(def.definitionPage) * 4096 + 16, count);
-            QTest::newRow("stored row count") << bytes << u"data_main 記錄有 %1 筆"_s.arg(count);
-        }
+        for (const std::uint32_t count : { def.storedRows + 30, def.storedRows - 1 })
+            QTest::newRow("stored row count")
+                << patched(deleted, { { qsizetype(def.definitionPage) * 4096 + 16, count } })
+                << u"data_main 記錄有 %1 筆"_s.arg(count);
     }
 
     void refusesWhatItCannotRead()
