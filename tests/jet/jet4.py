@@ -261,15 +261,14 @@ class Table:
             else:
                 c["fixed"], c["len"] = fixed_off, size
                 fixed_off += size
-        self.columns = [c for c in every if not c.get("gone")]
-        self.every = every
+        self.every, self.columns = every, [c for c in every if not c.get("gone")]
         self.next_num = max([c["num"] for c in every] + [-1]) + 1
         self.num_var = sum(1 for c in self.columns if "var" in c)
-        self.rows = layout.get("rows", [])
-        self.deleted = layout.get("deleted_rows", [])
-        self.moved = {i: 1 for i in layout.get("moved_rows", [])}
-        self.moved.update({i: 2 for i in layout.get("moved_twice", [])})
-        self.moved_deleted = layout.get("moved_deleted_rows", [])
+        self.rows, self.deleted, self.moved_deleted = (layout.get(key, []) for key in
+                                                       ("rows", "deleted_rows", "moved_deleted_rows"))
+        # row index -> how many times it moved
+        self.moved = dict([(i, 1) for i in layout.get("moved_rows", [])]
+                          + [(i, 2) for i in layout.get("moved_twice", [])])
         self.has_auto = any(c["type"] == "autonumber" for c in self.columns)
         self.autonumber = max([r[i] for i, c in enumerate(self.columns) if c["type"] == "autonumber"
                                for r in self.rows if r[i] is not None] + [0])
@@ -315,10 +314,8 @@ class Table:
                 mask[col["num"] // 8] |= 1 << (col["num"] % 8)
         out = bytearray(struct.pack("<H", ncols)) + fixed
         if num_var or self.num_var:
-            starts = []
-            for part in var_parts:
-                starts.append(len(out))
-                out += part
+            starts = [len(out) + sum(map(len, var_parts[:k])) for k in range(num_var)]
+            out += b"".join(var_parts)
             out += struct.pack("<%dH" % (len(starts) + 2), len(out), *reversed(starts), num_var)
         out += mask
         return bytes(out)
