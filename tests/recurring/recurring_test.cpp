@@ -242,7 +242,7 @@ private Q_SLOTS:
 
     // 設為固定收支 on an entry fills a new item that starts after it, so this month's is not
     // entered again; the editor checks its fields before saving.
-    void anEntryBecomesARecurringItem()
+    void theEditorSavesOnlyWhatIsRight()
     {
         DueLedger s;
         s.ledger.addEntry("2024-05-10", s.home, 0, u"管理費"_s, 1500, u"社區"_s, 1, u"居家"_s);
@@ -275,17 +275,12 @@ private Q_SLOTS:
                      .arg(*item.amount)
                      .arg(item.when.first.toString(Qt::ISODate), item.when.shown()),
             u"管理費 1600 2024-05-11 每月 10 日"_s);
-    }
 
-    // A new item from the list, weekly and for a number of times; what is wrong is said and nothing
-    // saved until it is right; 修改 (or a double click) opens the item, 取消 leaves it. The list
-    // shows each item with when it falls due next; 刪除 asks, and keeps the entries.
-    void theEditorSavesOnlyWhatIsRight()
-    {
-        DueLedger s;
+        // A new item from the list, weekly and for a number of times; what is wrong is said and
+        // nothing saved until it is right; 修改 (or a double click) opens the item, 取消 leaves it.
+        // The list shows each item with when it falls due next; 刪除 asks, and keeps the entries.
         RecurringStore::post({ { RecurringStore::due(QDate(2024, 5, 15)).first(), 12000.0 } });
-        ModalDriver modal;
-        RecurringWindow w;
+        RecurringWindow list;
         modal.next([&s](QDialog *dialog) {
             auto *e = static_cast<RecurringEditor *>(dialog);
             const auto ok = [dialog] { testing::click(dialog->findChild<QPushButton *>(u"ok"_s)); };
@@ -309,25 +304,25 @@ private Q_SLOTS:
             e->remind->setChecked(true);
             ok();
         });
-        testing::click(w.cmd_add);
-        const RecurringStore::Item item = RecurringStore::items().last();
-        QCOMPARE(u"%1 %2 %3"_s.arg(item.when.shown()).arg(item.when.times).arg(item.automatic), u"每週星期三 2 0"_s);
+        testing::click(list.cmd_add);
+        const RecurringStore::Item added = RecurringStore::items().last();
+        QCOMPARE(u"%1 %2 %3"_s.arg(added.when.shown()).arg(added.when.times).arg(added.automatic), u"每週星期三 2 0"_s);
         modal.next([](QDialog *dialog) { dialog->reject(); });
-        w.items->selectRow(2);
-        testing::click(w.cmd_change);
+        list.items->selectRow(2);
+        testing::click(list.cmd_change);
         QCOMPARE(modal.shown().last(), u"RecurringEditor"_s);
         s.boxes.answer(false);
-        testing::click(w.cmd_delete);
-        QCOMPARE(RecurringStore::items().size(), 3);
-        const auto text = [&w](int row, int col) { return w.items->model()->index(row, col).data().toString(); };
+        testing::click(list.cmd_delete);
+        QCOMPARE(RecurringStore::items().size(), 4);
+        const auto text = [&list](int row, int col) { return list.items->model()->index(row, col).data().toString(); };
         QCOMPARE(text(0, 5) + text(1, 3), u"2024/02/29（到期未記）每次不同"_s);
-        w.items->selectRow(0); // the rent, of which one entry was made
+        list.items->selectRow(0); // the rent, of which one entry was made
         s.boxes.answer(true);
-        testing::click(w.cmd_delete);
-        QCOMPARE(RecurringStore::items().size(), 2);
-        QCOMPARE(s.entries().size(), 1);
+        testing::click(list.cmd_delete);
+        QCOMPARE(RecurringStore::items().size(), 3);
+        QCOMPARE(s.entries().size(), 2);
         modal.next([](QDialog *dialog) { dialog->reject(); });
-        testing::click(w.cmd_due);
+        testing::click(list.cmd_due);
         QCOMPARE(modal.shown().last(), u"DueWindow"_s);
         DueWindow due;
         for (int r = 0; r < due.due->model()->rowCount(); ++r)
