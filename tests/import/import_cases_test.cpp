@@ -25,15 +25,13 @@ private Q_SLOTS:
 
     void cleanup() { database_access::Close_DB(); }
 
-    void refusedWithTheReasonAndNothingChanged()
+    // What cannot be brought over is refused with the reason, and every folder left as it was.
+    void refusalsAndFailuresChangeNothing()
     {
-        const QList<std::pair<const char *, const char *>> cases = {
-            { "damaged.mdb", "損壞" },
-            { "bad_inout.mdb", "data_main 第 7 列（a_key 11）的收支（a_inout）是 7" },
-            { "huge_amount.mdb", "data_main 第 3 列（a_key 7）的金額 922337203685477.5807 超過 15 位有效數字" },
-            { "two_notes_a_day.mdb", "data_note 第 1 列和第 2 列" },
-        };
-        for (const auto &[name, says] : cases) {
+        for (const auto &[name, says] : std::initializer_list<std::pair<const char *, const char *>> {
+                 { "damaged.mdb", "損壞" }, { "bad_inout.mdb", "data_main 第 7 列（a_key 11）的收支（a_inout）是 7" },
+                 { "huge_amount.mdb", "data_main 第 3 列（a_key 7）的金額 922337203685477.5807 超過 15 位有效數字" },
+                 { "two_notes_a_day.mdb", "data_note 第 1 列和第 2 列" } }) {
             QTemporaryDir folder;
             QVERIFY(QFile::copy(m_dir.filePath(QString::fromLatin1(name)), folder.filePath(u"db1.mdb"_s)));
             writeFile(folder.filePath(u"SKinds.txt"_s), "1,2\n");
@@ -44,14 +42,10 @@ private Q_SLOTS:
                 qPrintable(run.lastError));
             QCOMPARE(snapshot(folder.path()), before);
         }
-    }
 
-    // Steps that fail late, after the old file was copied aside and the new ledger written,
-    // are undone too; a folder that already has a ledger of its own is never written over.
-    void failuresLeaveBothFoldersAsTheyWere()
-    {
-        QTemporaryDir oldDir;
-        QTemporaryDir newDir;
+        // Steps that fail late, after the old file was copied aside and the new ledger written,
+        // are undone too; a folder that already has a ledger of its own is never written over.
+        QTemporaryDir oldDir, newDir;
         const QString old = oldDir.filePath(u"db1.mdb"_s);
         QVERIFY(QFile::copy(m_dir.filePath(u"memo_overflow.mdb"_s), old));
         writeFile(oldDir.filePath(u"SKinds.txt"_s), "4\n");
@@ -106,8 +100,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QString, line);
         QFETCH(bool, elsewhere);
-        QTemporaryDir oldDir;
-        QTemporaryDir newDir;
+        QTemporaryDir oldDir, newDir;
         const QString old = oldDir.filePath(u"db1.mdb"_s);
         const QString written = m_dir.filePath(name + u".mdb"_s);
         QVERIFY(QFile::copy(written, old));

@@ -207,10 +207,8 @@ private Q_SLOTS:
         QCOMPARE(QStringList({ text.encoding, text.text.left(3), QString::number(text.unknownCharacters),
                      QString::number(cut.unknownCharacters) }),
             QStringList({ "Big5", "許功蓋", "1", "1" }));
-    }
 
-    void namesTheLineItCannotRead()
-    {
+        // A file that cannot be read is refused with the line it could not read.
         const QByteArray invoice("M|開立|AB12345678|20140503|1|店|c|/A|1|\n");
         const QList<std::pair<QByteArray, const char *>> cases = {
             { "交易日期,摘要,支出金額\n", "第 1 行：這不是電子發票檔" },
