@@ -43,12 +43,11 @@ def case_nulls():
     dm = table(s, "data_main")
     # One entry with each column NULL in turn, one with every column NULL
     # but its key, and NULLs in the other tables.
-    for i in range(8):
-        if i != col_index(dm, "a_key"):
-            dm["rows"][i][i] = None
+    for i in sorted(set(range(8)) - {col_index(dm, "a_key")}):
+        dm["rows"][i][i] = None
     dm["rows"].append([None, None, None, None, None, None, 9001, None])
-    k = table(s, "kind")
-    k["rows"].append([len(k["rows"]) + 1, None, None])
+    kinds = table(s, "kind")["rows"]
+    kinds.append([len(kinds) + 1, None, None])
     table(s, "data_note")["rows"].append(["2024-12-31", None])
     return s, "NULLs in every column of data_main, in kind.name, kind.key_order and data_note.a_note"
 
@@ -83,8 +82,7 @@ def case_dates_out_of_range():
 def case_kind_order():
     s = small(6)
     k = table(s, "kind")
-    orders = [1, 2, 5, 5.5, 6, 10, 10.25, 11, 30, 31.75, 40, 41, 42, 100, 101, 102.5, 103, 200]
-    for r, o in zip(k["rows"], orders):
+    for r, o in zip(k["rows"], [1, 2, 5, 5.5, 6, 10, 10.25, 11, 30, 31.75, 40, 41, 42, 100, 101, 102.5, 103, 200]):
         r[2] = float(o)
     k["rows"].reverse()
     return s, "kind.key_order with gaps and values that are not whole, rows not in order"
@@ -95,8 +93,7 @@ def case_deleted_rows():
     dm = table(s, "data_main")
     dm["deleted_rows"] = [list(r) for r in dm["rows"][100:130]]
     dm["rows"] = dm["rows"][:100] + dm["rows"][130:]
-    k = table(s, "kind")
-    k["deleted_rows"] = [[99, "已刪除的分類", 99.0]]
+    table(s, "kind")["deleted_rows"] = [[99, "已刪除的分類", 99.0]]
     return s, ("30 entries and one kind deleted but still on the pages (offset flag 0x8000); "
                "the stored row counts leave them out")
 
