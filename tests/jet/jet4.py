@@ -261,11 +261,13 @@ class Table:
             else:
                 c["fixed"], c["len"] = fixed_off, size
                 fixed_off += size
-        self.every, self.columns = every, [c for c in every if not c.get("gone")]
+        self.columns = [c for c in every if not c.get("gone")]
+        self.every = every
         self.next_num = max([c["num"] for c in every] + [-1]) + 1
         self.num_var = sum(1 for c in self.columns if "var" in c)
-        self.rows, self.deleted, self.moved_deleted = (layout.get(key, []) for key in
-                                                       ("rows", "deleted_rows", "moved_deleted_rows"))
+        self.rows = layout.get("rows", [])
+        self.deleted = layout.get("deleted_rows", [])
+        self.moved_deleted = layout.get("moved_deleted_rows", [])
         # row index -> how many times it moved
         self.moved = dict([(i, 1) for i in layout.get("moved_rows", [])]
                           + [(i, 2) for i in layout.get("moved_twice", [])])
@@ -510,13 +512,16 @@ class LongValues:
     ROOM = PAGE - DATA_HEAD - 2
 
     def __init__(self, f):
-        self.f, self.page, self.rows = f, None, []
+        self.f = f
+        self.page = None
+        self.rows = []
 
     def _put(self, data):
         used = DATA_HEAD + sum(len(r) + 2 for r in self.rows)
         if self.page is None or used + len(data) + 2 > PAGE or len(self.rows) >= MAX_ROWS_PER_PAGE:
             self.flush()
-            self.page, self.rows = self.f.new_page(), []
+            self.page = self.f.new_page()
+            self.rows = []
         self.rows.append(data)
         return (self.page << 8) | (len(self.rows) - 1)
 
