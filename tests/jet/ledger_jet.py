@@ -10,6 +10,9 @@
 # own reading.  The entries look like a family's: Chinese descriptions, quotes,
 # percent signs, emoji outside the BMP, now and then a long memo, amounts with
 # cents or as Currency, and a note on some days.
+#
+# Command line (the benchmark writes its old ledger so):
+#     python3 ledger_jet.py OUT.mdb --entries 1000 --years 2023,2024,2025 --seed 1
 
 import json
 import random
@@ -136,3 +139,15 @@ def write_case(path, layout, **extra):
     doc.update(extra)
     with open(str(path) + ".json", "w", encoding="utf-8") as fh:
         json.dump(doc, fh, ensure_ascii=False, indent=1)
+
+
+def main(argv):
+    # OUT.mdb, then any of --entries N, --years Y,Y,... and --seed S
+    given = dict(zip(argv[1::2], argv[2::2]))
+    years = [int(y) for y in given.get("--years", "2023,2024,2025").split(",")]
+    write_case(argv[0], ledger_layout(int(given.get("--entries", 1000)), years, int(given.get("--seed", 1))))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
