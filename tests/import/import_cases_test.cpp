@@ -89,9 +89,14 @@ private Q_SLOTS:
                  { "fixed_kind_name",
                      "data_main.a_kind_name 是固定長度（12 個字）的文字欄位，照 Access 存放的樣子連同補齊的空格轉入",
                      false },
-                 { "no_data_note", "舊檔沒有 data_note 表", false }, { "no_inout", "舊檔沒有 inout 表", false },
-                 { "ledger", "", false }, { "ledger_currency", "", true }, { "ledger_moved", "", false },
-                 { "ledger_single", "", true }, { "ledger_decimal", "", true } })
+                 { "no_data_note", "舊檔沒有 data_note 表", false },
+                 { "no_inout", "舊檔沒有 inout 表", false },
+                 { "ledger", "", false },
+                 { "ledger_currency", "", true },
+                 { "ledger_moved", "", false },
+                 { "ledger_single", "", true },
+                 { "ledger_decimal", "", true },
+             })
             QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(line) << elsewhere;
     }
 
