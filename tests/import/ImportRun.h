@@ -16,6 +16,8 @@
 
 namespace importrun {
 
+using namespace Qt::StringLiterals;
+
 struct Run
 {
     int exitCode = -1;
@@ -60,18 +62,18 @@ inline QMap<QString, QByteArray> snapshot(const QString &folder)
 
 inline QJsonArray rowsOf(const QJsonObject &layout, const QString &table)
 {
-    return jetcases::tableOf(layout, table).value(QStringLiteral("rows")).toArray();
+    return jetcases::tableOf(layout, table).value(u"rows"_s).toArray();
 }
 
 // Column name -> its description in a table of the writer's layout, with its position as "at".
 inline QMap<QString, QJsonObject> columnsOf(const QJsonObject &table)
 {
     QMap<QString, QJsonObject> columns;
-    const QJsonArray list = table.value(QStringLiteral("columns")).toArray();
+    const QJsonArray list = table.value(u"columns"_s).toArray();
     for (int i = 0; i < list.size(); ++i) {
         QJsonObject column = list.at(i).toObject();
-        column.insert(QStringLiteral("at"), i);
-        columns.insert(column.value(QStringLiteral("name")).toString(), column);
+        column.insert(u"at"_s, i);
+        columns.insert(column.value(u"name"_s).toString(), column);
     }
     return columns;
 }
@@ -108,28 +110,28 @@ inline bool sameAmount(const QJsonValue &written, const QString &type, double st
 // likewise. The first difference found, or nothing; compared counts entries.
 inline QString differenceFromOld(const QJsonObject &layout, const ImportStore::Contents &got, int *compared)
 {
-    const QJsonObject main = jetcases::tableOf(layout, QStringLiteral("data_main"));
+    const QJsonObject main = jetcases::tableOf(layout, u"data_main"_s);
     const QMap<QString, QJsonObject> c = columnsOf(main);
     const auto at = [&](const QJsonArray &row, const char *name) {
-        return row.at(c.value(QString::fromLatin1(name)).value(QStringLiteral("at")).toInt());
+        return row.at(c.value(QString::fromLatin1(name)).value(u"at"_s).toInt());
     };
-    const QJsonObject nameColumn = c.value(QStringLiteral("a_kind_name"));
-    const QString amountType = c.value(QStringLiteral("a_count")).value(QStringLiteral("type")).toString();
+    const QJsonObject nameColumn = c.value(u"a_kind_name"_s);
+    const QString amountType = c.value(u"a_count"_s).value(u"type"_s).toString();
     qint64 largest = 0;
-    for (const QJsonValue &row : main.value(QStringLiteral("rows")).toArray())
+    for (const QJsonValue &row : main.value(u"rows"_s).toArray())
         largest = std::max(largest, at(row.toArray(), "a_key").toInteger());
     QSet<qint64> taken;
     QHash<qint64, QString> kindNames;
     qint64 orphan = 0;
     for (const KindStore::Kind &k : got.kinds) {
         kindNames.insert(k.id, k.name);
-        orphan = k.name == QStringLiteral("舊分類") ? k.id : orphan;
+        orphan = k.name == u"舊分類"_s ? k.id : orphan;
     }
     QHash<qint64, EntryStore::Entry> byKey;
     for (const EntryStore::Entry &e : got.entries)
         byKey.insert(e.key, e);
     *compared = 0;
-    for (const QJsonValue &v : main.value(QStringLiteral("rows")).toArray()) {
+    for (const QJsonValue &v : main.value(u"rows"_s).toArray()) {
         const QJsonArray row = v.toArray();
         qint64 key = at(row, "a_key").toInteger();
         key = key == 0 || taken.contains(key) ? ++largest : key;
@@ -142,27 +144,26 @@ inline QString differenceFromOld(const QJsonObject &layout, const ImportStore::C
             || e.content != at(row, "a_content").toString() || e.note != at(row, "a_note").toString()
             || !sameAmount(at(row, "a_count"), amountType, e.count)
             || e.kindName
-                != (nameColumn.value(QStringLiteral("fixed")).toBool()
-                        ? kindName.leftJustified(nameColumn.value(QStringLiteral("size")).toInt())
-                        : kindName))
-            return QStringLiteral("entry a_key %1").arg(key);
+                != (nameColumn.value(u"fixed"_s).toBool() ? kindName.leftJustified(nameColumn.value(u"size"_s).toInt())
+                                                          : kindName))
+            return u"entry a_key %1"_s.arg(key);
         ++*compared;
     }
-    const QMap<QString, QJsonObject> kc = columnsOf(jetcases::tableOf(layout, QStringLiteral("kind")));
-    const int id = kc.value(QStringLiteral("a_kind")).value(QStringLiteral("at")).toInt();
-    const int name = kc.value(QStringLiteral("name")).value(QStringLiteral("at")).toInt();
-    for (const QJsonValue &k : rowsOf(layout, QStringLiteral("kind"))) {
+    const QMap<QString, QJsonObject> kc = columnsOf(jetcases::tableOf(layout, u"kind"_s));
+    const int id = kc.value(u"a_kind"_s).value(u"at"_s).toInt();
+    const int name = kc.value(u"name"_s).value(u"at"_s).toInt();
+    for (const QJsonValue &k : rowsOf(layout, u"kind"_s)) {
         if (kindNames.value(k.toArray().at(id).toInteger()) != k.toArray().at(name).toString())
-            return QStringLiteral("kind ") + k.toArray().at(name).toString();
+            return u"kind "_s + k.toArray().at(name).toString();
     }
     QMap<QDate, QString> oldNotes;
-    for (const QJsonValue &n : rowsOf(layout, QStringLiteral("data_note")))
+    for (const QJsonValue &n : rowsOf(layout, u"data_note"_s))
         oldNotes.insert(dayOfWritten(n.toArray().at(0)), n.toArray().at(1).toString());
     QMap<QDate, QString> notes;
     for (const ImportStore::DayNote &n : got.notes)
         notes.insert(n.date, n.note);
-    return notes != oldNotes || got.notes.size() != oldNotes.size() ? QStringLiteral("day notes")
-        : got.directions.size() != 2                                ? QStringLiteral("directions")
+    return notes != oldNotes || got.notes.size() != oldNotes.size() ? u"day notes"_s
+        : got.directions.size() != 2                                ? u"directions"_s
                                                                     : QString();
 }
 

@@ -21,19 +21,16 @@ inline void writeCases(const QString &folder)
         qPrintable(python.errorString() + QLatin1Char('\n') + QString::fromUtf8(python.readAll())));
 }
 
-// The layout a case file was written from (its .json beside it).
-inline QJsonObject layoutOf(const QString &mdbPath)
-{
-    QFile file(mdbPath + QStringLiteral(".json"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QJsonDocument::fromJson(file.readAll()).object();
-}
-
 inline QByteArray bytesOf(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The layout a case file was written from (its .json beside it).
+inline QJsonObject layoutOf(const QString &mdbPath)
+{
+    return QJsonDocument::fromJson(bytesOf(mdbPath + QStringLiteral(".json"))).object();
 }
 
 inline QJsonObject tableOf(const QJsonObject &layout, const QString &name)

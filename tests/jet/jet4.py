@@ -94,6 +94,7 @@ TYPES = {
     "memo": (0x0C, None), "ole": (0x0B, None), "decimal": (0x10, 17),
 }
 
+NO_PAGES = bytes(9)      # a usage map row of type 0 that marks no page
 COL_FIXED, COL_NULLABLE, COL_AUTO_LONG = 0x01, 0x02, 0x04
 SORT_GENERAL = 0x409
 
@@ -108,18 +109,16 @@ TABLES_CONTAINER_ID = 0x0F000001
 
 
 def rc4(key, data):
-    s = list(range(256))
-    j = 0
-    for i in range(256):
-        j = (j + s[i] + key[i % len(key)]) & 0xFF
-        s[i], s[j] = s[j], s[i]
-    out = bytearray(len(data))
-    i = j = 0
-    for n, b in enumerate(data):
+    s, i, j = list(range(256)), 0, 0
+    for n in range(256):
+        j = (j + s[n] + key[n % len(key)]) & 0xFF
+        s[n], s[j] = s[j], s[n]
+    out, j = bytearray(), 0
+    for b in data:
         i = (i + 1) & 0xFF
         j = (j + s[i]) & 0xFF
         s[i], s[j] = s[j], s[i]
-        out[n] = b ^ s[(s[i] + s[j]) & 0xFF]
+        out.append(b ^ s[(s[i] + s[j]) & 0xFF])
     return bytes(out)
 
 
@@ -154,13 +153,10 @@ def datetime_days(value):
     if isinstance(value, (int, float)) and not isinstance(value, bool):
         return float(value)
     m = _DATE_RE.match(value)
-    y, mo, d = int(m.group(1)), int(m.group(2)), int(m.group(3))
-    days = (date(y, mo, d) - EPOCH).days
-    secs = 0.0
-    if m.group(4):
-        frac = m.group(7) or "0"
-        secs = int(m.group(4)) * 3600 + int(m.group(5)) * 60 + int(m.group(6)) + int(frac) / 10 ** len(frac)
-    t = secs / 86400.0
+    days = (date(*map(int, m.group(1, 2, 3))) - EPOCH).days
+    hours, minutes, seconds = (int(g or 0) for g in m.group(4, 5, 6))
+    frac = m.group(7) or "0"
+    t = (hours * 3600 + minutes * 60 + seconds + int(frac) / 10 ** len(frac)) / 86400.0
     return days - t if days < 0 else days + t
 
 
@@ -224,16 +220,14 @@ def data_page(rows, owner, flags=(), lval=False):
 def pack_rows(rows):
     # Splits rows (byte strings, or slots whose first item is the bytes) into
     # groups that fit one page each.
-    groups, cur, used = [], [], DATA_HEAD
+    groups, used = [], PAGE
     for r in rows:
         need = len(r[0] if isinstance(r, list) else r) + 2
-        if cur and (used + need > PAGE or len(cur) >= MAX_ROWS_PER_PAGE):
-            groups.append(cur)
-            cur, used = [], DATA_HEAD
-        cur.append(r)
+        if used + need > PAGE or len(groups[-1]) >= MAX_ROWS_PER_PAGE:
+            groups.append([])
+            used = DATA_HEAD
+        groups[-1].append(r)
         used += need
-    if cur:
-        groups.append(cur)
     return groups
 
 
@@ -273,9 +267,10 @@ class Table:
         self.num_var = sum(1 for c in self.columns if "var" in c)
         self.rows = layout.get("rows", [])
         self.deleted = layout.get("deleted_rows", [])
-        self.moved = {i: 1 for i in layout.get("moved_rows", [])}
-        self.moved.update({i: 2 for i in layout.get("moved_twice", [])})
         self.moved_deleted = layout.get("moved_deleted_rows", [])
+        # row index -> how many times it moved
+        self.moved = dict([(i, 1) for i in layout.get("moved_rows", [])]
+                          + [(i, 2) for i in layout.get("moved_twice", [])])
         self.has_auto = any(c["type"] == "autonumber" for c in self.columns)
         self.autonumber = max([r[i] for i, c in enumerate(self.columns) if c["type"] == "autonumber"
                                for r in self.rows if r[i] is not None] + [0])
@@ -321,10 +316,8 @@ class Table:
                 mask[col["num"] // 8] |= 1 << (col["num"] % 8)
         out = bytearray(struct.pack("<H", ncols)) + fixed
         if num_var or self.num_var:
-            starts = []
-            for part in var_parts:
-                starts.append(len(out))
-                out += part
+            starts = [len(out) + sum(map(len, var_parts[:k])) for k in range(num_var)]
+            out += b"".join(var_parts)
             out += struct.pack("<%dH" % (len(starts) + 2), len(out), *reversed(starts), num_var)
         out += mask
         return bytes(out)
@@ -374,7 +367,7 @@ def usage_map(pages, f):
     # A usage map row for the given page numbers; a type 0 map when they fit
     # in a short bitmap, else a type 1 map over bitmap pages added to f.
     if not pages:
-        return b"\x00" + struct.pack("<I", 0) + bytes(4)
+        return NO_PAGES
     first, last = min(pages), max(pages)
     if last - first < (64 - 5) * 8:        # a 64-byte map row
         bits = bytearray((last - first + 8) // 8)
@@ -392,14 +385,9 @@ def usage_map(pages, f):
     return b"\x01" + b"".join(struct.pack("<I", x) for x in ptrs)
 
 
-CATALOGUE_COLUMNS = [
-    {"name": "Id", "type": "long"}, {"name": "ParentId", "type": "long"},
-    {"name": "Name", "type": "text", "size": 128}, {"name": "Type", "type": "int"},
-    {"name": "DateCreate", "type": "datetime"}, {"name": "DateUpdate", "type": "datetime"},
-    {"name": "Flags", "type": "long"}, {"name": "ForeignName", "type": "text", "size": 128},
-    {"name": "Database", "type": "memo"}, {"name": "Connect", "type": "memo"},
-    {"name": "LvProp", "type": "ole"},
-]
+CATALOGUE_COLUMNS = [dict(zip(("name", "type", "size"), word.split(":"))) for word in (
+    "Id:long ParentId:long Name:text:128 Type:int DateCreate:datetime DateUpdate:datetime Flags:long "
+    "ForeignName:text:128 Database:memo Connect:memo LvProp:ole").split()]
 
 
 def header_page(options, page_size):
@@ -422,16 +410,14 @@ def header_page(options, page_size):
 
 def write_mdb(path, tables, options=None):
     options = dict(options or {})
-    jet = options.get("jet", 4)
-    if jet == 3:
+    if options.get("jet", 4) == 3:
         # An Access 97 file: its header, and empty 2 KB pages behind it.
         with open(path, "wb") as out:
-            out.write(header_page(options, PAGE_JET3))
-            out.write(bytes(PAGE_JET3 * 3))
+            out.write(header_page(options, PAGE_JET3) + bytes(PAGE_JET3 * 3))
         return {}
     overflow = options.get("memo_overflow", False)
     f = File(bytearray(PAGE) for _ in range(3))    # the header, the usage maps, the catalogue's definition
-    map_rows = [b"\x00" + struct.pack("<I", 0) + bytes(4)]   # global map, unused
+    map_rows = [NO_PAGES]   # global map, unused
 
     # Reserve the pages of every table first; the catalogue rows need them.
     laid = [lay_out(Table(dict(t)), f, overflow) for t in tables]
@@ -444,7 +430,7 @@ def write_mdb(path, tables, options=None):
     cat_laid = lay_out(cat, f, False, tdef_page=CATALOGUE_PAGE)
 
     for t, tdef_page, pages in laid + [cat_laid]:
-        map_rows += [usage_map(pages, f), b"\x00" + struct.pack("<I", 0) + bytes(4)]
+        map_rows += [usage_map(pages, f), NO_PAGES]
         t.tdef_pages(f, tdef_page, len(t.rows), (1 << 8) | (len(map_rows) - 2), (1 << 8) | (len(map_rows) - 1),
                      system=t.name.startswith("MSys"))
     f[1] = data_page(map_rows, 0)
@@ -458,8 +444,7 @@ def lay_out(t, f, overflow, tdef_page=None):
     # Writes the data and long-value pages of a table; returns the table, its
     # definition page (written later, once the usage maps are known) and the
     # list of its data pages.
-    if tdef_page is None:
-        tdef_page = f.new_page()
+    tdef_page = f.new_page() if tdef_page is None else tdef_page
     lval = LongValues(f)
 
     def memo_out(col, enc):
@@ -540,9 +525,10 @@ class LongValues:
         self.rows.append(data)
         return (self.page << 8) | (len(self.rows) - 1)
 
-    def flush(self):
+    def flush(self, close=False):
         if self.page is not None:
             self.f[self.page] = data_page(self.rows, 0, lval=True)
+        self.page = None if close else self.page
 
     def store(self, enc):
         if len(enc) <= self.ROOM:
@@ -550,9 +536,7 @@ class LongValues:
         # Chain: parts are written last to first so each knows its successor.
         part, nxt = self.ROOM - 4, 0
         for c in reversed([enc[i:i + part] for i in range(0, len(enc), part)]):
-            self.flush()
-            self.page = None
+            self.flush(close=True)
             nxt = self._put(struct.pack("<I", nxt) + c)
-        self.flush()
-        self.page = None
+        self.flush(close=True)
         return struct.pack("<II", len(enc), nxt) + bytes(4)

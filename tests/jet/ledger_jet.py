@@ -11,7 +11,7 @@
 # percent signs, emoji outside the BMP, now and then a long memo, amounts with
 # cents or as Currency, and a note on some days.
 #
-# Command line:
+# Command line (the benchmark writes its old ledger so):
 #     python3 ledger_jet.py OUT.mdb --entries 1000 --years 2023,2024,2025 --seed 1
 
 import json
@@ -23,12 +23,10 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import jet4  # noqa: E402
 
-KINDS = [  # name, direction the kind is mostly used for
-    ("早餐", 0), ("午餐", 0), ("晚餐", 0), ("交通", 0), ("日用品", 0), ("水電瓦斯", 0),
-    ("電話網路", 0), ("醫療", 0), ("教育", 0), ("娛樂", 0), ("服飾", 0), ("房租", 0),
-    ("保險", 0), ("紅包禮金", 0), ("薪水", 1), ("獎金", 1), ("利息", 1), ("雜項收入", 1),
-]
-
+# The kinds, those used mostly for spending first, then those for income (薪水 on).
+KINDS = [(name, int(n >= 14)) for n, name in enumerate(
+    "早餐 午餐 晚餐 交通 日用品 水電瓦斯 電話網路 醫療 教育 娛樂 服飾 房租 保險 紅包禮金 "
+    "薪水 獎金 利息 雜項收入".split())]
 WORDS = {
     0: ["便當", "牛肉麵", "捷運儲值", "加油", "衛生紙", "洗衣精", "電費", "水費", "手機月租",
         "掛號費", "補習費", "電影票", "外套", "房租", "機車保險", "喜宴紅包", "全聯", "7-11 咖啡",
@@ -75,17 +73,13 @@ def ledger_layout(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double
     every_day = (first + timedelta(days=n) for n in range((date(max(years) + 1, 1, 1) - first).days))
     days = [d for d in every_day if d.year in years]
     chosen = sorted(rnd.choice(days) for _ in range(entries))
-    rows = []
-    key = 0
+    rows, key = [], 0
     for n, day in enumerate(chosen):
         key += 1 if rnd.random() < 0.9 else rnd.randint(2, 5)  # gaps of deleted entries
         kind_id, (kind_name, inout) = rnd.choice(list(enumerate(KINDS, start=1)))
         content = rnd.choice(WORDS[inout]) + rnd.choice(DECOR)
-        if inout == 1:
-            cents = rnd.randint(1000, 80000) * 100
-        else:
-            cents = rnd.choice([rnd.randint(10, 500) * 100, rnd.randint(1, 300000),
-                                rnd.randint(1, 9999) * 100 + 50])
+        cents = rnd.randint(1000, 80000) * 100 if inout == 1 else rnd.choice(
+            [rnd.randint(10, 500) * 100, rnd.randint(1, 300000), rnd.randint(1, 9999) * 100 + 50])
         if amount in ("currency", "decimal"):
             value = "%d.%02d" % (cents // 100, cents % 100)
             if n % 97 == 0:
@@ -97,9 +91,7 @@ def ledger_layout(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double
             # stored reads back as the decimal typed.
             value = round((cents % 10 ** 7) / 100, 2)
         else:
-            value = cents / 100
-            if n % 101 == 0:
-                value = cents / 300      # a third: many digits
+            value = cents / 300 if n % 101 == 0 else cents / 100     # now and then a third: many digits
         note = rnd.choice(NOTES)
         if long_memos and n % 53 == 7:
             note = long_memo(rnd, rnd.choice([300, 1500, 6000]))

@@ -8,7 +8,6 @@
 # that is refused before its tables are read (Jet 3, ACE, password, damaged)
 # still lists the tables it holds, where it holds any.
 
-import copy
 import struct
 import sys
 from pathlib import Path
@@ -44,53 +43,46 @@ def case_nulls():
     dm = table(s, "data_main")
     # One entry with each column NULL in turn, one with every column NULL
     # but its key, and NULLs in the other tables.
-    for i in range(8):
-        if i != col_index(dm, "a_key"):
-            dm["rows"][i][i] = None
+    for i in sorted(set(range(8)) - {col_index(dm, "a_key")}):
+        dm["rows"][i][i] = None
     dm["rows"].append([None, None, None, None, None, None, 9001, None])
-    k = table(s, "kind")
-    k["rows"].append([len(k["rows"]) + 1, None, None])
+    kinds = table(s, "kind")["rows"]
+    kinds.append([len(kinds) + 1, None, None])
     table(s, "data_note")["rows"].append(["2024-12-31", None])
     return s, "NULLs in every column of data_main, in kind.name, kind.key_order and data_note.a_note"
 
 
+def edited(seed, column, values, what, kinds_gone=()):
+    # The small ledger with cells of one data_main column set, and kinds taken out.
+    s = small(seed)
+    k = table(s, "kind")
+    k["rows"] = [r for r in k["rows"] if r[0] not in kinds_gone]
+    set_cells(s, "data_main", column, values)
+    return s, what
+
+
 def case_duplicate_key():
-    s = small(2)
-    dm = table(s, "data_main")
-    key = dm["rows"][3][col_index(dm, "a_key")]
-    set_cells(s, "data_main", "a_key", {5: key, 20: key})
-    return s, "three entries share a_key %d (rows 4, 6 and 21)" % key
+    key = table(small(2), "data_main")["rows"][3][6]
+    return edited(2, "a_key", {5: key, 20: key}, "three entries share a_key %d (rows 4, 6 and 21)" % key)
 
 
 def case_key_zero():
-    s = small(3)
-    set_cells(s, "data_main", "a_key", {10: 0})
-    return s, "one entry (row 11) has a_key 0, left over from a move"
-
-
-def case_vanished_kind():
-    s = small(4)
-    k = table(s, "kind")
-    k["rows"] = [r for r in k["rows"] if r[0] not in (2, 15)]
-    set_cells(s, "data_main", "a_kind", {0: 2, 1: 15, 2: 999})
-    return s, "entries of kinds 2, 15 and 999, which are not in kind"
+    return edited(3, "a_key", {10: 0}, "one entry (row 11) has a_key 0, left over from a move")
 
 
 def case_dates_out_of_range():
-    s = small(5)
     odd = ["1899-12-29", "1899-12-30", "1800-01-01", "1753-01-01", "9999-12-31", "2100-02-28",
            "2024-02-29 23:59:59.700", "2024-03-01 12:30:00", -700000.0, 3000000.0]
-    set_cells(s, "data_main", "a_date", dict(enumerate(odd)))
+    s, what = edited(5, "a_date", dict(enumerate(odd)), "dates before 1899-12-30, before 1900, far future, "
+                     "with times of day, and day counts outside any calendar (-700000, 3000000)")
     table(s, "data_note")["rows"].append(["1899-12-29 06:00:00", "一百多年前的備註"])
-    return s, ("dates before 1899-12-30, before 1900, far future, with times of day, and day "
-               "counts outside any calendar (-700000, 3000000)")
+    return s, what
 
 
 def case_kind_order():
     s = small(6)
     k = table(s, "kind")
-    orders = [1, 2, 5, 5.5, 6, 10, 10.25, 11, 30, 31.75, 40, 41, 42, 100, 101, 102.5, 103, 200]
-    for r, o in zip(k["rows"], orders):
+    for r, o in zip(k["rows"], [1, 2, 5, 5.5, 6, 10, 10.25, 11, 30, 31.75, 40, 41, 42, 100, 101, 102.5, 103, 200]):
         r[2] = float(o)
     k["rows"].reverse()
     return s, "kind.key_order with gaps and values that are not whole, rows not in order"
@@ -101,8 +93,7 @@ def case_deleted_rows():
     dm = table(s, "data_main")
     dm["deleted_rows"] = [list(r) for r in dm["rows"][100:130]]
     dm["rows"] = dm["rows"][:100] + dm["rows"][130:]
-    k = table(s, "kind")
-    k["deleted_rows"] = [[99, "已刪除的分類", 99.0]]
+    table(s, "kind")["deleted_rows"] = [[99, "已刪除的分類", 99.0]]
     return s, ("30 entries and one kind deleted but still on the pages (offset flag 0x8000); "
                "the stored row counts leave them out")
 
@@ -120,14 +111,12 @@ def case_memo_overflow():
 
 def case_column_order():
     s = small(9)
-    dm = table(s, "data_main")
-    order = ["a_key", "a_note", "a_date", "a_kind_name", "a_count", "a_content", "a_inout", "a_kind"]
-    idx = [col_index(dm, n) for n in order]
-    dm["columns"] = [dm["columns"][i] for i in idx]
-    dm["rows"] = [[r[i] for i in idx] for r in dm["rows"]]
-    k = table(s, "kind")
-    k["columns"] = [k["columns"][2], k["columns"][0], k["columns"][1]]
-    k["rows"] = [[r[2], r[0], r[1]] for r in k["rows"]]
+    for name, order in [("data_main", "a_key a_note a_date a_kind_name a_count a_content a_inout a_kind"),
+                        ("kind", "key_order a_kind name")]:
+        t = table(s, name)
+        idx = [col_index(t, n) for n in order.split()]
+        t["columns"] = [t["columns"][i] for i in idx]
+        t["rows"] = [[r[i] for i in idx] for r in t["rows"]]
     return s, "data_main and kind with their columns in another order"
 
 
@@ -184,16 +173,11 @@ def case_wide():
 
 def without(seed, name):
     s = small(seed)
-    s["tables"] = [t for t in s["tables"] if t["name"] != name]
-    return s, "no %s table" % name
+    return dict(s, tables=[t for t in s["tables"] if t["name"] != name]), "no %s table" % name
 
 
 def with_options(seed, options, what):
     return dict(small(seed) if seed else {"tables": []}, options=options), what
-
-
-def case_ace():
-    return with_options(13, {"ace": True}, "an Access 2007 (ACE) file")
 
 
 def key_zero_with(change, what):
@@ -219,7 +203,9 @@ BOOK = {"name": "contacts", "columns": [{"name": "name", "type": "text"}], "rows
 
 CASES = {
     "nulls": case_nulls, "duplicate_key": case_duplicate_key, "key_zero": case_key_zero,
-    "vanished_kind": case_vanished_kind, "dates_out_of_range": case_dates_out_of_range,
+    "vanished_kind": lambda: edited(4, "a_kind", {0: 2, 1: 15, 2: 999},
+                                    "entries of kinds 2, 15 and 999, which are not in kind", (2, 15)),
+    "dates_out_of_range": case_dates_out_of_range,
     "kind_order": case_kind_order, "deleted_rows": case_deleted_rows,
     "memo_overflow": case_memo_overflow, "column_order": case_column_order,
     "every_type": case_every_type, "column_history": case_column_history, "wide": case_wide,
@@ -248,21 +234,6 @@ CASES = {
 
 # ---- damage -------------------------------------------------------------
 
-def pages_of(buf, kind):
-    return [p for p in range(1, len(buf) // PAGE) if buf[p * PAGE] == kind]
-
-
-def tdef_of(buf, name):
-    # The definition page of the named table, found through the data pages
-    # that point at it and the column names it holds.
-    enc = name.encode("utf-16-le")
-    for p in pages_of(buf, 0x02):
-        pg = buf[p * PAGE:(p + 1) * PAGE]
-        if struct.pack("<H", len(enc)) + enc in pg:
-            return p
-    raise KeyError(name)
-
-
 def memo_past_end(outdir):
     # A memo on a long-value row whose head points past the end of the file: the head's
     # length has the flag 0x40 in its top byte, then comes where the row is.
@@ -271,31 +242,27 @@ def memo_past_end(outdir):
     path = outdir / "memo_past_end.mdb"
     jet4.write_mdb(str(path), [table(m, "data_main")], m.get("options"))
     buf = bytearray(path.read_bytes())
-    pos = buf.find(b"\x40" + struct.pack("<I", lval_pages(buf)[0] << 8), 2 * PAGE)
+    lval = next(p for p in range(1, len(buf) // PAGE) if buf[p * PAGE + 4:p * PAGE + 8] == b"LVAL")
+    pos = buf.find(b"\x40" + struct.pack("<I", lval << 8), 2 * PAGE)
     struct.pack_into("<I", buf, pos + 1, (len(buf) // PAGE + 3) << 8)
     path.write_bytes(bytes(buf))
-    return m
-
-
-def lval_pages(buf):
-    return [p for p in pages_of(buf, 0x01) if buf[p * PAGE + 4:p * PAGE + 8] == b"LVAL"]
 
 
 def damaged_case(outdir):
-    # The 'damaged' case: a ledger whose data_main definition page is lost.
+    # The 'damaged' case: a ledger whose data_main definition page (the one naming a_kind_name)
+    # is lost; and the same ledger cut short in the middle of the entries.
     s = small(14)
-    path = outdir / "damaged.mdb"
+    path, cut = outdir / "damaged.mdb", outdir / "damaged_truncated.mdb"
     write_case(path, s, case="a damaged file: the definition page of data_main is overwritten "
                              "with zeros, so the catalogue points at an empty page")
+    write_case(cut, s, case="a damaged file: cut short in the middle of the data pages")
     buf = bytearray(path.read_bytes())
-    p = tdef_of(buf, "a_kind_name")
+    name = "a_kind_name".encode("utf-16-le")
+    p = next(p for p in range(1, len(buf) // PAGE) if buf[p * PAGE] == 2 and name in buf[p * PAGE:(p + 1) * PAGE])
     buf[p * PAGE:(p + 1) * PAGE] = bytes(PAGE)
     path.write_bytes(bytes(buf))
-    # And one cut short in the middle of the entries.
-    path2 = outdir / "damaged_truncated.mdb"
-    write_case(path2, s, case="a damaged file: cut short in the middle of the data pages")
-    buf = path2.read_bytes()
-    path2.write_bytes(buf[:len(buf) // 2 + 123])
+    whole = cut.read_bytes()
+    cut.write_bytes(whole[:len(whole) // 2 + 123])
 
 
 def shared_chain_case(outdir):
@@ -308,31 +275,27 @@ def shared_chain_case(outdir):
     buf = bytearray(path.read_bytes())
     first = len(buf) // PAGE
     per_page = jet4.MAX_ROWS_PER_PAGE
-    parts = []
-    for i in range(3 * per_page):
-        nxt = 0 if i == 3 * per_page - 1 else (((first + (i + 1) // per_page) << 8) | ((i + 1) % per_page))
-        parts.append(struct.pack("<I", nxt) + (b"x\x00" if nxt == 0 else b""))
+    # Each part points at the next (page << 8 | row); the last one holds the character.
+    parts = [struct.pack("<I", (first + i // per_page) << 8 | i % per_page) for i in range(1, 3 * per_page)]
+    parts.append(bytes(4) + b"x\x00")
     for k in range(3):
         buf += jet4.data_page(parts[k * per_page:(k + 1) * per_page], 0, lval=True)
     inline = struct.pack("<I", 12 | 0x80000000) + bytes(8) + b"\xff\xfe" + b"x" * 10
     chained = struct.pack("<II", 2, first << 8) + bytes(4)
-    count = buf.count(inline)
-    assert count == 2000, count
+    assert buf.count(inline) == 2000
     buf = buf.replace(inline, chained + inline[12:])
     path.write_bytes(bytes(buf))
 
 
 def main(argv):
-    if len(argv) != 1:
-        sys.exit("usage: make_cases.py OUTDIR")
     out = Path(argv[0])
     out.mkdir(parents=True, exist_ok=True)
     for name, make in CASES.items():
         layout, what = make()
         write_case(out / (name + ".mdb"), layout, case=what)
-    layout, what = case_ace()
+    layout, what = with_options(13, {"ace": True}, "an Access 2007 (ACE) file")
     write_case(out / "ace.accdb", layout, case=what)
-    write_case(out / "ace_as_mdb.mdb", copy.deepcopy(layout), case=what + ", under an .mdb name")
+    write_case(out / "ace_as_mdb.mdb", layout, case=what + ", under an .mdb name")
     damaged_case(out)
     shared_chain_case(out)
     memo_past_end(out)

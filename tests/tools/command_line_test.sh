@@ -52,10 +52,8 @@ for arguments in db2.mdb "--help --force" --helpme; do
 done
 expect_eq "nothing made by --help, --version or a refusal" "" "$(find "$tmp" -mindepth 2)"
 run new quillory-newdb
-expect_eq "a new ledger: status" 0 "$status"
-expect_eq "the ledger made" "SQLite format 3" "$(head -c 15 "$tmp/new/db1.mdb")"
+expect_eq "a new ledger: status, the ledger made" "0 SQLite format 3" "$status $(head -c 15 "$tmp/new/db1.mdb")"
 before=$(cksum <"$tmp/new/db1.mdb")
 run new quillory-newdb
-expect_eq "a second run is refused" 1 "$status"
-expect_eq "and leaves the ledger as it was" "$before" "$(cksum <"$tmp/new/db1.mdb")"
+expect_eq "a second run: refused, the ledger as it was" "1 $before" "$status $(cksum <"$tmp/new/db1.mdb")"
 finish
