@@ -222,17 +222,15 @@ private Q_SLOTS:
 
         auto manager = kinds_testing::openManager();
         const QList<QVariantList> kinds = s.ledger.rows(QStringLiteral("SELECT * FROM kind"));
-        for (const QString &broken : { halfHigh, halfLow }) {
-            paste(manager->kind_name, broken);
-            testing::click(manager->kind_add);
-            kinds_testing::clickItem(manager->kind, 1);
-            paste(manager->kind_name, broken);
-            s.boxes.answer(true);
-            testing::click(manager->kind_modify);
-            const QStringList shown = s.boxes.take(); // the refusal, the question, the refusal
-            QVERIFY2(shown.size() == 3 && shown.filter(QStringLiteral("「種類名稱」")).size() == 2,
-                qPrintable(shown.join(u'|')));
-        }
+        paste(manager->kind_name, halfHigh);
+        testing::click(manager->kind_add);
+        kinds_testing::clickItem(manager->kind, 1);
+        paste(manager->kind_name, halfLow);
+        s.boxes.answer(true);
+        testing::click(manager->kind_modify);
+        const QStringList shown = s.boxes.take(); // the refusal, the question, the refusal
+        QVERIFY2(shown.size() == 3 && shown.filter(QStringLiteral("「種類名稱」")).size() == 2,
+            qPrintable(shown.join(u'|')));
         QCOMPARE(s.ledger.rows(QStringLiteral("SELECT * FROM kind")), kinds);
     }
 };

@@ -91,10 +91,7 @@ private Q_SLOTS:
         QVERIFY(first.waitForFinished(5000) && QFile::exists(lockFile()));
         ScriptedBoxes boxes;
         QVERIFY(startUp() && boxes.texts().isEmpty());
-        qint64 pid = 0;
-        QString host, application;
-        QVERIFY(QLockFile(lockFile()).getLockInfo(&pid, &host, &application));
-        QCOMPARE(pid, QCoreApplication::applicationPid());
+        QCOMPARE(fileBytes(lockFile()).split('\n').value(0).toLongLong(), QCoreApplication::applicationPid());
         LedgerLock::release();
         QVERIFY(!QFile::exists(lockFile()));
     }
@@ -115,11 +112,10 @@ private Q_SLOTS:
         readOnly.kill();
         readOnly.waitForFinished(5000);
         ScriptedBoxes boxes;
-        bool started = false;
-        {
+        const bool started = [] {
             testing::FullDisk full;
-            started = startUp();
-        }
+            return startUp();
+        }();
         QVERIFY2(started && boxes.texts().value(0).contains(QStringLiteral("只能查看，不能修改")),
             qPrintable(boxes.texts().join(u'|')));
         QVERIFY_THROWS_EXCEPTION(StoreError, database_access::Exec_SQL(QStringLiteral("DELETE FROM data_note")));

@@ -75,24 +75,21 @@ private Q_SLOTS:
         QByteArrayList many;
         for (const qint64 id : manyIds)
             many << QByteArray::number(id);
-        const QList<std::tuple<QByteArray, Ids, Ids>> files = {
-            { "7,3,12", { 7, 3, 12 }, { 7, 3, 12 } }, { "1,2\r\n 5 , 6 \n", { 5, 6 }, { 5, 6 } },
-            { "7,3\r\n\r\n", {}, {} }, { "7,0,3\r\n", { 7, 0, 3 }, { 7 } }, { "7,,3", { 7, 0, 3 }, { 7 } },
-            { "abc,5", { 0, 5 }, {} }, { "12abc,4", { 12, 4 }, { 12, 4 } }, { "2.5,3.5", { 2, 4 }, { 2, 4 } },
-            { "4,99999999999999999999,5", { 4 }, { 4 } }, { QByteArray("\x00\xff\xfe,\x01", 5), { 0, 0 }, {} },
-            { "\xEF\xBB\xBF"
-              "4,9\r\n",
-                { 4, 9 }, { 4, 9 } },
-            { utf16(twoLines, true, true), { 7, 3, 12 }, { 7, 3, 12 } },
-            { utf16(twoLines, false, true), { 7, 3, 12 }, { 7, 3, 12 } },
-            { utf16(twoLines, true, false), { 7, 3, 12 }, { 7, 3, 12 } },
-            { utf16(twoLines, false, false), { 7, 3, 12 }, { 7, 3, 12 } }, { "\xFF\xFE", {}, {} },
-            { QByteArray(3000 * 1002, 'z') + "\r\n8,2\r\n", { 8, 2 }, { 8, 2 } },
-            // The tail of a huge UTF-16 file starts on either byte of a character.
-            { utf16(QString(700000, u'z') + QStringLiteral("\r\n8,2\r\n"), true, true), { 8, 2 }, { 8, 2 } },
-            { utf16(QString(700001, u'z') + QStringLiteral("\r\n8,2\r\n"), false, true), { 8, 2 }, { 8, 2 } },
-            { many.join(','), manyIds, manyIds }, // no cap at 51 ids
-        };
+        const QList<std::tuple<QByteArray, Ids, Ids>> files
+            = { { "7,3,12", { 7, 3, 12 }, { 7, 3, 12 } }, { "1,2\r\n 5 , 6 \n", { 5, 6 }, { 5, 6 } },
+                  { "7,3\r\n\r\n", {}, {} }, { "7,0,3\r\n", { 7, 0, 3 }, { 7 } }, { "7,,3", { 7, 0, 3 }, { 7 } },
+                  { "abc,5", { 0, 5 }, {} }, { "12abc,4", { 12, 4 }, { 12, 4 } }, { "2.5,3.5", { 2, 4 }, { 2, 4 } },
+                  { "4,99999999999999999999,5", { 4 }, { 4 } }, { QByteArray("\x00\xff\xfe,\x01", 5), { 0, 0 }, {} },
+                  { QByteArray("\xEF\xBB\xBF") + "4,9\r\n", { 4, 9 }, { 4, 9 } },
+                  { utf16(twoLines, true, true), { 7, 3, 12 }, { 7, 3, 12 } },
+                  { utf16(twoLines, false, true), { 7, 3, 12 }, { 7, 3, 12 } },
+                  { utf16(twoLines, true, false), { 7, 3, 12 }, { 7, 3, 12 } },
+                  { utf16(twoLines, false, false), { 7, 3, 12 }, { 7, 3, 12 } }, { "\xFF\xFE", {}, {} },
+                  { QByteArray(3000 * 1002, 'z') + "\r\n8,2\r\n", { 8, 2 }, { 8, 2 } },
+                  // The tail of a huge UTF-16 file starts on either byte of a character.
+                  { utf16(QString(700000, u'z') + QStringLiteral("\r\n8,2\r\n"), true, true), { 8, 2 }, { 8, 2 } },
+                  { utf16(QString(700001, u'z') + QStringLiteral("\r\n8,2\r\n"), false, true), { 8, 2 }, { 8, 2 } },
+                  { many.join(','), manyIds, manyIds } }; // no cap at 51 ids
         for (const auto &[content, table, list] : files) {
             ledger.writeSKinds(content);
             QCOMPARE(SKinds, table);
@@ -109,16 +106,10 @@ private Q_SLOTS:
     {
         TestLedger ledger;
         QCOMPARE(SKinds_Line({ 9007199254740991, 0, 4 }), QStringLiteral("9007199254740991,0,4"));
-        const QList<std::tuple<QByteArray, int, QByteArray>> changes = {
-            { " 7 , 3\r\n", 12, "12,7,3\r\n" },
-            { "7,0,3\r\n", 5, "5,7\r\n" },
-            { "1,2\r\n 7 ,0,3\r\n", 7, "" },
-            { "7,0,3\r\n", 3, "" },
-            { "5,7,3,9\r\n", -7, "5,3,9\r\n" },
-            { "5,3\r\n", -5, " 3 \r\n" },
-            { " 3 \r\n", -3, "\r\n" },
-            { "7,4,0,3\r\n", -3, "7,4\r\n" },
-        };
+        const QList<std::tuple<QByteArray, int, QByteArray>> changes
+            = { { " 7 , 3\r\n", 12, "12,7,3\r\n" }, { "7,0,3\r\n", 5, "5,7\r\n" }, { "1,2\r\n 7 ,0,3\r\n", 7, "" },
+                  { "7,0,3\r\n", 3, "" }, { "5,7,3,9\r\n", -7, "5,3,9\r\n" }, { "5,3\r\n", -5, " 3 \r\n" },
+                  { " 3 \r\n", -3, "\r\n" }, { "7,4,0,3\r\n", -3, "7,4\r\n" } };
         for (const auto &[before, change, after] : changes) {
             ledger.writeSKinds(before);
             QCOMPARE(change > 0 ? Add_Summary_Kind(change) : (Remove_Summary_Kind(-change), true), !after.isEmpty());
