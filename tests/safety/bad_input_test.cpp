@@ -93,7 +93,7 @@ private Q_SLOTS:
 
     // Refused with the field's message, the focus on it, nothing written: dates in the daily
     // entry (on Return and by a command), amounts (on leaving the field and on 新增), the
-    // query's range and year.
+    // query's range and year. Amounts of every right shape are stored.
     void wrongShapesAreRefused()
     {
         EntryWindow s;
@@ -122,6 +122,35 @@ private Q_SLOTS:
                     { refusals::badAmountOnLeaving, refusals::badAmountOnLeaving, refusals::badAmountOnAdding }));
         }
         QCOMPARE(s.entries().size(), 1);
+        w->money_inout->clear();
+        // Each amount of a right shape is stored as the number it reads as, shown plainly; from ten
+        // million on it is asked about first (answered Yes); more than 15 significant digits are
+        // refused, the amount selected to be typed again.
+        s.boxes.answerEveryQuestion(true);
+        const QString ask = QStringLiteral("金額是 %1 元，確定嗎？");
+        const QString refused = QStringLiteral("金額「%1」有 16 位有效數字，帳本最多只能照打的存下 15 位，請重新輸入");
+        // Typed, stored, and the amount the question names (the refusal, when nothing is stored).
+        const QList<std::array<const char *, 3>> amounts = { { "-3.25", "-3.25", "" }, { "NT$1,234.5元", "1234.5", "" },
+            { "9999999.99", "9999999.99", "" }, { "-$10，000，000", "-10000000", "-10,000,000" },
+            { "1.5e3", "1500", "1,500" }, { "1e15", "1000000000000000", "1,000,000,000,000,000" },
+            { "1,234,567,890,123,456", "", "1234567890123456" }, { "123456789012345.6", "", "123456789012345.6" } };
+        int stored = 1;
+        for (const auto &[typed, shown, named] : amounts) {
+            testing::retype(w->account_name, QStringLiteral("x"));
+            paste(w->money_inout, QString::fromUtf8(typed));
+            s.press(w->data_add);
+            const QString box
+                = *named == '\0' ? QString() : (*shown == '\0' ? refused : ask).arg(QString::fromUtf8(named));
+            QCOMPARE(s.boxes.take().join(u'|'), box);
+            if (*shown == '\0') {
+                w->money_inout->clear();
+                continue;
+            }
+            QCOMPARE(s.row(++stored).at(4), QString::fromLatin1(shown));
+            QCOMPARE(
+                s.ledger.scalar(QStringLiteral("SELECT a_count FROM data_main WHERE a_key = ?"), { stored }).toDouble(),
+                QString::fromLatin1(shown).toDouble());
+        }
         s.w.reset();
 
         check window;
@@ -143,40 +172,6 @@ private Q_SLOTS:
             paste(window.chkyeartxt, QString::fromUtf8(year));
             querywindow::press(window.chk_year_go);
             QCOMPARE(s.boxes.take(), QStringList { refusals::badYear });
-        }
-    }
-
-    // Each amount of a right shape is stored as the number it reads as, shown plainly; from ten
-    // million on it is asked about first (answered Yes); more than 15 significant digits are
-    // refused, the amount selected to be typed again.
-    void amountsOfEveryRightShapeAreStored()
-    {
-        EntryWindow s;
-        input_keyin *w = s.open();
-        s.boxes.answerEveryQuestion(true);
-        const QString ask = QStringLiteral("金額是 %1 元，確定嗎？");
-        const QString refused = QStringLiteral("金額「%1」有 16 位有效數字，帳本最多只能照打的存下 15 位，請重新輸入");
-        // Typed, stored, and the amount the question names (the refusal, when nothing is stored).
-        const QList<std::array<const char *, 3>> amounts = { { "-3.25", "-3.25", "" }, { "NT$1,234.5元", "1234.5", "" },
-            { "9999999.99", "9999999.99", "" }, { "-$10，000，000", "-10000000", "-10,000,000" },
-            { "1.5e3", "1500", "1,500" }, { "1e15", "1000000000000000", "1,000,000,000,000,000" },
-            { "1,234,567,890,123,456", "", "1234567890123456" }, { "123456789012345.6", "", "123456789012345.6" } };
-        int stored = 0;
-        for (const auto &[typed, shown, named] : amounts) {
-            testing::retype(w->account_name, QStringLiteral("x"));
-            paste(w->money_inout, QString::fromUtf8(typed));
-            s.press(w->data_add);
-            const QString box
-                = *named == '\0' ? QString() : (*shown == '\0' ? refused : ask).arg(QString::fromUtf8(named));
-            QCOMPARE(s.boxes.take().join(u'|'), box);
-            if (*shown == '\0') {
-                w->money_inout->clear();
-                continue;
-            }
-            QCOMPARE(s.row(++stored).at(4), QString::fromLatin1(shown));
-            QCOMPARE(
-                s.ledger.scalar(QStringLiteral("SELECT a_count FROM data_main WHERE a_key = ?"), { stored }).toDouble(),
-                QString::fromLatin1(shown).toDouble());
         }
     }
 

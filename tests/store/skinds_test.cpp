@@ -61,7 +61,7 @@ class SummaryKindsTest : public QObject
 private Q_SLOTS:
     // The last line of any file is read: content -> the table read, the list in use (up to
     // the first 0).
-    void theLastLineOfAnyFileIsRead()
+    void theLastLineOfAnyFileIsReadAndChanged()
     {
         TestLedger ledger;
         SKinds = { 4, 5 };
@@ -98,13 +98,8 @@ private Q_SLOTS:
         Save_SKinds(QString());
         QCOMPARE(ledger.readSKinds(), QByteArray("\r\n"));
         QCOMPARE(QDir(ledger.folder()).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary left
-    }
-
-    // A summary kind added or taken away: file before, change (+ adds, - removes), file after
-    // ("" when nothing is written).
-    void theLineIsChanged()
-    {
-        TestLedger ledger;
+        // A summary kind added or taken away: file before, change (+ adds, - removes), file after
+        // ("" when nothing is written).
         QCOMPARE(SKinds_Line({ 9007199254740991, 0, 4 }), QStringLiteral("9007199254740991,0,4"));
         const QList<std::tuple<QByteArray, int, QByteArray>> changes
             = { { " 7 , 3\r\n", 12, "12,7,3\r\n" }, { "7,0,3\r\n", 5, "5,7\r\n" }, { "1,2\r\n 7 ,0,3\r\n", 7, "" },

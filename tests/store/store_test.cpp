@@ -216,7 +216,7 @@ private Q_SLOTS:
     }
 
     // The totals of a range: exact decimals of the amounts, whatever the engine hands back.
-    void rangeTotalsAreExact()
+    void rangeTotalsAndChartSumsAreExact()
     {
         const QString in = QStringLiteral("收入");
         const QString out = QStringLiteral("支出");
@@ -239,12 +239,8 @@ private Q_SLOTS:
                      { { QStringLiteral("交通"), dec("120.25") }, { QStringLiteral("退款"), dec("-10") } },
                      QStringLiteral("日帳目")),
             QStringList({ "0", "500.2", "-500.2", "389.95" }));
-    }
-
-    // The charts' sums: exact decimals of the amounts as typed, under the range query's
-    // filters, read through the date index.
-    void chartSumsAreExactAndFollowTheFilters()
-    {
+        // The charts' sums: exact decimals of the amounts as typed, under the range query's
+        // filters, read through the date index.
         TestLedger ledger;
         const qint64 food = ledger.addKind(QStringLiteral("餐費"), 1);
         const qint64 fun = ledger.addKind(QStringLiteral("娛樂"), 2);
