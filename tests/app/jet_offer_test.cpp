@@ -146,11 +146,10 @@ private Q_SLOTS:
             { "Access 97", "jet3.mdb", "real", "Access 97" }, { ".accdb", "ace_as_mdb.mdb", "real", ".accdb" },
             { "an address book", "contacts.mdb", "real", "沒有帳本的表格 data_main、kind（它的表格是 contacts）" },
             { "kinds without entries", "kinds_only.mdb", "real", "沒有帳本的表格 data_main（" } };
-        for (const auto &[name, file, mode, told] : rows) {
+        for (const auto &[name, file, mode, told] : rows)
             QTest::newRow(name) << QByteArray(file) << QByteArray(mode)
                                 << (qstrcmp(mode, "real") != 0 || qstrcmp(file, "small.mdb") == 0)
                                 << QString::fromUtf8(told);
-        }
     }
 
     void failuresAndRefusalsLeaveTheFolderAsItWas()
@@ -224,10 +223,9 @@ private Q_SLOTS:
         }
         QTimer person; // clicks 取消 on the progress window while the importer stands stopped
         QObject::connect(&person, &QTimer::timeout, [] {
-            for (QWidget *w : QApplication::topLevelWidgets()) {
+            for (QWidget *w : QApplication::topLevelWidgets())
                 if (qobject_cast<ImportProgress *>(w) && w->isVisible() && aChildIsStopped())
                     QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cancel")), Qt::LeftButton);
-            }
         });
         person.start(10);
         // Killed at the rename itself the old ledger stays; only after it is the new one in place.

@@ -123,18 +123,14 @@ private Q_SLOTS:
             QStringList({ "9007199254740993", wide.text(), "123456789012345678901234567890123457",
                 "1" + QString(37, u'0'), "2" + QString(36, u'0'), "-12.3" }));
         QCOMPARE(dec("1e300") + dec("1e-300"), dec("1e300"));
-        std::vector<Decimal> v
+        std::vector<Decimal> unsorted
             = { dec("10"), dec("-2.5"), dec("1.50"), dec("1.5"), dec("-2.49"), dec("0"), dec("1e-3"), dec("-1e20") };
-        std::sort(v.begin(), v.end());
+        std::sort(unsorted.begin(), unsorted.end());
         QStringList sorted;
-        for (const Decimal &x : v)
+        for (const Decimal &x : unsorted)
             sorted << x.text();
         QCOMPARE(sorted.join(u' '), QStringLiteral("-100000000000000000000 -2.5 -2.49 0 0.001 1.5 1.5 10"));
-    }
-
-    // Every text of up to five characters of this alphabet, bare and after blanks.
-    void leadingNumberAgreesWithThePatternOnEveryShortText()
-    {
+        // Every text of up to five characters of this alphabet, bare and after blanks.
         static const QRegularExpression pattern(
             QStringLiteral(R"(^[+-]?(?:[0-9]+\.?[0-9]*|\.[0-9]+)(?:[eE][+-]?[0-9]+)?)"));
         QStringList texts = { QStringLiteral("2005/10/09(日)"), QStringLiteral("-1e999x"), QStringLiteral("\t5"),
@@ -142,10 +138,9 @@ private Q_SLOTS:
         QStringList level = { QString() };
         for (int length = 1; length <= 5; ++length) {
             QStringList next;
-            for (const QString &prefix : std::as_const(level)) {
+            for (const QString &prefix : std::as_const(level))
                 for (const QChar c : QStringLiteral("09.+-eE x元"))
                     next << prefix + c;
-            }
             texts += next;
             level = next;
         }

@@ -166,10 +166,10 @@ private Q_SLOTS:
         database_access::Open_DB(QStringLiteral("db1.mdb"));
         // Every commit waits for the disk (FULL is 2), and a write waits a while for another process.
         QStringList settings;
-        for (const char *pragma : { "synchronous", "journal_mode", "busy_timeout" }) {
-            const ResultSet set = database_access::Open_Query(QStringLiteral("PRAGMA ") + QLatin1String(pragma));
-            settings << set.rows().value(0).value(0).toString();
-        }
+        for (const char *pragma : { "synchronous", "journal_mode", "busy_timeout" })
+            settings << database_access::Open_Query(QStringLiteral("PRAGMA ") + QLatin1String(pragma))
+                            .rows()[0][0]
+                            .toString();
         QCOMPARE(settings, QStringList({ "2", "delete", "3000" }));
         database_access::Exec_SQL(QStringLiteral("INSERT INTO data_note VALUES ('2024-03-01', '晴')"));
         database_access::Close_DB();

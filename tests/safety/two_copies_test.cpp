@@ -158,10 +158,9 @@ private Q_SLOTS:
         bool lockedWhileRunning = false;
         QTimer::singleShot(200, [&] {
             lockedWhileRunning = QFile::exists(lock);
-            for (QWidget *window : QApplication::topLevelWidgets()) {
+            for (QWidget *window : QApplication::topLevelWidgets())
                 if (auto *menu = qobject_cast<Form1 *>(window); menu && menu->isVisible())
                     testing::click(menu->exit);
-            }
         });
         QCOMPARE(runProgram(*qApp), 0);
         QVERIFY(lockedWhileRunning && !QFile::exists(lock) && boxes.texts().isEmpty());
