@@ -93,11 +93,13 @@ private Q_SLOTS:
 
     // Refused with the field's message, the focus on it, nothing written: dates in the daily
     // entry (on Return and by a command), amounts (on leaving the field and on 新增), the
-    // query's range and year. Amounts of every right shape are stored.
-    void wrongShapesAreRefused()
+    // query's range and year. Amounts of every right shape are stored; half a character is
+    // refused everywhere.
+    void wrongShapesAndHalfCharactersAreRefused()
     {
         EntryWindow s;
         s.ledger.addEntry(QStringLiteral("2024-05-15"), s.food, 0, QStringLiteral("早餐"), 50, {}, 1);
+        s.ledger.setDayNote(QStringLiteral("2024-05-15"), QStringLiteral("晴"));
         input_keyin *w = s.open();
         for (const QString &text : notDates) {
             paste(w->date_new, text);
@@ -151,40 +153,9 @@ private Q_SLOTS:
                 s.ledger.scalar(QStringLiteral("SELECT a_count FROM data_main WHERE a_key = ?"), { stored }).toDouble(),
                 QString::fromLatin1(shown).toDouble());
         }
-        s.w.reset();
-
-        check window;
-        QVERIFY(querywindow::open(window));
-        const QString summary = window.msg_field->toPlainText();
-        testing::click(window.chkrange_3);
-        for (const QString &text : notDates) {
-            paste(window.str_begin, text);
-            querywindow::press(window.chk_month);
-            testing::retype(window.str_begin, QStringLiteral("2024/05/01"));
-            paste(window.str_end, text);
-            querywindow::press(window.chk_month);
-            QCOMPARE(s.boxes.take(), QStringList({ refusals::badBegin, refusals::badEnd }));
-        }
-        QCOMPARE(window.msg_field->toPlainText(), summary);
-        querywindow::press(window.chk_year);
-        for (const char *year :
-            { "", "abc", "2024'", "20 24", "-1", "0", "12345", "2024/1", "２０２４年", "2024\n", "一一三" }) {
-            paste(window.chkyeartxt, QString::fromUtf8(year));
-            querywindow::press(window.chk_year_go);
-            QCOMPARE(s.boxes.take(), QStringList { refusals::badYear });
-        }
-    }
-
-    // Half a character pasted into any text field is refused, naming the field, and nothing
-    // written: on adding, on modifying, on leaving the day note (closing the window asks first),
-    // and in the kind manager.
-    void halfACharacterIsRefused()
-    {
-        EntryWindow s;
-        s.ledger.addEntry(
-            QStringLiteral("2024-05-15"), s.food, 0, QStringLiteral("早餐"), 50, QStringLiteral("豆漿"), 1);
-        s.ledger.setDayNote(QStringLiteral("2024-05-15"), QStringLiteral("晴"));
-        input_keyin *w = s.open();
+        // Half a character pasted into any text field is refused, naming the field, and nothing
+        // written: on adding, on modifying, on leaving the day note (closing the window asks first),
+        // and in the kind manager.
         const QList<QVariantList> before = s.entries() + s.notes();
         using Field = std::pair<QWidget *, const char *>;
         for (const auto &[field, label] :
@@ -215,6 +186,26 @@ private Q_SLOTS:
         s.boxes.take();
         s.w.reset();
 
+        check window;
+        QVERIFY(querywindow::open(window));
+        const QString summary = window.msg_field->toPlainText();
+        testing::click(window.chkrange_3);
+        for (const QString &text : notDates) {
+            paste(window.str_begin, text);
+            querywindow::press(window.chk_month);
+            testing::retype(window.str_begin, QStringLiteral("2024/05/01"));
+            paste(window.str_end, text);
+            querywindow::press(window.chk_month);
+            QCOMPARE(s.boxes.take(), QStringList({ refusals::badBegin, refusals::badEnd }));
+        }
+        QCOMPARE(window.msg_field->toPlainText(), summary);
+        querywindow::press(window.chk_year);
+        for (const char *year :
+            { "", "abc", "2024'", "20 24", "-1", "0", "12345", "2024/1", "２０２４年", "2024\n", "一一三" }) {
+            paste(window.chkyeartxt, QString::fromUtf8(year));
+            querywindow::press(window.chk_year_go);
+            QCOMPARE(s.boxes.take(), QStringList { refusals::badYear });
+        }
         auto manager = kinds_testing::openManager();
         const QList<QVariantList> kinds = s.ledger.rows(QStringLiteral("SELECT * FROM kind"));
         paste(manager->kind_name, halfHigh);

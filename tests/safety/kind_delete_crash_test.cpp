@@ -43,10 +43,8 @@ int runDriver(const QString &folder, long killAt, QByteArray *output)
 {
     const QString bin = QCoreApplication::applicationDirPath();
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LD_PRELOAD"), bin + QStringLiteral("/libkill_shim.so"));
-    environment.insert(QStringLiteral("QUILLORY_KILL_AT"), QString::number(killAt));
-    process.setProcessEnvironment(environment);
+    qputenv("LD_PRELOAD", QFile::encodeName(bin + QStringLiteral("/libkill_shim.so")));
+    qputenv("QUILLORY_KILL_AT", QByteArray::number(qint64(killAt)));
     process.start(bin + QStringLiteral("/kind_delete_crash_driver"), { folder, QStringLiteral("餐費") });
     process.waitForFinished(30000);
     *output = process.readAllStandardOutput() + process.readAllStandardError();

@@ -37,10 +37,7 @@ bool fileLockedElsewhere()
     return locked;
 }
 
-QString lockFile()
-{
-    return LedgerLock::lockPath(QStringLiteral("db1.mdb"));
-}
+const auto lockFile = [] { return LedgerLock::lockPath(QStringLiteral("db1.mdb")); };
 
 // The program itself, started in the folder after its daily copy was made (so that it writes
 // nothing more), running until the test ends it; true once it holds the ledger by its lock
