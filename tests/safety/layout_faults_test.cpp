@@ -134,10 +134,7 @@ private Q_SLOTS:
             QCOMPARE(onFile(folder.path(QStringLiteral("db1.mdb")), layout), QString());
             ScriptedBoxes boxes;
             QVERIFY2(startUp() && boxes.texts().isEmpty(), qPrintable(boxes.texts().join(u'|')));
-            QCOMPARE(database_access::Open_Query(QStringLiteral("SELECT a_content FROM data_main WHERE a_date = ?"),
-                         { QStringLiteral("2024-03-02") })
-                         .rows(),
-                QVector<ResultSet::Row>({ { QStringLiteral("公車") } }));
+            QCOMPARE(ledgerContent().filter(QStringLiteral("公車")), QStringList { "QString:公車" });
         }
     }
 

@@ -26,11 +26,6 @@ EntryStore::Entry entryOf(qint64 kind, const QString &content, const QString &no
     return { day, kind, 0, content, 120, note, key, {} };
 }
 
-Decimal dec(const QString &text)
-{
-    return Decimal::fromText(text).value_or(Decimal(999999999));
-}
-
 // The descriptions a detailed range query finds, sorted.
 QStringList found(const QString &description, std::optional<QString> kindName = std::nullopt, QDate last = day)
 {
@@ -231,7 +226,7 @@ private Q_SLOTS:
             QStringList({ "103.1", "10.25", "92.85", "10.25" }));
         // Summary kinds come out of the general expense, refunds beyond spending too.
         QCOMPARE(totals({ { out, 500 }, { out, 0.2 } },
-                     { { QStringLiteral("交通"), dec("120.25") }, { QStringLiteral("退款"), dec("-10") } },
+                     { { QStringLiteral("交通"), Decimal(12025, -2) }, { QStringLiteral("退款"), Decimal(-10) } },
                      QStringLiteral("日帳目")),
             QStringList({ "0", "500.2", "-500.2", "389.95" }));
         // The charts' sums: exact decimals of the amounts as typed, under the range query's
