@@ -46,8 +46,7 @@ bool aChildIsStopped()
 {
     const QByteArray me = QByteArray::number(QCoreApplication::applicationPid());
     for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        const QByteArray text = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+        const QByteArray text = bytesOf(QStringLiteral("/proc/%1/stat").arg(pid));
         const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' '); // state parent ...
         if (fields.size() > 1 && fields.at(0) == "T" && fields.at(1) == me)
             return true;
