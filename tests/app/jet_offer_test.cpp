@@ -47,8 +47,7 @@ bool aChildIsStopped()
     const QByteArray me = QByteArray::number(QCoreApplication::applicationPid());
     for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         const QByteArray text = bytesOf(QStringLiteral("/proc/%1/stat").arg(pid));
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' '); // state parent ...
-        if (fields.size() > 1 && fields.at(0) == "T" && fields.at(1) == me)
+        if (text.mid(text.lastIndexOf(')') + 2).startsWith("T " + me + ' ')) // its state, its parent, ...
             return true;
     }
     return false;

@@ -56,10 +56,8 @@ private Q_SLOTS:
             = { QDate(1, 1, 1), QDate(999, 12, 31), QDate(9999, 12, 31), QDate(10000, 1, 1), QDate(-5, 3, 4), QDate() };
         for (QDate d(1899, 12, 1); d <= QDate(2031, 1, 1); d = d.addDays(1))
             days << d;
-        QStringList texts = { QStringLiteral("2023-02-29"), QStringLiteral("2024-13-01"), QStringLiteral("2024-05-00"),
-            QStringLiteral("0000-01-01"), QStringLiteral("2024-5-1"), QStringLiteral("2024/05/01"),
-            QStringLiteral("2024-05-01(三)"), QStringLiteral("2024-05-0x"), QStringLiteral("+2024-05-01"),
-            QStringLiteral("２０２４-05-01"), QString(), QStringLiteral("2024") };
+        QStringList texts = { "2023-02-29", "2024-13-01", "2024-05-00", "0000-01-01", "2024-5-1", "2024/05/01",
+            "2024-05-01(三)", "2024-05-0x", "+2024-05-01", "２０２４-05-01", QString(), "2024" };
         for (const QDate &d : std::as_const(days)) {
             QCOMPARE(DateText::slashed(d), argDate(d, '/', 2));
             QCOMPARE(DateText::iso(d), argDate(d, '-', 2));
@@ -133,8 +131,7 @@ private Q_SLOTS:
         // Every text of up to five characters of this alphabet, bare and after blanks.
         static const QRegularExpression pattern(
             QStringLiteral(R"(^[+-]?(?:[0-9]+\.?[0-9]*|\.[0-9]+)(?:[eE][+-]?[0-9]+)?)"));
-        QStringList texts = { QStringLiteral("2005/10/09(日)"), QStringLiteral("-1e999x"), QStringLiteral("\t5"),
-            QStringLiteral("123456789012345678901234567890.5"), QStringLiteral("５") };
+        QStringList texts = { "2005/10/09(日)", "-1e999x", "\t5", "123456789012345678901234567890.5", "５" };
         QStringList level = { QString() };
         for (int length = 1; length <= 5; ++length) {
             QStringList next;
@@ -144,7 +141,7 @@ private Q_SLOTS:
             texts += next;
             level = next;
         }
-        for (const QString &text : std::as_const(texts)) {
+        for (const QString &text : std::as_const(texts))
             for (const QString &t : { text, QStringLiteral("  ") + text }) {
                 const auto m = pattern.match(Numbers::trimBlanks(t));
                 bool ok = false;
@@ -154,7 +151,6 @@ private Q_SLOTS:
                 if (std::memcmp(&read, &expected, sizeof read) != 0) // -0.0 is not 0.0 here
                     QFAIL(qPrintable(t));
             }
-        }
     }
 };
 

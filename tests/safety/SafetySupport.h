@@ -126,10 +126,9 @@ inline QStringList ledgerContent()
     for (const char *table :
         { "data_main ORDER BY a_key", "kind ORDER BY a_kind", "data_note ORDER BY a_date", "inout ORDER BY inout" }) {
         for (const ResultSet::Row &row :
-            database_access::Open_Query(QStringLiteral("SELECT * FROM ") + QLatin1String(table)).rows()) {
+            database_access::Open_Query(QStringLiteral("SELECT * FROM ") + QLatin1String(table)).rows())
             for (const QVariant &value : row)
                 lines << QString::fromLatin1(value.typeName()) + QLatin1Char(':') + value.toString();
-        }
         lines << QStringLiteral("--");
     }
     return lines;

@@ -45,8 +45,7 @@ static bool isCounters(const char *path)
 static void fdPoint(int fd)
 {
     struct stat info;
-    char link[64];
-    char path[4096] = "";
+    char link[64], path[4096] = "";
     snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
     if (atomic_load(&armed) && fstat(fd, &info) == 0 && (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode))
         && (readlink(link, path, sizeof path - 1) < 0 || !isCounters(path)))
