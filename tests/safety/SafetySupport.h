@@ -100,10 +100,8 @@ inline void checkStartRefused(const QString &folder, const QStringList &said)
     ScriptedBoxes boxes;
     QVERIFY(!startUp());
     const QStringList texts = boxes.texts();
-    QVERIFY2(texts.size() == 1
-            && std::all_of(
-                said.begin(), said.end(), [&texts](const QString &part) { return texts.first().contains(part); }),
-        qPrintable(texts.join(u'|')));
+    for (const QString &part : said)
+        QVERIFY2(texts.size() == 1 && texts.first().contains(part), qPrintable(texts.join(u'|')));
     QVERIFY(!database_access::Is_Open() && database_access::SKinds.isEmpty());
     for (QWidget *window : QApplication::topLevelWidgets())
         QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));

@@ -161,12 +161,10 @@ private Q_SLOTS:
         QCOMPARE(alone("SELECT count(*) FROM data_main"), QStringLiteral("0"));
         database_access::Open_DB(QStringLiteral("db1.mdb"));
         // Every commit waits for the disk (FULL is 2), and a write waits a while for another process.
-        QStringList settings;
-        for (const char *pragma : { "synchronous", "journal_mode", "busy_timeout" })
-            settings << database_access::Open_Query(QStringLiteral("PRAGMA ") + QLatin1String(pragma))
-                            .rows()[0][0]
-                            .toString();
-        QCOMPARE(settings, QStringList({ "2", "delete", "3000" }));
+        const QString settings
+            = QStringLiteral("SELECT * FROM pragma_synchronous, pragma_journal_mode, pragma_busy_timeout");
+        QCOMPARE(database_access::Open_Query(settings).rows().value(0),
+            ResultSet::Row({ 2, QStringLiteral("delete"), 3000 }));
         database_access::Exec_SQL(QStringLiteral("INSERT INTO data_note VALUES ('2024-03-01', '晴')"));
         database_access::Close_DB();
         QVERIFY(!QFile::exists(QStringLiteral("db1.mdb-wal")));

@@ -38,9 +38,7 @@ bool endsSoon(const std::function<void()> &work, const QString &fifo)
     std::unique_ptr<QThread> rescue(QThread::create([&fifo, &done] {
         for (int waited = 0; waited < 4000 && !done; waited += 20)
             QThread::msleep(20);
-        const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
-        if (fd >= 0)
-            ::close(fd);
+        ::close(::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK)); // no reader: nothing to close
     }));
     QElapsedTimer timer;
     timer.start();

@@ -156,11 +156,7 @@ private Q_SLOTS:
         const qint64 kind = ledger.addKind(QStringLiteral("餐費"), 1);
         EntryStore::addEntry(entryOf(kind, QStringLiteral("午餐"), QStringLiteral("好吃"), 1));
         NoteStore::insertNote(day, QStringLiteral("晴"));
-        const auto everything = [&] {
-            return ledger.rows(QStringLiteral("SELECT a_content, a_note FROM data_main UNION ALL SELECT name, a_kind"
-                                              " FROM kind UNION ALL SELECT a_date, a_note FROM data_note"));
-        };
-        const QList<QVariantList> before = everything();
+        const QStringList before = safety::ledgerContent();
         const auto refuseEverywhere = [&](const QString &broken) {
             QVERIFY_THROWS_EXCEPTION(StoreError, EntryStore::addEntry(entryOf(kind, broken, QString(), 2)));
             QVERIFY_THROWS_EXCEPTION(
@@ -175,7 +171,7 @@ private Q_SLOTS:
             refuseEverywhere(broken);
             QVERIFY(safety::refusal([&broken] { found(broken); }).contains(QStringLiteral("代理字元")));
         }
-        QCOMPARE(everything(), before);
+        QCOMPARE(safety::ledgerContent(), before);
 
         // Another tool may have made the file with UTF-16 text.
         const QString path = ledger.path(QStringLiteral("utf16.mdb"));
