@@ -25,7 +25,6 @@ namespace {
 
 const QDateTime monday(QDate(2026, 3, 2), QTime(9, 0, 0));
 const QString db1 = QStringLiteral("db1.mdb");
-const QString failed = QStringLiteral("今天的自動備份沒有成功");
 
 void touch(const QString &path, const QByteArray &bytes = {}, const QDateTime &modified = {})
 {
@@ -127,7 +126,7 @@ private Q_SLOTS:
         ScriptedBoxes boxes;
         Close_DB();
         QVERIFY(startUp());
-        QVERIFY(boxes.take().value(0).startsWith(failed) && Is_Open());
+        QVERIFY(boxes.take().value(0).startsWith(QStringLiteral("今天的自動備份沒有成功")) && Is_Open());
         for (const bool menuClosesFirst : { false, true }) {
             auto window = std::make_unique<QWidget>();
             DailyBackup backup(window.get());
