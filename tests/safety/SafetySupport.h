@@ -11,6 +11,7 @@
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
 #include "support/ScriptedBoxes.h"
+#include "support/TestLedger.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
 
 #include <grp.h>
 #include <sqlite3.h>
@@ -65,40 +67,15 @@ inline void writeFile(const QString &path, const QByteArray &bytes)
 
 // A folder holding a new ledger (and no SKinds.txt), made the working directory; nothing is
 // opened, so a test can run the real start-up on it or damage it first.
-class LedgerFolder
+class LedgerFolder : public TestLedger
 {
 public:
-    explicit LedgerFolder()
-        : m_previous(QDir::currentPath())
-    {
-        QDir::setCurrent(m_dir.path());
-        LedgerSchema::createLedger(QStringLiteral("db1.mdb"), true);
-    }
-    ~LedgerFolder()
+    LedgerFolder()
+        : TestLedger(true)
     {
         database_access::Close_DB();
-        database_access::Set_Statement_Hook({});
-        database_access::Set_Commit_Hook({});
-        database_access::SKinds.clear();
-        setMode(m_dir.path(), 0700); // permissions taken away must not keep it from going
-        LedgerLock::release();
-        QDir::setCurrent(m_previous);
     }
-    LedgerFolder(const LedgerFolder &) = delete;
-    LedgerFolder &operator=(const LedgerFolder &) = delete;
-
-    QString folder() const { return m_dir.path(); }
-    QString path(const QString &name) const { return m_dir.filePath(name); }
-    QStringList files() const
-    {
-        QStringList names = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-        names.sort();
-        return names;
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_previous;
+    ~LedgerFolder() { setMode(folder(), 0700); } // permissions taken away must not keep it from going
 };
 
 // Every file under the folder with its modification time and content.
@@ -123,10 +100,8 @@ inline void checkStartRefused(const QString &folder, const QStringList &said)
     ScriptedBoxes boxes;
     QVERIFY(!startUp());
     const QStringList texts = boxes.texts();
-    QVERIFY2(texts.size() == 1
-            && std::all_of(
-                said.begin(), said.end(), [&texts](const QString &part) { return texts.first().contains(part); }),
-        qPrintable(texts.join(u'|')));
+    for (const QString &part : said)
+        QVERIFY2(texts.size() == 1 && texts.first().contains(part), qPrintable(texts.join(u'|')));
     QVERIFY(!database_access::Is_Open() && database_access::SKinds.isEmpty());
     for (QWidget *window : QApplication::topLevelWidgets())
         QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
@@ -149,13 +124,23 @@ inline QStringList ledgerContent()
     for (const char *table :
         { "data_main ORDER BY a_key", "kind ORDER BY a_kind", "data_note ORDER BY a_date", "inout ORDER BY inout" }) {
         for (const ResultSet::Row &row :
-            database_access::Open_Query(QStringLiteral("SELECT * FROM ") + QLatin1String(table)).rows()) {
+            database_access::Open_Query(QStringLiteral("SELECT * FROM ") + QLatin1String(table)).rows())
             for (const QVariant &value : row)
                 lines << QString::fromLatin1(value.typeName()) + QLatin1Char(':') + value.toString();
-        }
         lines << QStringLiteral("--");
     }
     return lines;
+}
+
+// The message the store refused a piece of work with, or "went through".
+inline QString refusal(const std::function<void()> &work)
+{
+    try {
+        work();
+    } catch (const StoreError &error) {
+        return error.message();
+    }
+    return QStringLiteral("went through");
 }
 
 // Runs statements on a file through the engine directly, as another tool would: the first value
@@ -183,13 +168,7 @@ inline QString onFile(const QString &path, const QString &statements, sqlite3 **
 
 } // namespace safety
 
-// Like QUILLORY_TEST_MAIN, as an ordinary user.
+// Like QUILLORY_TEST_MAIN, as an ordinary user: nobody before Qt starts.
 #define SAFETY_TEST_MAIN(TestClass)                                                                                    \
-    int main(int argc, char *argv[])                                                                                   \
-    {                                                                                                                  \
-        safety::dropRootPrivileges();                                                                                  \
-        QApplication app(argc, argv);                                                                                  \
-        ui::setupApplication(app);                                                                                     \
-        TestClass test;                                                                                                \
-        return QTest::qExec(&test, argc, argv);                                                                        \
-    }
+    [[maybe_unused]] static const bool droppedRoot = (safety::dropRootPrivileges(), true);                             \
+    QUILLORY_TEST_MAIN(TestClass)

@@ -32,12 +32,11 @@ QString picture(const TestLedger &ledger)
 auto failing(const QString &step, const TestLedger &ledger)
 {
     const auto diskError = [] { throw StoreError(QStringLiteral("資料庫錯誤：disk I/O error")); };
-    if (step.toInt() > 0) {
+    if (step.toInt() > 0)
         database_access::Set_Statement_Hook([diskError, left = step.toInt()](const QString &) mutable {
             if (--left == 0)
                 diskError();
         });
-    }
     if (step == QStringLiteral("commit"))
         database_access::Set_Commit_Hook(diskError);
     if (step == QStringLiteral("file"))

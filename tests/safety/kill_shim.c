@@ -1,14 +1,14 @@
-/* Preloaded into a program under test: once armed, counts every call that can change a file
- * (opening for writing, writing, syncing, truncating, renaming, linking, unlinking) and kills
- * the process with SIGKILL just before the call numbered QUILLORY_KILL_AT (0: count only).
- * Writes to pipes and sockets (the event loop's wake-ups, the program's own output) are not
- * counted, nor those of a coverage build's counters (*.gcda) at exit.
- *
- * A program that does not arm it itself is armed from its start when one of its arguments is
- * QUILLORY_KILL_FROM_START; it is then also killed at its exit when QUILLORY_KILL_AT is one more
- * than its calls (just after its last one), and writes how many calls it made to the file named
- * by QUILLORY_KILL_COUNT_FILE when it ends normally. QUILLORY_KILL_SIGNAL=STOP stops it instead
- * of killing it, for whoever watches it to act at that moment. */
+// Preloaded into a program under test: once armed, counts every call that can change a file
+// (opening for writing, writing, syncing, truncating, renaming, linking, unlinking) and kills
+// the process with SIGKILL just before the call numbered QUILLORY_KILL_AT (0: count only).
+// Writes to pipes and sockets (the event loop's wake-ups, the program's own output) are not
+// counted, nor those of a coverage build's counters (*.gcda) at exit.
+//
+// A program that does not arm it itself is armed from its start when one of its arguments is
+// QUILLORY_KILL_FROM_START; it is then also killed at its exit when QUILLORY_KILL_AT is one more
+// than its calls (just after its last one), and writes how many calls it made to the file named
+// by QUILLORY_KILL_COUNT_FILE when it ends normally. QUILLORY_KILL_SIGNAL=STOP stops it instead
+// of killing it, for whoever watches it to act at that moment.
 
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -45,8 +45,7 @@ static bool isCounters(const char *path)
 static void fdPoint(int fd)
 {
     struct stat info;
-    char link[64];
-    char path[4096] = "";
+    char link[64], path[4096] = "";
     snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
     if (atomic_load(&armed) && fstat(fd, &info) == 0 && (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode))
         && (readlink(link, path, sizeof path - 1) < 0 || !isCounters(path)))
@@ -69,7 +68,7 @@ long quillory_kill_calls(void)
     return atomic_load(&calls);
 }
 
-/* glibc hands a preloaded library's constructor the program's arguments. */
+// glibc hands a preloaded library's constructor the program's arguments.
 __attribute__((constructor)) static void armAtStart(int argc, char **argv)
 {
     const char *withArgument = getenv("QUILLORY_KILL_FROM_START");
@@ -92,23 +91,20 @@ __attribute__((destructor)) static void atExit(void)
     }
 }
 
-/* The next definition of name, through a pointer's bytes: ISO C has no cast from dlsym's
- * object pointer to a function pointer. */
+// The next definition of name, through a pointer's bytes: ISO C has no cast from dlsym's
+// object pointer to a function pointer.
 #define NEXT(name) (*(__typeof__(&name) *)(void *[]) { dlsym(RTLD_NEXT, #name) })
 
-/* The wrappers, one a line: a call on a descriptor counts when it is a file's or a folder's;
- * a call on a path always; an open when it may write. */
+// The wrappers, one a line: a call on a descriptor counts when it is a file's or a folder's;
+// a call on a path always; an open when it may write.
 #define ON_FD(type, name, params, ...) type name params { fdPoint(fd); return NEXT(name)(__VA_ARGS__); }
 #define ON_PATH(type, name, params, ...) type name params { point(); return NEXT(name)(__VA_ARGS__); }
 #define OPEN_THEN(call)                                                                                                \
     {                                                                                                                  \
-        mode_t mode = 0;                                                                                               \
-        if ((flags & (O_CREAT | O_TMPFILE)) != 0) {                                                                    \
-            va_list args;                                                                                              \
-            va_start(args, flags);                                                                                     \
-            mode = va_arg(args, mode_t);                                                                               \
-            va_end(args);                                                                                              \
-        }                                                                                                              \
+        va_list args;                                                                                                  \
+        va_start(args, flags);                                                                                         \
+        const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? va_arg(args, mode_t) : 0;                           \
+        va_end(args);                                                                                                  \
         if ((flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_TMPFILE)) != 0 && !isCounters(path))                  \
             point();                                                                                                   \
         return call;                                                                                                   \

@@ -44,13 +44,13 @@ private Q_SLOTS:
         const auto row = [](const char *name, const QString &damage, const char *named) {
             QTest::newRow(name) << damage << QString::fromUtf8(named);
         };
-        row("zero-byte file", QStringLiteral("cut 0"), "");
-        row("garbage", QStringLiteral("garbage"), "");
-        row("cut in half", QStringLiteral("cut half"), "");
-        row("a pipe named db1.mdb", QStringLiteral("pipe"), ""); // opening it must not wait for a writer
-        row("ledger missing a table", QStringLiteral("DROP TABLE inout"), "沒有帳本的資料表 inout");
-        row("view in place of a table",
-            QStringLiteral("DROP TABLE inout; CREATE VIEW inout AS SELECT 0 AS inout, '支出' AS text"),
+        row("no ledger at all", "remove", ""); // and none made
+        row("zero-byte file", "cut 0", "");
+        row("garbage", "garbage", "");
+        row("cut in half", "cut half", "");
+        row("a pipe named db1.mdb", "pipe", ""); // opening it must not wait for a writer
+        row("ledger missing a table", "DROP TABLE inout", "沒有帳本的資料表 inout");
+        row("view in place of a table", "DROP TABLE inout; CREATE VIEW inout AS SELECT 0 AS inout, '支出' AS text",
             "沒有帳本的資料表 inout");
         row("two entries with one key",
             QStringLiteral("DROP INDEX data_main_key;") + entries
@@ -64,10 +64,10 @@ private Q_SLOTS:
                 + QStringLiteral("INSERT INTO data_main VALUES ('2024-04-09', 1, 0, '午餐', 90, '', 'k3', '餐費')"),
             "data_main 有 1 筆帳目的 a_key 不是整數");
         row("key unique only in part",
-            QStringLiteral("DROP INDEX data_main_key; CREATE UNIQUE INDEX k ON data_main (a_key) WHERE a_inout = 0"),
+            "DROP INDEX data_main_key; CREATE UNIQUE INDEX k ON data_main (a_key) WHERE a_inout = 0",
             "data_main 的 a_key 欄沒有設為主鍵或唯一");
         row("key unique only with the date",
-            QStringLiteral("DROP INDEX data_main_key; CREATE UNIQUE INDEX k ON data_main (a_date, a_key)"),
+            "DROP INDEX data_main_key; CREATE UNIQUE INDEX k ON data_main (a_date, a_key)",
             "data_main 的 a_key 欄沒有設為主鍵或唯一");
         row("columns in another order",
             remade(QStringLiteral("a_key INTEGER PRIMARY KEY, a_date TEXT, a_kind INTEGER, a_inout INTEGER, a_content "
@@ -75,10 +75,10 @@ private Q_SLOTS:
             "資料表 data_main 的欄位不對：應該依序是 "
             "a_date、a_kind、a_inout、a_content、a_count、a_note、a_key、a_kind_name，檔案裡是 a_key、a_date、");
         row("a computed column more",
-            QStringLiteral("ALTER TABLE data_note ADD COLUMN size INTEGER GENERATED ALWAYS AS (length(a_note))"),
+            "ALTER TABLE data_note ADD COLUMN size INTEGER GENERATED ALWAYS AS (length(a_note))",
             "資料表 data_note 的欄位不對");
         row("kind number the engine does not give",
-            QStringLiteral("DROP TABLE kind; CREATE TABLE kind (a_kind INT PRIMARY KEY, name TEXT, key_order INTEGER)"),
+            "DROP TABLE kind; CREATE TABLE kind (a_kind INT PRIMARY KEY, name TEXT, key_order INTEGER)",
             "kind 的 a_kind 欄不是 INTEGER PRIMARY KEY");
         row("trigger",
             entries
@@ -100,18 +100,16 @@ private Q_SLOTS:
                            "1000, '' FROM n"));
         const QByteArray whole = fileBytes(db);
         QVERIFY(whole.size() > 16 * 4096);
-        if (damage.startsWith(u"cut ")) {
+        if (damage.startsWith(u"cut "))
             writeFile(db, whole.left(damage.endsWith(u"half") ? whole.size() / 2 : damage.mid(4).toInt()));
-        } else if (damage == QStringLiteral("garbage")) {
-            QByteArray noise(whole.size(), '\0');
-            for (qsizetype i = 0; i < noise.size(); ++i)
-                noise[i] = char((i * 7919 + 13) % 251);
-            writeFile(db, noise);
-        } else if (damage == QStringLiteral("pipe")) {
+        else if (damage == QStringLiteral("garbage"))
+            writeFile(db, QByteArray(whole.size(), '\x5a'));
+        else if (damage == QStringLiteral("remove"))
+            QVERIFY(QFile::remove(db));
+        else if (damage == QStringLiteral("pipe"))
             QVERIFY(QFile::remove(db) && ::mkfifo(QFile::encodeName(db).constData(), 0600) == 0);
-        } else {
+        else
             QCOMPARE(onFile(db, damage), QString());
-        }
         writeFile(folder.path(QStringLiteral("SKinds.txt")), "1,2\r\n"); // not read either
         checkStartRefused(folder.folder(), { QStringLiteral("無法開啟帳本資料庫 db1.mdb："), named });
     }
@@ -136,10 +134,7 @@ private Q_SLOTS:
             QCOMPARE(onFile(folder.path(QStringLiteral("db1.mdb")), layout), QString());
             ScriptedBoxes boxes;
             QVERIFY2(startUp() && boxes.texts().isEmpty(), qPrintable(boxes.texts().join(u'|')));
-            QCOMPARE(database_access::Open_Query(QStringLiteral("SELECT a_content FROM data_main WHERE a_date = ?"),
-                         { QStringLiteral("2024-03-02") })
-                         .rows(),
-                QVector<ResultSet::Row>({ { QStringLiteral("公車") } }));
+            QCOMPARE(ledgerContent().filter(QStringLiteral("公車")), QStringList { "QString:公車" });
         }
     }
 
@@ -154,30 +149,22 @@ private Q_SLOTS:
                      QStringLiteral("PRAGMA wal_autocheckpoint = 0; PRAGMA journal_mode = WAL;") + entries, &other),
             QStringLiteral("wal"));
         sqlite3_db_config(other, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, static_cast<int *>(nullptr));
-        try {
-            database_access::Open_DB(QStringLiteral("db1.mdb"));
-            QFAIL("a ledger held in WAL mode by another tool was opened");
-        } catch (const StoreError &error) {
-            QVERIFY2(error.message().contains(QStringLiteral("WAL")) && !database_access::Is_Open(),
-                qPrintable(error.message()));
-        }
+        const QString said = refusal([] { database_access::Open_DB(QStringLiteral("db1.mdb")); });
+        QVERIFY2(said.contains(QStringLiteral("WAL")) && !database_access::Is_Open(), qPrintable(said));
         sqlite3_close(other);
         // What db1.mdb holds without its companions: a copy, read alone.
         const auto alone = [](const char *sql) {
-            QFile::remove(QStringLiteral("alone.mdb"));
-            QFile::copy(QStringLiteral("db1.mdb"), QStringLiteral("alone.mdb"));
+            writeFile(QStringLiteral("alone.mdb"), fileBytes(QStringLiteral("db1.mdb")));
             return onFile(QStringLiteral("alone.mdb"), QString::fromLatin1(sql));
         };
         QVERIFY(QFileInfo(QStringLiteral("db1.mdb-wal")).size() > 0);
         QCOMPARE(alone("SELECT count(*) FROM data_main"), QStringLiteral("0"));
         database_access::Open_DB(QStringLiteral("db1.mdb"));
         // Every commit waits for the disk (FULL is 2), and a write waits a while for another process.
-        QStringList settings;
-        for (const char *pragma : { "synchronous", "journal_mode", "busy_timeout" }) {
-            const ResultSet set = database_access::Open_Query(QStringLiteral("PRAGMA ") + QLatin1String(pragma));
-            settings << set.rows().value(0).value(0).toString();
-        }
-        QCOMPARE(settings, QStringList({ "2", "delete", "3000" }));
+        const QString settings
+            = QStringLiteral("SELECT * FROM pragma_synchronous, pragma_journal_mode, pragma_busy_timeout");
+        QCOMPARE(database_access::Open_Query(settings).rows().value(0),
+            ResultSet::Row({ 2, QStringLiteral("delete"), 3000 }));
         database_access::Exec_SQL(QStringLiteral("INSERT INTO data_note VALUES ('2024-03-01', '晴')"));
         database_access::Close_DB();
         QVERIFY(!QFile::exists(QStringLiteral("db1.mdb-wal")));
@@ -215,20 +202,17 @@ private Q_SLOTS:
         auto w = openEntryWindow();
         testing::retype(w->date_new, QStringLiteral("2024/5/15"));
         QTest::keyClick(w->date_new, Qt::Key_Return);
-        QCOMPARE(w->Label6->text(), QStringLiteral("今天支出 3030元"));
         check window;
         QVERIFY(querywindow::open(window));
         querywindow::runRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"), true);
-        QVERIFY2(
-            window.msg_field->text().contains(QStringLiteral("總支出 : 3075\n")), qPrintable(window.msg_field->text()));
+        QString shown = w->Label6->text() + u'|' + window.msg_field->text();
         querywindow::runYear(window, QStringLiteral("2024"));
-        QVERIFY2(
-            window.msg_field->text().contains(QStringLiteral("年支出: 3075 元")), qPrintable(window.msg_field->text()));
+        shown += window.msg_field->text();
         ModalDriver driver;
-        QString title;
-        driver.next([&](QDialog *dialog) { title = qobject_cast<chart_view *>(dialog)->chartAt(0)->title(); });
+        driver.next([&](QDialog *dialog) { shown += qobject_cast<chart_view *>(dialog)->chartAt(0)->title(); });
         querywindow::press(window.cmd_chart);
-        QVERIFY2(title.contains(QStringLiteral("支出 3075元")), qPrintable(title));
+        for (const char *total : { "今天支出 3030元|", "總支出 : 3075\n", "年支出: 3075 元", "支出 3075元" })
+            QVERIFY2(shown.contains(QString::fromUtf8(total)), qPrintable(shown));
         QCOMPARE(boxes.texts(), QStringList());
     }
 };
