@@ -92,10 +92,13 @@ private Q_SLOTS:
         // Nothing changed: no copy, whatever the file's time says, its copy's very time too.
         // Changed in place with an old time or the newest copy's very time: a copy.
         const QDateTime copied = QFileInfo(kept.last()).lastModified();
-        const QList<std::tuple<const char *, QDateTime, int>> changes
-            = { { "", copied, 2 }, { "", copied.addSecs(5), 2 }, { "", copied.addSecs(-5), 2 },
-                  { "UPDATE data_main SET a_count = 300 WHERE a_key = 2", copied.addSecs(-60), 3 },
-                  { "UPDATE data_main SET a_content = '電費' WHERE a_key = 1", QDateTime(), 4 } };
+        const QList<std::tuple<const char *, QDateTime, int>> changes = {
+            { "", copied, 2 },
+            { "", copied.addSecs(5), 2 },
+            { "", copied.addSecs(-5), 2 },
+            { "UPDATE data_main SET a_count = 300 WHERE a_key = 2", copied.addSecs(-60), 3 },
+            { "UPDATE data_main SET a_content = '電費' WHERE a_key = 1", QDateTime(), 4 },
+        };
         int minutes = 174;
         for (const auto &[sql, time, copies] : changes) {
             Close_DB();

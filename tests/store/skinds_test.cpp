@@ -97,10 +97,16 @@ private Q_SLOTS:
         // A summary kind added or taken away: file before, change (+ adds, - removes), file after
         // ("" when nothing is written).
         QCOMPARE(SKinds_Line({ 9007199254740991, 0, 4 }), QStringLiteral("9007199254740991,0,4"));
-        const QList<std::tuple<QByteArray, int, QByteArray>> changes
-            = { { " 7 , 3\r\n", 12, "12,7,3\r\n" }, { "7,0,3\r\n", 5, "5,7\r\n" }, { "1,2\r\n 7 ,0,3\r\n", 7, "" },
-                  { "7,0,3\r\n", 3, "" }, { "5,7,3,9\r\n", -7, "5,3,9\r\n" }, { "5,3\r\n", -5, " 3 \r\n" },
-                  { " 3 \r\n", -3, "\r\n" }, { "7,4,0,3\r\n", -3, "7,4\r\n" } };
+        const QList<std::tuple<QByteArray, int, QByteArray>> changes = {
+            { " 7 , 3\r\n", 12, "12,7,3\r\n" },
+            { "7,0,3\r\n", 5, "5,7\r\n" },
+            { "1,2\r\n 7 ,0,3\r\n", 7, "" },
+            { "7,0,3\r\n", 3, "" },
+            { "5,7,3,9\r\n", -7, "5,3,9\r\n" },
+            { "5,3\r\n", -5, " 3 \r\n" },
+            { " 3 \r\n", -3, "\r\n" },
+            { "7,4,0,3\r\n", -3, "7,4\r\n" },
+        };
         for (const auto &[before, change, after] : changes) {
             ledger.writeSKinds(before);
             QCOMPARE(change > 0 ? Add_Summary_Kind(change) : (Remove_Summary_Kind(-change), true), !after.isEmpty());

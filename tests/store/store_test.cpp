@@ -89,13 +89,14 @@ private Q_SLOTS:
     {
         TestLedger ledger;
         ledger.addEntry(QStringLiteral("2024-05-01"), 1, 0, QStringLiteral("便當 'x'"), 85, QStringLiteral(""), 1);
-        const QList<std::tuple<QString, QVariantList, QString>> refused
-            = { { QStringLiteral("SELECT * FROM nowhere"), {}, QStringLiteral("no such table: nowhere") },
-                  { QStringLiteral("SELECT ?, ?"), { 1 }, QStringLiteral("Parameter count mismatch") },
-                  { QStringLiteral("SELECT ?"), { 1, 2 }, QStringLiteral("Parameter count mismatch") },
-                  { QStringLiteral("SELECT 1; DELETE FROM data_main"), {}, QStringLiteral("multiple statements") },
-                  { QStringLiteral("SELECT abs(-9223372036854775807 - 1)"), {}, QStringLiteral("integer overflow") },
-                  { QStringLiteral("INSERT INTO kind (nosuch) VALUES (1)"), {}, QStringLiteral("nosuch") } };
+        const QList<std::tuple<QString, QVariantList, QString>> refused = {
+            { QStringLiteral("SELECT * FROM nowhere"), {}, QStringLiteral("no such table: nowhere") },
+            { QStringLiteral("SELECT ?, ?"), { 1 }, QStringLiteral("Parameter count mismatch") },
+            { QStringLiteral("SELECT ?"), { 1, 2 }, QStringLiteral("Parameter count mismatch") },
+            { QStringLiteral("SELECT 1; DELETE FROM data_main"), {}, QStringLiteral("multiple statements") },
+            { QStringLiteral("SELECT abs(-9223372036854775807 - 1)"), {}, QStringLiteral("integer overflow") },
+            { QStringLiteral("INSERT INTO kind (nosuch) VALUES (1)"), {}, QStringLiteral("nosuch") },
+        };
         for (const auto &[sql, values, reason] : refused) {
             const QString said = safety::refusal([&sql, &values] {
                 sql.startsWith(QStringLiteral("INSERT")) ? void(Exec_SQL(sql, values)) : void(Open_Query(sql, values));
@@ -231,11 +232,16 @@ private Q_SLOTS:
         const qint64 food = ledger.addKind(QStringLiteral("餐費"), 1);
         const qint64 fun = ledger.addKind(QStringLiteral("娛樂"), 2);
         const qint64 food2 = ledger.addKind(QStringLiteral("餐費"), 3); // the same name twice
-        const QList<std::tuple<const char *, qint64, int, const char *, const char *>> entries
-            = { { "2021-12-31", fun, 0, "1000", "" }, { "2022-01-31", food, 0, "0.1", "早餐" },
-                  { "2022-01-01", food2, 0, "0.2", "午餐 50%" }, { "2022-01-05", food, 0, "0.005", "早 500" },
-                  { "2022-01-05", food, 0, "123456789012.35", "" }, { "2022-01-15", fun, 0, "-0.3", "電影 早場" },
-                  { "2022-02-01", fun, 1, "5.555", "" }, { "2024-06-15", fun, 0, "7", "" } };
+        const QList<std::tuple<const char *, qint64, int, const char *, const char *>> entries = {
+            { "2021-12-31", fun, 0, "1000", "" },
+            { "2022-01-31", food, 0, "0.1", "早餐" },
+            { "2022-01-01", food2, 0, "0.2", "午餐 50%" },
+            { "2022-01-05", food, 0, "0.005", "早 500" },
+            { "2022-01-05", food, 0, "123456789012.35", "" },
+            { "2022-01-15", fun, 0, "-0.3", "電影 早場" },
+            { "2022-02-01", fun, 1, "5.555", "" },
+            { "2024-06-15", fun, 0, "7", "" },
+        };
         qint64 key = 0;
         for (const auto &[date, kind, inout, amount, content] : entries)
             ledger.addEntry(QString::fromLatin1(date), kind, inout, QString::fromUtf8(content),
