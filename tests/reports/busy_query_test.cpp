@@ -76,10 +76,9 @@ struct Opened
     {
         const qint64 food = ledger.addKind(QStringLiteral("餐費"), 1);
         const qint64 salary = ledger.addKind(QStringLiteral("薪資"), 2);
-        const QString none = QStringLiteral("");
-        ledger.addEntry(QStringLiteral("2024-05-01"), food, 0, QStringLiteral("午餐"), 120.5, none, 1, none);
-        ledger.addEntry(QStringLiteral("2024-05-01"), salary, 1, QStringLiteral("五月薪"), 30000, none, 2, none);
-        ledger.addEntry(QStringLiteral("2024-05-04"), food, 0, QStringLiteral("晚餐"), 80, none, 3, none);
+        ledger.addEntry(QStringLiteral("2024-05-01"), food, 0, QStringLiteral("午餐"), 120.5, {}, 1);
+        ledger.addEntry(QStringLiteral("2024-05-01"), salary, 1, QStringLiteral("五月薪"), 30000, {}, 2);
+        ledger.addEntry(QStringLiteral("2024-05-04"), food, 0, QStringLiteral("晚餐"), 80, {}, 3);
         ledger.writeSKinds("1\r\n");
         testing::showActive(&window);
         runRange(window, QStringLiteral("2024/5/1"), QStringLiteral("2024/5/31"), true);
@@ -162,8 +161,7 @@ private Q_SLOTS:
             [&] {
                 QTRY_COMPARE(database_access::Reader::openConnections(), 1);
                 pending.emplace();
-                const QString none = QStringLiteral("");
-                opened.ledger.addEntry(QStringLiteral("2024-05-02"), 1, 0, QStringLiteral("未存"), 999, none, 4, none);
+                opened.ledger.addEntry(QStringLiteral("2024-05-02"), 1, 0, QStringLiteral("未存"), 999, {}, 4);
             },
             [&] { press(window.chk_month); });
         QVERIFY(pending.has_value());

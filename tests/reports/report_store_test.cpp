@@ -31,8 +31,7 @@ private Q_SLOTS:
                   { "2024-06-01", a, 0, 999 }, { "2024-05-15", b, 0, 7.5 }, { "2024-05-15", c, 0, 999 } };
         qint64 key = 0;
         for (const auto &[date, kind, inout, amount] : entries)
-            ledger.addEntry(QString::fromLatin1(date), kind, inout, QStringLiteral("x"), amount, QStringLiteral(""),
-                ++key, QStringLiteral(""));
+            ledger.addEntry(QString::fromLatin1(date), kind, inout, QStringLiteral("x"), amount, {}, ++key);
 
         const RangeFilter may { QDate(2024, 5, 1), QDate(2024, 5, 31), {}, {} };
         QVERIFY(summaryKindExpenses(may, {}).isEmpty());

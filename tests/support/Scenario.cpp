@@ -278,16 +278,12 @@ void Scenario::setUp(const QStringList &words)
 void Scenario::clickAt(QWidget *widget, int row, Qt::KeyboardModifiers modifiers, bool twice)
 {
     QPoint at = widget->rect().center();
-    if (auto *grid = qobject_cast<DGrid *>(widget)) {
-        if (row == 0) {
-            QHeaderView *header = grid->horizontalHeader();
-            const int col = qMin(4, grid->cols() - 1);
-            const int x = header->sectionViewportPosition(col) + header->sectionSize(col) / 2;
-            QTest::mouseClick(header->viewport(), Qt::LeftButton, modifiers, QPoint(x, header->height() / 2));
-            if (twice)
-                QTest::mouseDClick(header->viewport(), Qt::LeftButton, modifiers, QPoint(x, header->height() / 2));
-            return;
-        }
+    if (auto *grid = qobject_cast<DGrid *>(widget); grid && row == 0) {
+        QHeaderView *header = grid->horizontalHeader();
+        const int col = qMin(4, grid->cols() - 1);
+        widget = header->viewport();
+        at = QPoint(header->sectionViewportPosition(col) + header->sectionSize(col) / 2, header->height() / 2);
+    } else if (grid) {
         const QModelIndex cell = grid->model()->index(row - grid->fixedRows(), qMin(4, grid->cols() - 1));
         grid->scrollTo(cell);
         widget = grid->viewport();
@@ -309,19 +305,11 @@ void Scenario::clickAt(QWidget *widget, int row, Qt::KeyboardModifiers modifiers
 void Scenario::act(const QString &verb, const QStringList &a)
 {
     const auto is = [&verb](const char *name) { return verb == QLatin1String(name); };
-    if (is("activate")) {
-        QWidget *window = find(a.value(0));
-        if (window)
-            window->activateWindow();
-        if (window && !QTest::qWaitForWindowActive(window))
-            fail(a.value(0) + QStringLiteral(" did not become active"));
-    } else if (is("open") && a.value(0) != QLatin1String("other") && !m_makers.contains(a.value(0))) {
+    if (is("open") && a.value(0) != QLatin1String("other") && !m_makers.contains(a.value(0))) {
         fail(QStringLiteral("no window ") + a.value(0));
     } else if (is("open")) {
         m_windows.emplace_back(m_makers.contains(a.value(0)) ? m_makers.value(a.value(0))() : new QDialog);
         testing::showActive(m_windows.back().get());
-    } else if (is("drop")) {
-        m_windows.pop_back();
     } else if (is("timer")) {
         m_timer.start();
     } else if (is("clear-clipboard")) {
@@ -357,9 +345,7 @@ void Scenario::act(const QString &verb, const QStringList &a)
     } else if (is("modal")) {
         m_modalSteps.append(QList<QStringList>());
         m_recording = &m_modalSteps.last();
-        const QString name = a.value(0);
-        const qsizetype which = m_modalSteps.size() - 1;
-        m_modal.next([this, name, which](QDialog *dialog) {
+        m_modal.next([this, name = a.value(0), which = m_modalSteps.size() - 1](QDialog *dialog) {
             if (dialog->objectName() != name)
                 return fail(QStringLiteral("window %1 shown instead of %2").arg(dialog->objectName(), name));
             m_dialogs.append(dialog);
@@ -373,17 +359,13 @@ void Scenario::act(const QString &verb, const QStringList &a)
     } else if (is("fail") && a.value(0) == QLatin1String("off")) {
         Set_Statement_Hook({});
     } else if (is("fail")) {
-        const bool counted = a.size() > 1;
-        auto seen = std::make_shared<int>(0);
-        const int nth = counted ? a.at(0).toInt() : 0;
-        const QString text = a.value(counted ? 1 : 0);
-        Set_Statement_Hook([seen, nth, text](const QString &) {
-            if (nth == 0 || ++*seen == nth)
+        const int nth = a.size() > 1 ? a.at(0).toInt() : 0;
+        Set_Statement_Hook([seen = 0, nth, text = a.value(a.size() - 1)](const QString &) mutable {
+            if (nth == 0 || ++seen == nth)
                 throw StoreError(text);
         });
     } else if (is("watch")) {
-        const QString word = a.value(0);
-        Set_Statement_Hook([this, word](const QString &sql) {
+        Set_Statement_Hook([this, word = a.value(0)](const QString &sql) {
             if (sql.contains(word))
                 m_statements << sql.section(QLatin1Char(' '), 0, 0).toUpper();
         });
@@ -443,8 +425,6 @@ void Scenario::actOn(const QString &verb, const QStringList &a)
     } else if (is("pick")) {
         if (auto *combo = qobject_cast<QComboBox *>(w))
             combo->setCurrentIndex(text.toInt());
-        else if (auto *list = qobject_cast<QListWidget *>(w))
-            list->setCurrentRow(text.toInt());
     } else if (is("menu")) {
         auto *grid = qobject_cast<DGrid *>(w);
         const QString caption = a.value(2);
@@ -534,11 +514,8 @@ void Scenario::check(const QString &what, const QStringList &a)
             = (mark ? QStringLiteral("\uFEFF") : QString()) + QString::fromUtf8(bytes.mid(mark ? 3 : 0));
         return expectEqual(a.value(0), { content }, { a.value(1) });
     }
-    if (is("statements")) {
-        expectEqual(QStringLiteral("statements"), m_statements, a);
-        m_statements.clear();
-        return;
-    }
+    if (is("statements"))
+        return expectEqual(what, std::exchange(m_statements, {}), a);
     if (is("clipboard"))
         return expectEqual(what, { QApplication::clipboard()->text() }, { a.value(0) });
     if (is("cpu-ms-below")) {

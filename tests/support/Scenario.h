@@ -31,7 +31,7 @@
 //   key W KEY...                   keys as QKeySequence names: Return, Tab, Ctrl+Z, Shift+Down
 //   click W [ROW [shift]]          a button; a grid row (0: the header); a list item
 //   dclick W ROW                   double-click a list item
-//   set W TEXT / pick W INDEX      what a program does to a field or a list, without keys
+//   set W TEXT / pick W INDEX      what a program does to a field or a combo box, without keys
 //   focus W                        the focus put on W
 //   menu W ROW CAPTION             right-click a grid row and choose from its menu (fails without it)
 //   answer yes|no|N...             answers to the next questions
@@ -39,7 +39,7 @@
 //   fail [N] TEXT / fail off       the N-th statement from now on (default every) throws TEXT
 //   watch WORD                     record the first word of each statement naming WORD
 //   save-as NAME                   the file dialogs answer NAME in the case's folder ("": cancel)
-//   write NAME TEXT [MODE] / drop / timer / clear-clipboard
+//   write NAME TEXT [MODE] / timer / clear-clipboard
 //   range BEGIN END detail|simple / year YEAR     the query window's range and year reports
 // and the checks:
 //   expect W TEXT                  the text a field, label, list or button shows

@@ -1,7 +1,13 @@
 #include "ui/DGrid.h"
 
 #include "store/ResultSet.h"
+#include "support/ScriptedBoxes.h"
 #include "support/TestSupport.h"
+#include "ui/Guard.h"
+
+#include <QDialog>
+
+#include <stdexcept>
 
 namespace {
 
@@ -153,6 +159,19 @@ private Q_SLOTS:
         s.grid.clearGrid();
         QCOMPARE(s.grid.rows(), 0);
         QVERIFY(!s.grid.valueAt(1, 0).isValid());
+    }
+
+    // Each failure of a guarded command is shown once and the run goes on.
+    void aFailureIsShownAndTheRunGoesOn()
+    {
+        ScriptedBoxes boxes;
+        QDialog window;
+        QVERIFY(!ui::guarded(&window, [] { throw StoreError(QStringLiteral("資料庫錯誤：disk I/O error")); }));
+        QVERIFY(!ui::guarded(&window, [] { throw std::runtime_error("out of range"); }));
+        QCOMPARE(boxes.take(), QStringList({ "資料庫錯誤：disk I/O error", "發生錯誤：out of range" }));
+        int runs = 0;
+        QVERIFY(ui::guarded(&window, [&runs] { ++runs; }));
+        QCOMPARE(runs, 1);
     }
 };
 

@@ -42,16 +42,6 @@ const QList<std::pair<std::function<QWidget *()>, QStringList>> subjects = {
     { [] { return new check; }, { "DGrid", "msg_field" } },
 };
 
-std::unique_ptr<QWidget> shown(const std::function<QWidget *()> &make)
-{
-    std::unique_ptr<QWidget> w(make());
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get()))
-        return nullptr;
-    QTest::qWait(0);
-    return w;
-}
-
 } // namespace
 
 class WindowFitTest : public QObject
@@ -66,8 +56,10 @@ private Q_SLOTS:
     {
         const QRect free = QGuiApplication::primaryScreen()->availableGeometry();
         for (const auto &[make, boxNames] : subjects) {
-            const std::unique_ptr<QWidget> w = shown(make);
-            QVERIFY(w && w->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+            const std::unique_ptr<QWidget> w(make());
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()) && w->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+            QTest::qWait(0);
             QVERIFY(free.contains(w->frameGeometry()));
             const QSize fitted = w->size();
             QMap<QString, QSize> before;
