@@ -247,7 +247,6 @@ void Scenario::setUp(const QStringList &words)
     const QStringList a = words.mid(1);
     try {
         if (verb == QLatin1String("today")) {
-            m_clock.reset();
             m_clock.emplace(QDateTime(QDate::fromString(a.value(0), Qt::ISODate), QTime(10, 30)));
         } else if (verb == QLatin1String("kinds")) {
             for (qsizetype i = 0; i < a.size(); ++i)
