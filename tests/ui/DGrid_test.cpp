@@ -30,10 +30,10 @@ struct ShownGrid
     }
 };
 
-enum class Shown { Text, Value };
+enum class Shown { Text, Value, Colour };
 
 // The whole grid as one text, rows apart by a space: each cell's text or the value showResult
-// left reachable in it ("-" where none), apart by commas.
+// left reachable in it ("-" where none), apart by commas; or its colour (r, g, p for pink, -).
 QString cells(const DGrid &grid, Shown shown = Shown::Text)
 {
     QStringList rows;
@@ -41,10 +41,14 @@ QString cells(const DGrid &grid, Shown shown = Shown::Text)
         QString row;
         for (int c = 0; c < grid.cols(); ++c) {
             const QVariant v = grid.valueAt(r, c);
-            row += (c ? QStringLiteral(",") : QString())
-                + (shown == Shown::Text ? grid.textAt(r, c)
-                        : v.isValid()   ? v.toString()
-                                        : QStringLiteral("-"));
+            const QColor colour = grid.backgroundAt(r, c);
+            if (shown == Shown::Colour)
+                row += !colour.isValid() ? u'-' : colour == Qt::red ? u'r' : colour == Qt::green ? u'g' : u'p';
+            else
+                row += (c ? QStringLiteral(",") : QString())
+                    + (shown == Shown::Text ? grid.textAt(r, c)
+                            : v.isValid()   ? v.toString()
+                                            : QStringLiteral("-"));
         }
         rows << row;
     }
@@ -85,6 +89,34 @@ private Q_SLOTS:
         s.grid.setRowKeys({ 0, 1 });
         s.grid.clearGrid();
         QCOMPARE(s.grid.rowKey(1), 0);
+    }
+
+    // A row's colour goes to every cell of that row and no other, a cell's own colour over it; a
+    // list replaces every earlier colour; rows outside the grid are ignored; new cells start bare.
+    void rowColoursCoverTheirRowAlone()
+    {
+        DGrid grid;
+        grid.setCols(3);
+        grid.setRows(5);
+        grid.setFixedRows(1);
+        const QColor pink(255, 128, 128);
+        grid.gridModel()->setCellBackground(3, 0, Qt::green);
+        grid.setRowBackground(2, pink);
+        QCOMPARE(grid.model()->index(1, 1).data(Qt::BackgroundRole).value<QColor>(), pink);
+        grid.setRowBackgrounds({ 0, pink.rgb(), QColor(Qt::red).rgb(), pink.rgb() });
+        grid.setRow(3);
+        grid.setCol(1);
+        grid.setCellBackColor(Qt::green);
+        grid.setCellBackColor(QColor());
+        grid.setRowBackground(1, Qt::red);
+        grid.setRowBackground(2, QColor());
+        grid.setRowBackground(-1, Qt::green);
+        grid.setRowBackground(5, Qt::green);
+        QCOMPARE(cells(grid, Shown::Colour), QStringLiteral("--- rrr --- p-p ---"));
+        grid.setCols(4);
+        grid.setRows(2);
+        grid.setRows(4);
+        QCOMPARE(cells(grid, Shown::Colour), QStringLiteral("---- rrr- ---- ----"));
     }
 
     void resultCellsActAsTextOnceWritten()
