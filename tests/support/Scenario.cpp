@@ -103,27 +103,11 @@ QString textOf(QWidget *w)
 
 Q_DECLARE_METATYPE(Case)
 
-Scenario::Scenario()
-    : m_ledger(std::make_unique<TestLedger>())
-{
-    m_clock.emplace(QDateTime(QDate(2024, 5, 15), QTime(10, 30)));
-}
-
 Scenario::~Scenario()
 {
     m_windows.clear();
     ui::setSaveFileHook({});
     Set_Statement_Hook({});
-}
-
-void Scenario::window(const QString &name, std::function<QWidget *()> make)
-{
-    m_makers.insert(name, std::move(make));
-}
-
-void Scenario::command(const QString &name, Command run)
-{
-    m_commands.insert(name, std::move(run));
 }
 
 void Scenario::addRows(const char *source)

@@ -63,14 +63,14 @@ class Scenario
 public:
     using Command = std::function<void(Scenario &, const QStringList &args)>;
 
-    Scenario();
+    Scenario() = default;
     ~Scenario();
     Scenario(const Scenario &) = delete;
     Scenario &operator=(const Scenario &) = delete;
 
     // A window `open NAME` makes; and a step a test adds to the vocabulary.
-    void window(const QString &name, std::function<QWidget *()> make);
-    void command(const QString &name, Command run);
+    void window(const QString &name, std::function<QWidget *()> make) { m_makers.insert(name, std::move(make)); }
+    void command(const QString &name, Command run) { m_commands.insert(name, std::move(run)); }
 
     // QTest data rows "file: case" for the *.scenarios.txt files beside source (pass __FILE__).
     static void addRows(const char *source);
@@ -91,8 +91,8 @@ private:
     void check(const QString &what, const QStringList &args);
     void clickAt(QWidget *widget, int row, Qt::KeyboardModifiers modifiers, bool twice);
 
-    std::optional<testing::FixedClock> m_clock;
-    std::unique_ptr<TestLedger> m_ledger;
+    std::optional<testing::FixedClock> m_clock { std::in_place, QDateTime(QDate(2024, 5, 15), QTime(10, 30)) };
+    std::unique_ptr<TestLedger> m_ledger = std::make_unique<TestLedger>();
     ScriptedBoxes m_boxes;
     ModalDriver m_modal;
     QMap<QString, std::function<QWidget *()>> m_makers;
