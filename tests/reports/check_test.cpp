@@ -196,32 +196,6 @@ private Q_SLOTS:
             QVERIFY_THROWS_EXCEPTION(StoreError, sortClause(QString::fromLatin1(unknown), false));
     }
 
-    void summaryKindsSumExpenseOnly()
-    {
-        TestLedger ledger;
-        const qint64 a = ledger.addKind(QStringLiteral("甲"), 1);
-        const qint64 b = ledger.addKind(QStringLiteral("乙"), 2);
-        const qint64 c = ledger.addKind(QStringLiteral("丙"), 3);
-        const qint64 sameName = ledger.addKind(QStringLiteral("甲"), 4);
-        // Income, another name's kind, a day outside the range and a kind not asked for are
-        // not counted; two kinds of one name are summed under it.
-        const QList<std::tuple<const char *, qint64, int, double>> entries
-            = { { "2024-05-01", a, 0, 100 }, { "2024-05-02", a, 1, 999 }, { "2024-05-31", sameName, 0, 50 },
-                  { "2024-06-01", a, 0, 999 }, { "2024-05-15", b, 0, 7.5 }, { "2024-05-15", c, 0, 999 } };
-        qint64 key = 0;
-        for (const auto &[date, kind, inout, amount] : entries)
-            ledger.addEntry(QString::fromLatin1(date), kind, inout, QStringLiteral("x"), amount, {}, ++key);
-
-        const RangeFilter may { QDate(2024, 5, 1), QDate(2024, 5, 31), {}, {} };
-        QVERIFY(summaryKindExpenses(may, {}).isEmpty());
-        QMap<QString, QString> sums;
-        for (const KindExpense &k : summaryKindExpenses(may, { a, b, sameName, a }))
-            sums.insert(k.name, k.sum.text());
-        QCOMPARE(sums,
-            (QMap<QString, QString> {
-                { QStringLiteral("甲"), QStringLiteral("150") }, { QStringLiteral("乙"), QStringLiteral("7.5") } }));
-    }
-
     // The query window's statements reach a range's entries through the date index. A plan that
     // walks every entry of a kind, or the whole table, is quick in a small test ledger and takes a
     // large part of a second in a ledger of decades, so the plan itself is what is checked.
