@@ -540,16 +540,14 @@ void Scenario::check(const QString &what, const QStringList &a)
         for (int i = 0; w->isVisible() && i < (list ? list->count() : combo ? combo->count() : 0); ++i)
             items << (list ? list->item(i)->text() : combo->itemText(i));
         expectEqual(QStringLiteral("items"), items, rest);
-    } else if (is("row") && grid) {
+    } else if ((is("row") || is("column")) && grid) {
+        // A row's cells after the fixed columns, or a column's after the fixed rows.
+        const bool row = is("row");
+        const int at = rest.value(0).toInt();
         QStringList cells;
-        for (int c = grid->fixedCols(); c < grid->cols(); ++c)
-            cells << grid->textAt(rest.value(0).toInt(), c);
-        expectEqual(QStringLiteral("row ") + rest.value(0), cells, rest.mid(1));
-    } else if (is("column") && grid) {
-        QStringList cells;
-        for (int r = grid->fixedRows(); r < grid->rows(); ++r)
-            cells << grid->textAt(r, rest.value(0).toInt());
-        expectEqual(QStringLiteral("column ") + rest.value(0), cells, rest.mid(1));
+        for (int i = row ? grid->fixedCols() : grid->fixedRows(); i < (row ? grid->cols() : grid->rows()); ++i)
+            cells << (row ? grid->textAt(at, i) : grid->textAt(i, at));
+        expectEqual(what + QLatin1Char(' ') + rest.value(0), cells, rest.mid(1));
     } else if (what.endsWith(QLatin1String(".checked"))) {
         auto *button = qobject_cast<QAbstractButton *>(w);
         expectEqual(what, { QString::fromLatin1(button && button->isChecked() ? "yes" : "no") }, a);
