@@ -459,13 +459,10 @@ void Scenario::check(const QString &what, const QStringList &a)
         return expectEqual(QStringLiteral("boxes"), shownTexts, expected);
     }
     if (is("entries") || is("notes")) {
-        const QString columns = is("notes")    ? QStringLiteral("a_date, a_note")
-            : a.value(0) == QLatin1String("*") ? QStringLiteral("*")
-                                               : a.value(0);
-        const QString order
-            = is("notes") ? QStringLiteral("data_note ORDER BY a_date") : QStringLiteral("data_main ORDER BY a_key");
+        const QString columnsFrom = is("notes") ? QStringLiteral("a_date, a_note FROM data_note ORDER BY a_date")
+                                                : a.value(0) + QStringLiteral(" FROM data_main ORDER BY a_key");
         return check(QStringLiteral("sql"),
-            QStringList { QStringLiteral("SELECT %1 FROM %2").arg(columns, order) } + a.mid(is("notes") ? 0 : 1));
+            QStringList { QStringLiteral("SELECT ") + columnsFrom } + a.mid(is("notes") ? 0 : 1));
     }
     if (is("sql")) {
         QStringList rows;
