@@ -26,14 +26,6 @@
 
 namespace {
 
-bool isDirectory(int fd)
-{
-    struct stat st
-    {
-    };
-    return ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 QString run(const QString &tool, const QStringList &arguments)
 {
     QProcess process;
@@ -109,7 +101,10 @@ private Q_SLOTS:
                 return SyncedFile::setSyncCall({});
             const bool onFolder = a.value(0) == QLatin1String("folder");
             SyncedFile::setSyncCall([onFolder](int fd) {
-                if (isDirectory(fd) != onFolder)
+                struct stat st
+                {
+                };
+                if ((::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) != onFolder)
                     return 0;
                 errno = EIO;
                 return -1;

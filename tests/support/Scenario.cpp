@@ -103,27 +103,11 @@ QString textOf(QWidget *w)
 
 Q_DECLARE_METATYPE(Case)
 
-Scenario::Scenario()
-    : m_ledger(std::make_unique<TestLedger>())
-{
-    m_clock.emplace(QDateTime(QDate(2024, 5, 15), QTime(10, 30)));
-}
-
 Scenario::~Scenario()
 {
     m_windows.clear();
     ui::setSaveFileHook({});
     Set_Statement_Hook({});
-}
-
-void Scenario::window(const QString &name, std::function<QWidget *()> make)
-{
-    m_makers.insert(name, std::move(make));
-}
-
-void Scenario::command(const QString &name, Command run)
-{
-    m_commands.insert(name, std::move(run));
 }
 
 void Scenario::addRows(const char *source)
@@ -247,7 +231,6 @@ void Scenario::setUp(const QStringList &words)
     const QStringList a = words.mid(1);
     try {
         if (verb == QLatin1String("today")) {
-            m_clock.reset();
             m_clock.emplace(QDateTime(QDate::fromString(a.value(0), Qt::ISODate), QTime(10, 30)));
         } else if (verb == QLatin1String("kinds")) {
             for (qsizetype i = 0; i < a.size(); ++i)
@@ -278,16 +261,12 @@ void Scenario::setUp(const QStringList &words)
 void Scenario::clickAt(QWidget *widget, int row, Qt::KeyboardModifiers modifiers, bool twice)
 {
     QPoint at = widget->rect().center();
-    if (auto *grid = qobject_cast<DGrid *>(widget)) {
-        if (row == 0) {
-            QHeaderView *header = grid->horizontalHeader();
-            const int col = qMin(4, grid->cols() - 1);
-            const int x = header->sectionViewportPosition(col) + header->sectionSize(col) / 2;
-            QTest::mouseClick(header->viewport(), Qt::LeftButton, modifiers, QPoint(x, header->height() / 2));
-            if (twice)
-                QTest::mouseDClick(header->viewport(), Qt::LeftButton, modifiers, QPoint(x, header->height() / 2));
-            return;
-        }
+    if (auto *grid = qobject_cast<DGrid *>(widget); grid && row == 0) {
+        QHeaderView *header = grid->horizontalHeader();
+        const int col = qMin(4, grid->cols() - 1);
+        widget = header->viewport();
+        at = QPoint(header->sectionViewportPosition(col) + header->sectionSize(col) / 2, header->height() / 2);
+    } else if (grid) {
         const QModelIndex cell = grid->model()->index(row - grid->fixedRows(), qMin(4, grid->cols() - 1));
         grid->scrollTo(cell);
         widget = grid->viewport();
@@ -309,19 +288,11 @@ void Scenario::clickAt(QWidget *widget, int row, Qt::KeyboardModifiers modifiers
 void Scenario::act(const QString &verb, const QStringList &a)
 {
     const auto is = [&verb](const char *name) { return verb == QLatin1String(name); };
-    if (is("activate")) {
-        QWidget *window = find(a.value(0));
-        if (window)
-            window->activateWindow();
-        if (window && !QTest::qWaitForWindowActive(window))
-            fail(a.value(0) + QStringLiteral(" did not become active"));
-    } else if (is("open") && a.value(0) != QLatin1String("other") && !m_makers.contains(a.value(0))) {
+    if (is("open") && a.value(0) != QLatin1String("other") && !m_makers.contains(a.value(0))) {
         fail(QStringLiteral("no window ") + a.value(0));
     } else if (is("open")) {
         m_windows.emplace_back(m_makers.contains(a.value(0)) ? m_makers.value(a.value(0))() : new QDialog);
         testing::showActive(m_windows.back().get());
-    } else if (is("drop")) {
-        m_windows.pop_back();
     } else if (is("timer")) {
         m_timer.start();
     } else if (is("clear-clipboard")) {
@@ -357,9 +328,7 @@ void Scenario::act(const QString &verb, const QStringList &a)
     } else if (is("modal")) {
         m_modalSteps.append(QList<QStringList>());
         m_recording = &m_modalSteps.last();
-        const QString name = a.value(0);
-        const qsizetype which = m_modalSteps.size() - 1;
-        m_modal.next([this, name, which](QDialog *dialog) {
+        m_modal.next([this, name = a.value(0), which = m_modalSteps.size() - 1](QDialog *dialog) {
             if (dialog->objectName() != name)
                 return fail(QStringLiteral("window %1 shown instead of %2").arg(dialog->objectName(), name));
             m_dialogs.append(dialog);
@@ -373,17 +342,13 @@ void Scenario::act(const QString &verb, const QStringList &a)
     } else if (is("fail") && a.value(0) == QLatin1String("off")) {
         Set_Statement_Hook({});
     } else if (is("fail")) {
-        const bool counted = a.size() > 1;
-        auto seen = std::make_shared<int>(0);
-        const int nth = counted ? a.at(0).toInt() : 0;
-        const QString text = a.value(counted ? 1 : 0);
-        Set_Statement_Hook([seen, nth, text](const QString &) {
-            if (nth == 0 || ++*seen == nth)
+        const int nth = a.size() > 1 ? a.at(0).toInt() : 0;
+        Set_Statement_Hook([seen = 0, nth, text = a.value(a.size() - 1)](const QString &) mutable {
+            if (nth == 0 || ++seen == nth)
                 throw StoreError(text);
         });
     } else if (is("watch")) {
-        const QString word = a.value(0);
-        Set_Statement_Hook([this, word](const QString &sql) {
+        Set_Statement_Hook([this, word = a.value(0)](const QString &sql) {
             if (sql.contains(word))
                 m_statements << sql.section(QLatin1Char(' '), 0, 0).toUpper();
         });
@@ -443,8 +408,6 @@ void Scenario::actOn(const QString &verb, const QStringList &a)
     } else if (is("pick")) {
         if (auto *combo = qobject_cast<QComboBox *>(w))
             combo->setCurrentIndex(text.toInt());
-        else if (auto *list = qobject_cast<QListWidget *>(w))
-            list->setCurrentRow(text.toInt());
     } else if (is("menu")) {
         auto *grid = qobject_cast<DGrid *>(w);
         const QString caption = a.value(2);
@@ -496,13 +459,10 @@ void Scenario::check(const QString &what, const QStringList &a)
         return expectEqual(QStringLiteral("boxes"), shownTexts, expected);
     }
     if (is("entries") || is("notes")) {
-        const QString columns = is("notes")    ? QStringLiteral("a_date, a_note")
-            : a.value(0) == QLatin1String("*") ? QStringLiteral("*")
-                                               : a.value(0);
-        const QString order
-            = is("notes") ? QStringLiteral("data_note ORDER BY a_date") : QStringLiteral("data_main ORDER BY a_key");
+        const QString columnsFrom = is("notes") ? QStringLiteral("a_date, a_note FROM data_note ORDER BY a_date")
+                                                : a.value(0) + QStringLiteral(" FROM data_main ORDER BY a_key");
         return check(QStringLiteral("sql"),
-            QStringList { QStringLiteral("SELECT %1 FROM %2").arg(columns, order) } + a.mid(is("notes") ? 0 : 1));
+            QStringList { QStringLiteral("SELECT ") + columnsFrom } + a.mid(is("notes") ? 0 : 1));
     }
     if (is("sql")) {
         QStringList rows;
@@ -534,11 +494,8 @@ void Scenario::check(const QString &what, const QStringList &a)
             = (mark ? QStringLiteral("\uFEFF") : QString()) + QString::fromUtf8(bytes.mid(mark ? 3 : 0));
         return expectEqual(a.value(0), { content }, { a.value(1) });
     }
-    if (is("statements")) {
-        expectEqual(QStringLiteral("statements"), m_statements, a);
-        m_statements.clear();
-        return;
-    }
+    if (is("statements"))
+        return expectEqual(what, std::exchange(m_statements, {}), a);
     if (is("clipboard"))
         return expectEqual(what, { QApplication::clipboard()->text() }, { a.value(0) });
     if (is("cpu-ms-below")) {
@@ -580,16 +537,14 @@ void Scenario::check(const QString &what, const QStringList &a)
         for (int i = 0; w->isVisible() && i < (list ? list->count() : combo ? combo->count() : 0); ++i)
             items << (list ? list->item(i)->text() : combo->itemText(i));
         expectEqual(QStringLiteral("items"), items, rest);
-    } else if (is("row") && grid) {
+    } else if ((is("row") || is("column")) && grid) {
+        // A row's cells after the fixed columns, or a column's after the fixed rows.
+        const bool row = is("row");
+        const int at = rest.value(0).toInt();
         QStringList cells;
-        for (int c = grid->fixedCols(); c < grid->cols(); ++c)
-            cells << grid->textAt(rest.value(0).toInt(), c);
-        expectEqual(QStringLiteral("row ") + rest.value(0), cells, rest.mid(1));
-    } else if (is("column") && grid) {
-        QStringList cells;
-        for (int r = grid->fixedRows(); r < grid->rows(); ++r)
-            cells << grid->textAt(r, rest.value(0).toInt());
-        expectEqual(QStringLiteral("column ") + rest.value(0), cells, rest.mid(1));
+        for (int i = row ? grid->fixedCols() : grid->fixedRows(); i < (row ? grid->cols() : grid->rows()); ++i)
+            cells << (row ? grid->textAt(at, i) : grid->textAt(i, at));
+        expectEqual(what + QLatin1Char(' ') + rest.value(0), cells, rest.mid(1));
     } else if (what.endsWith(QLatin1String(".checked"))) {
         auto *button = qobject_cast<QAbstractButton *>(w);
         expectEqual(what, { QString::fromLatin1(button && button->isChecked() ? "yes" : "no") }, a);

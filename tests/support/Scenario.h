@@ -31,7 +31,7 @@
 //   key W KEY...                   keys as QKeySequence names: Return, Tab, Ctrl+Z, Shift+Down
 //   click W [ROW [shift]]          a button; a grid row (0: the header); a list item
 //   dclick W ROW                   double-click a list item
-//   set W TEXT / pick W INDEX      what a program does to a field or a list, without keys
+//   set W TEXT / pick W INDEX      what a program does to a field or a combo box, without keys
 //   focus W                        the focus put on W
 //   menu W ROW CAPTION             right-click a grid row and choose from its menu (fails without it)
 //   answer yes|no|N...             answers to the next questions
@@ -39,7 +39,7 @@
 //   fail [N] TEXT / fail off       the N-th statement from now on (default every) throws TEXT
 //   watch WORD                     record the first word of each statement naming WORD
 //   save-as NAME                   the file dialogs answer NAME in the case's folder ("": cancel)
-//   write NAME TEXT [MODE] / drop / timer / clear-clipboard
+//   write NAME TEXT [MODE] / timer / clear-clipboard
 //   range BEGIN END detail|simple / year YEAR     the query window's range and year reports
 // and the checks:
 //   expect W TEXT                  the text a field, label, list or button shows
@@ -63,14 +63,14 @@ class Scenario
 public:
     using Command = std::function<void(Scenario &, const QStringList &args)>;
 
-    Scenario();
+    Scenario() = default;
     ~Scenario();
     Scenario(const Scenario &) = delete;
     Scenario &operator=(const Scenario &) = delete;
 
     // A window `open NAME` makes; and a step a test adds to the vocabulary.
-    void window(const QString &name, std::function<QWidget *()> make);
-    void command(const QString &name, Command run);
+    void window(const QString &name, std::function<QWidget *()> make) { m_makers.insert(name, std::move(make)); }
+    void command(const QString &name, Command run) { m_commands.insert(name, std::move(run)); }
 
     // QTest data rows "file: case" for the *.scenarios.txt files beside source (pass __FILE__).
     static void addRows(const char *source);
@@ -91,8 +91,8 @@ private:
     void check(const QString &what, const QStringList &args);
     void clickAt(QWidget *widget, int row, Qt::KeyboardModifiers modifiers, bool twice);
 
-    std::optional<testing::FixedClock> m_clock;
-    std::unique_ptr<TestLedger> m_ledger;
+    std::optional<testing::FixedClock> m_clock { std::in_place, QDateTime(QDate(2024, 5, 15), QTime(10, 30)) };
+    std::unique_ptr<TestLedger> m_ledger = std::make_unique<TestLedger>();
     ScriptedBoxes m_boxes;
     ModalDriver m_modal;
     QMap<QString, std::function<QWidget *()>> m_makers;

@@ -30,7 +30,5 @@ void ScriptedBoxes::answer(bool yes)
 
 QStringList ScriptedBoxes::take()
 {
-    QStringList out;
-    out.swap(m_texts);
-    return out;
+    return std::exchange(m_texts, {});
 }
