@@ -242,11 +242,10 @@ class Table:
         # numbers have gaps; it rewrites no row, so an old row still holds a deleted
         # column and lacks an added one (its column count is smaller than their number).
         history = layout.get("history", {})
-        self.dropped = history.get("dropped", [])
         self.added = set(history.get("added", []))
         self.old_rows = history.get("old_rows", 0)
         every = [dict(c, num=c.get("num", n)) for n, c in enumerate(layout["columns"])]
-        every += [dict(c, gone=True) for c in self.dropped]
+        every += [dict(c, gone=True) for c in history.get("dropped", [])]
         fixed_off = var_idx = 0
         for c in sorted(every, key=lambda c: c["num"]):
             ctype = c["type"]

@@ -66,10 +66,6 @@ def case_duplicate_key():
     return edited(2, "a_key", {5: key, 20: key}, "three entries share a_key %d (rows 4, 6 and 21)" % key)
 
 
-def case_key_zero():
-    return edited(3, "a_key", {10: 0}, "one entry (row 11) has a_key 0, left over from a move")
-
-
 def case_dates_out_of_range():
     odd = ["1899-12-29", "1899-12-30", "1800-01-01", "1753-01-01", "9999-12-31", "2100-02-28",
            "2024-02-29 23:59:59.700", "2024-03-01 12:30:00", -700000.0, 3000000.0]
@@ -182,7 +178,7 @@ def with_options(seed, options, what):
 
 def key_zero_with(change, what):
     # The key_zero ledger with one thing more that no import can bring over as it is.
-    s, _ = case_key_zero()
+    s, _ = CASES["key_zero"]()
     change({t["name"]: t for t in s["tables"]})
     return s, what
 
@@ -202,7 +198,8 @@ def ledger(what, **kw):
 BOOK = {"name": "contacts", "columns": [{"name": "name", "type": "text"}], "rows": [["王小明"]]}
 
 CASES = {
-    "nulls": case_nulls, "duplicate_key": case_duplicate_key, "key_zero": case_key_zero,
+    "nulls": case_nulls, "duplicate_key": case_duplicate_key,
+    "key_zero": lambda: edited(3, "a_key", {10: 0}, "one entry (row 11) has a_key 0, left over from a move"),
     "vanished_kind": lambda: edited(4, "a_kind", {0: 2, 1: 15, 2: 999},
                                     "entries of kinds 2, 15 and 999, which are not in kind", (2, 15)),
     "dates_out_of_range": case_dates_out_of_range,
