@@ -100,14 +100,12 @@ void compareWithLayout(const QString &path)
     const QJsonObject layout = jetcases::layoutOf(path);
     QVERIFY2(!layout.isEmpty(), qPrintable(path));
     const JetDatabase db = JetDatabase::fromFile(path);
-    QStringList names = db.tableNames(), wanted;
-    for (const QJsonValue &t : layout.value(u"tables"_s).toArray())
-        wanted << t.toObject().value(u"name"_s).toString();
-    names.sort();
-    wanted.sort();
-    QCOMPARE(names, wanted);
-    for (const QString &name : wanted) {
-        const QJsonObject want = jetcases::tableOf(layout, name);
+    // As many tables as written, each found by its name.
+    const QJsonArray tables = layout.value(u"tables"_s).toArray();
+    QCOMPARE(db.tableNames().size(), tables.size());
+    for (const QJsonValue &table : tables) {
+        const QJsonObject want = table.toObject();
+        const QString name = want.value(u"name"_s).toString();
         const JetTableDef def = db.table(name);
         const QJsonArray columns = want.value(u"columns"_s).toArray();
         const QJsonArray wantRows = want.value(u"rows"_s).toArray();
