@@ -270,7 +270,6 @@ class Table:
         # row index -> how many times it moved
         self.moved = dict([(i, 1) for i in layout.get("moved_rows", [])]
                           + [(i, 2) for i in layout.get("moved_twice", [])])
-        self.has_auto = any(c["type"] == "autonumber" for c in self.columns)
         self.autonumber = max([r[i] for i, c in enumerate(self.columns) if c["type"] == "autonumber"
                                for r in self.rows if r[i] is not None] + [0])
 
@@ -323,7 +322,7 @@ class Table:
 
     def tdef(self, num_rows, used_map, free_map, system=False):
         # The table definition page.
-        auto = self.has_auto
+        auto = any(c["type"] == "autonumber" for c in self.columns)
         body = bytearray(struct.pack("<IIII", 0, 0, num_rows, self.autonumber + 1 if self.autonumber or auto else 0))
         # (length, filled below; unknown; rows; next autonumber), a flag, the autonumber of
         # complex columns (4) and 8 unknown bytes, the table type
@@ -485,7 +484,6 @@ def lay_out(t, f, overflow, tdef_page=None):
             if slot[2] is not None:
                 t.scan_order.append(slot[2])
         f[n] = data_page([slot[0] for slot in group], tdef_page, [slot[1] for slot in group])
-    lval.flush()
     return t, tdef_page, [n for n, _ in pages]
 
 
@@ -493,14 +491,11 @@ def row_order(live, dead):
     # The order rows take on the pages: deleted rows spread evenly among the
     # live ones, so a reader must look at each offset's flag.  Returns the rows
     # and, for each, whether it is deleted.
-    ordered, di = [], 0
-    step = max(1, len(live) // (len(dead) + 1)) if dead else 0
-    for i, r in enumerate(live):
-        if di < len(dead) and i == step * (di + 1) - 1:
-            ordered.append(dead[di])
-            di += 1
-        ordered.append(r)
-    return ordered + dead[di:]
+    # Deleted row k goes just before live row step * (k + 1) - 1; those past the end, last.
+    step = max(1, len(live) // (len(dead) + 1))
+    before = {step * (k + 1) - 1: d for k, d in enumerate(dead)}
+    ordered = [slot for i, r in enumerate(live) for slot in ([before.pop(i)] if i in before else []) + [r]]
+    return ordered + list(before.values())
 
 
 class LongValues:
@@ -516,18 +511,15 @@ class LongValues:
         self.rows = []
 
     def _put(self, data):
+        # Puts a row on the current page (a new one when it is full or closed), which is
+        # written again with each row.
         used = DATA_HEAD + sum(len(r) + 2 for r in self.rows)
         if self.page is None or used + len(data) + 2 > PAGE or len(self.rows) >= MAX_ROWS_PER_PAGE:
-            self.flush()
             self.page = self.f.new_page()
             self.rows = []
         self.rows.append(data)
+        self.f[self.page] = data_page(self.rows, 0, lval=True)
         return (self.page << 8) | (len(self.rows) - 1)
-
-    def flush(self, close=False):
-        if self.page is not None:
-            self.f[self.page] = data_page(self.rows, 0, lval=True)
-        self.page = None if close else self.page
 
     def store(self, enc):
         if len(enc) <= self.ROOM:
@@ -535,7 +527,7 @@ class LongValues:
         # Chain: parts are written last to first so each knows its successor.
         part, nxt = self.ROOM - 4, 0
         for c in reversed([enc[i:i + part] for i in range(0, len(enc), part)]):
-            self.flush(close=True)
+            self.page = None
             nxt = self._put(struct.pack("<I", nxt) + c)
-        self.flush(close=True)
+        self.page = None
         return struct.pack("<II", len(enc), nxt) + bytes(4)

@@ -155,10 +155,8 @@ def case_column_history():
 def case_wide():
     s = small(18, entries=20)
     types = ["long", "text", "double", "datetime", "memo", "currency", "int", "bool", "byte", "single"]
-    cols = [{"name": "欄位第%02d號_%s" % (i, types[i % 10]), "type": types[i % 10]} for i in range(90)]
-    for c in cols:
-        if c["type"] == "text":
-            c["size"] = 20
+    cols = [dict(name="欄位第%02d號_%s" % (i, t), type=t, **({"size": 20} if t == "text" else {}))
+            for i, t in enumerate(types * 9)]
     values = {"long": 123456, "text": "文字", "double": 0.5, "datetime": "2024-05-01", "memo": "備註",
               "currency": "1.2345", "int": -7, "bool": True, "byte": 200, "single": 2.5}
     rows = [[values[c["type"]] if (r + i) % 7 else (False if c["type"] == "bool" else None)
