@@ -32,9 +32,7 @@ namespace {
 
 QByteArray accessHeader(const char *engine, char version)
 {
-    QByteArray page(4096, '\0');
-    page.replace(0, 4, QByteArray("\x00\x01\x00\x00", 4));
-    page.replace(4, int(qstrlen(engine)), engine);
+    QByteArray page = (QByteArray("\x00\x01\x00\x00", 4) + engine).leftJustified(4096, '\0');
     page[0x14] = version;
     for (int i = 0x100; i < page.size(); ++i)
         page[i] = char(i * 7); // bytes that must come through every refusal unchanged
