@@ -193,11 +193,10 @@ def fixed_bytes(ctype, value, col):
 
 # ---- pages --------------------------------------------------------------
 
-class File(list):
-    # The pages of the file being written, as bytearrays.
-    def new_page(self):
-        self.append(bytearray(PAGE))
-        return len(self) - 1
+def new_page(f):
+    # Adds an empty page to f, the pages of the file being written; its number.
+    f.append(bytearray(PAGE))
+    return len(f) - 1
 
 
 def data_page(rows, owner, flags=(), lval=False):
@@ -355,7 +354,7 @@ class Table:
         body = self.tdef(num_rows, used_map, free_map, system)
         room = PAGE - 8
         chunks = [body[i:i + room] for i in range(0, len(body), room)]
-        numbers = [first] + [f.new_page() for _ in chunks[1:]]
+        numbers = [first] + [new_page(f) for _ in chunks[1:]]
         for k, chunk in enumerate(chunks):
             head = b"\x02\x01" + struct.pack("<HI", room - len(chunk), numbers[k + 1] if k + 1 < len(numbers) else 0)
             f[numbers[k]] = bytearray((head + chunk).ljust(PAGE, b"\0"))
@@ -376,7 +375,7 @@ def usage_map(pages, f):
     for p in sorted(pages):
         k = p // MAP_PAGE_BITS
         if not ptrs[k]:
-            ptrs[k] = f.new_page()
+            ptrs[k] = new_page(f)
             f[ptrs[k]][0:2] = b"\x05\x01"
         bit = p - k * MAP_PAGE_BITS
         f[ptrs[k]][4 + bit // 8] |= 1 << (bit % 8)
@@ -414,7 +413,7 @@ def write_mdb(path, tables, options=None):
             out.write(header_page(options, PAGE_JET3) + bytes(PAGE_JET3 * 3))
         return {}
     overflow = options.get("memo_overflow", False)
-    f = File(bytearray(PAGE) for _ in range(3))    # the header, the usage maps, the catalogue's definition
+    f = [bytearray(PAGE) for _ in range(3)]    # the header, the usage maps, the catalogue's definition
     map_rows = [NO_PAGES]   # global map, unused
 
     # Reserve the pages of every table first; the catalogue rows need them.
@@ -442,7 +441,7 @@ def lay_out(t, f, overflow, tdef_page=None):
     # Writes the data and long-value pages of a table; returns the table, its
     # definition page (written later, once the usage maps are known) and the
     # list of its data pages.
-    tdef_page = f.new_page() if tdef_page is None else tdef_page
+    tdef_page = new_page(f) if tdef_page is None else tdef_page
     lval = LongValues(f)
 
     def memo_out(col, enc):
@@ -471,7 +470,7 @@ def lay_out(t, f, overflow, tdef_page=None):
         freed = [[live[i][0], DELETED, None, None]] if t.moved[i] == 2 else []
         elsewhere += freed + [[live[i][0], MOVED_HERE, i, None, ("moved", i)]]
     elsewhere += [[b, DELETED, None, None, ("gone", j)] for j, b in enumerate(gone)]
-    pages = [(f.new_page(), group) for group in pack_rows(ordered) + pack_rows(elsewhere)]
+    pages = [(new_page(f), group) for group in pack_rows(ordered) + pack_rows(elsewhere)]
     places = {slot[4]: (n << 8) | k for n, group in pages for k, slot in enumerate(group) if len(slot) == 5}
     # A slot a row moved away from keeps the row's old bytes behind the pointer:
     #   0  4  page of the new place << 8 | its row number on that page
@@ -515,7 +514,7 @@ class LongValues:
         # written again with each row.
         used = DATA_HEAD + sum(len(r) + 2 for r in self.rows)
         if self.page is None or used + len(data) + 2 > PAGE or len(self.rows) >= MAX_ROWS_PER_PAGE:
-            self.page = self.f.new_page()
+            self.page = new_page(self.f)
             self.rows = []
         self.rows.append(data)
         self.f[self.page] = data_page(self.rows, 0, lval=True)
