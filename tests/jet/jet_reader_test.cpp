@@ -110,8 +110,7 @@ void compareWithLayout(const QString &path)
         const QJsonArray columns = want.value(u"columns"_s).toArray();
         const QJsonArray wantRows = want.value(u"rows"_s).toArray();
         const QList<JetRow> rows = db.readRows(def);
-        QCOMPARE(def.columns.size(), columns.size());
-        QCOMPARE(rows.size(), wantRows.size());
+        QCOMPARE(std::pair(def.columns.size(), rows.size()), std::pair(columns.size(), wantRows.size()));
         for (int r = 0; r < rows.size(); ++r)
             for (int c = 0; c < columns.size(); ++c) {
                 const QString where = u"%1 row %2 %3: "_s.arg(name).arg(r + 1).arg(def.columns[c].name);
@@ -119,18 +118,6 @@ void compareWithLayout(const QString &path)
                 QCOMPARE(where + shown(rows[r][c]), where + expected(wantRows[r].toArray()[c], columns[c].toObject()));
             }
     }
-}
-
-QString refusal(const QByteArray &bytes)
-{
-    try {
-        const JetDatabase db(bytes);
-        for (const QString &name : db.tableNames())
-            db.readRows(db.table(name));
-    } catch (const JetError &error) {
-        return error.message();
-    }
-    return {};
 }
 
 std::uint32_t at(const QByteArray &bytes, qsizetype offset, int size = 2)
@@ -229,8 +216,14 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, says);
-        const QString message = refusal(bytes);
-        QVERIFY2(message.contains(says), qPrintable(message));
+        try {
+            const JetDatabase db(bytes);
+            for (const QString &name : db.tableNames())
+                db.readRows(db.table(name));
+            QFAIL("every table read");
+        } catch (const JetError &error) {
+            QVERIFY2(error.message().contains(says), qPrintable(error.message()));
+        }
     }
 
 private:
