@@ -193,11 +193,10 @@ def fixed_bytes(ctype, value, col):
 
 # ---- pages --------------------------------------------------------------
 
-class File(list):
-    # The pages of the file being written, as bytearrays.
-    def new_page(self):
-        self.append(bytearray(PAGE))
-        return len(self) - 1
+def new_page(f):
+    # Adds an empty page to f, the pages of the file being written; its number.
+    f.append(bytearray(PAGE))
+    return len(f) - 1
 
 
 def data_page(rows, owner, flags=(), lval=False):
@@ -242,11 +241,10 @@ class Table:
         # numbers have gaps; it rewrites no row, so an old row still holds a deleted
         # column and lacks an added one (its column count is smaller than their number).
         history = layout.get("history", {})
-        self.dropped = history.get("dropped", [])
         self.added = set(history.get("added", []))
         self.old_rows = history.get("old_rows", 0)
         every = [dict(c, num=c.get("num", n)) for n, c in enumerate(layout["columns"])]
-        every += [dict(c, gone=True) for c in self.dropped]
+        every += [dict(c, gone=True) for c in history.get("dropped", [])]
         fixed_off = var_idx = 0
         for c in sorted(every, key=lambda c: c["num"]):
             ctype = c["type"]
@@ -271,7 +269,6 @@ class Table:
         # row index -> how many times it moved
         self.moved = dict([(i, 1) for i in layout.get("moved_rows", [])]
                           + [(i, 2) for i in layout.get("moved_twice", [])])
-        self.has_auto = any(c["type"] == "autonumber" for c in self.columns)
         self.autonumber = max([r[i] for i, c in enumerate(self.columns) if c["type"] == "autonumber"
                                for r in self.rows if r[i] is not None] + [0])
 
@@ -324,7 +321,7 @@ class Table:
 
     def tdef(self, num_rows, used_map, free_map, system=False):
         # The table definition page.
-        auto = self.has_auto
+        auto = any(c["type"] == "autonumber" for c in self.columns)
         body = bytearray(struct.pack("<IIII", 0, 0, num_rows, self.autonumber + 1 if self.autonumber or auto else 0))
         # (length, filled below; unknown; rows; next autonumber), a flag, the autonumber of
         # complex columns (4) and 8 unknown bytes, the table type
@@ -357,7 +354,7 @@ class Table:
         body = self.tdef(num_rows, used_map, free_map, system)
         room = PAGE - 8
         chunks = [body[i:i + room] for i in range(0, len(body), room)]
-        numbers = [first] + [f.new_page() for _ in chunks[1:]]
+        numbers = [first] + [new_page(f) for _ in chunks[1:]]
         for k, chunk in enumerate(chunks):
             head = b"\x02\x01" + struct.pack("<HI", room - len(chunk), numbers[k + 1] if k + 1 < len(numbers) else 0)
             f[numbers[k]] = bytearray((head + chunk).ljust(PAGE, b"\0"))
@@ -378,7 +375,7 @@ def usage_map(pages, f):
     for p in sorted(pages):
         k = p // MAP_PAGE_BITS
         if not ptrs[k]:
-            ptrs[k] = f.new_page()
+            ptrs[k] = new_page(f)
             f[ptrs[k]][0:2] = b"\x05\x01"
         bit = p - k * MAP_PAGE_BITS
         f[ptrs[k]][4 + bit // 8] |= 1 << (bit % 8)
@@ -416,7 +413,7 @@ def write_mdb(path, tables, options=None):
             out.write(header_page(options, PAGE_JET3) + bytes(PAGE_JET3 * 3))
         return {}
     overflow = options.get("memo_overflow", False)
-    f = File(bytearray(PAGE) for _ in range(3))    # the header, the usage maps, the catalogue's definition
+    f = [bytearray(PAGE) for _ in range(3)]    # the header, the usage maps, the catalogue's definition
     map_rows = [NO_PAGES]   # global map, unused
 
     # Reserve the pages of every table first; the catalogue rows need them.
@@ -444,7 +441,7 @@ def lay_out(t, f, overflow, tdef_page=None):
     # Writes the data and long-value pages of a table; returns the table, its
     # definition page (written later, once the usage maps are known) and the
     # list of its data pages.
-    tdef_page = f.new_page() if tdef_page is None else tdef_page
+    tdef_page = new_page(f) if tdef_page is None else tdef_page
     lval = LongValues(f)
 
     def memo_out(col, enc):
@@ -473,7 +470,7 @@ def lay_out(t, f, overflow, tdef_page=None):
         freed = [[live[i][0], DELETED, None, None]] if t.moved[i] == 2 else []
         elsewhere += freed + [[live[i][0], MOVED_HERE, i, None, ("moved", i)]]
     elsewhere += [[b, DELETED, None, None, ("gone", j)] for j, b in enumerate(gone)]
-    pages = [(f.new_page(), group) for group in pack_rows(ordered) + pack_rows(elsewhere)]
+    pages = [(new_page(f), group) for group in pack_rows(ordered) + pack_rows(elsewhere)]
     places = {slot[4]: (n << 8) | k for n, group in pages for k, slot in enumerate(group) if len(slot) == 5}
     # A slot a row moved away from keeps the row's old bytes behind the pointer:
     #   0  4  page of the new place << 8 | its row number on that page
@@ -486,7 +483,6 @@ def lay_out(t, f, overflow, tdef_page=None):
             if slot[2] is not None:
                 t.scan_order.append(slot[2])
         f[n] = data_page([slot[0] for slot in group], tdef_page, [slot[1] for slot in group])
-    lval.flush()
     return t, tdef_page, [n for n, _ in pages]
 
 
@@ -494,14 +490,11 @@ def row_order(live, dead):
     # The order rows take on the pages: deleted rows spread evenly among the
     # live ones, so a reader must look at each offset's flag.  Returns the rows
     # and, for each, whether it is deleted.
-    ordered, di = [], 0
-    step = max(1, len(live) // (len(dead) + 1)) if dead else 0
-    for i, r in enumerate(live):
-        if di < len(dead) and i == step * (di + 1) - 1:
-            ordered.append(dead[di])
-            di += 1
-        ordered.append(r)
-    return ordered + dead[di:]
+    # Deleted row k goes just before live row step * (k + 1) - 1; those past the end, last.
+    step = max(1, len(live) // (len(dead) + 1))
+    before = {step * (k + 1) - 1: d for k, d in enumerate(dead)}
+    ordered = [slot for i, r in enumerate(live) for slot in ([before.pop(i)] if i in before else []) + [r]]
+    return ordered + list(before.values())
 
 
 class LongValues:
@@ -517,18 +510,15 @@ class LongValues:
         self.rows = []
 
     def _put(self, data):
+        # Puts a row on the current page (a new one when it is full or closed), which is
+        # written again with each row.
         used = DATA_HEAD + sum(len(r) + 2 for r in self.rows)
         if self.page is None or used + len(data) + 2 > PAGE or len(self.rows) >= MAX_ROWS_PER_PAGE:
-            self.flush()
-            self.page = self.f.new_page()
+            self.page = new_page(self.f)
             self.rows = []
         self.rows.append(data)
+        self.f[self.page] = data_page(self.rows, 0, lval=True)
         return (self.page << 8) | (len(self.rows) - 1)
-
-    def flush(self, close=False):
-        if self.page is not None:
-            self.f[self.page] = data_page(self.rows, 0, lval=True)
-        self.page = None if close else self.page
 
     def store(self, enc):
         if len(enc) <= self.ROOM:
@@ -536,7 +526,7 @@ class LongValues:
         # Chain: parts are written last to first so each knows its successor.
         part, nxt = self.ROOM - 4, 0
         for c in reversed([enc[i:i + part] for i in range(0, len(enc), part)]):
-            self.flush(close=True)
+            self.page = None
             nxt = self._put(struct.pack("<I", nxt) + c)
-        self.flush(close=True)
+        self.page = None
         return struct.pack("<II", len(enc), nxt) + bytes(4)

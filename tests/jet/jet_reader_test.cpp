@@ -100,20 +100,17 @@ void compareWithLayout(const QString &path)
     const QJsonObject layout = jetcases::layoutOf(path);
     QVERIFY2(!layout.isEmpty(), qPrintable(path));
     const JetDatabase db = JetDatabase::fromFile(path);
-    QStringList names = db.tableNames(), wanted;
-    for (const QJsonValue &t : layout.value(u"tables"_s).toArray())
-        wanted << t.toObject().value(u"name"_s).toString();
-    names.sort();
-    wanted.sort();
-    QCOMPARE(names, wanted);
-    for (const QString &name : wanted) {
-        const QJsonObject want = jetcases::tableOf(layout, name);
+    // As many tables as written, each found by its name.
+    const QJsonArray tables = layout.value(u"tables"_s).toArray();
+    QCOMPARE(db.tableNames().size(), tables.size());
+    for (const QJsonValue &table : tables) {
+        const QJsonObject want = table.toObject();
+        const QString name = want.value(u"name"_s).toString();
         const JetTableDef def = db.table(name);
         const QJsonArray columns = want.value(u"columns"_s).toArray();
         const QJsonArray wantRows = want.value(u"rows"_s).toArray();
         const QList<JetRow> rows = db.readRows(def);
-        QCOMPARE(def.columns.size(), columns.size());
-        QCOMPARE(rows.size(), wantRows.size());
+        QCOMPARE(std::pair(def.columns.size(), rows.size()), std::pair(columns.size(), wantRows.size()));
         for (int r = 0; r < rows.size(); ++r)
             for (int c = 0; c < columns.size(); ++c) {
                 const QString where = u"%1 row %2 %3: "_s.arg(name).arg(r + 1).arg(def.columns[c].name);
@@ -121,18 +118,6 @@ void compareWithLayout(const QString &path)
                 QCOMPARE(where + shown(rows[r][c]), where + expected(wantRows[r].toArray()[c], columns[c].toObject()));
             }
     }
-}
-
-QString refusal(const QByteArray &bytes)
-{
-    try {
-        const JetDatabase db(bytes);
-        for (const QString &name : db.tableNames())
-            db.readRows(db.table(name));
-    } catch (const JetError &error) {
-        return error.message();
-    }
-    return {};
 }
 
 std::uint32_t at(const QByteArray &bytes, qsizetype offset, int size = 2)
@@ -190,11 +175,7 @@ private Q_SLOTS:
     void readsEveryCaseValueForValue()
     {
         QFETCH(QString, file);
-        try {
-            compareWithLayout(file);
-        } catch (const JetError &error) {
-            QFAIL(qPrintable(error.message()));
-        }
+        QVERIFY_THROWS_NO_EXCEPTION(compareWithLayout(file)); // a refusal fails the case with its message
     }
 
     void refusesWhatItCannotRead_data()
@@ -206,7 +187,6 @@ private Q_SLOTS:
         for (const auto &[name, says] : refused)
             QTest::newRow(name) << file(name) << QString::fromUtf8(says);
         QTest::newRow("empty") << QByteArray() << u"不是 Access"_s;
-        QTest::newRow("text file") << QByteArray("a_date,a_kind\n2024-01-01,3\n") << u"不是 Access"_s;
         QTest::newRow("header only") << file("ledger.mdb").left(4096 * 3) << u"損壞"_s;
         // Moved rows whose pointers lead nowhere, or round and round.
         const QByteArray moved = file("ledger_moved.mdb");
@@ -236,8 +216,14 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, says);
-        const QString message = refusal(bytes);
-        QVERIFY2(message.contains(says), qPrintable(message));
+        try {
+            const JetDatabase db(bytes);
+            for (const QString &name : db.tableNames())
+                db.readRows(db.table(name));
+            QFAIL("every table read");
+        } catch (const JetError &error) {
+            QVERIFY2(error.message().contains(says), qPrintable(error.message()));
+        }
     }
 
 private:

@@ -17,7 +17,7 @@
 import json
 import random
 import sys
-from datetime import date, timedelta
+from datetime import date
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -69,9 +69,8 @@ def ledger_layout(entries=1000, years=(2023, 2024, 2025), seed=1, amount="double
     entries += gone
     kinds = [[i, name, {"double": float(i), "decimal": "%d" % i}.get(order, i)]
              for i, (name, _) in enumerate(KINDS, start=1)]
-    first = date(min(years), 1, 1)
-    every_day = (first + timedelta(days=n) for n in range((date(max(years) + 1, 1, 1) - first).days))
-    days = [d for d in every_day if d.year in years]
+    span = range(date(min(years), 1, 1).toordinal(), date(max(years) + 1, 1, 1).toordinal())
+    days = [d for d in map(date.fromordinal, span) if d.year in years]
     chosen = sorted(rnd.choice(days) for _ in range(entries))
     rows, key = [], 0
     for n, day in enumerate(chosen):

@@ -66,10 +66,6 @@ def case_duplicate_key():
     return edited(2, "a_key", {5: key, 20: key}, "three entries share a_key %d (rows 4, 6 and 21)" % key)
 
 
-def case_key_zero():
-    return edited(3, "a_key", {10: 0}, "one entry (row 11) has a_key 0, left over from a move")
-
-
 def case_dates_out_of_range():
     odd = ["1899-12-29", "1899-12-30", "1800-01-01", "1753-01-01", "9999-12-31", "2100-02-28",
            "2024-02-29 23:59:59.700", "2024-03-01 12:30:00", -700000.0, 3000000.0]
@@ -159,10 +155,8 @@ def case_column_history():
 def case_wide():
     s = small(18, entries=20)
     types = ["long", "text", "double", "datetime", "memo", "currency", "int", "bool", "byte", "single"]
-    cols = [{"name": "欄位第%02d號_%s" % (i, types[i % 10]), "type": types[i % 10]} for i in range(90)]
-    for c in cols:
-        if c["type"] == "text":
-            c["size"] = 20
+    cols = [dict(name="欄位第%02d號_%s" % (i, t), type=t, **({"size": 20} if t == "text" else {}))
+            for i, t in enumerate(types * 9)]
     values = {"long": 123456, "text": "文字", "double": 0.5, "datetime": "2024-05-01", "memo": "備註",
               "currency": "1.2345", "int": -7, "bool": True, "byte": 200, "single": 2.5}
     rows = [[values[c["type"]] if (r + i) % 7 else (False if c["type"] == "bool" else None)
@@ -182,7 +176,7 @@ def with_options(seed, options, what):
 
 def key_zero_with(change, what):
     # The key_zero ledger with one thing more that no import can bring over as it is.
-    s, _ = case_key_zero()
+    s, _ = CASES["key_zero"]()
     change({t["name"]: t for t in s["tables"]})
     return s, what
 
@@ -202,7 +196,8 @@ def ledger(what, **kw):
 BOOK = {"name": "contacts", "columns": [{"name": "name", "type": "text"}], "rows": [["王小明"]]}
 
 CASES = {
-    "nulls": case_nulls, "duplicate_key": case_duplicate_key, "key_zero": case_key_zero,
+    "nulls": case_nulls, "duplicate_key": case_duplicate_key,
+    "key_zero": lambda: edited(3, "a_key", {10: 0}, "one entry (row 11) has a_key 0, left over from a move"),
     "vanished_kind": lambda: edited(4, "a_kind", {0: 2, 1: 15, 2: 999},
                                     "entries of kinds 2, 15 and 999, which are not in kind", (2, 15)),
     "dates_out_of_range": case_dates_out_of_range,

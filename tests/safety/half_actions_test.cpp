@@ -94,11 +94,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("step");
         for (const auto &[action, steps] : std::initializer_list<std::pair<const char *, QStringList>> {
                  { "move", { "1", "2", "commit" } }, { "delete", { "1", "2", "file", "commit" } },
-                 { "add", { "file", "folder", "full" } }, { "remove", { "file", "folder", "full" } } }) {
+                 { "add", { "file", "folder", "full" } }, { "remove", { "file", "folder", "full" } } })
             for (const QString &step : steps)
                 QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(QLatin1String(action), step)))
                     << QString::fromLatin1(action) << step;
-        }
     }
 
     void kindChangesAreAllOrNothing()

@@ -50,8 +50,6 @@ private Q_SLOTS:
         row("cut in half", "cut half", "");
         row("a pipe named db1.mdb", "pipe", ""); // opening it must not wait for a writer
         row("ledger missing a table", "DROP TABLE inout", "沒有帳本的資料表 inout");
-        row("view in place of a table", "DROP TABLE inout; CREATE VIEW inout AS SELECT 0 AS inout, '支出' AS text",
-            "沒有帳本的資料表 inout");
         row("two entries with one key",
             QStringLiteral("DROP INDEX data_main_key;") + entries
                 + QStringLiteral("INSERT INTO data_main VALUES ('2024-04-09', 1, 0, '午餐', 90, '', 2, '餐費')"),

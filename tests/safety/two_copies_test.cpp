@@ -17,8 +17,6 @@
 #include <QSysInfo>
 #include <QTimer>
 
-#include <optional>
-
 #include <fcntl.h>
 #include <sys/file.h>
 
@@ -124,12 +122,11 @@ private Q_SLOTS:
     {
         LedgerFolder folder;
         const QString lock = lockFile();
-        const auto start = [&](const QByteArray &lockBytes, std::optional<bool> answer) {
+        const auto start = [&](const QByteArray &lockBytes, bool answer) { // an answer not asked for is left
             if (fileBytes(lock) != lockBytes)
                 writeFile(lock, lockBytes);
             ScriptedBoxes boxes;
-            if (answer)
-                boxes.answer(*answer);
+            boxes.answer(answer);
             const bool started = startUp();
             database_access::Close_DB();
             LedgerLock::release();
@@ -138,7 +135,7 @@ private Q_SLOTS:
         // Empty (a power cut while it was written), garbage, or naming this computer: taken quietly.
         for (const QByteArray &leftover :
             { QByteArray(), QByteArray("garbage"), "999999\nquillory\n" + QSysInfo::machineHostName().toUtf8() + "\n" })
-            QCOMPARE(start(leftover, std::nullopt), std::make_pair(true, QStringList()));
+            QCOMPARE(start(leftover, false), std::make_pair(true, QStringList()));
         // Another computer's: asked, naming it; that it still has the ledger open ends the start.
         const QByteArray there = "4242\nquillory\nliving-room-pc\n";
         writeFile(lock, there);
