@@ -95,7 +95,7 @@ QString cells(const DGrid &grid, Shown shown = Shown::Text)
 
 } // namespace
 
-class WindowFitTest : public QObject
+class SharedPartsTest : public QObject
 {
     Q_OBJECT
 
@@ -259,5 +259,5 @@ private:
     std::unique_ptr<TestLedger> m_ledger;
 };
 
-QUILLORY_TEST_MAIN(WindowFitTest)
-#include "window_fit_test.moc"
+QUILLORY_TEST_MAIN(SharedPartsTest)
+#include "shared_parts_test.moc"
