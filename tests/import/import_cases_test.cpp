@@ -197,8 +197,6 @@ private Q_SLOTS:
         ImportStore::fill(plan.contents);
         const WrittenLedger written { ImportStore::readAll(), ImportStore::yearSums(), ImportStore::integrityCheck() };
         QCOMPARE(differencesOf(plan, written), QStringList());
-        QVERIFY(
-            importReport(plan, written, {}, u"old.mdb"_s, u"db1-jet-x.mdb"_s).startsWith(u"轉入核對：全部相符\n"_s));
         const QList<std::pair<std::function<void(WrittenLedger &)>, QString>> changes = {
             { [](WrittenLedger &w) {
                  w.contents.entries[17].count = std::nextafter(w.contents.entries[17].count, 1e300);
