@@ -101,9 +101,7 @@ private Q_SLOTS:
                 return SyncedFile::setSyncCall({});
             const bool onFolder = a.value(0) == QLatin1String("folder");
             SyncedFile::setSyncCall([onFolder](int fd) {
-                struct stat st
-                {
-                };
+                struct stat st = {};
                 if ((::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) != onFolder)
                     return 0;
                 errno = EIO;
