@@ -305,9 +305,8 @@ void Scenario::act(const QString &verb, const QStringList &a)
         act(QStringLiteral("click"), { QStringLiteral("chkrange_3") });
         act(QStringLiteral("type"), { QStringLiteral("str_begin"), a.value(0) });
         act(QStringLiteral("type"), { QStringLiteral("str_end"), a.value(1) });
-        act(QStringLiteral("click"),
-            { a.value(2) == QLatin1String("simple") ? QStringLiteral("chk_mon_easy")
-                                                    : QStringLiteral("chk_mon_detail") });
+        const bool simple = a.value(2) == QLatin1String("simple");
+        act(QStringLiteral("click"), { simple ? QStringLiteral("chk_mon_easy") : QStringLiteral("chk_mon_detail") });
         act(QStringLiteral("click"), { QStringLiteral("chk_month") });
     } else if (is("year")) {
         act(QStringLiteral("click"), { QStringLiteral("chk_year") });
