@@ -101,9 +101,7 @@ private Q_SLOTS:
                 return SyncedFile::setSyncCall({});
             const bool onFolder = a.value(0) == QLatin1String("folder");
             SyncedFile::setSyncCall([onFolder](int fd) {
-                struct stat st
-                {
-                };
+                struct stat st = {};
                 if ((::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) != onFolder)
                     return 0;
                 errno = EIO;
@@ -112,10 +110,9 @@ private Q_SLOTS:
         });
         // The page of the index the descriptions are counted through, overwritten.
         s.command(QStringLiteral("damage-index"), [](Scenario &sc, const QStringList &) {
-            const qint64 page = sc.ledger()
-                                    .scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE type = 'index' "
-                                                           "AND tbl_name = 'data_main' AND sql LIKE '%a_content%'"))
-                                    .toLongLong();
+            const QString root = QStringLiteral("SELECT rootpage FROM sqlite_master WHERE type = 'index' "
+                                                "AND tbl_name = 'data_main' AND sql LIKE '%a_content%'");
+            const qint64 page = sc.ledger().scalar(root).toLongLong();
             const int size = sc.ledger().scalar(QStringLiteral("PRAGMA page_size")).toInt();
             database_access::Close_DB();
             QFile file(sc.ledger().path(QStringLiteral("db1.mdb")));

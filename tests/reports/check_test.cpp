@@ -132,6 +132,15 @@ int whileReadsWait(QObject *context, const std::function<void()> &person, const 
     return rangeStatements.load();
 }
 
+// The person's part that closes the window by Esc once it shows that it works.
+std::function<void()> escapeWhenBusy(QWidget *window)
+{
+    return [window] {
+        QTRY_COMPARE(window->cursor().shape(), Qt::BusyCursor);
+        QTest::keyClick(window, Qt::Key_Escape);
+    };
+}
+
 // The panel that shows the work, once shown; clicks its stop button when asked.
 QFrame *busyPanel(ui::BusyWork *work, bool stop = false)
 {
@@ -261,16 +270,11 @@ private Q_SLOTS:
         const QString before = opened.shown();
         // Given up with the panel's button, or by closing the window: the last result stays.
         retype(window.str_begin, QStringLiteral("2024/5/2"));
+        const auto query = [&] { press(window.chk_month); };
         whileReadsWait(
-            &window, [&] { busyPanel(window.busyWork(), true); }, [&] { press(window.chk_month); });
+            &window, [&] { busyPanel(window.busyWork(), true); }, query);
         QCOMPARE(opened.shown(), before);
-        whileReadsWait(
-            &window,
-            [&] {
-                QTRY_COMPARE(window.cursor().shape(), Qt::BusyCursor);
-                QTest::keyClick(&window, Qt::Key_Escape);
-            },
-            [&] { press(window.chk_month); });
+        whileReadsWait(&window, escapeWhenBusy(&window), query);
         QVERIFY(!window.isVisible());
         QCOMPARE(opened.shown(), before);
         QVERIFY(open(window));
@@ -285,7 +289,7 @@ private Q_SLOTS:
                 pending.emplace();
                 opened.ledger.addEntry(QStringLiteral("2024-05-02"), 1, 0, QStringLiteral("未存"), 999, {}, 4);
             },
-            [&] { press(window.chk_month); });
+            query);
         QVERIFY(pending.has_value());
         QCOMPARE(opened.shown(), before);
 
@@ -322,12 +326,7 @@ private Q_SLOTS:
         // Closing the window while the years are read gives the reading up.
         chart_view again(ChartQuery::ofYear(2024), &opened.window);
         again.show();
-        whileReadsWait(
-            &again,
-            [&] {
-                QTRY_COMPARE(again.cursor().shape(), Qt::BusyCursor);
-                QTest::keyClick(&again, Qt::Key_Escape);
-            },
+        whileReadsWait(&again, escapeWhenBusy(&again),
             [&] { QVERIFY(again.chartAt(again.tabOf(chart_view::Page::Years)) == nullptr); });
         QVERIFY(!again.isVisible() && opened.boxes.texts().isEmpty());
         QCOMPARE(database_access::Reader::openConnections(), 0);

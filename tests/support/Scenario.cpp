@@ -238,11 +238,8 @@ void Scenario::setUp(const QStringList &words)
         } else if (verb == QLatin1String("kind")) {
             m_ledger->addKind(a.value(0), a.value(1).toLongLong());
         } else if (verb == QLatin1String("entry")) {
-            const qint64 key = a.size() > 6 ? a.at(6).toLongLong()
-                                            : m_ledger
-                                                  ->scalar(QStringLiteral("SELECT ifnull(max(a_key), 0) + 1 FROM "
-                                                                          "data_main"))
-                                                  .toLongLong();
+            const QString next = QStringLiteral("SELECT ifnull(max(a_key), 0) + 1 FROM data_main");
+            const qint64 key = a.size() > 6 ? a.at(6).toLongLong() : m_ledger->scalar(next).toLongLong();
             m_ledger->addEntry(QDate::fromString(a.value(0), Qt::ISODate).toString(Qt::ISODate),
                 a.value(1).toLongLong(), a.value(2).toInt(), a.value(3), a.value(4).toDouble(), a.value(5), key,
                 a.value(7));
@@ -308,9 +305,8 @@ void Scenario::act(const QString &verb, const QStringList &a)
         act(QStringLiteral("click"), { QStringLiteral("chkrange_3") });
         act(QStringLiteral("type"), { QStringLiteral("str_begin"), a.value(0) });
         act(QStringLiteral("type"), { QStringLiteral("str_end"), a.value(1) });
-        act(QStringLiteral("click"),
-            { a.value(2) == QLatin1String("simple") ? QStringLiteral("chk_mon_easy")
-                                                    : QStringLiteral("chk_mon_detail") });
+        const bool simple = a.value(2) == QLatin1String("simple");
+        act(QStringLiteral("click"), { simple ? QStringLiteral("chk_mon_easy") : QStringLiteral("chk_mon_detail") });
         act(QStringLiteral("click"), { QStringLiteral("chk_month") });
     } else if (is("year")) {
         act(QStringLiteral("click"), { QStringLiteral("chk_year") });
@@ -504,9 +500,7 @@ void Scenario::check(const QString &what, const QStringList &a)
         return;
     }
     if (is("mode")) {
-        struct stat st
-        {
-        };
+        struct stat st = {};
         const bool there = ::stat(QFile::encodeName(m_ledger->path(a.value(0))).constData(), &st) == 0;
         return expectEqual(
             what, { there ? QString::number(st.st_mode & 07777, 8) : QStringLiteral("<missing>") }, { a.value(1) });
