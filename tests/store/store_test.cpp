@@ -255,6 +255,7 @@ private Q_SLOTS:
         f = { QDate(2022, 1, 1), QDate(2022, 12, 31), {}, QStringLiteral("娛樂") };
         QCOMPARE(sumsByName(f, ChartStore::Income), QStringList({ "娛樂=5.555" }));
         const QVector<ChartStore::Flow> months = ChartStore::monthFlows(2022);
+        QCOMPARE(months.size(), 12);
         QCOMPARE(
             months.at(0).expense.text() + u' ' + months.at(1).income.text(), QStringLiteral("123456789012.355 5.555"));
         QVERIFY(months.at(2).income.isZero() && months.at(11).expense.isZero());
