@@ -6,11 +6,11 @@
 #include "app/DailyBackup.h"
 #include "app/Startup.h"
 #include "platform/Clock.h"
-#include "safety/SafetySupport.h"
 #include "store/Backup.h"
 #include "store/EntryStore.h"
 #include "store/LedgerSchema.h"
 #include "store/database_access.h"
+#include "support/LedgerFiles.h"
 #include "support/ScriptedBoxes.h"
 #include "support/TestLedger.h"
 #include "support/TestSupport.h"
@@ -81,14 +81,15 @@ private Q_SLOTS:
         };
         QCOMPARE(start(0).size(), 1);
         LedgerSchema::createLedger(QStringLiteral("real.mdb"));
-        safety::onFile(QStringLiteral("real.mdb"),
+        testing::onFile(QStringLiteral("real.mdb"),
             QStringLiteral("INSERT INTO data_main VALUES ('2025-01-01', 1, 0, '房租', 250, "
                            "'', 1, ''), ('2025-01-02', 1, 0, '房租', 250, '', 2, '')"));
         Close_DB();
         QVERIFY(QFile::remove(db1) && QFile::copy(QStringLiteral("real.mdb"), db1));
         const QStringList kept = start(60);
         QCOMPARE(kept.size(), 2);
-        QCOMPARE(safety::onFile(kept.last(), QStringLiteral("SELECT total(a_count) FROM data_main")).toDouble(), 500.0);
+        QCOMPARE(
+            testing::onFile(kept.last(), QStringLiteral("SELECT total(a_count) FROM data_main")).toDouble(), 500.0);
         // Nothing changed: no copy, whatever the file's time says, its copy's very time too.
         // Changed in place with an old time or the newest copy's very time: a copy.
         const QDateTime copied = QFileInfo(kept.last()).lastModified();
@@ -103,12 +104,12 @@ private Q_SLOTS:
         for (const auto &[sql, time, copies] : changes) {
             Close_DB();
             const qint64 size = QFileInfo(db1).size();
-            safety::onFile(db1, QString::fromUtf8(sql));
+            testing::onFile(db1, QString::fromUtf8(sql));
             QCOMPARE(QFileInfo(db1).size(), size);
             touch(db1, {}, time.isValid() ? time : QFileInfo(Backup::copies(db1).last()).lastModified());
             QCOMPARE(start(minutes += 2).size(), copies);
         }
-        QCOMPARE(safety::onFile(Backup::copies(db1).last(),
+        QCOMPARE(testing::onFile(Backup::copies(db1).last(),
                      QStringLiteral("SELECT group_concat(a_content || a_count) FROM data_main")),
             QStringLiteral("電費250.0,房租300.0"));
         QCOMPARE(QFileInfo(Backup::copies(db1).last()).fileName(), QStringLiteral("db1-20260302-120400.mdb"));
@@ -150,7 +151,7 @@ private Q_SLOTS:
             QTRY_VERIFY(!backup.running());
             backup.finish();
         }
-        QCOMPARE(safety::onFile(Backup::copies(db1).value(0), QStringLiteral("PRAGMA integrity_check")),
+        QCOMPARE(testing::onFile(Backup::copies(db1).value(0), QStringLiteral("PRAGMA integrity_check")),
             QStringLiteral("ok"));
         QVERIFY(boxes.texts().isEmpty());
         // Pieces of a copy cut short go at the next start, even when no copy is due.
@@ -175,9 +176,9 @@ private Q_SLOTS:
         const QStringList good = Backup::copies(db1);
         const int pageSize = ledger.scalar(QStringLiteral("PRAGMA page_size")).toInt();
         Close_DB();
-        QByteArray damaged = safety::fileBytes(db1);
+        QByteArray damaged = testing::fileBytes(db1);
         damaged.replace(damaged.size() / pageSize / 2 * pageSize, pageSize, QByteArray(pageSize, '\x5a'));
-        safety::writeFile(db1, damaged);
+        testing::writeFile(db1, damaged);
 
         testing::FixedClock clock(monday.addDays(Backup::keptCopies));
         ScriptedBoxes boxes;
@@ -192,10 +193,10 @@ private Q_SLOTS:
         // Reading goes on; writing is refused and says why.
         QCOMPARE(EntryStore::entriesOfDay(QDate(2026, 3, 12)).size(), 0);
         const EntryStore::Entry entry { QDate(2026, 3, 12), 1, 0, {}, 0, {}, 5000, {} };
-        QVERIFY(safety::refusal([&entry] { EntryStore::addEntry(entry); }).contains(QStringLiteral("已經損壞")));
+        QVERIFY(testing::refusal([&entry] { EntryStore::addEntry(entry); }).contains(QStringLiteral("已經損壞")));
         QVERIFY_THROWS_EXCEPTION(StoreError, Transaction());
         Close_DB();
-        QVERIFY(safety::fileBytes(db1) == damaged && !QFile::exists(QStringLiteral("db1.mdb-journal")));
+        QVERIFY(testing::fileBytes(db1) == damaged && !QFile::exists(QStringLiteral("db1.mdb-journal")));
         // Restored from the newest copy, as the message says: the next start writes again.
         QVERIFY(QFile::remove(db1) && QFile::copy(good.last(), db1));
         QVERIFY(startUp());

@@ -1,7 +1,6 @@
 // The ledger's store: statements and results on the engine, a ledger never written over; texts
 // kept code unit for code unit; exact sums for the totals and the charts; the summary kinds' line.
 
-#include "safety/SafetySupport.h"
 #include "store/ChartStore.h"
 #include "store/EntryStore.h"
 #include "store/KindStore.h"
@@ -10,6 +9,7 @@
 #include "store/ReportStore.h"
 #include "store/SummaryKinds.h"
 #include "store/database_access.h"
+#include "support/LedgerFiles.h"
 #include "support/QueryPlan.h"
 #include "support/TestLedger.h"
 #include "support/TestSupport.h"
@@ -98,7 +98,7 @@ private Q_SLOTS:
             { QStringLiteral("INSERT INTO kind (nosuch) VALUES (1)"), {}, QStringLiteral("nosuch") },
         };
         for (const auto &[sql, values, reason] : refused) {
-            const QString said = safety::refusal([&sql, &values] {
+            const QString said = testing::refusal([&sql, &values] {
                 sql.startsWith(QStringLiteral("INSERT")) ? void(Exec_SQL(sql, values)) : void(Open_Query(sql, values));
             });
             QVERIFY2(said.startsWith(QStringLiteral("資料庫錯誤：")) && said.contains(reason), qPrintable(said));
@@ -157,7 +157,7 @@ private Q_SLOTS:
         const qint64 kind = ledger.addKind(QStringLiteral("餐費"), 1);
         EntryStore::addEntry(entryOf(kind, QStringLiteral("午餐"), QStringLiteral("好吃"), 1));
         NoteStore::insertNote(day, QStringLiteral("晴"));
-        const QStringList before = safety::ledgerContent();
+        const QStringList before = testing::ledgerContent();
         const auto refuseEverywhere = [&](const QString &broken) {
             QVERIFY_THROWS_EXCEPTION(StoreError, EntryStore::addEntry(entryOf(kind, broken, QString(), 2)));
             QVERIFY_THROWS_EXCEPTION(
@@ -170,9 +170,9 @@ private Q_SLOTS:
         for (const QString &broken : { QStringLiteral("午") + QChar(0xD83D), QChar(0xDE00) + QStringLiteral("餐"),
                  QString(QChar(0xDE00)) + QChar(0xD83D) }) {
             refuseEverywhere(broken);
-            QVERIFY(safety::refusal([&broken] { found(broken); }).contains(QStringLiteral("代理字元")));
+            QVERIFY(testing::refusal([&broken] { found(broken); }).contains(QStringLiteral("代理字元")));
         }
-        QCOMPARE(safety::ledgerContent(), before);
+        QCOMPARE(testing::ledgerContent(), before);
 
         // Another tool may have made the file with UTF-16 text.
         const QString path = ledger.path(QStringLiteral("utf16.mdb"));
@@ -180,7 +180,7 @@ private Q_SLOTS:
         for (const QVariantList &row : ledger.rows(QStringLiteral(
                  "SELECT sql FROM sqlite_master WHERE sql IS NOT NULL AND name NOT LIKE 'sqlite%' ORDER BY rowid")))
             layout += row.at(0).toString() + u';';
-        QCOMPARE(safety::onFile(path, layout + QStringLiteral("INSERT INTO inout VALUES (0, '支出'), (1, '收入')")),
+        QCOMPARE(testing::onFile(path, layout + QStringLiteral("INSERT INTO inout VALUES (0, '支出'), (1, '收入')")),
             QString());
         Open_DB(path);
         const QStringList texts
