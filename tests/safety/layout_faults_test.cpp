@@ -49,6 +49,7 @@ private Q_SLOTS:
         row("garbage", "garbage", "");
         row("cut in half", "cut half", "");
         row("a pipe named db1.mdb", "pipe", ""); // opening it must not wait for a writer
+        row("a folder named db1.mdb", "folder", "");
         row("ledger missing a table", "DROP TABLE inout", "沒有帳本的資料表 inout");
         row("two entries with one key",
             QStringLiteral("DROP INDEX data_main_key;") + entries
@@ -106,6 +107,8 @@ private Q_SLOTS:
             QVERIFY(QFile::remove(db));
         else if (damage == QStringLiteral("pipe"))
             QVERIFY(QFile::remove(db) && ::mkfifo(QFile::encodeName(db).constData(), 0600) == 0);
+        else if (damage == QStringLiteral("folder"))
+            QVERIFY(QFile::remove(db) && QDir().mkdir(db));
         else
             QCOMPARE(onFile(db, damage), QString());
         writeFile(folder.path(QStringLiteral("SKinds.txt")), "1,2\r\n"); // not read either
