@@ -1,8 +1,9 @@
 #pragma once
 
 // What the fault and bad-input tests share: running as an ordinary user, a ledger folder that
-// start-up has not yet opened, a start-up that must refuse it, pictures of everything the ledger
-// and its folder hold, and other tools' connections to it.
+// start-up has not yet opened, a start-up that must refuse it, a picture of everything the folder
+// holds, and the entry window. The ledger's files and content, and other tools' connections to
+// it, come from support/LedgerFiles.h.
 
 #include "app/Startup.h"
 #include "entry/input_keyin.h"
