@@ -26,7 +26,7 @@
 using namespace database_access;
 using importrun::bytesOf;
 using importrun::snapshot;
-using importrun::writeFile;
+using testing::writeFile;
 
 namespace {
 

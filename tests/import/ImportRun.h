@@ -5,6 +5,7 @@
 #include "jet/JetCases.h"
 #include "platform/Decimal.h"
 #include "store/ImportStore.h"
+#include "support/LedgerFiles.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -42,14 +43,8 @@ inline Run runImport(const QStringList &arguments)
     return run;
 }
 
-// Writes a file whole, or fails the test.
-inline void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
-
 using jetcases::bytesOf;
+using testing::writeFile;
 
 // Every file of a folder with its bytes, to tell that nothing changed.
 inline QMap<QString, QByteArray> snapshot(const QString &folder)
